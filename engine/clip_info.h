@@ -1,0 +1,118 @@
+// ClipInfo: the value record describing one input or output file, with its display labels.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tessellane {
+
+// A file URL: always an absolute path. Relative arguments are made absolute by the caller.
+using FileURL = std::filesystem::path;
+
+// A random (version 4) UUID.
+class Uuid {
+public:
+    static Uuid random();
+    static Uuid fromBytes(const std::array<std::uint8_t, 16>& bytes) { return Uuid(bytes); }
+
+    const std::array<std::uint8_t, 16>& bytes() const { return bytes_; }
+    std::string toString() const;  // 8-4-4-4-12 lower-case hex
+
+    friend bool operator==(const Uuid&, const Uuid&) = default;
+    friend auto operator<=>(const Uuid&, const Uuid&) = default;
+
+private:
+    explicit Uuid(const std::array<std::uint8_t, 16>& bytes) : bytes_(bytes) {}
+    std::array<std::uint8_t, 16> bytes_{};
+};
+
+// Accepted file kinds: lower-case extensions without the dot, in order.
+extern const std::vector<std::string> imageExts;
+extern const std::vector<std::string> videoExts;
+
+// The extension of a path's last component without the dot ("" when there is none), as written.
+std::string extensionOf(const FileURL& url);
+// The same, lower-cased (ASCII only, which is all the accepted kinds use).
+std::string lowerExtensionOf(const FileURL& url);
+// True when the lower-cased extension of url is one of imageExts.
+bool hasImageExtension(const FileURL& url);
+
+std::string asciiLower(std::string_view text);
+std::string asciiUpper(std::string_view text);
+
+// ProRes profile name for a sample-description code; any other code yields `profile` unchanged.
+std::string proresName(std::string_view tag, std::string_view profile);
+// ProRes encoder profile number 0..5 for a code; other codes are decided by the profile text.
+int proresProfileNumber(std::string_view tag, std::string_view profile);
+
+// Parses a frame-rate text such as "30000/1001", "25/1" or "25"; unparsable text gives 0.
+double parseFrameRate(std::string_view fpsString);
+
+// File size in decimal units (1 KB = 1000 bytes), short and human-readable.
+std::string formatByteCount(std::int64_t bytes);
+
+class ClipInfo {
+    // id and url come first: they lead equality and hashing, as in the field order.
+    Uuid id_;
+    FileURL url_;
+
+public:
+    // Every field after url is optional, in declaration order; each construction draws a new id.
+    explicit ClipInfo(FileURL url, std::string codec = "?", std::string codecTag = {},
+                      std::string profile = {}, std::int64_t width = 0, std::int64_t height = 0,
+                      std::string pixFmt = {}, std::string fpsString = "0/1", std::int64_t frames = 0,
+                      double duration = 0.0, std::string colorSpace = {}, std::string colorPrimaries = {},
+                      std::string colorTransfer = {}, std::string colorRange = {}, bool hasAudio = false,
+                      std::int64_t fileSize = 0, std::optional<std::string> error = std::nullopt);
+
+    const Uuid& id() const { return id_; }
+    const FileURL& url() const { return url_; }
+
+    std::string codec;
+    std::string codecTag;
+    std::string profile;
+    std::int64_t width;
+    std::int64_t height;
+    std::string pixFmt;
+    std::string fpsString;
+    std::int64_t frames;
+    double duration;
+    std::string colorSpace;
+    std::string colorPrimaries;
+    std::string colorTransfer;
+    std::string colorRange;
+    bool hasAudio;
+    std::int64_t fileSize;
+    std::optional<std::string> error;
+
+    // Derived on every call; cheap string work only, never file access.
+    std::string name() const;            // last path component
+    bool isImage() const;                // extension is an image kind
+    double fps() const;                  // parseFrameRate(fpsString)
+    std::string codecLabel() const;      // "ProRes 422 HQ", "H264", "PNG", ...
+    std::string timecode() const;        // HH:MM:SS of duration, hours not wrapped
+    std::string containerLabel() const;  // "QuickTime", "MPEG-4", "PNG 이미지", ...
+    std::string sizeLabel() const;       // fileSize as "12.3 MB"
+
+    friend bool operator==(const ClipInfo&, const ClipInfo&) = default;
+};
+
+std::size_t hashValue(const ClipInfo& clip);
+
+}  // namespace tessellane
+
+template <>
+struct std::hash<tessellane::Uuid> {
+    std::size_t operator()(const tessellane::Uuid& id) const noexcept;
+};
+
+template <>
+struct std::hash<tessellane::ClipInfo> {
+    std::size_t operator()(const tessellane::ClipInfo& clip) const noexcept { return tessellane::hashValue(clip); }
+};

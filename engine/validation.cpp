@@ -1,0 +1,85 @@
+#include "engine/validation.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+
+namespace tessellane {
+
+namespace {
+
+template <typename Key>
+bool allSame(const std::vector<ClipInfo>& clips, Key key) {
+    return std::all_of(clips.begin(), clips.end(),
+                       [&](const ClipInfo& clip) { return key(clip) == key(clips.front()); });
+}
+
+template <typename Format>
+std::string joined(const std::vector<ClipInfo>& clips, Format format) {
+    std::string out;
+    for (std::size_t i = 0; i < clips.size(); ++i) {
+        if (i > 0) out += " / ";
+        out += format(clips[i]);
+    }
+    return out;
+}
+
+std::string threeSignificantDigits(double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.3g", value);
+    return text;
+}
+
+bool isSupportedCodec(const std::string& codec) { return codec == "prores" || codec == "h264" || codec == "hevc"; }
+
+}  // namespace
+
+Validation validate(const std::vector<ClipInfo>& clips) {
+    Validation result;
+    if (clips.size() < 2) {
+        result.blocking.push_back("파일이 2개 이상 필요합니다");
+        return result;
+    }
+    for (const ClipInfo& clip : clips) {
+        if (clip.error) {
+            result.blocking.push_back(clip.name() + ": " + *clip.error);
+            return result;
+        }
+    }
+    if (!allSame(clips, std::mem_fn(&ClipInfo::height)))
+        result.blocking.push_back("높이가 다릅니다: " +
+                                  joined(clips, [](const ClipInfo& c) { return std::to_string(c.height); }));
+
+    const auto images = std::count_if(clips.begin(), clips.end(), [](const ClipInfo& c) { return c.isImage(); });
+    if (images != 0 && static_cast<std::size_t>(images) != clips.size()) {
+        result.blocking.push_back("이미지와 영상을 섞을 수 없습니다 — 한 종류만 넣어 주세요");
+        return result;
+    }
+    if (images != 0) {
+        if (!allSame(clips, [](const ClipInfo& c) { return lowerExtensionOf(c.url()); }))
+            result.warnings.push_back("이미지 형식이 서로 다릅니다 — 첫 파일(" +
+                                      asciiUpper(extensionOf(clips.front().url())) + ") 형식으로 저장");
+        return result;
+    }
+
+    const ClipInfo& first = clips.front();
+    if (!allSame(clips, std::mem_fn(&ClipInfo::fpsString)))
+        result.blocking.push_back("fps가 다릅니다: " +
+                                  joined(clips, [](const ClipInfo& c) { return threeSignificantDigits(c.fps()); }));
+    if (!isSupportedCodec(first.codec))
+        result.blocking.push_back("지원하지 않는 코덱: " + first.codec + " (ProRes·H.264·HEVC만)");
+    if (!allSame(clips, [](const ClipInfo& c) { return c.codec + c.codecTag; }))
+        result.warnings.push_back("코덱이 서로 다릅니다 — 첫 파일(" + first.codecLabel() + ") 사양으로 인코딩");
+    if (!allSame(clips, std::mem_fn(&ClipInfo::pixFmt)))
+        result.warnings.push_back("픽셀 포맷이 서로 다릅니다 — 첫 파일(" + first.pixFmt + ")로 변환");
+    if (!allSame(clips, std::mem_fn(&ClipInfo::frames))) {
+        const auto shortest = std::min_element(clips.begin(), clips.end(), [](const ClipInfo& a, const ClipInfo& b) {
+            return a.frames < b.frames;
+        });
+        result.warnings.push_back("길이가 다릅니다 — 짧은 쪽(" + std::to_string(shortest->frames) +
+                                  "f) 기준으로 자름");
+    }
+    return result;
+}
+
+}  // namespace tessellane
