@@ -1,0 +1,57 @@
+// Starting a child program with an argument vector (never a shell) and reaping it.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+namespace tessellane {
+
+// A file descriptor closed when the owner goes away.
+class UniqueFd {
+public:
+    UniqueFd() = default;
+    explicit UniqueFd(int fd) : fd_(fd) {}
+    UniqueFd(UniqueFd&& other) noexcept : fd_(other.release()) {}
+    UniqueFd& operator=(UniqueFd&& other) noexcept;
+    UniqueFd(const UniqueFd&) = delete;
+    UniqueFd& operator=(const UniqueFd&) = delete;
+    ~UniqueFd() { reset(); }
+
+    int get() const { return fd_; }
+    int release();
+    void reset();
+    explicit operator bool() const { return fd_ >= 0; }
+
+private:
+    int fd_ = -1;
+};
+
+enum class ChildOutput { pipe, discard };
+
+struct ChildProcess {
+    pid_t pid = -1;
+    UniqueFd stdoutRead;  // valid when stdout was piped
+    UniqueFd stderrRead;  // valid when stderr was piped
+};
+
+// Starts `executable` with `arguments` (argv[0] is the executable path). Standard input is /dev/null;
+// the environment and working directory are inherited; SIGPIPE and the signal mask are reset to defaults.
+// Throws std::system_error when the program cannot be started (missing file, no permission).
+ChildProcess spawnChild(const std::string& executable, const std::vector<std::string>& arguments,
+                        ChildOutput out, ChildOutput err);
+
+// Waits for the child to end. Returns its exit code, or the number of the signal that killed it.
+int waitForChild(pid_t pid);
+
+// Reads until end of file, retrying interrupted reads. Returns false on a read error.
+bool readAll(int fd, std::string& into);
+
+// A read of at most `capacity` bytes, retrying EINTR: >0 bytes read, 0 at end of file, -1 on error.
+long readSome(int fd, char* buffer, std::size_t capacity);
+
+// True when `bytes` is well-formed UTF-8.
+bool isValidUtf8(std::string_view bytes);
+
+}  // namespace tessellane
