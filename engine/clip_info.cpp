@@ -143,9 +143,10 @@ std::string formatByteCount(std::int64_t bytes) {
     }
     // Kilobytes whole, megabytes to one decimal, larger units to two: as file managers show sizes.
     const int decimals = unit == 0 ? 0 : unit == 1 ? 1 : 2;
-    char text[32];
-    std::snprintf(text, sizeof text, "%.*f", decimals, value);
-    std::string number = text;
+    // Fixed notation in the C locale: the process locale may use a decimal comma.
+    char text[64];
+    auto [end, error] = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+    std::string number = error == std::errc() ? std::string(text, end) : std::string("0");
     if (number.find('.') != std::string::npos) {
         while (number.back() == '0') number.pop_back();
         if (number.back() == '.') number.pop_back();

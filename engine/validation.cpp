@@ -1,7 +1,7 @@
 #include "engine/validation.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <charconv>
 #include <functional>
 
 namespace tessellane {
@@ -24,10 +24,12 @@ std::string joined(const std::vector<ClipInfo>& clips, Format format) {
     return out;
 }
 
+// "%.3g" in the C locale whatever the process locale is: the window's toolkit switches to the user's
+// locale, where printf would write 29,97.
 std::string threeSignificantDigits(double value) {
     char text[64];
-    std::snprintf(text, sizeof text, "%.3g", value);
-    return text;
+    auto [end, error] = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 3);
+    return error == std::errc() ? std::string(text, end) : std::string();
 }
 
 bool isSupportedCodec(const std::string& codec) { return codec == "prores" || codec == "h264" || codec == "hevc"; }
