@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <clocale>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -59,6 +61,26 @@ std::filesystem::path makeMedia(const std::filesystem::path& output, const std::
         throw std::runtime_error("ffmpeg failed (" + std::to_string(status) + "):" + line);
     }
     return output;
+}
+
+CommaLocale::CommaLocale() {
+    writeFile(dir_ / "comma.src",
+              "LC_NUMERIC\ndecimal_point \"<U002C>\"\nthousands_sep \"<U002E>\"\ngrouping 3;3\nEND LC_NUMERIC\n");
+    try {
+        // Missing categories make localedef warn and exit 1, but with -c it still writes the locale.
+        runTool("localedef", {"-c", "-i", (dir_ / "comma.src").string(), "-f", "UTF-8", (dir_ / "comma.UTF-8").string()});
+    } catch (const std::exception&) {
+        return;
+    }
+    if (!std::filesystem::exists(dir_ / "comma.UTF-8" / "LC_NUMERIC")) return;
+    saved_ = std::setlocale(LC_NUMERIC, nullptr);
+    ::setenv("LOCPATH", dir_.path().c_str(), 1);
+    active_ = std::setlocale(LC_NUMERIC, "comma.UTF-8") != nullptr;
+}
+
+CommaLocale::~CommaLocale() {
+    if (!saved_.empty()) std::setlocale(LC_NUMERIC, saved_.c_str());
+    ::unsetenv("LOCPATH");
 }
 
 }  // namespace tessellane::testing

@@ -35,4 +35,21 @@ std::filesystem::path makeMedia(const std::filesystem::path& output, const std::
 // Runs a program from PATH with arguments and returns its standard output (stderr discarded).
 std::string runTool(const std::string& program, const std::vector<std::string>& arguments, int* status = nullptr);
 
+// Switches LC_NUMERIC to a locale whose decimal point is a comma, compiled with localedef into a private
+// folder (so no installed locale is needed), and restores the previous locale at destruction.
+// active() is false when localedef is not available.
+class CommaLocale {
+public:
+    CommaLocale();
+    ~CommaLocale();
+    CommaLocale(const CommaLocale&) = delete;
+    CommaLocale& operator=(const CommaLocale&) = delete;
+    bool active() const { return active_; }
+
+private:
+    TempDir dir_;
+    std::string saved_;
+    bool active_ = false;
+};
+
 }  // namespace tessellane::testing
