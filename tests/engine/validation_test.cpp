@@ -157,7 +157,7 @@ TEST(Validation, RatesFormatWithThreeSignificantDigits) {
 // The window's toolkit switches the process to the user's locale; a decimal comma must not leak into
 // the messages.
 TEST(Validation, RatesIgnoreADecimalCommaLocale) {
-    std::string printed(16, '\0'), size, blocking;
+    std::string printed(16, '\0'), size;
     Validation v;
     {
         testing::CommaLocale comma;
