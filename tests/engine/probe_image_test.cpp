@@ -1,5 +1,6 @@
 // Still images made by the real ffmpeg at test time, and files that cannot be read, probed end to end.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <memory>
 
@@ -180,6 +181,17 @@ TEST(ProbeUnreadable, GivesTheUsersTextAndTheRealFileSize) {
         EXPECT_FALSE(clip.hasAudio);
         EXPECT_EQ(clip.url(), file);
     }
+}
+
+TEST(ProbeUnreadable, NeverWaitsOnSomethingThatIsNotARegularFile) {
+    // A FIFO would block a plain open until a writer appears; a folder cannot be read at all.
+    TempDir dir;
+    ASSERT_EQ(::mkfifo((dir / "pipe.mov").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo((dir / "pipe.png").c_str(), 0600), 0);
+    std::filesystem::create_directory(dir / "folder.mov");
+    EXPECT_EQ(probe(dir / "pipe.mov").error, kMovieError);
+    EXPECT_EQ(probe(dir / "pipe.png").error, kImageError);
+    EXPECT_EQ(probe(dir / "folder.mov").error, kMovieError);
 }
 
 }  // namespace
