@@ -278,6 +278,71 @@ TEST(MovieReader, BreakingAnyByteOfAMovieNeverReadsOutOfBounds) {
     }
 }
 
+// A fragmented movie: moov with mvex (mehd, trex), then moof boxes whose trun list the samples.
+Bytes fragmentedMovie(std::optional<std::uint32_t> mehd, std::uint32_t trexDuration, const Bytes& fragments) {
+    TrackSpec spec;
+    spec.stts.clear();
+    spec.duration = 0;
+    Bytes trak = track(spec);
+    // Give the track the id 1 (tkhd: version/flags, two times, then the id).
+    const std::string tkhd = "tkhd";
+    auto at = std::search(trak.begin(), trak.end(), tkhd.begin(), tkhd.end()) - trak.begin() + 4 + 12;
+    trak[at + 3] = 1;
+    Bytes mvex = box("mvex", cat({mehd ? fullBox("mehd", 0, be(*mehd, 4)) : Bytes{},
+                                  fullBox("trex", 0, cat({be(1, 4), be(1, 4), be(trexDuration, 4), zeros(8)}))}));
+    return cat({ftyp(), box("moov", cat({mvhd(1000, 0), trak, mvex})), fragments});
+}
+// tfhd for a track, optionally with a default sample duration (flag 0x08)
+Bytes tfhd(std::uint32_t trackId, std::optional<std::uint32_t> duration) {
+    return box("tfhd", cat({be(duration ? 0x020008 : 0x020000, 4), be(trackId, 4), duration ? be(*duration, 4) : Bytes{}}));
+}
+// trun with a data offset (0x01) and, when durations are given, one duration and size per sample
+Bytes trun(std::uint32_t count, const std::vector<std::uint32_t>& durations) {
+    Bytes samples;
+    for (std::uint32_t d : durations) samples = cat({samples, be(d, 4), be(100, 4)});
+    return box("trun", cat({be(durations.empty() ? 0x000001 : 0x000301, 4), be(count, 4), be(0, 4), samples}));
+}
+Bytes moof(const Bytes& trafs) { return cat({box("moof", cat({fullBox("mfhd", 0, be(1, 4)), trafs})), box("mdat", zeros(16))}); }
+
+TEST(MovieReader, CountsTheSamplesOfMovieFragments) {
+    struct Case {
+        const char* name;
+        Bytes file;
+        Error error;
+        std::int64_t minDelta;
+        double nominal, seconds;
+    };
+    const Case cases[] = {
+        {"durations per sample", fragmentedMovie({}, 0, cat({moof(box("traf", cat({tfhd(1, {}), trun(3, {512, 512, 256})}))),
+                                                          moof(box("traf", cat({tfhd(1, {}), trun(1, {512})})))})),
+         Error::none, 256, 4 / (1792 / 12800.0), 1792 / 12800.0},
+        {"default from tfhd", fragmentedMovie({}, 0, moof(box("traf", cat({tfhd(1, 512), trun(10, {})})))),
+         Error::none, 512, 25, 0.4},
+        {"default from trex, length from mehd",
+         fragmentedMovie(2000, 512, moof(box("traf", cat({tfhd(1, {}), trun(50, {})})))), Error::none, 512, 25, 2},
+        {"another track's fragments are not counted",
+         fragmentedMovie({}, 0, moof(cat({box("traf", cat({tfhd(2, 100), trun(10, {})})),
+                                          box("traf", cat({tfhd(1, 512), trun(5, {})}))}))),
+         Error::none, 512, 25, 0.2},
+        {"a last fragment cut short is left out",
+         cat({fragmentedMovie({}, 0, moof(box("traf", cat({tfhd(1, 512), trun(5, {})})))), be(500, 4), text("moof")}),
+         Error::none, 512, 25, 0.2},
+        {"trun claiming more samples than it holds",
+         fragmentedMovie({}, 0, moof(box("traf", cat({tfhd(1, {}), trun(1000, {512})})))), Error::truncated, 0, 0, 0},
+        {"trun claiming 2^32-1 samples",
+         fragmentedMovie({}, 0, moof(box("traf", cat({tfhd(1, 512), trun(0xFFFFFFFFu, {})})))), Error::tooLarge, 0, 0, 0},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.name);
+        const MovieInfo info = read(test.file);
+        ASSERT_EQ(info.error, test.error);
+        if (test.error != Error::none) continue;
+        EXPECT_EQ(info.video->minFrameDuration.value, test.minDelta);
+        EXPECT_NEAR(info.video->nominalFrameRate, test.nominal, 1e-9);
+        EXPECT_NEAR(info.video->durationSeconds, test.seconds, 1e-9);
+    }
+}
+
 TEST(MovieReader, ProbingAMovieBehindAHugeSparseMdatReadsOnlyHeadersAndTheMovieBox) {
     TempDir dir;
     const auto file = dir / "sparse.mov";
