@@ -99,7 +99,8 @@ Error readTimeHeader(ByteSource& source, const Box& box, MovieHeader& out) {
     if (!reader.readU8(version) || !reader.skip(3)) return Error::malformed;
     if (version == 0) {
         std::uint32_t duration = 0;
-        if (!reader.skip(8) || !reader.readU32(out.timescale) || !reader.readU32(duration)) return Error::malformed;
+        if (!reader.skip(8) || !reader.readU32(out.timescale) || !reader.readU32(duration))
+            return Error::malformed;
         out.duration = duration;
     } else if (version == 1) {
         if (!reader.skip(16) || !reader.readU32(out.timescale) || !reader.readU64(out.duration))
@@ -125,7 +126,8 @@ Error readTrackId(ByteSource& source, const Box& box, std::uint32_t& id) {
     if (!source.readAt(box.payload, bytes, wanted)) return Error::cannotRead;
     ByteReader reader(bytes, wanted);
     std::uint8_t version = 0;
-    if (!reader.readU8(version) || !reader.skip(3) || !reader.skip(version == 1 ? 16 : 8) || !reader.readU32(id))
+    if (!reader.readU8(version) || !reader.skip(3) || !reader.skip(version == 1 ? 16 : 8) ||
+        !reader.readU32(id))
         return Error::malformed;
     return Error::none;
 }
@@ -190,7 +192,8 @@ void readSampleEntryExtensions(ByteReader children, FormatDescription& format) {
             if (!payload.readU32(colourType)) continue;
             bool nclc = colourType == fourcc("nclc"), nclx = colourType == fourcc("nclx");
             if (!nclc && !nclx) continue;  // an ICC profile carries no codes
-            if (!payload.readU16(primaries) || !payload.readU16(transfer) || !payload.readU16(matrix)) continue;
+            if (!payload.readU16(primaries) || !payload.readU16(transfer) || !payload.readU16(matrix))
+                continue;
             std::uint8_t rangeByte = 0;
             if (nclx && !payload.readU8(rangeByte)) continue;
             haveColour = true;
@@ -245,7 +248,8 @@ struct SampleTiming {
         if (count >= 1 && delta >= 1 && (minDelta == 0 || delta < minDelta)) minDelta = delta;
     }
     static std::uint64_t saturatingAdd(std::uint64_t a, std::uint64_t b) {
-        return b > std::numeric_limits<std::uint64_t>::max() - a ? std::numeric_limits<std::uint64_t>::max() : a + b;
+        return b > std::numeric_limits<std::uint64_t>::max() - a ? std::numeric_limits<std::uint64_t>::max()
+                                                                 : a + b;
     }
 };
 
@@ -334,8 +338,8 @@ Error readMovieExtends(ByteSource& source, const Box& mvex, Fragments& fragments
 
 // One track fragment (traf): tfhd names the track and may set a default duration; each trun lists its
 // samples, with or without a duration of their own.
-Error readTrackFragment(ByteSource& source, const Box& traf, std::uint32_t trackId, std::uint32_t trexDuration,
-                        SampleTiming& timing) {
+Error readTrackFragment(ByteSource& source, const Box& traf, std::uint32_t trackId,
+                        std::uint32_t trexDuration, SampleTiming& timing) {
     bool ours = false;
     std::uint32_t defaultDuration = trexDuration;
     return forEachChild(source, traf, 3, [&](const Box& child) -> Error {
@@ -347,7 +351,8 @@ Error readTrackFragment(ByteSource& source, const Box& traf, std::uint32_t track
             std::uint32_t flags = 0, id = 0;
             if (!reader.readU32(flags) || !reader.readU32(id)) return Error::malformed;
             ours = id == trackId;
-            if (!reader.skip((flags & 0x01) ? 8 : 0) || !reader.skip((flags & 0x02) ? 4 : 0)) return Error::malformed;
+            if (!reader.skip((flags & 0x01) ? 8 : 0) || !reader.skip((flags & 0x02) ? 4 : 0))
+                return Error::malformed;
             if ((flags & 0x08) && !reader.readU32(defaultDuration)) return Error::malformed;
             return Error::none;
         }
@@ -357,9 +362,10 @@ Error readTrackFragment(ByteSource& source, const Box& traf, std::uint32_t track
         const std::uint32_t flags = bigEndian32(bytes) & 0xFFFFFF, count = bigEndian32(bytes + 4);
         if (count > limits::kMaxTableEntries - timing.samples) return Error::tooLarge;
         std::uint64_t position = child.payload + 8 + ((flags & 0x01) ? 4 : 0) + ((flags & 0x04) ? 4 : 0);
-        const std::uint64_t recordSize = 4 * (((flags >> 8) & 1) + ((flags >> 9) & 1) + ((flags >> 10) & 1) +
-                                               ((flags >> 11) & 1));
-        if (position > child.end || std::uint64_t(count) * recordSize > child.end - position) return Error::truncated;
+        const std::uint64_t recordSize =
+            4 * (((flags >> 8) & 1) + ((flags >> 9) & 1) + ((flags >> 10) & 1) + ((flags >> 11) & 1));
+        if (position > child.end || std::uint64_t(count) * recordSize > child.end - position)
+            return Error::truncated;
         if (!(flags & 0x100)) {
             timing.add(count, defaultDuration);
             return Error::none;
@@ -411,7 +417,8 @@ Error readVideoTrack(ByteSource& source, const Track& track, std::uint32_t movie
     if (fragments.present) {
         // The samples in the movie box come first, then those of every fragment.
         timing.samples = SampleTiming::saturatingAdd(timing.samples, fragmentTiming.samples);
-        if (fragmentTiming.minDelta != 0 && (timing.minDelta == 0 || fragmentTiming.minDelta < timing.minDelta))
+        if (fragmentTiming.minDelta != 0 &&
+            (timing.minDelta == 0 || fragmentTiming.minDelta < timing.minDelta))
             timing.minDelta = fragmentTiming.minDelta;
         mediaTicks = SampleTiming::saturatingAdd(mediaTicks, fragmentTiming.ticks);
     }
@@ -425,14 +432,16 @@ Error readVideoTrack(ByteSource& source, const Track& track, std::uint32_t movie
 
     if (fragments.present) {
         // An edit list written before the fragments covers only the samples known then.
-        video.durationSeconds = fragments.duration > 0 && movieTimescale > 0
-                                    ? static_cast<double>(fragments.duration) / static_cast<double>(movieTimescale)
-                                    : mediaSeconds;
+        video.durationSeconds =
+            fragments.duration > 0 && movieTimescale > 0
+                ? static_cast<double>(fragments.duration) / static_cast<double>(movieTimescale)
+                : mediaSeconds;
         return Error::none;
     }
     double edited = 0;
     bool hasEdits = false;
-    if (track.elst && (error = readEditList(source, *track.elst, edited, hasEdits)) != Error::none) return error;
+    if (track.elst && (error = readEditList(source, *track.elst, edited, hasEdits)) != Error::none)
+        return error;
     if (hasEdits && movieTimescale > 0)
         video.durationSeconds = edited / static_cast<double>(movieTimescale);
     else
@@ -515,41 +524,62 @@ MovieInfo readMovie(ByteSource& source) {
 
 std::optional<std::string> colorPrimariesName(std::uint16_t code) {
     switch (code) {
-        case 1: return "ITU_R_709_2";
-        case 5: return "EBU_3213";
+        case 1:
+            return "ITU_R_709_2";
+        case 5:
+            return "EBU_3213";
         case 6:
-        case 7: return "SMPTE_C";
-        case 9: return "ITU_R_2020";
-        case 11: return "DCI_P3";
-        case 12: return "P3_D65";
-        default: return std::nullopt;
+        case 7:
+            return "SMPTE_C";
+        case 9:
+            return "ITU_R_2020";
+        case 11:
+            return "DCI_P3";
+        case 12:
+            return "P3_D65";
+        default:
+            return std::nullopt;
     }
 }
 
 std::optional<std::string> transferFunctionName(std::uint16_t code) {
     switch (code) {
-        case 1: return "ITU_R_709_2";
-        case 7: return "SMPTE_240M_1995";
-        case 8: return "Linear";
-        case 13: return "IEC_sRGB";
+        case 1:
+            return "ITU_R_709_2";
+        case 7:
+            return "SMPTE_240M_1995";
+        case 8:
+            return "Linear";
+        case 13:
+            return "IEC_sRGB";
         case 14:
-        case 15: return "ITU_R_2020";
-        case 16: return "SMPTE_ST_2084_PQ";
-        case 17: return "SMPTE_ST_428_1";
-        case 18: return "ITU_R_2100_HLG";
-        default: return std::nullopt;
+        case 15:
+            return "ITU_R_2020";
+        case 16:
+            return "SMPTE_ST_2084_PQ";
+        case 17:
+            return "SMPTE_ST_428_1";
+        case 18:
+            return "ITU_R_2100_HLG";
+        default:
+            return std::nullopt;
     }
 }
 
 std::optional<std::string> yCbCrMatrixName(std::uint16_t code) {
     switch (code) {
-        case 1: return "ITU_R_709_2";
+        case 1:
+            return "ITU_R_709_2";
         case 5:
-        case 6: return "ITU_R_601_4";
-        case 7: return "SMPTE_240M_1995";
+        case 6:
+            return "ITU_R_601_4";
+        case 7:
+            return "SMPTE_240M_1995";
         case 9:
-        case 10: return "ITU_R_2020";
-        default: return std::nullopt;
+        case 10:
+            return "ITU_R_2020";
+        default:
+            return std::nullopt;
     }
 }
 
