@@ -75,12 +75,33 @@ double median(std::vector<double> values) {
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
-void makeClip(const std::string& ffmpeg, const std::filesystem::path& path, const std::string& size, int frames) {
-    const Sample made = timed(ffmpeg, {"-nostdin", "-v", "error", "-y", "-f", "lavfi", "-i",
-                                       "testsrc2=s=" + size + ":r=24000/1001", "-frames:v", std::to_string(frames),
-                                       "-c:v", "prores_ks", "-profile:v", "3", "-vendor", "apl0", "-pix_fmt",
-                                       "yuv422p10le", "-colorspace", "bt709", "-color_primaries", "bt709",
-                                       "-color_trc", "bt709", path.string()});
+void makeClip(const std::string& ffmpeg, const std::filesystem::path& path, const std::string& size,
+              int frames) {
+    const Sample made = timed(ffmpeg, {"-nostdin",
+                                       "-v",
+                                       "error",
+                                       "-y",
+                                       "-f",
+                                       "lavfi",
+                                       "-i",
+                                       "testsrc2=s=" + size + ":r=24000/1001",
+                                       "-frames:v",
+                                       std::to_string(frames),
+                                       "-c:v",
+                                       "prores_ks",
+                                       "-profile:v",
+                                       "3",
+                                       "-vendor",
+                                       "apl0",
+                                       "-pix_fmt",
+                                       "yuv422p10le",
+                                       "-colorspace",
+                                       "bt709",
+                                       "-color_primaries",
+                                       "bt709",
+                                       "-color_trc",
+                                       "bt709",
+                                       path.string()});
     if (made.status != 0) throw std::runtime_error("could not make " + path.string());
 }
 
@@ -135,14 +156,14 @@ int main(int argc, char** argv) {
         directCpu.push_back(b.cpuSeconds);
         cliPeak = std::max(cliPeak, a.peakKiB);
         ffmpegPeak = std::max(ffmpegPeak, b.peakKiB);
-        std::printf("  run %d: tessellane --cli %.3f s (cpu %.3f s), ffmpeg directly %.3f s (cpu %.3f s)\n", i + 1,
-                    a.seconds, a.cpuSeconds, b.seconds, b.cpuSeconds);
+        std::printf("  run %d: tessellane --cli %.3f s (cpu %.3f s), ffmpeg directly %.3f s (cpu %.3f s)\n",
+                    i + 1, a.seconds, a.cpuSeconds, b.seconds, b.cpuSeconds);
     }
     // On a shared machine the fastest run is the least disturbed one; the median is printed beside it.
     const auto fastest = [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); };
     const auto report = [](const char* what, double cli, double ff) {
-        std::printf("%s: tessellane --cli %.3f s, ffmpeg directly %.3f s, ratio %.3f (%+.1f%%)\n", what, cli, ff,
-                    cli / ff, (cli / ff - 1) * 100);
+        std::printf("%s: tessellane --cli %.3f s, ffmpeg directly %.3f s, ratio %.3f (%+.1f%%)\n", what, cli,
+                    ff, cli / ff, (cli / ff - 1) * 100);
     };
     report("wall, fastest", fastest(viaCli), fastest(direct));
     report("wall, median", median(viaCli), median(direct));

@@ -195,13 +195,15 @@ ClipInfo merge(const std::vector<ClipInfo>& clips, const FileURL& output, const 
 
     double total = 1;
     if (!clips.empty()) {
-        total = static_cast<double>(std::min_element(clips.begin(), clips.end(), [](const auto& a, const auto& b) {
-                                        return a.frames < b.frames;
-                                    })->frames);
+        total = static_cast<double>(
+            std::min_element(clips.begin(), clips.end(), [](const auto& a, const auto& b) {
+                return a.frames < b.frames;
+            })->frames);
     }
 
     // A refused start throws std::system_error, which the callers show as it is.
-    RunningChild child(spawnChild(*ffmpeg, buildArguments(clips, output), ChildOutput::pipe, ChildOutput::pipe));
+    RunningChild child(
+        spawnChild(*ffmpeg, buildArguments(clips, output), ChildOutput::pipe, ChildOutput::pipe));
     ProgressReader reader(total, progress);
     char chunk[16384];
     for (;;) {
@@ -221,7 +223,8 @@ ClipInfo merge(const std::vector<ClipInfo>& clips, const FileURL& output, const 
 }
 
 std::string resultSummary(const ClipInfo& clip) {
-    std::string summary = std::to_string(clip.width) + "×" + std::to_string(clip.height) + " · " + clip.codecLabel();
+    std::string summary =
+        std::to_string(clip.width) + "×" + std::to_string(clip.height) + " · " + clip.codecLabel();
     if (clip.isImage()) return summary + " · " + clip.pixFmt + " 완료";
     return summary + " · " + std::to_string(clip.frames) + "f 완료";
 }

@@ -19,14 +19,14 @@
 namespace tessellane {
 namespace {
 
-using testing::TempDir;
-using testing::makeMedia;
-using testing::readFile;
-using testing::runTool;
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 using ::testing::HasSubstr;
+using testing::makeMedia;
+using testing::readFile;
+using testing::runTool;
 using ::testing::StartsWith;
+using testing::TempDir;
 
 // ---- cliArguments -------------------------------------------------------------------------------------
 
@@ -39,8 +39,10 @@ TEST(CliArguments, OnlyTheFirstSwitchSplits) {
         {{"/bin/tessellane"}, std::nullopt},
         {{"/bin/tessellane", "-cli", "x"}, std::nullopt},
         {{"/bin/tessellane", "--cli"}, std::vector<std::string>{}},
-        {{"/bin/tessellane", "before", "--cli", "out", "_s", "a.mov"}, std::vector<std::string>{"out", "_s", "a.mov"}},
-        {{"/bin/tessellane", "--cli", "--cli", "_s", "a.mov"}, std::vector<std::string>{"--cli", "_s", "a.mov"}},
+        {{"/bin/tessellane", "before", "--cli", "out", "_s", "a.mov"},
+         std::vector<std::string>{"out", "_s", "a.mov"}},
+        {{"/bin/tessellane", "--cli", "--cli", "_s", "a.mov"},
+         std::vector<std::string>{"--cli", "_s", "a.mov"}},
     };
     for (const Case& test : cases)
         EXPECT_EQ(cliArguments(static_cast<int>(test.argv.size()), test.argv.data()), test.arguments);
@@ -48,7 +50,8 @@ TEST(CliArguments, OnlyTheFirstSwitchSplits) {
 
 TEST(RunCli, FewerThanThreeArgumentsPrintTheSynopsis) {
     for (const std::vector<std::string>& arguments :
-         {std::vector<std::string>{}, std::vector<std::string>{"out"}, std::vector<std::string>{"out", "_s"}}) {
+         {std::vector<std::string>{}, std::vector<std::string>{"out"},
+          std::vector<std::string>{"out", "_s"}}) {
         std::ostringstream out;
         EXPECT_EQ(runCLI(arguments, out), 2);
         EXPECT_EQ(out.str(), "사용법: Tessellane --cli <출력폴더> <접미사> <파일들...>\n");
@@ -76,7 +79,7 @@ std::string tessellanePath() {
 // Runs the program through env(1) in `directory` with extra variables; reads both pipes together and
 // kills the program if it takes longer than a minute, so a hang fails the test instead of stalling it.
 ProgramRun runTessellane(const std::filesystem::path& directory, const std::vector<std::string>& arguments,
-                  const std::vector<std::string>& environment = {}) {
+                         const std::vector<std::string>& environment = {}) {
     std::vector<std::string> full = {"-C", directory.string()};
     full.insert(full.end(), environment.begin(), environment.end());
     full.push_back(tessellanePath());
@@ -147,14 +150,15 @@ Probe ownFields(const std::filesystem::path& file) {
 
 std::vector<std::string> lavfiClip(const std::string& size, const std::string& rate, int frames,
                                    const std::vector<std::string>& encoding) {
-    std::vector<std::string> arguments = {"-f", "lavfi", "-i", "testsrc2=s=" + size + ":r=" + rate, "-frames:v",
-                                          std::to_string(frames)};
+    std::vector<std::string> arguments = {
+        "-f", "lavfi", "-i", "testsrc2=s=" + size + ":r=" + rate, "-frames:v", std::to_string(frames)};
     arguments.insert(arguments.end(), encoding.begin(), encoding.end());
     return arguments;
 }
 
-const std::vector<std::string> h264 = {"-c:v", "libx264", "-pix_fmt", "yuv420p", "-colorspace", "bt709",
-                                       "-color_primaries", "bt709", "-color_trc", "bt709", "-color_range", "tv"};
+const std::vector<std::string> h264 = {"-c:v",        "libx264", "-pix_fmt",         "yuv420p",
+                                       "-colorspace", "bt709",   "-color_primaries", "bt709",
+                                       "-color_trc",  "bt709",   "-color_range",     "tv"};
 
 class CommandLine : public ::testing::Test {
 protected:
@@ -208,7 +212,8 @@ TEST_F(CommandLine, AnExistingOutputIsNeverTouched) {
     ProgramRun run = runTessellane(dir.path(), {"--cli", ".", "_v", "take2.mp4", "take1.mp4"});
     ASSERT_FALSE(run.lines().empty());
     EXPECT_EQ(run.lines().front(), "순서: take1.mp4, take2.mp4");
-    EXPECT_EQ(run.lines().back(), "오류: 같은 이름의 파일이 이미 있습니다: " + (dir / "." / "take_v.mp4").string());
+    EXPECT_EQ(run.lines().back(),
+              "오류: 같은 이름의 파일이 이미 있습니다: " + (dir / "." / "take_v.mp4").string());
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(readFile(dir / "take_v.mp4"), "precious");
 }
@@ -216,7 +221,8 @@ TEST_F(CommandLine, AnExistingOutputIsNeverTouched) {
 TEST_F(CommandLine, AMissingOutputFolderEndsAsAnFFmpegFailure) {
     clip("a1.mp4");
     clip("a2.mp4");
-    ProgramRun run = runTessellane(dir.path(), {"--cli", (dir / "missing").string(), "_v", "a1.mp4", "a2.mp4"});
+    ProgramRun run =
+        runTessellane(dir.path(), {"--cli", (dir / "missing").string(), "_v", "a1.mp4", "a2.mp4"});
     ASSERT_FALSE(run.lines().empty());
     EXPECT_THAT(run.lines().back(), StartsWith("오류: ffmpeg 실패: "));
     EXPECT_THAT(run.lines().back(), HasSubstr((dir / "missing" / "a_v.mp4").string()));
@@ -230,7 +236,8 @@ TEST_F(CommandLine, PathsWithSpacesAndBracketsAreQuotedOnlyOnTheCommandLine) {
     std::filesystem::create_directory(dir / "out [final]");
     const std::string second = clip("in put/shot [10].mp4").string();
     const std::string first = clip("in put/shot [9].mp4").string();
-    ProgramRun run = runTessellane(dir.path(), {"--cli", (dir / "out [final]").string(), " side", second, first});
+    ProgramRun run =
+        runTessellane(dir.path(), {"--cli", (dir / "out [final]").string(), " side", second, first});
     const std::string output = (dir / "out [final]" / "shot [ side.mp4").string();
     EXPECT_THAT(run.lines(),
                 ElementsAre("순서: shot [9].mp4, shot [10].mp4", "출력: " + output,
@@ -249,8 +256,8 @@ TEST_F(CommandLine, TildeAndRelativePathsAreMadeAbsolute) {
     clip("home/clips/cam9.mp4");
     const std::string home = (dir / "home").string();
 
-    ProgramRun tilde = runTessellane(dir / "work", {"--cli", "~/out", "_t", "~/clips/cam10.mp4", "~/clips/cam9.mp4"},
-                              {"HOME=" + home});
+    ProgramRun tilde = runTessellane(
+        dir / "work", {"--cli", "~/out", "_t", "~/clips/cam10.mp4", "~/clips/cam9.mp4"}, {"HOME=" + home});
     EXPECT_THAT(tilde.lines(), ElementsAre("순서: cam9.mp4, cam10.mp4", "출력: " + home + "/out/cam_t.mp4",
                                            h264Command({home + "/clips/cam9.mp4", home + "/clips/cam10.mp4"},
                                                        home + "/out/cam_t.mp4"),
@@ -259,14 +266,45 @@ TEST_F(CommandLine, TildeAndRelativePathsAreMadeAbsolute) {
 
     // The second "--cli" is the output folder, relative to the working directory.
     const std::string work = (dir / "work").string();
-    ProgramRun twice = runTessellane(dir / "work", {"--cli", "--cli", "_r", "../home/clips/cam9.mp4", "~/clips/cam10.mp4"},
-                              {"HOME=" + home});
-    EXPECT_THAT(twice.lines(), ElementsAre("순서: cam9.mp4, cam10.mp4", "출력: " + work + "/--cli/cam_r.mp4",
-                                           h264Command({work + "/../home/clips/cam9.mp4", home + "/clips/cam10.mp4"},
-                                                       work + "/--cli/cam_r.mp4"),
-                                           "결과: 128×32 · H264 · 4f 완료"));
+    ProgramRun twice =
+        runTessellane(dir / "work", {"--cli", "--cli", "_r", "../home/clips/cam9.mp4", "~/clips/cam10.mp4"},
+                      {"HOME=" + home});
+    EXPECT_THAT(twice.lines(),
+                ElementsAre("순서: cam9.mp4, cam10.mp4", "출력: " + work + "/--cli/cam_r.mp4",
+                            h264Command({work + "/../home/clips/cam9.mp4", home + "/clips/cam10.mp4"},
+                                        work + "/--cli/cam_r.mp4"),
+                            "결과: 128×32 · H264 · 4f 완료"));
     EXPECT_EQ(twice.status, 0);
     EXPECT_EQ(ffprobe(dir / "work" / "--cli" / "cam_r.mp4")["nb_read_frames"], "4");
+}
+
+TEST_F(CommandLine, FailuresOfFFmpegItselfEndWithOneErrorLine) {
+    clip("a1.mp4");
+    clip("a2.mp4");
+    std::filesystem::create_directory(dir / "bin");
+    const std::string fake = (dir / "bin" / "ffmpeg").string();
+    struct Case {
+        std::string script;  // empty: no ffmpeg at all
+        std::string error;
+    };
+    const Case cases[] = {
+        {"#!/bin/sh\nprintf 'L1\\nL2\\n\\nL3\\nL4\\n' >&2\nexit 1\n", "오류: ffmpeg 실패: L2 | L3 | L4"},
+        {"#!/nonexistent/interpreter\n", "오류: " + fake + ": No such file or directory"},
+        {"", "오류: ffmpeg를 찾을 수 없습니다 (/opt/homebrew/bin, /usr/local/bin, PATH)"},
+    };
+    for (const Case& test : cases) {
+        std::filesystem::remove(fake);
+        if (!test.script.empty()) {
+            testing::writeFile(fake, test.script);
+            std::filesystem::permissions(fake, std::filesystem::perms(0755));
+        }
+        ProgramRun run = runTessellane(dir.path(), {"--cli", ".", "_f", "a1.mp4", "a2.mp4"},
+                                       {"PATH=" + (dir / "bin").string()});
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.err, "");
+        ASSERT_EQ(run.lines().size(), 4u) << run.out;
+        EXPECT_EQ(run.lines().back(), test.error);
+    }
 }
 
 TEST_F(CommandLine, WithoutTheSwitchItSaysTheWindowIsNotThereYet) {
@@ -323,47 +361,101 @@ TEST_P(RealMerge, OutputKeepsTheFirstClipsFormat) {
     EXPECT_EQ(ours["error"], "");
 }
 
-const std::vector<std::string> proresHQ = {"-c:v", "prores_ks", "-profile:v", "3", "-vendor", "apl0",
-                                           "-pix_fmt", "yuv422p10le", "-colorspace", "bt709", "-color_primaries",
-                                           "bt709", "-color_trc", "bt709", "-color_range", "tv"};
+const std::vector<std::string> proresHQ = {"-c:v",        "prores_ks", "-profile:v",       "3",
+                                           "-vendor",     "apl0",      "-pix_fmt",         "yuv422p10le",
+                                           "-colorspace", "bt709",     "-color_primaries", "bt709",
+                                           "-color_trc",  "bt709",     "-color_range",     "tv"};
 
 INSTANTIATE_TEST_SUITE_P(
     Formats, RealMerge,
     ::testing::Values(
-        VideoCase{"ProRes422HQ", "mov", {{"64x32", 6}, {"48x32", 5}, {"32x32", 7}}, "24000/1001", proresHQ,
-                  {{"codec_name", "prores"}, {"profile", "HQ"}, {"pix_fmt", "yuv422p10le"},
-                   {"r_frame_rate", "24000/1001"}, {"color_range", "tv"}, {"width", "144"}, {"height", "32"},
+        VideoCase{"ProRes422HQ",
+                  "mov",
+                  {{"64x32", 6}, {"48x32", 5}, {"32x32", 7}},
+                  "24000/1001",
+                  proresHQ,
+                  {{"codec_name", "prores"},
+                   {"profile", "HQ"},
+                   {"pix_fmt", "yuv422p10le"},
+                   {"r_frame_rate", "24000/1001"},
+                   {"color_range", "tv"},
+                   {"width", "144"},
+                   {"height", "32"},
                    {"nb_read_frames", "5"}},
                   // ffmpeg's ProRes decoder reports the frame header's colour fields, which prores_ks leaves
                   // unspecified; the container's tags are the ones a merge must keep.
-                  {{"codec", "prores"}, {"codecTag", "apch"}, {"pixFmt", "yuv422p10le"}, {"fpsString", "24000/1001"},
-                   {"colorSpace", "bt709"}, {"colorPrimaries", "bt709"}, {"colorTransfer", "bt709"}},
-                  "144×32 · ProRes 422 HQ · 5f 완료", true},
-        VideoCase{"ProRes4444Alpha", "mov", {{"64x32", 3}, {"64x32", 3}}, "25",
-                  {"-vf", "format=yuva444p10le", "-c:v", "prores_ks", "-profile:v", "4", "-vendor", "apl0",
-                   "-pix_fmt", "yuva444p10le"},
-                  // ffmpeg decodes 4444 at 12 bits, whatever depth the file was written in.
-                  {{"codec_name", "prores"}, {"codec_tag_string", "ap4h"}, {"profile", "4444"},
-                   {"pix_fmt", "yuva444p12le"}, {"width", "128"}, {"nb_read_frames", "3"}},
-                  {{"codec", "prores"}, {"codecTag", "ap4h"}, {"pixFmt", "yuva444p10le"}, {"fpsString", "25/1"}},
-                  "128×32 · ProRes 4444 · 3f 완료", false},
-        VideoCase{"H264DifferentLengths", "mp4", {{"64x32", 8}, {"32x32", 4}}, "30", h264,
-                  {{"codec_name", "h264"}, {"pix_fmt", "yuv420p"}, {"r_frame_rate", "30/1"}, {"width", "96"},
-                   {"nb_read_frames", "4"}, {"color_space", "bt709"}, {"color_primaries", "bt709"},
-                   {"color_transfer", "bt709"}, {"color_range", "tv"}},
-                  {{"codec", "h264"}, {"pixFmt", "yuv420p"}, {"fpsString", "30/1"}, {"colorSpace", "bt709"},
-                   {"colorPrimaries", "bt709"}, {"colorTransfer", "bt709"}, {"colorRange", "tv"}},
-                  "96×32 · H264 · 4f 완료", true},
-        VideoCase{"Hevc10BitPQ", "mov", {{"64x64", 3}, {"64x64", 3}}, "25",
+                  {{"codec", "prores"},
+                   {"codecTag", "apch"},
+                   {"pixFmt", "yuv422p10le"},
+                   {"fpsString", "24000/1001"},
+                   {"colorSpace", "bt709"},
+                   {"colorPrimaries", "bt709"},
+                   {"colorTransfer", "bt709"}},
+                  "144×32 · ProRes 422 HQ · 5f 완료",
+                  true},
+        VideoCase{
+            "ProRes4444Alpha",
+            "mov",
+            {{"64x32", 3}, {"64x32", 3}},
+            "25",
+            {"-vf", "format=yuva444p10le", "-c:v", "prores_ks", "-profile:v", "4", "-vendor", "apl0",
+             "-pix_fmt", "yuva444p10le"},
+            // ffmpeg decodes 4444 at 12 bits, whatever depth the file was written in.
+            {{"codec_name", "prores"},
+             {"codec_tag_string", "ap4h"},
+             {"profile", "4444"},
+             {"pix_fmt", "yuva444p12le"},
+             {"width", "128"},
+             {"nb_read_frames", "3"}},
+            {{"codec", "prores"}, {"codecTag", "ap4h"}, {"pixFmt", "yuva444p10le"}, {"fpsString", "25/1"}},
+            "128×32 · ProRes 4444 · 3f 완료",
+            false},
+        VideoCase{"H264DifferentLengths",
+                  "mp4",
+                  {{"64x32", 8}, {"32x32", 4}},
+                  "30",
+                  h264,
+                  {{"codec_name", "h264"},
+                   {"pix_fmt", "yuv420p"},
+                   {"r_frame_rate", "30/1"},
+                   {"width", "96"},
+                   {"nb_read_frames", "4"},
+                   {"color_space", "bt709"},
+                   {"color_primaries", "bt709"},
+                   {"color_transfer", "bt709"},
+                   {"color_range", "tv"}},
+                  {{"codec", "h264"},
+                   {"pixFmt", "yuv420p"},
+                   {"fpsString", "30/1"},
+                   {"colorSpace", "bt709"},
+                   {"colorPrimaries", "bt709"},
+                   {"colorTransfer", "bt709"},
+                   {"colorRange", "tv"}},
+                  "96×32 · H264 · 4f 완료",
+                  true},
+        VideoCase{"Hevc10BitPQ",
+                  "mov",
+                  {{"64x64", 3}, {"64x64", 3}},
+                  "25",
                   {"-c:v", "libx265", "-x265-params", "log-level=error", "-pix_fmt", "yuv420p10le", "-tag:v",
                    "hvc1", "-colorspace", "bt2020nc", "-color_primaries", "bt2020", "-color_trc", "smpte2084",
                    "-color_range", "tv"},
-                  {{"codec_name", "hevc"}, {"codec_tag_string", "hvc1"}, {"pix_fmt", "yuv420p10le"},
-                   {"color_space", "bt2020nc"}, {"color_primaries", "bt2020"}, {"color_transfer", "smpte2084"},
-                   {"width", "128"}, {"nb_read_frames", "3"}},
-                  {{"codec", "hevc"}, {"codecTag", "hvc1"}, {"pixFmt", "yuv420p10le"}, {"colorSpace", "bt2020nc"},
-                   {"colorPrimaries", "bt2020"}, {"colorTransfer", "smpte2084"}},
-                  "128×64 · HEVC · 3f 완료", false}),
+                  {{"codec_name", "hevc"},
+                   {"codec_tag_string", "hvc1"},
+                   {"pix_fmt", "yuv420p10le"},
+                   {"color_space", "bt2020nc"},
+                   {"color_primaries", "bt2020"},
+                   {"color_transfer", "smpte2084"},
+                   {"width", "128"},
+                   {"nb_read_frames", "3"}},
+                  {{"codec", "hevc"},
+                   {"codecTag", "hvc1"},
+                   {"pixFmt", "yuv420p10le"},
+                   {"colorSpace", "bt2020nc"},
+                   {"colorPrimaries", "bt2020"},
+                   {"colorTransfer", "smpte2084"}},
+                  "128×64 · HEVC · 3f 완료",
+                  false}),
     [](const auto& info) { return info.param.name; });
 
 // ---- still images -----------------------------------------------------------------------------------
@@ -417,7 +509,8 @@ TEST_P(ImageMerge, OutputFormatFollowsTheFirstImage) {
              "format=rgba,geq=r='r(X,Y)':g='g(X,Y)':b='b(X,Y)':a='" + std::to_string(60 + 90 * i) + "+3*X'",
              "-frames:v", "1", "-update", "1", "-pix_fmt", pixFmts[i]}));
     }
-    ProgramRun run = runTessellane(dir.path(), {"--cli", dir.path().string(), "_m", inputs[1].string(), inputs[0].string()});
+    ProgramRun run = runTessellane(
+        dir.path(), {"--cli", dir.path().string(), "_m", inputs[1].string(), inputs[0].string()});
     ASSERT_EQ(run.status, 0) << run.out;
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.lines().front(), "순서: pic1." + test.firstExtension + ", pic2.png");
@@ -442,24 +535,54 @@ TEST_P(ImageMerge, OutputFormatFollowsTheFirstImage) {
 INSTANTIATE_TEST_SUITE_P(
     Formats, ImageMerge,
     ::testing::Values(
-        ImageCase{"Png8BitAlpha", "png", "rgba", "rgb24",
+        ImageCase{"Png8BitAlpha",
+                  "png",
+                  "rgba",
+                  "rgb24",
                   {{"codec_name", "png"}, {"pix_fmt", "rgba"}, {"width", "64"}, {"height", "32"}},
-                  "64×32 · PNG · rgba 완료", "rgba", 4},
-        ImageCase{"Png16BitAlpha", "png", "rgba64be", "rgba",
+                  "64×32 · PNG · rgba 완료",
+                  "rgba",
+                  4},
+        ImageCase{"Png16BitAlpha",
+                  "png",
+                  "rgba64be",
+                  "rgba",
                   {{"codec_name", "png"}, {"pix_fmt", "rgba64be"}, {"width", "64"}},
-                  "64×32 · PNG · rgba64be 완료", "rgba64be", 8},
-        ImageCase{"Jpeg", "jpg", "yuvj444p", "rgba",
+                  "64×32 · PNG · rgba64be 완료",
+                  "rgba64be",
+                  8},
+        ImageCase{"Jpeg",
+                  "jpg",
+                  "yuvj444p",
+                  "rgba",
                   {{"codec_name", "mjpeg"}, {"pix_fmt", "yuvj444p"}, {"width", "64"}},
-                  "64×32 · MJPEG · ", "", 0},
-        ImageCase{"Tiff", "tif", "rgba", "rgb24",
+                  "64×32 · MJPEG · ",
+                  "",
+                  0},
+        ImageCase{"Tiff",
+                  "tif",
+                  "rgba",
+                  "rgb24",
                   {{"codec_name", "tiff"}, {"pix_fmt", "rgba"}, {"width", "64"}},
-                  "64×32 · TIFF · rgba 완료", "rgba", 4},
-        ImageCase{"Bmp", "bmp", "bgr24", "rgb24",
+                  "64×32 · TIFF · rgba 완료",
+                  "rgba",
+                  4},
+        ImageCase{"Bmp",
+                  "bmp",
+                  "bgr24",
+                  "rgb24",
                   {{"codec_name", "bmp"}, {"width", "64"}, {"height", "32"}},
-                  "64×32 · BMP · ", "rgb24", 3},
-        ImageCase{"Webp", "webp", "yuv420p", "rgb24",
+                  "64×32 · BMP · ",
+                  "rgb24",
+                  3},
+        ImageCase{"Webp",
+                  "webp",
+                  "yuv420p",
+                  "rgb24",
                   {{"codec_name", "webp"}, {"width", "64"}, {"height", "32"}},
-                  "64×32 · WEBP · ", "", 0}),
+                  "64×32 · WEBP · ",
+                  "",
+                  0}),
     [](const auto& info) { return info.param.name; });
 
 }  // namespace
