@@ -119,7 +119,7 @@ private:
         double value = 0;
         auto [rest, error] = std::from_chars(number.data(), number.data() + number.size(), value);
         if (error != std::errc() || rest != number.data() + number.size() || !std::isfinite(value)) return;
-        if (total_ > 0) progress_(std::clamp(value / total_, 0.0, 1.0));
+        if (total_ > 0 && progress_) progress_(std::clamp(value / total_, 0.0, 1.0));
     }
 
     double total_;
@@ -214,7 +214,7 @@ ClipInfo merge(const std::vector<ClipInfo>& clips, const FileURL& output, const 
     const int status = child.finish();
 
     if (status == 0) {
-        progress(1.0);
+        if (progress) progress(1.0);
         return probe(output);
     }
     std::string diagnostics = child.diagnostics();

@@ -190,6 +190,11 @@ TEST_F(MergeRunner, ProgressIsOnlyTheFinalOneWithoutFramesOrForStills) {
     EXPECT_THAT(fractions, ElementsAre(1.0));
 }
 
+TEST_F(MergeRunner, AnEmptyProgressCallbackIsAllowed) {
+    fakeFFmpeg("printf 'frame=30\\n'\nexit 0\n");
+    EXPECT_NO_THROW(merge(clips, dir / "out.mov", ProgressCallback()));
+}
+
 TEST_F(MergeRunner, ProgressIsComputedAgainstTheShortestClip) {
     fakeFFmpeg("printf 'frame=30\\n'\nexit 0\n");
     clips[0].frames = 120;
