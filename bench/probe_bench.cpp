@@ -26,12 +26,15 @@ struct Media {
 };
 
 const std::vector<Media> kMedia = {
-    {"prores_hq.mov", {"-f", "lavfi", "-i", "testsrc2=s=320x240:r=25", "-frames:v", "25", "-c:v", "prores_ks",
-                       "-profile:v", "3"}},
-    {"h264_audio.mp4", {"-f", "lavfi", "-i", "testsrc2=s=320x240:r=30000/1001", "-f", "lavfi", "-i", "sine",
-                        "-frames:v", "30", "-c:v", "libx264", "-c:a", "aac", "-shortest"}},
-    {"hevc10.mp4", {"-f", "lavfi", "-i", "testsrc2=s=320x240:r=50", "-frames:v", "25", "-c:v", "libx265",
-                    "-x265-params", "log-level=error", "-pix_fmt", "yuv420p10le", "-tag:v", "hvc1"}},
+    {"prores_hq.mov",
+     {"-f", "lavfi", "-i", "testsrc2=s=320x240:r=25", "-frames:v", "25", "-c:v", "prores_ks", "-profile:v",
+      "3"}},
+    {"h264_audio.mp4",
+     {"-f", "lavfi", "-i", "testsrc2=s=320x240:r=30000/1001", "-f", "lavfi", "-i", "sine", "-frames:v", "30",
+      "-c:v", "libx264", "-c:a", "aac", "-shortest"}},
+    {"hevc10.mp4",
+     {"-f", "lavfi", "-i", "testsrc2=s=320x240:r=50", "-frames:v", "25", "-c:v", "libx265", "-x265-params",
+      "log-level=error", "-pix_fmt", "yuv420p10le", "-tag:v", "hvc1"}},
     {"still.png", {"-f", "lavfi", "-i", "testsrc2=s=320x240", "-frames:v", "1"}},
     {"still.jpg", {"-f", "lavfi", "-i", "testsrc2=s=320x240", "-frames:v", "1"}},
 };
@@ -81,11 +84,12 @@ int main() {
         probeTotal += probeSeconds;
         ffprobeTotal += ffprobeSeconds;
         std::printf("%-16s %10ju %14.1f %14.1f %9.0fx%s\n", media.file.c_str(),
-                    std::uintmax_t(std::filesystem::file_size(path)), probeSeconds * 1e6, ffprobeSeconds * 1e6,
-                    ffprobeSeconds / probeSeconds, sink < 0 ? "?" : "");
+                    std::uintmax_t(std::filesystem::file_size(path)), probeSeconds * 1e6,
+                    ffprobeSeconds * 1e6, ffprobeSeconds / probeSeconds, sink < 0 ? "?" : "");
     }
     std::printf("%-16s %10s %14.1f %14.1f %9.0fx  (ffprobe time / probe time, per file)\n", "mean", "",
-                probeTotal / kMedia.size() * 1e6, ffprobeTotal / kMedia.size() * 1e6, ffprobeTotal / probeTotal);
+                probeTotal / kMedia.size() * 1e6, ffprobeTotal / kMedia.size() * 1e6,
+                ffprobeTotal / probeTotal);
 
     // A movie whose moov follows a 4 GiB mdat: the mdat is a hole in a sparse file, so it costs no disk.
     const auto sparse = dir / "sparse.mov";
@@ -96,7 +100,11 @@ int main() {
         const std::size_t moovAt = bytes.find("moov") - 4;
         const std::string moov = bytes.substr(moovAt);  // moov is the last box ffmpeg writes
         const std::uint64_t mdatSize = (4ull << 30) + 16;
-        std::string head = std::string("\0\0\0\x14" "ftypqt  \0\0\x02\0qt  ", 20) + std::string("\0\0\0\x01mdat", 8);
+        std::string head = std::string(
+                               "\0\0\0\x14"
+                               "ftypqt  \0\0\x02\0qt  ",
+                               20) +
+                           std::string("\0\0\0\x01mdat", 8);
         for (int i = 7; i >= 0; --i) head.push_back(static_cast<char>(mdatSize >> (8 * i)));
         std::ofstream out(sparse, std::ios::binary);
         out.write(head.data(), std::streamsize(head.size()));

@@ -11,8 +11,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const tessellane::MovieInfo movie = tessellane::readMovie(source);
     if (movie.video) {
         // The mapping converts rates and durations to integers: exercise it on whatever was read.
-        tessellane::ClipInfo record = tessellane::movieRecord(tessellane::ClipInfo("/fuzz.mov"), *movie.video,
-                                                              movie.hasAudio);
+        tessellane::ClipInfo record =
+            tessellane::movieRecord(tessellane::ClipInfo("/fuzz.mov"), *movie.video, movie.hasAudio);
         (void)record.timecode();
     }
     return 0;

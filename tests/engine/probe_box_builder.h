@@ -33,7 +33,9 @@ inline Bytes box64(const std::string& type, const Bytes& payload) {
     return cat({be(1, 4), text(type), be(16 + payload.size(), 8), payload});
 }
 // size 0: runs to the end of the file or of its parent
-inline Bytes boxToEnd(const std::string& type, const Bytes& payload) { return cat({be(0, 4), text(type), payload}); }
+inline Bytes boxToEnd(const std::string& type, const Bytes& payload) {
+    return cat({be(0, 4), text(type), payload});
+}
 // version(1) flags(3) payload
 inline Bytes fullBox(const std::string& type, int version, const Bytes& payload) {
     return box(type, cat({be(std::uint64_t(version) << 24, 4), payload}));
@@ -48,19 +50,19 @@ struct TrackSpec {
     std::uint64_t duration = 5120;
     int mdhdVersion = 0;
     std::vector<std::pair<std::uint32_t, std::uint32_t>> stts = {{10, 512}};  // (count, delta)
-    std::optional<Bytes> elst;  // the whole elst box
+    std::optional<Bytes> elst;                                                // the whole elst box
     bool withStsd = true;
 };
 
 inline Bytes sampleEntry(const TrackSpec& t) {
-    return box(t.code, cat({zeros(6), be(1, 2),       // reserved, data reference index
-                            zeros(16),                // version, revision, vendor, qualities
-                            be(t.width, 2), be(t.height, 2),
-                            be(0x00480000, 4), be(0x00480000, 4),  // resolutions
-                            zeros(4), be(1, 2),       // data size, frame count
-                            zeros(32),                // compressor name
-                            be(t.depth, 2), be(0xFFFF, 2),  // depth, colour table id
-                            t.extensions}));
+    return box(t.code,
+               cat({zeros(6), be(1, 2),  // reserved, data reference index
+                    zeros(16),           // version, revision, vendor, qualities
+                    be(t.width, 2), be(t.height, 2), be(0x00480000, 4), be(0x00480000, 4),  // resolutions
+                    zeros(4), be(1, 2),             // data size, frame count
+                    zeros(32),                      // compressor name
+                    be(t.depth, 2), be(0xFFFF, 2),  // depth, colour table id
+                    t.extensions}));
 }
 
 inline Bytes track(const TrackSpec& t) {
@@ -92,7 +94,8 @@ inline Bytes ftyp() { return box("ftyp", cat({text("qt  "), be(0x200, 4), text("
 
 // colr nclx: primaries, transfer, matrix, full-range flag in the top bit of the last byte
 inline Bytes nclx(int primaries, int transfer, int matrix, bool full) {
-    return box("colr", cat({text("nclx"), be(primaries, 2), be(transfer, 2), be(matrix, 2), be(full ? 0x80 : 0, 1)}));
+    return box("colr",
+               cat({text("nclx"), be(primaries, 2), be(transfer, 2), be(matrix, 2), be(full ? 0x80 : 0, 1)}));
 }
 inline Bytes nclc(int primaries, int transfer, int matrix) {
     return box("colr", cat({text("nclc"), be(primaries, 2), be(transfer, 2), be(matrix, 2)}));

@@ -161,8 +161,9 @@ TEST(MovieReader, WalksTheTimeTableAndTheEditList) {
         t.mdhdVersion = version;
         return t;
     };
-    const Bytes emptyThenOne = fullBox("elst", 0, cat({be(2, 4), be(500, 4), be(0xFFFFFFFFu, 4), be(0x10000, 4),
-                                                       be(1001, 4), be(0, 4), be(0x10000, 4)}));
+    const Bytes emptyThenOne = fullBox("elst", 0,
+                                       cat({be(2, 4), be(500, 4), be(0xFFFFFFFFu, 4), be(0x10000, 4),
+                                            be(1001, 4), be(0, 4), be(0x10000, 4)}));
     const Bytes version1 = fullBox("elst", 1, cat({be(1, 4), be(2002, 8), be(0, 8), be(0x10000, 4)}));
     const Case cases[] = {
         {"one entry", spec({{24, 1001}}, {}), 1000, true, 1001, 24000.0 / 1001, 1.001},
@@ -235,16 +236,31 @@ TEST(MovieReader, ReadsColourAndBitDepthExtensions) {
         {"nclx limited range", nclx(6, 7, 6, false), "SMPTE_C", "SMPTE_240M_1995", "ITU_R_601_4", false, {}},
         {"HLG", nclx(9, 18, 9, false), "ITU_R_2020", "ITU_R_2100_HLG", "ITU_R_2020", false, {}},
         {"unspecified codes are absent", nclx(2, 2, 2, true), {}, {}, {}, true, {}},
-        {"an ICC profile before the codes", cat({icc, nclx(5, 14, 5, false)}), "EBU_3213", "ITU_R_2020",
-         "ITU_R_601_4", false, {}},
-        {"only the first code box counts", cat({nclx(1, 1, 1, true), nclx(9, 16, 9, false)}), "ITU_R_709_2",
-         "ITU_R_709_2", "ITU_R_709_2", true, {}},
+        {"an ICC profile before the codes",
+         cat({icc, nclx(5, 14, 5, false)}),
+         "EBU_3213",
+         "ITU_R_2020",
+         "ITU_R_601_4",
+         false,
+         {}},
+        {"only the first code box counts",
+         cat({nclx(1, 1, 1, true), nclx(9, 16, 9, false)}),
+         "ITU_R_709_2",
+         "ITU_R_709_2",
+         "ITU_R_709_2",
+         true,
+         {}},
         {"hvcC 10 bit", hvcC(10), {}, {}, {}, {}, 10},
         {"hvcC 8 bit", hvcC(8), {}, {}, {}, {}, 8},
         {"a short colr is ignored", box("colr", cat({text("nclx"), be(1, 2)})), {}, {}, {}, {}, {}},
         // Junk after the fixed fields ends the walk but keeps the entry.
-        {"junk after the codes", cat({nclc(1, 1, 1), be(0xFFFF, 4), text("junk")}), "ITU_R_709_2",
-         "ITU_R_709_2", "ITU_R_709_2", {}, {}},
+        {"junk after the codes",
+         cat({nclc(1, 1, 1), be(0xFFFF, 4), text("junk")}),
+         "ITU_R_709_2",
+         "ITU_R_709_2",
+         "ITU_R_709_2",
+         {},
+         {}},
     };
     for (const Case& test : cases) {
         SCOPED_TRACE(test.name);
@@ -269,12 +285,90 @@ TEST(MovieReader, BreakingAnyByteOfAMovieNeverReadsOutOfBounds) {
     spec.elst = fullBox("elst", 0, cat({be(1, 4), be(400, 4), be(0, 4), be(0x10000, 4)}));
     const Bytes original = cat({ftyp(), movie({spec})});
     for (std::size_t i = 0; i < original.size(); ++i) {
-        for (std::uint8_t value : {std::uint8_t(0x00), std::uint8_t(0xFF), std::uint8_t(original[i] ^ 0x01)}) {
+        for (std::uint8_t value :
+             {std::uint8_t(0x00), std::uint8_t(0xFF), std::uint8_t(original[i] ^ 0x01)}) {
             Bytes broken = original;
             broken[i] = value;
             const MovieInfo info = read(broken);
             EXPECT_EQ(info.video.has_value(), info.error == Error::none) << i;
         }
+    }
+}
+
+// A fragmented movie: moov with mvex (mehd, trex), then moof boxes whose trun list the samples.
+Bytes fragmentedMovie(std::optional<std::uint32_t> mehd, std::uint32_t trexDuration, const Bytes& fragments) {
+    TrackSpec spec;
+    spec.stts.clear();
+    spec.duration = 0;
+    Bytes trak = track(spec);
+    // Give the track the id 1 (tkhd: version/flags, two times, then the id).
+    const std::string tkhd = "tkhd";
+    auto at = std::search(trak.begin(), trak.end(), tkhd.begin(), tkhd.end()) - trak.begin() + 4 + 12;
+    trak[at + 3] = 1;
+    Bytes mvex =
+        box("mvex", cat({mehd ? fullBox("mehd", 0, be(*mehd, 4)) : Bytes{},
+                         fullBox("trex", 0, cat({be(1, 4), be(1, 4), be(trexDuration, 4), zeros(8)}))}));
+    return cat({ftyp(), box("moov", cat({mvhd(1000, 0), trak, mvex})), fragments});
+}
+// tfhd for a track, optionally with a default sample duration (flag 0x08)
+Bytes tfhd(std::uint32_t trackId, std::optional<std::uint32_t> duration) {
+    return box("tfhd", cat({be(duration ? 0x020008 : 0x020000, 4), be(trackId, 4),
+                            duration ? be(*duration, 4) : Bytes{}}));
+}
+// trun with a data offset (0x01) and, when durations are given, one duration and size per sample
+Bytes trun(std::uint32_t count, const std::vector<std::uint32_t>& durations) {
+    Bytes samples;
+    for (std::uint32_t d : durations) samples = cat({samples, be(d, 4), be(100, 4)});
+    return box("trun",
+               cat({be(durations.empty() ? 0x000001 : 0x000301, 4), be(count, 4), be(0, 4), samples}));
+}
+Bytes moof(const Bytes& trafs) {
+    return cat({box("moof", cat({fullBox("mfhd", 0, be(1, 4)), trafs})), box("mdat", zeros(16))});
+}
+
+TEST(MovieReader, CountsTheSamplesOfMovieFragments) {
+    struct Case {
+        const char* name;
+        Bytes file;
+        Error error;
+        std::int64_t minDelta;
+        double nominal, seconds;
+    };
+    const Case cases[] = {
+        {"durations per sample",
+         fragmentedMovie({}, 0,
+                         cat({moof(box("traf", cat({tfhd(1, {}), trun(3, {512, 512, 256})}))),
+                              moof(box("traf", cat({tfhd(1, {}), trun(1, {512})})))})),
+         Error::none, 256, 4 / (1792 / 12800.0), 1792 / 12800.0},
+        {"default from tfhd", fragmentedMovie({}, 0, moof(box("traf", cat({tfhd(1, 512), trun(10, {})})))),
+         Error::none, 512, 25, 0.4},
+        {"default from trex, length from mehd",
+         fragmentedMovie(2000, 512, moof(box("traf", cat({tfhd(1, {}), trun(50, {})})))), Error::none, 512,
+         25, 2},
+        {"another track's fragments are not counted",
+         fragmentedMovie({}, 0,
+                         moof(cat({box("traf", cat({tfhd(2, 100), trun(10, {})})),
+                                   box("traf", cat({tfhd(1, 512), trun(5, {})}))}))),
+         Error::none, 512, 25, 0.2},
+        {"a last fragment cut short is left out",
+         cat({fragmentedMovie({}, 0, moof(box("traf", cat({tfhd(1, 512), trun(5, {})})))), be(500, 4),
+              text("moof")}),
+         Error::none, 512, 25, 0.2},
+        {"trun claiming more samples than it holds",
+         fragmentedMovie({}, 0, moof(box("traf", cat({tfhd(1, {}), trun(1000, {512})})))), Error::truncated,
+         0, 0, 0},
+        {"trun claiming 2^32-1 samples",
+         fragmentedMovie({}, 0, moof(box("traf", cat({tfhd(1, 512), trun(0xFFFFFFFFu, {})})))),
+         Error::tooLarge, 0, 0, 0},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.name);
+        const MovieInfo info = read(test.file);
+        ASSERT_EQ(info.error, test.error);
+        if (test.error != Error::none) continue;
+        EXPECT_EQ(info.video->minFrameDuration.value, test.minDelta);
+        EXPECT_NEAR(info.video->nominalFrameRate, test.nominal, 1e-9);
+        EXPECT_NEAR(info.video->durationSeconds, test.seconds, 1e-9);
     }
 }
 

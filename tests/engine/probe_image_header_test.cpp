@@ -37,10 +37,13 @@ Bytes chunk(const std::string& type, const Bytes& data) {
 }
 Bytes png(std::uint32_t width, std::uint32_t height, int depth, int colourType, const Bytes& rest) {
     return cat({text("\x89PNG\r\n\x1a\n"),
-                chunk("IHDR", cat({be(width, 4), be(height, 4), be(depth, 1), be(colourType, 1), zeros(3)})), rest});
+                chunk("IHDR", cat({be(width, 4), be(height, 4), be(depth, 1), be(colourType, 1), zeros(3)})),
+                rest});
 }
 
-Bytes segment(std::uint8_t marker, const Bytes& data) { return cat({be(0xFF00 | marker, 2), be(data.size() + 2, 2), data}); }
+Bytes segment(std::uint8_t marker, const Bytes& data) {
+    return cat({be(0xFF00 | marker, 2), be(data.size() + 2, 2), data});
+}
 Bytes jpeg(std::uint8_t sof, int precision, int width, int height, const Bytes& before = {}) {
     return cat({be(0xFFD8, 2), before,
                 segment(sof, cat({be(precision, 1), be(height, 2), be(width, 2), be(3, 1), zeros(9)})),
@@ -60,21 +63,26 @@ Bytes tiff(bool little, const std::vector<Bytes>& entries, const Bytes& tail = {
     return cat({out, n(0, 4), tail});
 }
 
-Bytes bmp(std::uint32_t headerSize, std::int32_t width, std::int32_t height, int bits, std::uint32_t alphaMask) {
+Bytes bmp(std::uint32_t headerSize, std::int32_t width, std::int32_t height, int bits,
+          std::uint32_t alphaMask) {
     Bytes info;
     if (headerSize == 12) {
-        info = cat({le(12, 4), le(std::uint16_t(width), 2), le(std::uint16_t(height), 2), le(1, 2), le(bits, 2)});
+        info = cat(
+            {le(12, 4), le(std::uint16_t(width), 2), le(std::uint16_t(height), 2), le(1, 2), le(bits, 2)});
     } else {
         info = cat({le(headerSize, 4), le(std::uint32_t(width), 4), le(std::uint32_t(height), 4), le(1, 2),
                     le(bits, 2), le(3, 4), zeros(20)});
-        if (headerSize >= 56) info = cat({info, le(0xFF0000, 4), le(0xFF00, 4), le(0xFF, 4), le(alphaMask, 4)});
+        if (headerSize >= 56)
+            info = cat({info, le(0xFF0000, 4), le(0xFF00, 4), le(0xFF, 4), le(alphaMask, 4)});
         info.resize(headerSize, 0);
     }
-    return cat({text("BM"), le(14 + info.size() + 16, 4), zeros(4), le(14 + info.size(), 4), info, zeros(16)});
+    return cat(
+        {text("BM"), le(14 + info.size() + 16, 4), zeros(4), le(14 + info.size(), 4), info, zeros(16)});
 }
 
 Bytes webp(const std::string& kind, const Bytes& data) {
-    return cat({text("RIFF"), le(4 + 8 + data.size(), 4), text("WEBP"), text(kind), le(data.size(), 4), data, zeros(16)});
+    return cat({text("RIFF"), le(4 + 8 + data.size(), 4), text("WEBP"), text(kind), le(data.size(), 4), data,
+                zeros(16)});
 }
 
 struct Case {
@@ -96,8 +104,10 @@ TEST(ImageHeaderReader, ReadsEveryLayoutAndRefusesBrokenOnes) {
         // PNG: alpha from the colour type or a tRNS chunk before the first IDAT.
         {"png rgb", png(4, 2, 8, 2, idat), ImageHeader{ImageKind::png, 4, 2, false, 8}},
         {"png grey alpha 16", png(4, 2, 16, 4, idat), ImageHeader{ImageKind::png, 4, 2, true, 16}},
-        {"png tRNS", png(4, 2, 8, 2, cat({chunk("PLTE", zeros(3)), trns, idat})), ImageHeader{ImageKind::png, 4, 2, true, 8}},
-        {"png tRNS after IDAT", png(4, 2, 8, 3, cat({idat, trns})), ImageHeader{ImageKind::png, 4, 2, false, 8}},
+        {"png tRNS", png(4, 2, 8, 2, cat({chunk("PLTE", zeros(3)), trns, idat})),
+         ImageHeader{ImageKind::png, 4, 2, true, 8}},
+        {"png tRNS after IDAT", png(4, 2, 8, 3, cat({idat, trns})),
+         ImageHeader{ImageKind::png, 4, 2, false, 8}},
         {"png header only", png(4, 2, 8, 6, {}), ImageHeader{ImageKind::png, 4, 2, true, 8}},
         {"png bad checksum", badChecksum, std::nullopt},
         {"png zero width", png(0, 2, 8, 2, idat), std::nullopt},
@@ -107,7 +117,8 @@ TEST(ImageHeaderReader, ReadsEveryLayoutAndRefusesBrokenOnes) {
         {"png first chunk not IHDR", cat({text("\x89PNG\r\n\x1a\n"), idat}), std::nullopt},
         // JPEG: the first frame header after any other segment, fill bytes allowed.
         {"jpeg baseline", jpeg(0xC0, 8, 640, 480), ImageHeader{ImageKind::jpeg, 640, 480, false, 8}},
-        {"jpeg progressive after APP1", jpeg(0xC2, 8, 640, 480, app1), ImageHeader{ImageKind::jpeg, 640, 480, false, 8}},
+        {"jpeg progressive after APP1", jpeg(0xC2, 8, 640, 480, app1),
+         ImageHeader{ImageKind::jpeg, 640, 480, false, 8}},
         {"jpeg 12-bit", jpeg(0xC1, 12, 7, 9, cat({fill, segment(0xFE, text("comment"))})),
          ImageHeader{ImageKind::jpeg, 7, 9, false, 12}},
         {"jpeg lossless arithmetic", jpeg(0xCF, 8, 5, 6), ImageHeader{ImageKind::jpeg, 5, 6, false, 8}},
@@ -115,39 +126,48 @@ TEST(ImageHeaderReader, ReadsEveryLayoutAndRefusesBrokenOnes) {
          std::nullopt},
         {"jpeg height from a later DNL", jpeg(0xC0, 8, 640, 0), std::nullopt},
         {"jpeg segment length 1", cat({be(0xFFD8, 2), be(0xFFE0, 2), be(1, 2)}), std::nullopt},
-        {"jpeg garbage between segments", cat({be(0xFFD8, 2), text("xx"), jpeg(0xC0, 8, 1, 1)}), std::nullopt},
+        {"jpeg garbage between segments", cat({be(0xFFD8, 2), text("xx"), jpeg(0xC0, 8, 1, 1)}),
+         std::nullopt},
         {"jpeg cut in the frame header", Bytes(wholeJpeg.begin(), wholeJpeg.begin() + 8), std::nullopt},
         // TIFF: both byte orders, bits per sample stored inline or at an offset, extra samples for alpha.
-        {"tiff little rgba", tiff(true, {tiffEntry(true, 256, 3, 1, 30), tiffEntry(true, 257, 4, 1, 20),
-                                         tiffEntry(true, 258, 3, 1, 16), tiffEntry(true, 338, 3, 1, 2)}),
+        {"tiff little rgba",
+         tiff(true, {tiffEntry(true, 256, 3, 1, 30), tiffEntry(true, 257, 4, 1, 20),
+                     tiffEntry(true, 258, 3, 1, 16), tiffEntry(true, 338, 3, 1, 2)}),
          ImageHeader{ImageKind::tiff, 30, 20, true, 16}},
         {"tiff big-endian with bits at an offset",
-         tiff(false, {tiffEntry(false, 256, 4, 1, 30), tiffEntry(false, 257, 3, 1, 20),
-                      tiffEntry(false, 258, 3, 3, 8 + 2 + 3 * 12 + 4)},
+         tiff(false,
+              {tiffEntry(false, 256, 4, 1, 30), tiffEntry(false, 257, 3, 1, 20),
+               tiffEntry(false, 258, 3, 3, 8 + 2 + 3 * 12 + 4)},
               cat({be(8, 2), be(8, 2), be(8, 2)})),
          ImageHeader{ImageKind::tiff, 30, 20, false, 8}},
-        {"tiff associated alpha", tiff(true, {tiffEntry(true, 256, 3, 1, 3), tiffEntry(true, 257, 3, 1, 4),
-                                              tiffEntry(true, 338, 3, 1, 1)}),
+        {"tiff associated alpha",
+         tiff(true,
+              {tiffEntry(true, 256, 3, 1, 3), tiffEntry(true, 257, 3, 1, 4), tiffEntry(true, 338, 3, 1, 1)}),
          ImageHeader{ImageKind::tiff, 3, 4, true, 1}},
-        {"tiff unspecified extra sample", tiff(true, {tiffEntry(true, 256, 3, 1, 3), tiffEntry(true, 257, 3, 1, 4),
-                                                      tiffEntry(true, 338, 3, 1, 0)}),
+        {"tiff unspecified extra sample",
+         tiff(true,
+              {tiffEntry(true, 256, 3, 1, 3), tiffEntry(true, 257, 3, 1, 4), tiffEntry(true, 338, 3, 1, 0)}),
          ImageHeader{ImageKind::tiff, 3, 4, false, 1}},
         {"tiff without height", tiff(true, {tiffEntry(true, 256, 3, 1, 3)}), std::nullopt},
         {"tiff bits offset outside the file",
-         tiff(true, {tiffEntry(true, 256, 3, 1, 3), tiffEntry(true, 257, 3, 1, 4), tiffEntry(true, 258, 3, 3, 99999)}),
+         tiff(true, {tiffEntry(true, 256, 3, 1, 3), tiffEntry(true, 257, 3, 1, 4),
+                     tiffEntry(true, 258, 3, 3, 99999)}),
          std::nullopt},
         {"tiff directory outside the file", cat({text("II"), le(42, 2), le(0xFFFFFFF0u, 4)}), std::nullopt},
-        {"tiff too many entries", cat({text("II"), le(42, 2), le(8, 4), le(0xFFFF, 2), zeros(64)}), std::nullopt},
+        {"tiff too many entries", cat({text("II"), le(42, 2), le(8, 4), le(0xFFFF, 2), zeros(64)}),
+         std::nullopt},
         {"tiff version 41", cat({text("II"), le(41, 2), le(8, 4), zeros(16)}), std::nullopt},
         // BMP: core and info headers, top-down, alpha only from a V4/V5 mask.
         {"bmp core header", bmp(12, 300, 200, 24, 0), ImageHeader{ImageKind::bmp, 300, 200, false, 8}},
         {"bmp top-down", bmp(40, 3, -2, 24, 0), ImageHeader{ImageKind::bmp, 3, 2, false, 8}},
         {"bmp 32 bit info header", bmp(40, 3, 2, 32, 0), ImageHeader{ImageKind::bmp, 3, 2, false, 8}},
-        {"bmp V5 with alpha mask", bmp(124, 3, 2, 32, 0xFF000000u), ImageHeader{ImageKind::bmp, 3, 2, true, 8}},
+        {"bmp V5 with alpha mask", bmp(124, 3, 2, 32, 0xFF000000u),
+         ImageHeader{ImageKind::bmp, 3, 2, true, 8}},
         {"bmp V4 without alpha mask", bmp(108, 3, 2, 32, 0), ImageHeader{ImageKind::bmp, 3, 2, false, 8}},
         {"bmp V5 24 bit", bmp(124, 3, 2, 24, 0xFF000000u), ImageHeader{ImageKind::bmp, 3, 2, false, 8}},
         // Its absolute value does not fit a 32-bit dimension.
-        {"bmp most negative height", bmp(40, 3, std::numeric_limits<std::int32_t>::min(), 24, 0), std::nullopt},
+        {"bmp most negative height", bmp(40, 3, std::numeric_limits<std::int32_t>::min(), 24, 0),
+         std::nullopt},
         {"bmp negative width", bmp(40, -3, 2, 24, 0), std::nullopt},
         {"bmp unknown header size", bmp(41, 3, 2, 24, 0), std::nullopt},
         // WebP: lossy, lossless and extended headers.
@@ -159,7 +179,8 @@ TEST(ImageHeaderReader, ReadsEveryLayoutAndRefusesBrokenOnes) {
          ImageHeader{ImageKind::webp, 640, 480, true, 8}},
         {"webp lossless version 1", webp("VP8L", cat({be(0x2F, 1), le(639 | (479u << 14) | (1u << 29), 4)})),
          std::nullopt},
-        {"webp extended with alpha", webp("VP8X", cat({be(0x10, 1), zeros(3), le(16383, 3), le(0xFFFFFF, 3)})),
+        {"webp extended with alpha",
+         webp("VP8X", cat({be(0x10, 1), zeros(3), le(16383, 3), le(0xFFFFFF, 3)})),
          ImageHeader{ImageKind::webp, 16384, 16777216, true, 8}},
         {"webp extended opaque", webp("VP8X", cat({be(0x08, 1), zeros(3), le(0, 3), le(0, 3)})),
          ImageHeader{ImageKind::webp, 1, 1, false, 8}},

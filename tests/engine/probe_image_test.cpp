@@ -41,8 +41,11 @@ const std::vector<ImageCase>& imageCases() {
         {"grey.png", kSource, {"-pix_fmt", "gray"}, "png", "rgb24"},
         // Palette with a transparent entry: the alpha comes from the tRNS chunk.
         {"palette_trns.png",
-         kHalfTransparent + ",split[a][b];[a]palettegen=reserve_transparent=1[p];[b][p]paletteuse=alpha_threshold=128",
-         {}, "png", "rgba"},
+         kHalfTransparent +
+             ",split[a][b];[a]palettegen=reserve_transparent=1[p];[b][p]paletteuse=alpha_threshold=128",
+         {},
+         "png",
+         "rgba"},
         {"baseline.jpg", kSource, {}, "mjpeg", "rgb24"},
         {"progressive.JPEG", "", {}, "mjpeg", "rgb24"},  // made from baseline.jpg by jpegtran below
         {"rgb8.tif", kSource, {"-pix_fmt", "rgb24"}, "tiff", "rgb24"},
@@ -61,7 +64,7 @@ const std::vector<ImageCase>& imageCases() {
 }
 
 class ProbeImage : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         dir_ = std::make_unique<TempDir>();
         for (const ImageCase& test : imageCases()) {
@@ -72,8 +75,9 @@ protected:
         }
         // ffmpeg writes only baseline JPEG; jpegtran rewrites it losslessly as progressive (SOF2).
         int status = -1;
-        runTool("jpegtran", {"-progressive", "-outfile", (*dir_ / "progressive.JPEG").string(),
-                             (*dir_ / "baseline.jpg").string()},
+        runTool("jpegtran",
+                {"-progressive", "-outfile", (*dir_ / "progressive.JPEG").string(),
+                 (*dir_ / "baseline.jpg").string()},
                 &status);
         if (status != 0) throw std::runtime_error("jpegtran failed");
     }

@@ -51,9 +51,9 @@ TEST(MovieRecord, CodeTableGivesCodecPixelFormatAndProfile) {
         {code("dvh1"), 24, 10, "dvh1", "dvh1", "", ""},
         {code("mp4v"), 24, {}, "mp4v", "mp4v", "", ""},
         {code("JPEG"), 24, {}, "JPEG", "jpeg", "", ""},
-        {code("raw "), 24, {}, "raw ", "raw", "", ""},       // the blank stays in the tag only
-        {code("APCH"), 24, {}, "APCH", "apch", "", ""},      // comparison is case-sensitive
-        {0xA9786D6Cu, 24, {}, "", "", "", ""},               // not ASCII: empty tag and codec, not "?"
+        {code("raw "), 24, {}, "raw ", "raw", "", ""},   // the blank stays in the tag only
+        {code("APCH"), 24, {}, "APCH", "apch", "", ""},  // comparison is case-sensitive
+        {0xA9786D6Cu, 24, {}, "", "", "", ""},           // not ASCII: empty tag and codec, not "?"
     };
     for (const Case& test : cases) {
         SCOPED_TRACE(test.tag + "/" + test.codec);
@@ -165,14 +165,15 @@ TEST(ImageRecord, CodecFromTheExtensionAndFormatFromAlphaAndDepth) {
         std::string codec, pixFmt;
     };
     const Case cases[] = {
-        {"/a.png", false, 8, "png", "rgb24"},       {"/a.PNG", true, 8, "png", "rgba"},
-        {"/a.jpg", false, 12, "mjpeg", "rgb48be"},   {"/a.Jpeg", false, 8, "mjpeg", "rgb24"},
-        {"/a.tif", true, 16, "tiff", "rgba64be"},    {"/a.TIFF", false, 1, "tiff", "rgb24"},
-        {"/a.bmp", false, 8, "bmp", "rgb24"},        {"/a.WebP", true, 8, "webp", "rgba"},
+        {"/a.png", false, 8, "png", "rgb24"},      {"/a.PNG", true, 8, "png", "rgba"},
+        {"/a.jpg", false, 12, "mjpeg", "rgb48be"}, {"/a.Jpeg", false, 8, "mjpeg", "rgb24"},
+        {"/a.tif", true, 16, "tiff", "rgba64be"},  {"/a.TIFF", false, 1, "tiff", "rgb24"},
+        {"/a.bmp", false, 8, "bmp", "rgb24"},      {"/a.WebP", true, 8, "webp", "rgba"},
     };
     for (const Case& test : cases) {
         SCOPED_TRACE(test.path);
-        const ClipInfo clip = imageRecord(ClipInfo(test.path), ImageHeader{ImageKind::png, 3, 2, test.alpha, test.bits});
+        const ClipInfo clip =
+            imageRecord(ClipInfo(test.path), ImageHeader{ImageKind::png, 3, 2, test.alpha, test.bits});
         EXPECT_EQ(clip.codec, test.codec);
         EXPECT_EQ(clip.pixFmt, test.pixFmt);
         EXPECT_EQ(clip.width, 3);

@@ -26,13 +26,55 @@ struct Generated {
 const std::vector<Generated>& movies() {
     static const std::vector<Generated> files = {
         {"prores_moov_last.mov",
-         {"-f", "lavfi", "-i", "testsrc2=s=64x32:r=25", "-f", "lavfi", "-i", "sine=d=1", "-frames:v", "3",
-          "-c:v", "prores_ks", "-profile:v", "4", "-pix_fmt", "yuva444p10le", "-c:a", "aac",
-          "-color_primaries", "bt709", "-color_trc", "bt709", "-colorspace", "bt709"}},
+         {"-f",
+          "lavfi",
+          "-i",
+          "testsrc2=s=64x32:r=25",
+          "-f",
+          "lavfi",
+          "-i",
+          "sine=d=1",
+          "-frames:v",
+          "3",
+          "-c:v",
+          "prores_ks",
+          "-profile:v",
+          "4",
+          "-pix_fmt",
+          "yuva444p10le",
+          "-c:a",
+          "aac",
+          "-color_primaries",
+          "bt709",
+          "-color_trc",
+          "bt709",
+          "-colorspace",
+          "bt709"}},
         {"h264_moov_first.mp4",
-         {"-f", "lavfi", "-i", "testsrc2=s=64x32:r=30000/1001", "-f", "lavfi", "-i", "sine=d=1", "-frames:v",
-          "4", "-c:v", "libx264", "-c:a", "aac", "-movflags", "+faststart", "-color_primaries", "bt709",
-          "-color_trc", "bt709", "-colorspace", "bt709", "-color_range", "tv"}},
+         {"-f",
+          "lavfi",
+          "-i",
+          "testsrc2=s=64x32:r=30000/1001",
+          "-f",
+          "lavfi",
+          "-i",
+          "sine=d=1",
+          "-frames:v",
+          "4",
+          "-c:v",
+          "libx264",
+          "-c:a",
+          "aac",
+          "-movflags",
+          "+faststart",
+          "-color_primaries",
+          "bt709",
+          "-color_trc",
+          "bt709",
+          "-colorspace",
+          "bt709",
+          "-color_range",
+          "tv"}},
         {"hevc_moov_last.mp4",
          {"-f", "lavfi", "-i", "testsrc2=s=64x32:r=50", "-frames:v", "4", "-c:v", "libx265", "-x265-params",
           "log-level=error", "-pix_fmt", "yuv420p10le", "-tag:v", "hvc1"}},
@@ -41,22 +83,26 @@ const std::vector<Generated>& movies() {
 }
 
 const std::vector<Generated>& images() {
-    static const std::vector<std::string> source = {"-f", "lavfi", "-i", "testsrc2=s=64x32", "-frames:v", "1"};
+    static const std::vector<std::string> source = {"-f",        "lavfi", "-i", "testsrc2=s=64x32",
+                                                    "-frames:v", "1"};
     auto with = [](std::vector<std::string> extra) {
         std::vector<std::string> all = source;
         all.insert(all.end(), extra.begin(), extra.end());
         return all;
     };
     static const std::vector<Generated> files = {
-        {"palette.png", with({"-pix_fmt", "pal8"})},   {"deep.png", with({"-pix_fmt", "rgba64be"})},
-        {"photo.jpg", with({})},                         {"scan.tiff", with({"-pix_fmt", "rgba"})},
-        {"plain.bmp", with({})},                         {"lossless.webp", with({"-lossless", "1"})},
+        {"palette.png", with({"-pix_fmt", "pal8"})},
+        {"deep.png", with({"-pix_fmt", "rgba64be"})},
+        {"photo.jpg", with({})},
+        {"scan.tiff", with({"-pix_fmt", "rgba"})},
+        {"plain.bmp", with({})},
+        {"lossless.webp", with({"-lossless", "1"})},
     };
     return files;
 }
 
 class ProbeTruncated : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         dir_ = std::make_unique<TempDir>();
         for (const auto* list : {&movies(), &images()})
