@@ -1,6 +1,11 @@
 #include "app/app_model.h"
 
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <system_error>
 #include <utility>
@@ -20,6 +25,19 @@ namespace {
 QString toQString(const std::string& utf8) { return QString::fromUtf8(utf8.data(), qsizetype(utf8.size())); }
 
 std::string toStd(const QString& text) { return text.toUtf8().toStdString(); }
+
+// Thread priorities of the default Linux scheduler are all equal, so QThread::LowPriority alone changes
+// nothing there. A niceness is per thread on Linux and inherited by the processes the thread starts, so
+// raising it puts the thumbnail work, ffmpeg included, below probing, merging and the window.
+void lowerThisThreadsPriority() {
+#ifdef __linux__
+    constexpr int kThumbnailNiceness = 10;
+    const auto thread = static_cast<id_t>(::syscall(SYS_gettid));
+    errno = 0;
+    const int current = ::getpriority(PRIO_PROCESS, thread);
+    if (errno == 0 && current < kThumbnailNiceness) ::setpriority(PRIO_PROCESS, thread, kThumbnailNiceness);
+#endif
+}
 
 // probe() reports unreadable files in the record; anything escaping it still becomes a listed record.
 ClipInfo probeOrError(const FileURL& url) {
@@ -339,9 +357,11 @@ void AppModel::makeThumb(const ClipInfo& clip) {
 
     ++pendingTasks_;
     thumbPool_.start([this, clip, folder = thumbFolder_] {
+        lowerThisThreadsPriority();
         // The lookup is made anew for each clip, off the main thread since it walks PATH.
         QImage image;
-        if (std::optional<std::string> ffmpeg = Tools::ffmpeg()) image = makeThumbnailImage(*ffmpeg, clip, folder->path());
+        if (std::optional<std::string> ffmpeg = Tools::ffmpeg())
+            image = makeThumbnailImage(*ffmpeg, clip, folder->path());
         QMetaObject::invokeMethod(
             this,
             [this, id = clip.id(), image] {
