@@ -4,13 +4,12 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <QMetaObject>
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <system_error>
 #include <utility>
-
-#include <QMetaObject>
 
 #include "app/thumbnail.h"
 #include "engine/merge.h"
@@ -373,7 +372,8 @@ void AppModel::makeThumb(const ClipInfo& clip) {
 }
 
 QString AppModel::thumbnailFolder() const {
-    return thumbFolder_ && thumbFolder_->valid() ? QString::fromStdString(thumbFolder_->path().string()) : QString();
+    return thumbFolder_ && thumbFolder_->valid() ? QString::fromStdString(thumbFolder_->path().string())
+                                                 : QString();
 }
 
 // ---- merge job ----
@@ -398,7 +398,8 @@ void AppModel::runMerge() {
     userPool_.start([this, snapshot = std::move(snapshot), out = *out] {
         // Every progress value gets its own queued call, so all of them land before the outcome.
         auto progress = [this](double fraction) {
-            QMetaObject::invokeMethod(this, [this, fraction] { setProgress(fraction); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this, fraction] { setProgress(fraction); }, Qt::QueuedConnection);
         };
         std::optional<QString> summary;
         QString failure;

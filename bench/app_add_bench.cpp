@@ -71,17 +71,21 @@ int main(int argc, char** argv) {
     std::printf("files added:                         %d (%zu thumbnails, %zu readable)\n", count,
                 model.thumbs().size(), readable);
     std::printf("add() call on the main thread:       %.3f ms\n", addCallMs);
-    std::printf("longest main-thread busy stretch:    %.3f ms on a core (budget 16 ms, one frame)\n", longest);
-    std::printf("longest main-thread blocked stretch: %.3f ms (sleeping or waiting on a lock), ended %.1f ms after add()\n",
-                meter.longestBlockedMs(), meter.longestBlockedEndedMs() - addStartedMs);
+    std::printf("longest main-thread busy stretch:    %.3f ms on a core (budget 16 ms, one frame)\n",
+                longest);
+    std::printf(
+        "longest main-thread blocked stretch: %.3f ms (sleeping or waiting on a lock), ended %.1f ms after "
+        "add()\n",
+        meter.longestBlockedMs(), meter.longestBlockedEndedMs() - addStartedMs);
     std::printf("longest event-loop gap, wall clock:  %.3f ms (%.3f on a core, %.3f waiting for a core)\n",
                 longestWall, meter.wallGapBusyMs(), meter.wallGapQueuedMs());
     std::printf("time until all are probed:           %.1f ms\n", probedMs);
     std::printf("time until all thumbnails are in:    %.1f ms\n", thumbsMs);
     std::printf("probing on the main thread instead:  %.1f ms blocked in one stretch\n", inlineMs);
-    std::printf("thumbnails on the main thread:       %.1f ms blocked for the first %d files alone\n", inlineThumbsMs,
-                sample);
+    std::printf("thumbnails on the main thread:       %.1f ms blocked for the first %d files alone\n",
+                inlineThumbsMs, sample);
     std::printf("stretch, inline thumbnails / ours:   %.0fx\n", inlineThumbsMs / std::max(longest, 0.001));
-    std::printf("%s\n", longest < 16.0 ? "PASS: the window stays responsive" : "FAIL: a stretch exceeded one frame");
+    std::printf("%s\n",
+                longest < 16.0 ? "PASS: the window stays responsive" : "FAIL: a stretch exceeded one frame");
     return longest < 16.0 ? 0 : 1;
 }

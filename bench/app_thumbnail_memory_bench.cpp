@@ -28,8 +28,9 @@ int main(int argc, char** argv) {
     AppModel model;
     bench::BusyMeter meter;
     model.add(urls);
-    if (!bench::runUntil([&] { return model.clips().size() == std::size_t(count) && model.pendingTasks() == 0; },
-                         600000)) {
+    if (!bench::runUntil(
+            [&] { return model.clips().size() == std::size_t(count) && model.pendingTasks() == 0; },
+            600000)) {
         std::fprintf(stderr, "thumbnails did not finish\n");
         return 2;
     }
@@ -50,9 +51,12 @@ int main(int argc, char** argv) {
                 model.thumbs().size(), shape.width(), shape.height());
     std::printf("thumbnails held:                     %.1f MB\n", double(held) / 1e6);
     std::printf("full-size pictures would hold:       %.1f MB (%dx%d, %.1f MB each)\n",
-                double(fullEach) * count / 1e6, fullImage.width(), fullImage.height(), double(fullEach) / 1e6);
-    std::printf("full size / held:                    %.2fx\n", double(fullEach) * count / std::max<qint64>(held, 1));
-    std::printf("longest main-thread busy stretch:    %.3f ms on a core (wall gap %.3f ms, blocked %.3f ms)\n",
-                meter.longestBusyMs(), meter.longestWallGapMs(), meter.longestBlockedMs());
+                double(fullEach) * count / 1e6, fullImage.width(), fullImage.height(),
+                double(fullEach) / 1e6);
+    std::printf("full size / held:                    %.2fx\n",
+                double(fullEach) * count / std::max<qint64>(held, 1));
+    std::printf(
+        "longest main-thread busy stretch:    %.3f ms on a core (wall gap %.3f ms, blocked %.3f ms)\n",
+        meter.longestBusyMs(), meter.longestWallGapMs(), meter.longestBlockedMs());
     return 0;
 }

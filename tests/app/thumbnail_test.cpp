@@ -43,8 +43,9 @@ TEST(Thumbnail, ElevenArgumentsWithTheSeekBeforeTheInput) {
         {"negative", movie(-4.0), "0.000"},
     };
     for (const Case& test : cases) {
-        const std::vector<std::string> expected = {"-nostdin", "-y", "-v", "error", "-ss", test.seek, "-i",
-                                                   test.clip.url().string(), "-frames:v", "1", "/t/x.png"};
+        const std::vector<std::string> expected = {
+            "-nostdin",  "-y", "-v",      "error", "-ss", test.seek, "-i", test.clip.url().string(),
+            "-frames:v", "1",  "/t/x.png"};
         EXPECT_EQ(thumbnailArguments(test.clip, "/t/x.png"), expected) << test.name;
     }
 }
@@ -75,7 +76,7 @@ TEST(Thumbnail, FileNameIsTheUpperCaseClipId) {
 TEST(Thumbnail, LimitKeepsTheAspectAndNeverEnlarges) {
     const std::pair<QSize, QSize> cases[] = {
         {{3840, 2160}, {1920, 1080}}, {{1080, 3840}, {540, 1920}}, {{7680, 1080}, {1920, 270}},
-        {{1920, 1920}, {1920, 1920}}, {{3000, 1000}, {1920, 640}},    {{64, 32}, {64, 32}},
+        {{1920, 1920}, {1920, 1920}}, {{3000, 1000}, {1920, 640}}, {{64, 32}, {64, 32}},
     };
     for (auto [given, expected] : cases) {
         QImage image(given, QImage::Format_RGB32);
@@ -113,9 +114,14 @@ TEST(Thumbnail, RealFramesAreDecodedLimitedAndTheFileRemoved) {
     const FileURL wide = makeTinyImage(dir / "wide.png", 2400, 200);
     const FileURL small = makeTinyMovie(dir / "small.mov", 10);
     const Case cases[] = {
-        {"wide still shrunk", wide, ClipInfo(wide, "png", "", "", 2400, 200, "rgb24", "0/1", 1, 0.0), {1920, 160}},
-        {"movie middle frame", small,
-         ClipInfo(small, "h264", "avc1", "High", 64, 32, "yuv420p", "25/1", 10, 0.4), {64, 32}},
+        {"wide still shrunk",
+         wide,
+         ClipInfo(wide, "png", "", "", 2400, 200, "rgb24", "0/1", 1, 0.0),
+         {1920, 160}},
+        {"movie middle frame",
+         small,
+         ClipInfo(small, "h264", "avc1", "High", 64, 32, "yuv420p", "25/1", 10, 0.4),
+         {64, 32}},
     };
     for (const Case& test : cases) {
         QImage image = makeThumbnailImage(ffmpeg, test.clip, folder.path());
@@ -140,7 +146,8 @@ TEST(Thumbnail, FailuresGiveNoPictureAndLeaveNoFile) {
         {"killed by a signal", "kill -9 $$\n"},
     };
     for (const Case& test : cases) {
-        writeScript(dir / "fake-ffmpeg", "printf '%s\\n' \"$@\" > \"" + (dir / "args").string() + "\"\n" + test.script);
+        writeScript(dir / "fake-ffmpeg",
+                    "printf '%s\\n' \"$@\" > \"" + (dir / "args").string() + "\"\n" + test.script);
         QImage image = makeThumbnailImage((dir / "fake-ffmpeg").string(), clip, folder.path());
         EXPECT_TRUE(image.isNull()) << test.name;
         EXPECT_TRUE(filesIn(folder.path()).empty()) << test.name;
