@@ -351,7 +351,11 @@ void AppModel::reveal(const FileURL& file) {
 
 void AppModel::makeThumb(const ClipInfo& clip) {
     if (clip.error) return;
-    if (!thumbFolder_) thumbFolder_ = std::make_shared<PrivateTempFolder>();
+    // Made on first use, and again if it could not be made or a temporary-file cleaner removed it.
+    std::error_code error;
+    if (!thumbFolder_ || !thumbFolder_->valid() ||
+        !std::filesystem::is_directory(thumbFolder_->path(), error))
+        thumbFolder_ = std::make_shared<PrivateTempFolder>();
     if (!thumbFolder_->valid()) return;  // never fall back to the shared temporary directory
 
     ++pendingTasks_;

@@ -109,6 +109,17 @@ TEST_F(AppModelMediaTest, ThumbnailFolderIsPrivateAndGoesWithTheModel) {
     EXPECT_FALSE(std::filesystem::exists(folder));
 }
 
+TEST_F(AppModelMediaTest, ThumbnailFolderRemovedByACleanerIsMadeAgain) {
+    model->add({*media / "take1.mov"});
+    ASSERT_TRUE(settle());
+    const FileURL first = model->thumbnailFolder().toStdString();
+    std::filesystem::remove_all(first);
+    model->add({*media / "take2.mov"});
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(model->thumbs().size(), 2u);
+    EXPECT_TRUE(std::filesystem::is_directory(model->thumbnailFolder().toStdString()));
+}
+
 TEST_F(AppModelMediaTest, ExtensionAndDuplicateRules) {
     const FileURL a = copy("take1.mov", "a.mov");
     const FileURL upper = copy("take2.mov", "B.MOV");

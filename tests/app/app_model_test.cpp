@@ -148,6 +148,28 @@ TEST_F(AppModelTest, CustomFolderWithoutClipsNamesTheFolderItself) {
     EXPECT_FALSE(model.outputExists());
 }
 
+TEST_F(AppModelTest, OutputExistsForAnyObjectAtThePathEvenADanglingLink) {
+    TempDir dir;
+    std::vector<ClipInfo> clips = {ClipInfo(dir / "cam 1.mov"), ClipInfo(dir / "cam 2.mov")};
+    model.setClips(clips);
+    const FileURL out = *model.outURL();
+    ASSERT_EQ(out, dir / "cam.mov");
+    EXPECT_FALSE(model.outputExists());
+    std::filesystem::create_symlink(dir / "nowhere", out);  // writing through it would create a file
+    EXPECT_TRUE(model.outputExists());
+    std::filesystem::remove(out);
+    std::filesystem::create_directory(out);
+    EXPECT_TRUE(model.outputExists());
+}
+
+TEST_F(AppModelTest, MakeThumbStartsNothingForAClipThatFailedToProbe) {
+    ClipInfo broken("/nowhere/x.mov");
+    broken.error = "읽을 수 없음";
+    model.makeThumb(broken);
+    EXPECT_EQ(model.pendingTasks(), 0);
+    EXPECT_TRUE(model.thumbnailFolder().isEmpty()) << "not even the folder is made";
+}
+
 TEST_F(AppModelTest, SuffixIsInvalidOnlyWithSlashOrColon) {
     const std::pair<const char*, bool> cases[] = {
         {"", false},       {"_x", false}, {" with spaces ", false},
