@@ -50,18 +50,34 @@ TEST(Thumbnail, ElevenArgumentsWithTheSeekBeforeTheInput) {
     }
 }
 
+// A locale whose decimal point is a comma, compiled into `dir` (only the numeric category is defined).
+bool makeCommaLocale(const std::filesystem::path& dir) {
+    testing::writeFile(dir / "comma.src",
+                       "LC_NUMERIC\ndecimal_point \"<U002C>\"\nthousands_sep \"<U002E>\"\ngrouping 3;3\n"
+                       "END LC_NUMERIC\n");
+    try {
+        // Missing categories make localedef warn and exit 1, but with -c it still writes the locale.
+        testing::runTool("localedef", {"-c", "-i", (dir / "comma.src").string(), "-f", "UTF-8",
+                                       (dir / "comma.UTF-8").string()});
+    } catch (const std::exception&) {
+        return false;
+    }
+    return std::filesystem::exists(dir / "comma.UTF-8" / "LC_NUMERIC");
+}
+
 TEST(Thumbnail, SeekTimeIgnoresACommaLocale) {
-    const char* previous = std::setlocale(LC_NUMERIC, nullptr);
-    const std::string saved = previous ? previous : "C";
-    bool commaLocale = false;
-    for (const char* name : {"de_DE.UTF-8", "fr_FR.UTF-8", "ru_RU.UTF-8"})
-        if (std::setlocale(LC_NUMERIC, name)) {
-            commaLocale = true;
-            break;
-        }
-    if (!commaLocale) GTEST_SKIP() << "no locale with a decimal comma installed";
+    TempDir dir;
+    if (!makeCommaLocale(dir.path())) GTEST_SKIP() << "localedef cannot build a test locale here";
+    const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
+    ::setenv("LOCPATH", dir.path().c_str(), 1);
+    const bool switched = std::setlocale(LC_NUMERIC, "comma.UTF-8") != nullptr;
+    char printed[32] = {};
+    std::snprintf(printed, sizeof printed, "%.3f", 2.5);
     const std::string seek = thumbnailSeekTime(movie(5.0));
     std::setlocale(LC_NUMERIC, saved.c_str());
+    ::unsetenv("LOCPATH");
+    ASSERT_TRUE(switched);
+    ASSERT_STREQ(printed, "2,500") << "the locale really puts a comma where printf writes the point";
     EXPECT_EQ(seek, "2.500");
 }
 
