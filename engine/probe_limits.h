@@ -9,6 +9,8 @@ namespace tessellane::limits {
 
 // Boxes looked at before the movie box is found at the top level of a file.
 inline constexpr std::size_t kMaxTopLevelBoxes = 4096;
+// Top-level boxes walked after the movie box of a fragmented movie (a moof and an mdat per fragment).
+inline constexpr std::size_t kMaxFragmentBoxes = 1u << 16;
 // Boxes nested inside one another (moov/trak/mdia/minf/stbl is 5 deep).
 inline constexpr int kMaxBoxDepth = 8;
 // Children looked at inside one box.
