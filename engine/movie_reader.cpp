@@ -57,13 +57,19 @@ Error readBoxHeader(ByteSource& source, std::uint64_t offset, std::uint64_t end,
 
 // Calls visit(child) for each child box of `parent`, in order. Fewer than 8 bytes left at the end (the
 // 4-byte terminator some QuickTime writers add) end the walk quietly.
+// Boxes visited in one movie so far: per-parent limits alone would multiply with the nesting.
+struct WalkBudget {
+    std::size_t boxes = 0;
+};
+
 template <typename Visit>
-Error forEachChild(ByteSource& source, const Box& parent, int depth, Visit&& visit) {
+Error forEachChild(WalkBudget& budget, ByteSource& source, const Box& parent, int depth, Visit&& visit) {
     if (depth > limits::kMaxBoxDepth) return Error::tooLarge;
     std::uint64_t position = parent.payload;
     std::size_t count = 0;
     while (parent.end - position >= 8) {
-        if (++count > limits::kMaxChildBoxes) return Error::tooLarge;
+        if (++count > limits::kMaxChildBoxes || ++budget.boxes > limits::kMaxBoxesPerMovie)
+            return Error::tooLarge;
         Box child;
         Error error = readBoxHeader(source, position, parent.end, child);
         // A child that runs past its parent contradicts the parent's size.
@@ -140,23 +146,23 @@ struct Track {
     std::optional<Box> stsd, stts, elst;
 };
 
-Error readTrack(ByteSource& source, const Box& trak, int depth, Track& track) {
-    return forEachChild(source, trak, depth + 1, [&](const Box& child) -> Error {
+Error readTrack(WalkBudget& budget, ByteSource& source, const Box& trak, int depth, Track& track) {
+    return forEachChild(budget, source, trak, depth + 1, [&](const Box& child) -> Error {
         if (child.type == fourcc("tkhd")) return readTrackId(source, child, track.id);
         if (child.type == fourcc("edts")) {
-            return forEachChild(source, child, depth + 2, [&](const Box& edit) -> Error {
+            return forEachChild(budget, source, child, depth + 2, [&](const Box& edit) -> Error {
                 if (edit.type == fourcc("elst") && !track.elst) track.elst = edit;
                 return Error::none;
             });
         }
         if (child.type != fourcc("mdia")) return Error::none;
-        return forEachChild(source, child, depth + 2, [&](const Box& media) -> Error {
+        return forEachChild(budget, source, child, depth + 2, [&](const Box& media) -> Error {
             if (media.type == fourcc("mdhd")) return readTimeHeader(source, media, track.media);
             if (media.type == fourcc("hdlr")) return readHandlerType(source, media, track.handler);
             if (media.type != fourcc("minf")) return Error::none;
-            return forEachChild(source, media, depth + 3, [&](const Box& info) -> Error {
+            return forEachChild(budget, source, media, depth + 3, [&](const Box& info) -> Error {
                 if (info.type != fourcc("stbl")) return Error::none;
-                return forEachChild(source, info, depth + 4, [&](const Box& table) -> Error {
+                return forEachChild(budget, source, info, depth + 4, [&](const Box& table) -> Error {
                     if (table.type == fourcc("stsd") && !track.stsd) track.stsd = table;
                     if (table.type == fourcc("stts") && !track.stts) track.stts = table;
                     return Error::none;
@@ -310,9 +316,9 @@ struct Fragments {
     std::vector<std::pair<std::uint32_t, std::uint32_t>> defaultDurations;  // trex: track id, duration
 };
 
-Error readMovieExtends(ByteSource& source, const Box& mvex, Fragments& fragments) {
+Error readMovieExtends(WalkBudget& budget, ByteSource& source, const Box& mvex, Fragments& fragments) {
     fragments.present = true;
-    return forEachChild(source, mvex, 2, [&](const Box& child) -> Error {
+    return forEachChild(budget, source, mvex, 2, [&](const Box& child) -> Error {
         std::uint8_t bytes[16];
         const std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(child.payloadSize(), 16));
         if (child.type != fourcc("mehd") && child.type != fourcc("trex")) return Error::none;
@@ -338,11 +344,11 @@ Error readMovieExtends(ByteSource& source, const Box& mvex, Fragments& fragments
 
 // One track fragment (traf): tfhd names the track and may set a default duration; each trun lists its
 // samples, with or without a duration of their own.
-Error readTrackFragment(ByteSource& source, const Box& traf, std::uint32_t trackId,
+Error readTrackFragment(WalkBudget& budget, ByteSource& source, const Box& traf, std::uint32_t trackId,
                         std::uint32_t trexDuration, SampleTiming& timing) {
     bool ours = false;
     std::uint32_t defaultDuration = trexDuration;
-    return forEachChild(source, traf, 3, [&](const Box& child) -> Error {
+    return forEachChild(budget, source, traf, 3, [&](const Box& child) -> Error {
         std::uint8_t bytes[32];
         const std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(child.payloadSize(), 32));
         if (child.type == fourcc("tfhd")) {
@@ -381,8 +387,8 @@ Error readTrackFragment(ByteSource& source, const Box& traf, std::uint32_t track
 
 // The movie fragments after the movie box. A fragment cut short (a recording that stopped) ends the walk
 // with what was complete.
-Error readFragments(ByteSource& file, std::uint64_t from, std::uint32_t trackId, std::uint32_t trexDuration,
-                    SampleTiming& timing) {
+Error readFragments(WalkBudget& budget, ByteSource& file, std::uint64_t from, std::uint32_t trackId,
+                    std::uint32_t trexDuration, SampleTiming& timing) {
     const std::uint64_t end = file.size();
     std::uint64_t position = from;
     for (std::size_t count = 0; end - position >= 8; ++count) {
@@ -393,9 +399,9 @@ Error readFragments(ByteSource& file, std::uint64_t from, std::uint32_t trackId,
         if (error != Error::none) return error;
         if (box.type == fourcc("moof")) {
             WindowedSource source(file, box.offset, box.end, limits::kMovieReadWindow);
-            error = forEachChild(source, box, 1, [&](const Box& traf) -> Error {
+            error = forEachChild(budget, source, box, 1, [&](const Box& traf) -> Error {
                 if (traf.type != fourcc("traf")) return Error::none;
-                return readTrackFragment(source, traf, trackId, trexDuration, timing);
+                return readTrackFragment(budget, source, traf, trackId, trexDuration, timing);
             });
             if (error != Error::none) return error;
         }
@@ -451,17 +457,18 @@ Error readVideoTrack(ByteSource& source, const Track& track, std::uint32_t movie
 
 Error readMovieBox(ByteSource& file, const Box& moov, MovieInfo& info) {
     WindowedSource source(file, moov.offset, moov.end, limits::kMovieReadWindow);
+    WalkBudget budget;
     MovieHeader movieHeader;
     Fragments fragments;
     std::optional<Track> video;
     std::size_t tracks = 0;
-    Error error = forEachChild(source, moov, 1, [&](const Box& child) -> Error {
+    Error error = forEachChild(budget, source, moov, 1, [&](const Box& child) -> Error {
         if (child.type == fourcc("mvhd")) return readTimeHeader(source, child, movieHeader);
-        if (child.type == fourcc("mvex")) return readMovieExtends(source, child, fragments);
+        if (child.type == fourcc("mvex")) return readMovieExtends(budget, source, child, fragments);
         if (child.type != fourcc("trak")) return Error::none;
         if (++tracks > limits::kMaxTracks) return Error::tooLarge;
         Track track;
-        Error trackError = readTrack(source, child, 1, track);
+        Error trackError = readTrack(budget, source, child, 1, track);
         if (trackError != Error::none) return trackError;
         if (track.handler == fourcc("soun")) info.hasAudio = true;
         if (track.handler == fourcc("vide") && !video) video = track;
@@ -474,7 +481,7 @@ Error readMovieBox(ByteSource& file, const Box& moov, MovieInfo& info) {
         std::uint32_t trexDuration = 0;
         for (const auto& [id, duration] : fragments.defaultDurations)
             if (id == video->id) trexDuration = duration;
-        error = readFragments(file, moov.end, video->id, trexDuration, fragmentTiming);
+        error = readFragments(budget, file, moov.end, video->id, trexDuration, fragmentTiming);
         if (error != Error::none) return error;
     }
     VideoTrack result;

@@ -15,6 +15,8 @@ inline constexpr std::size_t kMaxFragmentBoxes = 1u << 16;
 inline constexpr int kMaxBoxDepth = 8;
 // Children looked at inside one box.
 inline constexpr std::size_t kMaxChildBoxes = 16384;
+// Boxes visited in one movie, all levels and fragments together.
+inline constexpr std::size_t kMaxBoxesPerMovie = 1u << 20;
 // Tracks inside one movie box.
 inline constexpr std::size_t kMaxTracks = 1024;
 // Entries walked in one table (stts, elst).

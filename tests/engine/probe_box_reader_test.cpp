@@ -121,6 +121,11 @@ TEST(MovieReader, RefusesHostileCountsAndDepthsBeforeAllocating) {
     const Bytes manyTracks = repeated(box("trak", {}), limits::kMaxTracks + 1);
     const Bytes manyTopLevel = repeated(box("free", {}), limits::kMaxTopLevelBoxes + 1);
 
+    // Every parent within its own limit, but together more boxes than one movie may make us visit.
+    const Bytes crowdedTrack = box("trak", repeated(box("free", {}), limits::kMaxChildBoxes));
+    const Bytes crowdedMovie =
+        box("moov", repeated(crowdedTrack, limits::kMaxBoxesPerMovie / limits::kMaxChildBoxes + 1));
+
     TrackSpec hugeEntry;
     hugeEntry.extensions = box("free", zeros(limits::kMaxBoxBytesInMemory));
 
@@ -136,6 +141,7 @@ TEST(MovieReader, RefusesHostileCountsAndDepthsBeforeAllocating) {
         {"nesting bomb", box("moov", bomb), Error::noVideoTrack},
         {"too many children", box("moov", manyChildren), Error::tooLarge},
         {"too many tracks", box("moov", manyTracks), Error::tooLarge},
+        {"too many boxes in all", crowdedMovie, Error::tooLarge},
         {"too many top-level boxes", cat({manyTopLevel, movie({TrackSpec{}})}), Error::tooLarge},
         {"sample entry over the memory limit", movie({hugeEntry}), Error::tooLarge},
     };
