@@ -1,0 +1,50 @@
+// What the application model needs from the desktop: modifier keys, file choosers, the file manager.
+// Behind one small interface so the model runs (and is tested) without a display.
+#pragma once
+
+#include <QString>
+#include <Qt>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/clip_info.h"
+
+namespace tessellane {
+
+// The outcome of the modal folder chooser: cancelled, or confirmed with a folder (which the platform
+// may fail to report, hence optional).
+struct FolderChoice {
+    bool confirmed = false;
+    std::optional<FileURL> folder;
+};
+
+class PlatformServices {
+public:
+    virtual ~PlatformServices() = default;
+
+    // The modifier keys held right now (keyboard state, not an event). Qt::ShiftModifier and
+    // Qt::ControlModifier (Command on macOS, Ctrl elsewhere) are the ones the model looks at.
+    virtual Qt::KeyboardModifiers keyboardModifiers() const = 0;
+
+    // Modal: folders only, new folders may be created, the confirm button reads `confirmLabel`.
+    virtual FolderChoice chooseFolder(const QString& confirmLabel) = 0;
+
+    // Modal: several files, no folders, filtered to the given lower-case extensions (without dots).
+    // std::nullopt when the user cancels; otherwise the chosen files in the order the chooser gives them.
+    virtual std::optional<std::vector<FileURL>> chooseFiles(const std::vector<std::string>& extensions) = 0;
+
+    // Shows the file selected in the desktop's file manager.
+    virtual void reveal(const FileURL& file) = 0;
+};
+
+// The desktop implementation of everything that needs only Qt Gui: the keyboard state of the running
+// QGuiApplication and the freedesktop file-manager call (falling back to opening the containing
+// folder). The choosers need widgets, so the window layer supplies them in a subclass.
+class QtPlatformServices : public PlatformServices {
+public:
+    Qt::KeyboardModifiers keyboardModifiers() const override;
+    void reveal(const FileURL& file) override;
+};
+
+}  // namespace tessellane
