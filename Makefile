@@ -35,8 +35,9 @@ bench: build
 
 fuzz:
 	@scripts/install-deps.sh scripts/deps.txt scripts/deps-fuzz.txt
-	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSELLANE_FUZZ=ON
-	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DTESSELLANE_FUZZ=ON -DTESSELLANE_TESTS=OFF -DTESSELLANE_BENCH=OFF
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_movie_reader fuzz_image_header
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
