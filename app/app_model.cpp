@@ -5,7 +5,12 @@
 #include <system_error>
 #include <utility>
 
+#include <QMetaObject>
+
+#include "app/thumbnail.h"
+#include "engine/merge.h"
 #include "engine/naming.h"
+#include "engine/probe.h"
 #include "engine/tools.h"
 
 namespace tessellane {
@@ -15,6 +20,17 @@ namespace {
 QString toQString(const std::string& utf8) { return QString::fromUtf8(utf8.data(), qsizetype(utf8.size())); }
 
 std::string toStd(const QString& text) { return text.toUtf8().toStdString(); }
+
+// probe() reports unreadable files in the record; anything escaping it still becomes a listed record.
+ClipInfo probeOrError(const FileURL& url) {
+    try {
+        return probe(url);
+    } catch (const std::exception& error) {
+        ClipInfo record(url);
+        record.error = error.what();
+        return record;
+    }
+}
 
 }  // namespace
 
@@ -170,22 +186,231 @@ QString AppModel::codecSummary() const {
     return clips_.empty() ? QStringLiteral("-") : toQString(clips_.front().codecLabel());
 }
 
-// ---- operations (filled in with the background work) ----
+// ---- list editing and selection ----
 
-void AppModel::add(const std::vector<FileURL>&) {}
-void AppModel::clear() {}
-void AppModel::deleteSelected() {}
-void AppModel::click(const Uuid&) {}
-void AppModel::selectAll() {}
-void AppModel::move(const std::set<int>&, int) {}
-void AppModel::chooseFolder() {}
-void AppModel::openFiles() {}
+void AppModel::add(const std::vector<FileURL>& urls) {
+    std::vector<std::string> accepted = videoExts;
+    accepted.insert(accepted.end(), imageExts.begin(), imageExts.end());
+
+    std::set<std::string> listed;
+    for (const ClipInfo& clip : clips_) listed.insert(clip.url().lexically_normal().string());
+
+    // The set is not updated while filtering: one file named twice in one call is listed twice.
+    std::vector<FileURL> passing;
+    for (const FileURL& given : urls) {
+        std::error_code error;
+        FileURL url = given.is_absolute() ? given : std::filesystem::absolute(given, error);
+        if (error) continue;
+        const std::string ext = lowerExtensionOf(url);
+        if (ext.empty() || std::find(accepted.begin(), accepted.end(), ext) == accepted.end()) continue;
+        if (listed.count(url.lexically_normal().string())) continue;
+        passing.push_back(std::move(url));
+    }
+    if (passing.empty()) return;
+
+    ++pendingTasks_;
+    userPool_.start([this, passing = std::move(passing)] {
+        auto records = std::make_shared<std::vector<ClipInfo>>();
+        records->reserve(passing.size());
+        for (const FileURL& url : passing) records->push_back(probeOrError(url));
+        QMetaObject::invokeMethod(
+            this,
+            [this, records] {
+                std::vector<ClipInfo> all = clips_;
+                all.insert(all.end(), records->begin(), records->end());
+                setClips(naturalSorted(all));
+                setStatus(QString());
+                for (const ClipInfo& clip : *records) makeThumb(clip);
+                finishTask();
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void AppModel::clear() {
+    setClips({});
+    setSelected({});
+    setThumbs({});
+    setStatus(QString());
+    setLastResult(std::nullopt);
+}
+
+void AppModel::deleteSelected() {
+    if (running_ || selected_.empty()) return;
+    std::vector<ClipInfo> kept;
+    for (const ClipInfo& clip : clips_)
+        if (!selected_.count(clip.id())) kept.push_back(clip);
+    setClips(std::move(kept));
+    setSelected({});
+}
+
+void AppModel::click(const Uuid& id) {
+    const Qt::KeyboardModifiers held = services_ ? services_->keyboardModifiers() : Qt::NoModifier;
+    const bool shift = held.testFlag(Qt::ShiftModifier);
+    const bool command = held.testFlag(Qt::ControlModifier);
+
+    auto positionOf = [this](const Uuid& wanted) -> std::optional<std::size_t> {
+        for (std::size_t i = 0; i < clips_.size(); ++i)
+            if (clips_[i].id() == wanted) return i;
+        return std::nullopt;
+    };
+
+    if (shift && anchor_) {
+        std::optional<std::size_t> a = positionOf(*anchor_);
+        std::optional<std::size_t> b = positionOf(id);
+        if (a && b) {
+            std::set<Uuid> range = command ? selected_ : std::set<Uuid>();
+            for (std::size_t i = std::min(*a, *b); i <= std::max(*a, *b); ++i) range.insert(clips_[i].id());
+            setSelected(std::move(range));
+            return;  // the anchor stays, so successive Shift-clicks measure from the same clip
+        }
+    }
+
+    std::set<Uuid> next;
+    if (command) {
+        next = selected_;
+        if (!next.erase(id)) next.insert(id);
+    } else {
+        next = {id};
+    }
+    setSelected(std::move(next));
+    anchor_ = id;
+}
+
+void AppModel::selectAll() {
+    std::set<Uuid> all;
+    for (const ClipInfo& clip : clips_) all.insert(clip.id());
+    setSelected(std::move(all));
+}
+
+void AppModel::move(const std::set<int>& from, int to) {
+    const int count = int(clips_.size());
+    if (to < 0 || to > count) return;
+    for (int position : from)
+        if (position < 0 || position >= count) return;
+
+    std::set<int> sources = from;
+    // Only the first dragged row decides: a drag that starts on a selected row carries the whole selection.
+    if (!from.empty() && selected_.count(clips_[std::size_t(*from.begin())].id())) {
+        sources.clear();
+        for (int i = 0; i < count; ++i)
+            if (selected_.count(clips_[std::size_t(i)].id())) sources.insert(i);
+    }
+
+    std::vector<ClipInfo> block;
+    std::vector<ClipInfo> rest;
+    std::size_t insertAt = 0;
+    for (int i = 0; i < count; ++i) {
+        if (sources.count(i)) {
+            block.push_back(clips_[std::size_t(i)]);
+        } else {
+            if (i < to) ++insertAt;
+            rest.push_back(clips_[std::size_t(i)]);
+        }
+    }
+    rest.insert(rest.begin() + std::ptrdiff_t(insertAt), block.begin(), block.end());
+    setClips(std::move(rest));
+}
+
+void AppModel::chooseFolder() {
+    if (!services_) return;
+    FolderChoice choice = services_->chooseFolder(kChooseFolderLabel);
+    if (choice.confirmed) setCustomOutDir(choice.folder);
+}
+
+void AppModel::openFiles() {
+    if (!services_) return;
+    std::vector<std::string> kinds = videoExts;
+    kinds.insert(kinds.end(), imageExts.begin(), imageExts.end());
+    std::optional<std::vector<FileURL>> chosen = services_->chooseFiles(kinds);
+    if (chosen) add(*chosen);
+}
+
 void AppModel::reveal(const FileURL& file) {
     if (services_) services_->reveal(file);
 }
-void AppModel::makeThumb(const ClipInfo&) {}
-void AppModel::runMerge() {}
-QString AppModel::thumbnailFolder() const { return {}; }
+
+// ---- thumbnails ----
+
+void AppModel::makeThumb(const ClipInfo& clip) {
+    if (clip.error) return;
+    if (!thumbFolder_) thumbFolder_ = std::make_shared<PrivateTempFolder>();
+    if (!thumbFolder_->valid()) return;  // never fall back to the shared temporary directory
+
+    ++pendingTasks_;
+    thumbPool_.start([this, clip, folder = thumbFolder_] {
+        // The lookup is made anew for each clip, off the main thread since it walks PATH.
+        QImage image;
+        if (std::optional<std::string> ffmpeg = Tools::ffmpeg()) image = makeThumbnailImage(*ffmpeg, clip, folder->path());
+        QMetaObject::invokeMethod(
+            this,
+            [this, id = clip.id(), image] {
+                if (!image.isNull()) setThumb(id, image);
+                finishTask();
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+QString AppModel::thumbnailFolder() const {
+    return thumbFolder_ && thumbFolder_->valid() ? QString::fromStdString(thumbFolder_->path().string()) : QString();
+}
+
+// ---- merge job ----
+
+void AppModel::runMerge() {
+    if (ffmpegMissing_) return;
+    if (running_) return;
+    if (!validation().ok()) return;
+    if (outputExists()) return;
+    if (suffixInvalid()) return;
+    std::optional<FileURL> out = outURL();
+    if (!out) return;
+
+    std::vector<ClipInfo> snapshot = clips_;
+    setRunning(true);
+    setProgress(0.0);
+    setStatus(kMergingStatus);
+    setStatusIsError(false);
+    setLastResult(std::nullopt);
+
+    ++pendingTasks_;
+    userPool_.start([this, snapshot = std::move(snapshot), out = *out] {
+        // Every progress value gets its own queued call, so all of them land before the outcome.
+        auto progress = [this](double fraction) {
+            QMetaObject::invokeMethod(this, [this, fraction] { setProgress(fraction); }, Qt::QueuedConnection);
+        };
+        std::optional<QString> summary;
+        QString failure;
+        try {
+            ClipInfo written = merge(snapshot, out, progress);
+            summary = toQString(resultSummary(written));
+        } catch (const MergeError& error) {
+            failure = toQString(error.errorDescription());
+        } catch (const std::exception& error) {
+            failure = QString::fromLocal8Bit(error.what());
+        } catch (...) {
+            failure = QStringLiteral("알 수 없는 오류로 합치지 못했습니다.");
+        }
+        QMetaObject::invokeMethod(
+            this,
+            [this, summary, failure, out] {
+                setRunning(false);
+                if (summary) {
+                    setStatus(*summary);
+                    setLastResult(out);
+                    std::vector<DoneItem> next = done_;
+                    next.insert(next.begin(), DoneItem(out, *summary));
+                    setDone(std::move(next));
+                } else {
+                    setStatus(failure);
+                    setStatusIsError(true);
+                }
+                finishTask();
+            },
+            Qt::QueuedConnection);
+    });
+}
 
 void AppModel::finishTask() {
     if (--pendingTasks_ == 0) emit idle();

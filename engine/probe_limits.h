@@ -1,0 +1,37 @@
+// Limits for reading untrusted media files, in one place. Each is checked at a header, before any allocation
+// or loop that depends on it, so a hostile file can neither exhaust memory nor keep the probe busy.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace tessellane::limits {
+
+// Boxes looked at before the movie box is found at the top level of a file.
+inline constexpr std::size_t kMaxTopLevelBoxes = 4096;
+// Boxes nested inside one another (moov/trak/mdia/minf/stbl is 5 deep).
+inline constexpr int kMaxBoxDepth = 8;
+// Children looked at inside one box.
+inline constexpr std::size_t kMaxChildBoxes = 16384;
+// Tracks inside one movie box.
+inline constexpr std::size_t kMaxTracks = 1024;
+// Entries walked in one table (stts, elst).
+inline constexpr std::uint32_t kMaxTableEntries = 4u << 20;
+// Largest single box copied into memory (a header table such as mdhd, hdlr, or one sample description).
+inline constexpr std::size_t kMaxBoxBytesInMemory = 1u << 20;
+// The movie box is read through a cache of this size; nothing else of it is held in memory.
+inline constexpr std::size_t kMovieReadWindow = 64u << 10;
+
+// Image headers: how many bytes of a file are cached at once, how many chunks, segments or tags are walked,
+// and how far into the file a JPEG frame header may stand.
+inline constexpr std::size_t kImageReadWindow = 4u << 10;
+inline constexpr std::size_t kMaxPngChunks = 4096;
+inline constexpr std::size_t kMaxJpegSegments = 4096;
+inline constexpr std::uint64_t kMaxJpegHeaderOffset = 64u << 20;
+inline constexpr std::uint64_t kMaxTiffEntries = 4096;
+
+// Values beyond these are treated as absurd rather than converted to integers.
+inline constexpr double kMaxFrameRate = 1.0e6;
+inline constexpr double kMaxFrameCount = 9.0e15;
+
+}  // namespace tessellane::limits

@@ -1,0 +1,63 @@
+// Helpers for the application-model tests: a scripted stand-in for the desktop, tiny real media, waiting.
+#pragma once
+
+#include <cstdlib>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/platform_services.h"
+
+namespace tessellane::testing {
+
+// Modifier keys and chooser answers set by the test; every request is recorded.
+class FakeServices : public PlatformServices {
+public:
+    Qt::KeyboardModifiers modifiers = Qt::NoModifier;
+    FolderChoice folderAnswer;
+    std::optional<std::vector<FileURL>> filesAnswer;
+
+    std::vector<QString> folderLabels;
+    std::vector<std::vector<std::string>> fileFilters;
+    std::vector<FileURL> revealed;
+
+    Qt::KeyboardModifiers keyboardModifiers() const override { return modifiers; }
+    FolderChoice chooseFolder(const QString& confirmLabel) override {
+        folderLabels.push_back(confirmLabel);
+        return folderAnswer;
+    }
+    std::optional<std::vector<FileURL>> chooseFiles(const std::vector<std::string>& extensions) override {
+        fileFilters.push_back(extensions);
+        return filesAnswer;
+    }
+    void reveal(const FileURL& file) override { revealed.push_back(file); }
+};
+
+// Sets PATH for a scope and restores it.
+class ScopedPath {
+public:
+    explicit ScopedPath(const std::string& value) {
+        if (const char* old = std::getenv("PATH")) old_ = old;
+        ::setenv("PATH", value.c_str(), 1);
+    }
+    ~ScopedPath() { ::setenv("PATH", old_.c_str(), 1); }
+    ScopedPath(const ScopedPath&) = delete;
+    ScopedPath& operator=(const ScopedPath&) = delete;
+
+private:
+    std::string old_;
+};
+
+// A 64x32 H.264 movie of `frames` frames at 25 fps, made by the real ffmpeg.
+FileURL makeTinyMovie(const FileURL& path, int frames = 5);
+// A width x height PNG still, made by the real ffmpeg.
+FileURL makeTinyImage(const FileURL& path, int width = 64, int height = 32);
+
+// Runs the event loop until `done` holds or `timeoutMs` passes; returns done().
+bool waitFor(const std::function<bool()>& done, int timeoutMs = 30000);
+
+// Regular files directly inside `folder`.
+std::vector<std::string> filesIn(const FileURL& folder);
+
+}  // namespace tessellane::testing
