@@ -5,7 +5,7 @@ FUZZ_BUILD  ?= build-fuzz
 JOBS        ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build run test test-sanitize bench fuzz clean
+.PHONY: all deps build run test test-sanitize bench fuzz clean screenshot
 
 all: build
 
@@ -37,6 +37,11 @@ fuzz:
 	@scripts/install-deps.sh scripts/deps.txt scripts/deps-fuzz.txt
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSELLANE_FUZZ=ON
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+
+# Screenshots of the real window under Xvfb, written to docs/.
+screenshot: build
+	@scripts/install-deps.sh scripts/deps.txt scripts/deps-screenshot.txt
+	scripts/screenshot.sh $(BUILD) docs
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

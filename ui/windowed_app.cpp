@@ -1,6 +1,7 @@
 #include "ui/windowed_app.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QPalette>
 #include <QStyleFactory>
 #include <QUrl>
@@ -65,6 +66,7 @@ int runWindowedApp(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Tessellane"));
     QApplication::setDesktopFileName(QStringLiteral("tessellane"));
     QApplication::setQuitOnLastWindowClosed(true);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/tessellane/tessellane.png")));
     applyLook(app);
 
     DesktopServices services;

@@ -2,6 +2,7 @@
 // three controls.
 #include <gtest/gtest.h>
 
+#include <QIcon>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -174,6 +175,18 @@ TEST(RowDrag, EncodesOnlyRowNumbersAndRejectsJunk) {
     for (const char* junk : {"", "a", "1,,2", "-1", "1,x", "99999999999"}) {
         EXPECT_FALSE(FileListView::decodeRows(junk)) << junk;
     }
+}
+
+}  // namespace
+}  // namespace tessellane
+
+namespace tessellane {
+namespace {
+
+TEST(WindowIcon, TravelsInsideTheBinary) {
+    const QIcon icon(QStringLiteral(":/tessellane/tessellane.png"));
+    ASSERT_FALSE(icon.isNull());
+    EXPECT_EQ(icon.pixmap(256).toImage().pixelColor(128, 128).name(), palette::cyan().name());
 }
 
 }  // namespace
