@@ -64,7 +64,11 @@ CardData cardDataFor(int index, const ClipInfo& clip, const QImage& thumb, bool 
     return card;
 }
 
-int cardHeight() { return std::max(textBlockHeight(3), kThumbHeight) + 2 * kInsetY; }
+int cardHeight() {
+    // Fonts do not change while the program runs; the list asks for every row's height on each relayout.
+    static const int height = std::max(textBlockHeight(3), kThumbHeight) + 2 * kInsetY;
+    return height;
+}
 
 QSize thumbnailBoxSize() { return {kThumbWidth, kThumbHeight}; }
 
