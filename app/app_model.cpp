@@ -1,11 +1,15 @@
 #include "app/app_model.h"
 
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <QMetaObject>
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <system_error>
 #include <utility>
-
-#include <QMetaObject>
 
 #include "app/thumbnail.h"
 #include "engine/merge.h"
@@ -20,6 +24,19 @@ namespace {
 QString toQString(const std::string& utf8) { return QString::fromUtf8(utf8.data(), qsizetype(utf8.size())); }
 
 std::string toStd(const QString& text) { return text.toUtf8().toStdString(); }
+
+// Thread priorities of the default Linux scheduler are all equal, so QThread::LowPriority alone changes
+// nothing there. A niceness is per thread on Linux and inherited by the processes the thread starts, so
+// raising it puts the thumbnail work, ffmpeg included, below probing, merging and the window.
+void lowerThisThreadsPriority() {
+#ifdef __linux__
+    constexpr int kThumbnailNiceness = 10;
+    const auto thread = static_cast<id_t>(::syscall(SYS_gettid));
+    errno = 0;
+    const int current = ::getpriority(PRIO_PROCESS, thread);
+    if (errno == 0 && current < kThumbnailNiceness) ::setpriority(PRIO_PROCESS, thread, kThumbnailNiceness);
+#endif
+}
 
 // probe() reports unreadable files in the record; anything escaping it still becomes a listed record.
 ClipInfo probeOrError(const FileURL& url) {
@@ -334,14 +351,20 @@ void AppModel::reveal(const FileURL& file) {
 
 void AppModel::makeThumb(const ClipInfo& clip) {
     if (clip.error) return;
-    if (!thumbFolder_) thumbFolder_ = std::make_shared<PrivateTempFolder>();
+    // Made on first use, and again if it could not be made or a temporary-file cleaner removed it.
+    std::error_code error;
+    if (!thumbFolder_ || !thumbFolder_->valid() ||
+        !std::filesystem::is_directory(thumbFolder_->path(), error))
+        thumbFolder_ = std::make_shared<PrivateTempFolder>();
     if (!thumbFolder_->valid()) return;  // never fall back to the shared temporary directory
 
     ++pendingTasks_;
     thumbPool_.start([this, clip, folder = thumbFolder_] {
+        lowerThisThreadsPriority();
         // The lookup is made anew for each clip, off the main thread since it walks PATH.
         QImage image;
-        if (std::optional<std::string> ffmpeg = Tools::ffmpeg()) image = makeThumbnailImage(*ffmpeg, clip, folder->path());
+        if (std::optional<std::string> ffmpeg = Tools::ffmpeg())
+            image = makeThumbnailImage(*ffmpeg, clip, folder->path());
         QMetaObject::invokeMethod(
             this,
             [this, id = clip.id(), image] {
@@ -353,7 +376,8 @@ void AppModel::makeThumb(const ClipInfo& clip) {
 }
 
 QString AppModel::thumbnailFolder() const {
-    return thumbFolder_ && thumbFolder_->valid() ? QString::fromStdString(thumbFolder_->path().string()) : QString();
+    return thumbFolder_ && thumbFolder_->valid() ? QString::fromStdString(thumbFolder_->path().string())
+                                                 : QString();
 }
 
 // ---- merge job ----
@@ -378,7 +402,8 @@ void AppModel::runMerge() {
     userPool_.start([this, snapshot = std::move(snapshot), out = *out] {
         // Every progress value gets its own queued call, so all of them land before the outcome.
         auto progress = [this](double fraction) {
-            QMetaObject::invokeMethod(this, [this, fraction] { setProgress(fraction); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this, fraction] { setProgress(fraction); }, Qt::QueuedConnection);
         };
         std::optional<QString> summary;
         QString failure;

@@ -2,17 +2,16 @@
 // thumbnails and merge job. Lives on the main thread; background work only posts results back to it.
 #pragma once
 
+#include <QImage>
+#include <QObject>
+#include <QString>
+#include <QThreadPool>
 #include <map>
 #include <memory>
 #include <optional>
 #include <set>
 #include <string>
 #include <vector>
-
-#include <QImage>
-#include <QObject>
-#include <QString>
-#include <QThreadPool>
 
 #include "app/platform_services.h"
 #include "engine/clip_info.h"
@@ -25,7 +24,8 @@ class PrivateTempFolder;
 // One finished merge: immutable once made; every construction draws a new id.
 class DoneItem {
 public:
-    DoneItem(FileURL url, QString summary) : id_(Uuid::random()), url_(std::move(url)), summary_(std::move(summary)) {}
+    DoneItem(FileURL url, QString summary)
+        : id_(Uuid::random()), url_(std::move(url)), summary_(std::move(summary)) {}
 
     const Uuid& id() const { return id_; }
     const FileURL& url() const { return url_; }

@@ -2,12 +2,11 @@
 // Behind one small interface so the model runs (and is tested) without a display.
 #pragma once
 
+#include <QString>
+#include <Qt>
 #include <optional>
 #include <string>
 #include <vector>
-
-#include <QString>
-#include <Qt>
 
 #include "engine/clip_info.h"
 

@@ -2,15 +2,14 @@
 
 #include <stdlib.h>
 
-#include <charconv>
-#include <cmath>
-#include <system_error>
-
 #include <QBuffer>
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QImageReader>
+#include <charconv>
+#include <cmath>
+#include <system_error>
 
 #include "engine/tools.h"
 
@@ -47,8 +46,8 @@ std::string thumbnailSeekTime(const ClipInfo& clip) {
 }
 
 std::vector<std::string> thumbnailArguments(const ClipInfo& clip, const std::filesystem::path& png) {
-    return {"-nostdin", "-y", "-v", "error", "-ss", thumbnailSeekTime(clip), "-i", clip.url().string(),
-            "-frames:v", "1", png.string()};
+    return {"-nostdin",          "-y",        "-v", "error",     "-ss", thumbnailSeekTime(clip), "-i",
+            clip.url().string(), "-frames:v", "1",  png.string()};
 }
 
 QImage limitThumbnailSize(const QImage& image) {
@@ -56,7 +55,8 @@ QImage limitThumbnailSize(const QImage& image) {
     return image.scaled(kMaxThumbnailSide, kMaxThumbnailSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);
 }
 
-QImage makeThumbnailImage(const std::string& ffmpeg, const ClipInfo& clip, const std::filesystem::path& folder) {
+QImage makeThumbnailImage(const std::string& ffmpeg, const ClipInfo& clip,
+                          const std::filesystem::path& folder) {
     const std::filesystem::path png = folder / thumbnailFileName(clip.id());
     // Exit status and output do not matter: whatever ffmpeg left behind is judged by decoding it.
     runCapture(ffmpeg, thumbnailArguments(clip, png));

@@ -1,11 +1,10 @@
 // One preview picture per clip: a single frame written by ffmpeg to a short-lived PNG, decoded and shrunk.
 #pragma once
 
+#include <QImage>
 #include <filesystem>
 #include <string>
 #include <vector>
-
-#include <QImage>
 
 #include "engine/clip_info.h"
 
@@ -40,11 +39,13 @@ std::string thumbnailSeekTime(const ClipInfo& clip);
 // The eleven ffmpeg arguments that write one frame of `clip` to `png`.
 std::vector<std::string> thumbnailArguments(const ClipInfo& clip, const std::filesystem::path& png);
 
-// Shrinks to at most kMaxThumbnailSide on the longer side, keeping the aspect ratio; smaller ones as they are.
+// Shrinks to at most kMaxThumbnailSide on the longer side, keeping the aspect ratio; smaller ones as they
+// are.
 QImage limitThumbnailSize(const QImage& image);
 
 // Runs ffmpeg (blocking) to write the PNG inside `folder`, decodes it, deletes it in every case and
 // returns the limited picture, or a null image when anything failed. Callable from any thread.
-QImage makeThumbnailImage(const std::string& ffmpeg, const ClipInfo& clip, const std::filesystem::path& folder);
+QImage makeThumbnailImage(const std::string& ffmpeg, const ClipInfo& clip,
+                          const std::filesystem::path& folder);
 
 }  // namespace tessellane

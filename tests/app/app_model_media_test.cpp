@@ -51,7 +51,9 @@ protected:
         std::filesystem::copy_file(*media / name, work / as);
         return work / as;
     }
-    bool settle() { return waitFor([&] { return model->pendingTasks() == 0; }); }
+    bool settle() {
+        return waitFor([&] { return model->pendingTasks() == 0; });
+    }
 };
 TempDir* AppModelMediaTest::media = nullptr;
 
@@ -107,6 +109,17 @@ TEST_F(AppModelMediaTest, ThumbnailFolderIsPrivateAndGoesWithTheModel) {
     EXPECT_FALSE(std::filesystem::exists(folder));
 }
 
+TEST_F(AppModelMediaTest, ThumbnailFolderRemovedByACleanerIsMadeAgain) {
+    model->add({*media / "take1.mov"});
+    ASSERT_TRUE(settle());
+    const FileURL first = model->thumbnailFolder().toStdString();
+    std::filesystem::remove_all(first);
+    model->add({*media / "take2.mov"});
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(model->thumbs().size(), 2u);
+    EXPECT_TRUE(std::filesystem::is_directory(model->thumbnailFolder().toStdString()));
+}
+
 TEST_F(AppModelMediaTest, ExtensionAndDuplicateRules) {
     const FileURL a = copy("take1.mov", "a.mov");
     const FileURL upper = copy("take2.mov", "B.MOV");
@@ -123,7 +136,8 @@ TEST_F(AppModelMediaTest, ExtensionAndDuplicateRules) {
     const Case cases[] = {
         {"capital extension accepted", {upper}, 1},
         {"other kinds and no extension ignored",
-         {work / "c.mkv", work / "d.gif", work / "noext", work / "e.mov.txt", work / ".mov"}, 0},
+         {work / "c.mkv", work / "d.gif", work / "noext", work / "e.mov.txt", work / ".mov"},
+         0},
         {"the listed file under dot components", {work / "." / "a.mov", work / "sub" / ".." / "a.mov"}, 0},
         {"letter case makes another file", {work / "A.mov"}, 1},
         {"the same new file twice in one call", {work / "f.mov", work / "f.mov"}, 2},
@@ -272,7 +286,8 @@ TEST_F(MergeJobTest, SuccessfulJobShowsTheSummaryAndRemembersTheOutput) {
     EXPECT_EQ(model->status(), QString::fromUtf8("합치는 중\u2026"));
     EXPECT_FALSE(model->canMerge());
     ASSERT_EQ(writes.size(), 5u);
-    EXPECT_EQ(writes, (std::vector<std::string>{"running", "progress", "status", "statusIsError", "lastResult"}));
+    EXPECT_EQ(writes,
+              (std::vector<std::string>{"running", "progress", "status", "statusIsError", "lastResult"}));
 
     ASSERT_TRUE(waitFor([&] { return !model->running(); }));
     ASSERT_TRUE(settle());

@@ -18,8 +18,8 @@ using testing::TempDir;
 std::vector<ClipInfo> fiveClips() {
     std::vector<ClipInfo> clips;
     for (const char* name : {"A", "B", "C", "D", "E"})
-        clips.emplace_back(FileURL("/clips") / (std::string(name) + ".mov"), "h264", "avc1", "High", 1920, 1080,
-                           "yuv420p", "25/1", 50, 2.0);
+        clips.emplace_back(FileURL("/clips") / (std::string(name) + ".mov"), "h264", "avc1", "High", 1920,
+                           1080, "yuv420p", "25/1", 50, 2.0);
     return clips;
 }
 
@@ -148,10 +148,33 @@ TEST_F(AppModelTest, CustomFolderWithoutClipsNamesTheFolderItself) {
     EXPECT_FALSE(model.outputExists());
 }
 
+TEST_F(AppModelTest, OutputExistsForAnyObjectAtThePathEvenADanglingLink) {
+    TempDir dir;
+    std::vector<ClipInfo> clips = {ClipInfo(dir / "cam 1.mov"), ClipInfo(dir / "cam 2.mov")};
+    model.setClips(clips);
+    const FileURL out = *model.outURL();
+    ASSERT_EQ(out, dir / "cam.mov");
+    EXPECT_FALSE(model.outputExists());
+    std::filesystem::create_symlink(dir / "nowhere", out);  // writing through it would create a file
+    EXPECT_TRUE(model.outputExists());
+    std::filesystem::remove(out);
+    std::filesystem::create_directory(out);
+    EXPECT_TRUE(model.outputExists());
+}
+
+TEST_F(AppModelTest, MakeThumbStartsNothingForAClipThatFailedToProbe) {
+    ClipInfo broken("/nowhere/x.mov");
+    broken.error = "읽을 수 없음";
+    model.makeThumb(broken);
+    EXPECT_EQ(model.pendingTasks(), 0);
+    EXPECT_TRUE(model.thumbnailFolder().isEmpty()) << "not even the folder is made";
+}
+
 TEST_F(AppModelTest, SuffixIsInvalidOnlyWithSlashOrColon) {
     const std::pair<const char*, bool> cases[] = {
-        {"", false}, {"_x", false}, {" with spaces ", false}, {"한글·…", false}, {"a/b", true},
-        {"/", true}, {"a:b", true}, {":", true}, {"\\", false},
+        {"", false},       {"_x", false}, {" with spaces ", false},
+        {"한글·…", false}, {"a/b", true}, {"/", true},
+        {"a:b", true},     {":", true},   {"\\", false},
     };
     for (auto [suffix, invalid] : cases) {
         model.setSuffix(QString::fromUtf8(suffix));
@@ -180,13 +203,20 @@ TEST_F(AppModelTest, ClickSelectionRules) {
     const std::vector<Sequence> sequences = {
         {"plain click replaces", {{kPlain, 'B', "B", "B"}, {kPlain, 'D', "D", "D"}}},
         {"shift range from the anchor, anchor stays",
-         {{kPlain, 'B', "B", "B"}, {kShift, 'D', "BCD", "B"}, {kShift, 'A', "AB", "B"}, {kShift, 'B', "B", "B"}}},
+         {{kPlain, 'B', "B", "B"},
+          {kShift, 'D', "BCD", "B"},
+          {kShift, 'A', "AB", "B"},
+          {kShift, 'B', "B", "B"}}},
         {"command toggles and moves the anchor",
-         {{kPlain, 'B', "B", "B"}, {kCommand, 'D', "BD", "D"}, {kCommand, 'B', "D", "B"}, {kShift, 'E', "BCDE", "B"}}},
+         {{kPlain, 'B', "B", "B"},
+          {kCommand, 'D', "BD", "D"},
+          {kCommand, 'B', "D", "B"},
+          {kShift, 'E', "BCDE", "B"}}},
         {"shift+command adds the range",
          {{kPlain, 'A', "A", "A"}, {kCommand, 'E', "AE", "E"}, {kShiftCommand, 'C', "ACDE", "E"}}},
         {"shift without an anchor is a plain click", {{kShift, 'C', "C", "C"}, {kShift, 'E', "CDE", "C"}}},
-        {"shift+command without an anchor toggles", {{kShiftCommand, 'C', "C", "C"}, {kShiftCommand, 'A', "ABC", "C"}}},
+        {"shift+command without an anchor toggles",
+         {{kShiftCommand, 'C', "C", "C"}, {kShiftCommand, 'A', "ABC", "C"}}},
         {"other modifiers are ignored", {{Qt::AltModifier | Qt::MetaModifier, 'C', "C", "C"}}},
     };
     for (const Sequence& sequence : sequences) {
@@ -370,8 +400,8 @@ TEST_F(AppModelTest, OpenFilesOffersTheAcceptedKindsAndCancelDoesNothing) {
     services.filesAnswer = std::nullopt;
     model.openFiles();
     ASSERT_EQ(services.fileFilters.size(), 1u);
-    EXPECT_EQ(services.fileFilters[0], (std::vector<std::string>{"mov", "mp4", "m4v", "png", "jpg", "jpeg", "tif",
-                                                                 "tiff", "bmp", "webp"}));
+    EXPECT_EQ(services.fileFilters[0], (std::vector<std::string>{"mov", "mp4", "m4v", "png", "jpg", "jpeg",
+                                                                 "tif", "tiff", "bmp", "webp"}));
     EXPECT_EQ(model.pendingTasks(), 0);
     EXPECT_EQ(any.count(), 0);
 }

@@ -10,13 +10,15 @@
 namespace tessellane::testing {
 
 FileURL makeTinyMovie(const FileURL& path, int frames) {
-    return makeMedia(path, {"-f", "lavfi", "-i", "testsrc=size=64x32:rate=25", "-frames:v", std::to_string(frames),
-                            "-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p"});
+    return makeMedia(
+        path, {"-f", "lavfi", "-i", "testsrc=size=64x32:rate=25", "-frames:v", std::to_string(frames), "-c:v",
+               "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p"});
 }
 
 FileURL makeTinyImage(const FileURL& path, int width, int height) {
-    return makeMedia(path, {"-f", "lavfi", "-i",
-                            "testsrc=size=" + std::to_string(width) + "x" + std::to_string(height), "-frames:v", "1"});
+    return makeMedia(
+        path, {"-f", "lavfi", "-i", "testsrc=size=" + std::to_string(width) + "x" + std::to_string(height),
+               "-frames:v", "1"});
 }
 
 bool waitFor(const std::function<bool()>& done, int timeoutMs) {

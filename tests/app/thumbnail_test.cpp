@@ -43,24 +43,41 @@ TEST(Thumbnail, ElevenArgumentsWithTheSeekBeforeTheInput) {
         {"negative", movie(-4.0), "0.000"},
     };
     for (const Case& test : cases) {
-        const std::vector<std::string> expected = {"-nostdin", "-y", "-v", "error", "-ss", test.seek, "-i",
-                                                   test.clip.url().string(), "-frames:v", "1", "/t/x.png"};
+        const std::vector<std::string> expected = {
+            "-nostdin",  "-y", "-v",      "error", "-ss", test.seek, "-i", test.clip.url().string(),
+            "-frames:v", "1",  "/t/x.png"};
         EXPECT_EQ(thumbnailArguments(test.clip, "/t/x.png"), expected) << test.name;
     }
 }
 
+// A locale whose decimal point is a comma, compiled into `dir` (only the numeric category is defined).
+bool makeCommaLocale(const std::filesystem::path& dir) {
+    testing::writeFile(dir / "comma.src",
+                       "LC_NUMERIC\ndecimal_point \"<U002C>\"\nthousands_sep \"<U002E>\"\ngrouping 3;3\n"
+                       "END LC_NUMERIC\n");
+    try {
+        // Missing categories make localedef warn and exit 1, but with -c it still writes the locale.
+        testing::runTool("localedef", {"-c", "-i", (dir / "comma.src").string(), "-f", "UTF-8",
+                                       (dir / "comma.UTF-8").string()});
+    } catch (const std::exception&) {
+        return false;
+    }
+    return std::filesystem::exists(dir / "comma.UTF-8" / "LC_NUMERIC");
+}
+
 TEST(Thumbnail, SeekTimeIgnoresACommaLocale) {
-    const char* previous = std::setlocale(LC_NUMERIC, nullptr);
-    const std::string saved = previous ? previous : "C";
-    bool commaLocale = false;
-    for (const char* name : {"de_DE.UTF-8", "fr_FR.UTF-8", "ru_RU.UTF-8"})
-        if (std::setlocale(LC_NUMERIC, name)) {
-            commaLocale = true;
-            break;
-        }
-    if (!commaLocale) GTEST_SKIP() << "no locale with a decimal comma installed";
+    TempDir dir;
+    if (!makeCommaLocale(dir.path())) GTEST_SKIP() << "localedef cannot build a test locale here";
+    const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
+    ::setenv("LOCPATH", dir.path().c_str(), 1);
+    const bool switched = std::setlocale(LC_NUMERIC, "comma.UTF-8") != nullptr;
+    char printed[32] = {};
+    std::snprintf(printed, sizeof printed, "%.3f", 2.5);
     const std::string seek = thumbnailSeekTime(movie(5.0));
     std::setlocale(LC_NUMERIC, saved.c_str());
+    ::unsetenv("LOCPATH");
+    ASSERT_TRUE(switched);
+    ASSERT_STREQ(printed, "2,500") << "the locale really puts a comma where printf writes the point";
     EXPECT_EQ(seek, "2.500");
 }
 
@@ -75,7 +92,7 @@ TEST(Thumbnail, FileNameIsTheUpperCaseClipId) {
 TEST(Thumbnail, LimitKeepsTheAspectAndNeverEnlarges) {
     const std::pair<QSize, QSize> cases[] = {
         {{3840, 2160}, {1920, 1080}}, {{1080, 3840}, {540, 1920}}, {{7680, 1080}, {1920, 270}},
-        {{1920, 1920}, {1920, 1920}}, {{3000, 1000}, {1920, 640}},    {{64, 32}, {64, 32}},
+        {{1920, 1920}, {1920, 1920}}, {{3000, 1000}, {1920, 640}}, {{64, 32}, {64, 32}},
     };
     for (auto [given, expected] : cases) {
         QImage image(given, QImage::Format_RGB32);
@@ -113,9 +130,14 @@ TEST(Thumbnail, RealFramesAreDecodedLimitedAndTheFileRemoved) {
     const FileURL wide = makeTinyImage(dir / "wide.png", 2400, 200);
     const FileURL small = makeTinyMovie(dir / "small.mov", 10);
     const Case cases[] = {
-        {"wide still shrunk", wide, ClipInfo(wide, "png", "", "", 2400, 200, "rgb24", "0/1", 1, 0.0), {1920, 160}},
-        {"movie middle frame", small,
-         ClipInfo(small, "h264", "avc1", "High", 64, 32, "yuv420p", "25/1", 10, 0.4), {64, 32}},
+        {"wide still shrunk",
+         wide,
+         ClipInfo(wide, "png", "", "", 2400, 200, "rgb24", "0/1", 1, 0.0),
+         {1920, 160}},
+        {"movie middle frame",
+         small,
+         ClipInfo(small, "h264", "avc1", "High", 64, 32, "yuv420p", "25/1", 10, 0.4),
+         {64, 32}},
     };
     for (const Case& test : cases) {
         QImage image = makeThumbnailImage(ffmpeg, test.clip, folder.path());
@@ -140,7 +162,8 @@ TEST(Thumbnail, FailuresGiveNoPictureAndLeaveNoFile) {
         {"killed by a signal", "kill -9 $$\n"},
     };
     for (const Case& test : cases) {
-        writeScript(dir / "fake-ffmpeg", "printf '%s\\n' \"$@\" > \"" + (dir / "args").string() + "\"\n" + test.script);
+        writeScript(dir / "fake-ffmpeg",
+                    "printf '%s\\n' \"$@\" > \"" + (dir / "args").string() + "\"\n" + test.script);
         QImage image = makeThumbnailImage((dir / "fake-ffmpeg").string(), clip, folder.path());
         EXPECT_TRUE(image.isNull()) << test.name;
         EXPECT_TRUE(filesIn(folder.path()).empty()) << test.name;
