@@ -26,9 +26,9 @@ clip() {  # name source seconds
   ffmpeg -nostdin -v error -y -f lavfi -i "$2=size=640x360:rate=25" -t "$3" \
     -c:v libx264 -preset ultrafast -pix_fmt yuv420p "$work/$1"
 }
-clip "take_1.mov" testsrc2 4
-clip "take_2.mov" smptehdbars 4
-clip "take_3.mov" rgbtestsrc 3
+clip "take_1.mov" testsrc2 12
+clip "take_2.mov" smptehdbars 12
+clip "take_3.mov" rgbtestsrc 10
 
 # A private display exactly the size of the window.
 Xvfb -displayfd 3 -screen 0 1280x760x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
@@ -76,7 +76,7 @@ click 200 170  # select the second card
 shot window-clips
 
 click 215 733  # the merge button
-sleep 1.2
+sleep 0.8
 shot window-merging
 for _ in $(seq 1 240); do
   [ -s "$work/take.mov" ] && ! pgrep -P "$app_pid" ffmpeg >/dev/null && break
