@@ -4,9 +4,9 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTimer>
-#include <ctime>
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <vector>
 
@@ -21,7 +21,7 @@
 // CPU time. On a loaded machine the wall time includes waiting for a core; the CPU time is the work the
 // window itself did in one go, which is what decides whether a frame can be missed on an idle machine.
 class TimedApplication : public QApplication {
-public:
+  public:
     using QApplication::QApplication;
 
     struct Slowest {
@@ -51,7 +51,7 @@ public:
         return handled;
     }
 
-private:
+  private:
     static double threadCpuMs() {
         timespec t{};
         clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
@@ -66,14 +66,14 @@ namespace {
 
 // A desktop without choosers: the benchmark never opens one.
 class NoDesktop : public QtPlatformServices {
-public:
+  public:
     FolderChoice chooseFolder(const QString&) override { return {}; }
     std::optional<std::vector<FileURL>> chooseFiles(const std::vector<std::string>&) override { return {}; }
 };
 
 // Records the longest gap between ticks of a 1 ms timer: the longest the event loop was kept busy.
 class StallMeter {
-public:
+  public:
     StallMeter() {
         timer_.setTimerType(Qt::PreciseTimer);
         timer_.setInterval(1);
@@ -94,7 +94,7 @@ public:
         return longest_ / 1e6;
     }
 
-private:
+  private:
     QTimer timer_;
     QElapsedTimer clock_;
     qint64 last_ = 0;
@@ -106,7 +106,8 @@ void runUntil(const std::function<bool()>& done) {
 }
 
 int run(TimedApplication& app) {
-    const int kFiles = qEnvironmentVariableIsSet("STALL_FILES") ? qEnvironmentVariableIntValue("STALL_FILES") : 200;
+    const int kFiles =
+        qEnvironmentVariableIsSet("STALL_FILES") ? qEnvironmentVariableIntValue("STALL_FILES") : 200;
     testing::TempDir dir;
     NoDesktop desktop;
     AppModel model(&desktop);
@@ -124,8 +125,8 @@ int run(TimedApplication& app) {
     runUntil([&] { return warmUp.elapsed() > 500; });
 
     // 200 small stills: one made by ffmpeg, copied.
-    const FileURL source = testing::makeMedia(dir / "source.png", {"-f", "lavfi", "-i", "testsrc2=size=320x180",
-                                                                   "-frames:v", "1"});
+    const FileURL source = testing::makeMedia(
+        dir / "source.png", {"-f", "lavfi", "-i", "testsrc2=size=320x180", "-frames:v", "1"});
     std::vector<FileURL> files;
     for (int i = 1; i <= kFiles; ++i) {
         char name[32];
@@ -153,13 +154,15 @@ int run(TimedApplication& app) {
                 kFiles, model.thumbs().size(), addWall, addStall);
     std::printf("  longest single piece of main-thread work: %.2f ms CPU (%.2f ms wall), event %d to %s\n",
                 addSlowest.cpuMs, addSlowest.wallMs, addSlowest.type, qPrintable(addSlowest.receiver));
-    std::printf("  probing the same files on the main thread instead: %.2f ms in one go (%.1fx)\n", syncProbeMs,
-                syncProbeMs / std::max(addSlowest.cpuMs, 0.001));
+    std::printf("  probing the same files on the main thread instead: %.2f ms in one go (%.1fx)\n",
+                syncProbeMs, syncProbeMs / std::max(addSlowest.cpuMs, 0.001));
 
     // A merge of two short movies.
     model.clear();
-    const std::vector<std::string> movie = {"-f", "lavfi", "-i", "testsrc2=size=320x240:rate=25", "-t", "8",
-                                            "-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p"};
+    const std::vector<std::string> movie = {
+        "-f",      "lavfi",     "-i",       "testsrc2=size=320x240:rate=25",
+        "-t",      "8",         "-c:v",     "libx264",
+        "-preset", "ultrafast", "-pix_fmt", "yuv420p"};
     model.add({testing::makeMedia(dir / "m_1.mov", movie), testing::makeMedia(dir / "m_2.mov", movie)});
     runUntil([&] { return model.clips().size() == 2 && model.pendingTasks() == 0; });
     int progressUpdates = 0;
@@ -179,13 +182,15 @@ int run(TimedApplication& app) {
     std::printf("merge (%s) in %.0f ms, %d progress updates: longest gap between 1 ms ticks %.2f ms (wall)\n",
                 model.statusIsError() ? "failed" : "done", mergeMs, progressUpdates, mergeStall);
     std::printf("  longest single piece of main-thread work: %.2f ms CPU (%.2f ms wall), event %d to %s\n",
-                mergeSlowest.cpuMs, mergeSlowest.wallMs, mergeSlowest.type, qPrintable(mergeSlowest.receiver));
+                mergeSlowest.cpuMs, mergeSlowest.wallMs, mergeSlowest.type,
+                qPrintable(mergeSlowest.receiver));
     std::printf("  running the merge on the main thread instead: %.0f ms in one go (%.1fx)\n", mergeMs,
                 mergeMs / std::max(mergeSlowest.cpuMs, 0.001));
 
     const bool ok = addSlowest.cpuMs < 16 && mergeSlowest.cpuMs < 16;
-    std::printf("%s: one frame is 16 ms%s\n", ok ? "within budget" : "OVER BUDGET",
-                addStall >= 16 || mergeStall >= 16 ? " (wall gaps above it come from waiting for a core)" : "");
+    std::printf(
+        "%s: one frame is 16 ms%s\n", ok ? "within budget" : "OVER BUDGET",
+        addStall >= 16 || mergeStall >= 16 ? " (wall gaps above it come from waiting for a core)" : "");
     return ok ? 0 : 1;
 }
 

@@ -7,13 +7,13 @@ namespace tessellane {
 
 class AlleyButton : public QAbstractButton {
     Q_OBJECT
-public:
+  public:
     explicit AlleyButton(QWidget* parent = nullptr);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 };
 

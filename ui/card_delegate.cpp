@@ -10,7 +10,8 @@
 
 namespace tessellane {
 
-void CardDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
+void CardDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                         const QModelIndex& index) const {
     if (index.data(ClipListModel::IsFooterRole).toBool()) {
         painter->fillRect(option.rect, palette::panelBG());
         paintOutputItem(*painter, option.rect, index.data(ClipListModel::FooterNameRole).toString(),

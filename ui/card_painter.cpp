@@ -51,8 +51,8 @@ CardData cardDataFor(int index, const ClipInfo& clip, const QImage& thumb, bool 
         card.error = fromStd(*clip.error);
         return card;
     }
-    card.formatLine = fromStd(clip.containerLabel()) + " (" + fromStd(clip.codecLabel()) + ") · " +
-                      fromStd(clip.pixFmt);
+    card.formatLine =
+        fromStd(clip.containerLabel()) + " (" + fromStd(clip.codecLabel()) + ") · " + fromStd(clip.pixFmt);
     card.sizeLine = QString::number(clip.width) + " x " + QString::number(clip.height) + " · " +
                     formatFps(clip.fps()) + " fps";
     if (clip.isImage()) {
@@ -73,8 +73,8 @@ int cardHeight() {
 QSize thumbnailBoxSize() { return {kThumbWidth, kThumbHeight}; }
 
 QRect thumbnailBox(const QRect& card) {
-    return {card.right() + 1 - kThumbRightSpace - kThumbWidth, card.top() + (card.height() - kThumbHeight) / 2,
-            kThumbWidth, kThumbHeight};
+    return {card.right() + 1 - kThumbRightSpace - kThumbWidth,
+            card.top() + (card.height() - kThumbHeight) / 2, kThumbWidth, kThumbHeight};
 }
 
 void paintCard(QPainter& p, const QRect& rect, const CardData& card) {

@@ -83,9 +83,9 @@ void ClipListModel::syncThumbs() {
         auto& cached = thumbCache_[id];
         if (cached.sourceKey == image.cacheKey() && !cached.scaled.isNull()) continue;
         cached.sourceKey = image.cacheKey();
-        cached.scaled = image.isNull() ? QImage()
-                                       : image.scaled(thumbnailBoxSize(), Qt::KeepAspectRatio,
-                                                      Qt::SmoothTransformation);
+        cached.scaled = image.isNull()
+                            ? QImage()
+                            : image.scaled(thumbnailBoxSize(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
         changedAny = true;
     }
     for (auto it = thumbCache_.begin(); it != thumbCache_.end();) {

@@ -14,7 +14,7 @@ namespace tessellane {
 
 class ClipListModel : public QAbstractListModel {
     Q_OBJECT
-public:
+  public:
     enum Role {
         IsFooterRole = Qt::UserRole + 1,  // bool
         CardRole,                         // CardData (clip rows)
@@ -36,7 +36,7 @@ public:
     // The thumbnail already shrunk to the card's box (shrinking a full frame on every paint is too slow).
     QImage cardThumb(const Uuid& id) const;
 
-private:
+  private:
     void syncRows();
     void syncThumbs();
     void refreshAll();

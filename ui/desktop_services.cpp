@@ -33,8 +33,8 @@ FolderChoice DesktopServices::chooseFolder(const QString& confirmLabel) {
 }
 
 std::optional<std::vector<FileURL>> DesktopServices::chooseFiles(const std::vector<std::string>& extensions) {
-    const QStringList chosen = QFileDialog::getOpenFileNames(window_, QString(), QString(),
-                                                             fileChooserFilter(extensions));
+    const QStringList chosen =
+        QFileDialog::getOpenFileNames(window_, QString(), QString(), fileChooserFilter(extensions));
     if (chosen.isEmpty()) return std::nullopt;
     std::vector<FileURL> files;
     for (const QString& path : chosen) files.emplace_back(path.toStdString());
@@ -55,10 +55,12 @@ void DesktopServices::reveal(const FileURL& file) {
     call << QStringList{QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded)} << QString();
     // Asynchronous so a slow or absent file manager never holds up the window.
     auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, 5000));
-    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher, [folder](QDBusPendingCallWatcher* w) {
-        if (QDBusPendingReply<> reply = *w; reply.isError()) QDesktopServices::openUrl(folder);
-        w->deleteLater();
-    });
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
+                     [folder](QDBusPendingCallWatcher* w) {
+                         if (QDBusPendingReply<> reply = *w; reply.isError())
+                             QDesktopServices::openUrl(folder);
+                         w->deleteLater();
+                     });
 }
 
 }  // namespace tessellane

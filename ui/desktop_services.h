@@ -9,7 +9,7 @@ class QWidget;
 namespace tessellane {
 
 class DesktopServices : public QtPlatformServices {
-public:
+  public:
     // Dialogs are made children of `window` (may be null).
     void setWindow(QWidget* window) { window_ = window; }
 
@@ -17,7 +17,7 @@ public:
     std::optional<std::vector<FileURL>> chooseFiles(const std::vector<std::string>& extensions) override;
     void reveal(const FileURL& file) override;
 
-private:
+  private:
     QWidget* window_ = nullptr;
 };
 

@@ -8,7 +8,7 @@ namespace tessellane {
 
 class ElidedLabel : public QLabel {
     Q_OBJECT
-public:
+  public:
     explicit ElidedLabel(QWidget* parent = nullptr);
 
     void setFullText(const QString& text);
@@ -22,12 +22,12 @@ public:
 
     QSize minimumSizeHint() const override;
 
-protected:
+  protected:
     void resizeEvent(QResizeEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     void relayout();
 
     QString full_;

@@ -81,7 +81,8 @@ void FileListView::mousePressEvent(QMouseEvent* event) {
 
 void FileListView::mouseMoveEvent(QMouseEvent* event) {
     if (pressedRow_ < 0 || dragging_ || !(event->buttons() & Qt::LeftButton)) return;
-    if ((event->position().toPoint() - pressPos_).manhattanLength() < QApplication::startDragDistance()) return;
+    if ((event->position().toPoint() - pressPos_).manhattanLength() < QApplication::startDragDistance())
+        return;
     dragging_ = true;
     const int row = pressedRow_;
     pressedRow_ = -1;

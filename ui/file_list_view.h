@@ -16,7 +16,7 @@ inline constexpr const char* kRowsMimeType = "application/x-tessellane-rows";
 
 class FileListView : public QListView {
     Q_OBJECT
-public:
+  public:
     FileListView(AppModel& model, ClipListModel& rows, QWidget* parent = nullptr);
 
     // The destination position (before the move) for a drop at `pos` in viewport coordinates:
@@ -27,7 +27,7 @@ public:
     static QByteArray encodeRows(const std::set<int>& rows);
     static std::optional<std::set<int>> decodeRows(const QByteArray& data);
 
-protected:
+  protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -38,7 +38,7 @@ protected:
     void dropEvent(QDropEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     void startRowDrag(int row);
     void setIndicator(int position);
 

@@ -29,7 +29,8 @@ FolderMenuButton::FolderMenuButton(QWidget* parent) : QAbstractButton(parent), m
 }
 
 QSize FolderMenuButton::sizeHint() const {
-    return {QFontMetrics(font()).horizontalAdvance(text()) + 40, std::max(kHeight, QFontMetrics(font()).height())};
+    return {QFontMetrics(font()).horizontalAdvance(text()) + 40,
+            std::max(kHeight, QFontMetrics(font()).height())};
 }
 
 QSize FolderMenuButton::minimumSizeHint() const { return {0, sizeHint().height()}; }

@@ -11,7 +11,7 @@ namespace tessellane {
 
 class FolderMenuButton : public QAbstractButton {
     Q_OBJECT
-public:
+  public:
     explicit FolderMenuButton(QWidget* parent = nullptr);
 
     QMenu* menu() const { return menu_; }
@@ -21,14 +21,14 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
-signals:
+  signals:
     void sameAsSourceChosen();
     void chooseRequested();
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     QMenu* menu_;
     QAction* sameAsSource_;
     QAction* choose_;

@@ -29,14 +29,14 @@ namespace {
 
 // Drawn over the whole content while files are dragged over the window; never takes the mouse.
 class DropOutline : public QWidget {
-public:
+  public:
     explicit DropOutline(QWidget* parent) : QWidget(parent) {
         setAttribute(Qt::WA_TransparentForMouseEvents);
         setAttribute(Qt::WA_NoSystemBackground);
         hide();
     }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         p.setRenderHint(QPainter::Antialiasing);
@@ -49,7 +49,7 @@ protected:
 
 // Keeps the outline covering its parent.
 class OverlayFollower : public QObject {
-public:
+  public:
     OverlayFollower(QWidget* overlay, QWidget* parent) : QObject(overlay), overlay_(overlay) {
         parent->installEventFilter(this);
     }
@@ -61,7 +61,7 @@ public:
         return false;
     }
 
-private:
+  private:
     QWidget* overlay_;
 };
 
@@ -173,9 +173,10 @@ QWidget* MainWindow::buildLeftColumn() {
     auto* dropHint = dimLabel(QStringLiteral("영상 조각을 여기에 끌어다 놓으세요"), 12, emptyState_);
     dropHint->setObjectName(QStringLiteral("emptyTitle"));
     empty->addWidget(dropHint);
-    auto* help = dimLabel(QStringLiteral("이름순 자동 정렬 · ⌘·⇧클릭 다중선택 · ⌘A 전체 · 드래그로 순서 변경 · "
-                                         "Delete로 삭제"),
-                          11, emptyState_);
+    auto* help =
+        dimLabel(QStringLiteral("이름순 자동 정렬 · ⌘·⇧클릭 다중선택 · ⌘A 전체 · 드래그로 순서 변경 · "
+                                "Delete로 삭제"),
+                 11, emptyState_);
     help->setObjectName(QStringLiteral("emptyHelp"));
     empty->addWidget(help);
     empty->addStretch(1);

@@ -29,7 +29,7 @@ QString mergeButtonTitle(const AppModel& model);
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     explicit MainWindow(AppModel& model, QWidget* parent = nullptr);
     ~MainWindow() override;
 
@@ -49,14 +49,14 @@ public:
 
     static constexpr int kColumnWidth = 430;
 
-protected:
+  protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dragLeaveEvent(QDragLeaveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void changeEvent(QEvent* event) override;
 
-private:
+  private:
     QWidget* buildLeftColumn();
     void refreshControls();
     void refreshLists();

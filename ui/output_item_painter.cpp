@@ -31,7 +31,8 @@ QRect detailBounds(const QString& detail, int textWidth) {
 
 int outputItemHeight(const QString& detail, int width) {
     const int textWidth = width - textLeftOffset() - kInsetX;
-    const int text = QFontMetrics(nameFont()).height() + kLineSpacing + detailBounds(detail, textWidth).height();
+    const int text =
+        QFontMetrics(nameFont()).height() + kLineSpacing + detailBounds(detail, textWidth).height();
     return std::max(text, QFontMetrics(markFont()).height()) + 2 * kInsetY;
 }
 

@@ -7,7 +7,7 @@ namespace tessellane {
 
 class PathLabel : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit PathLabel(QWidget* parent = nullptr);
 
     void setText(const QString& text);
@@ -20,10 +20,10 @@ public:
     bool hasHeightForWidth() const override { return true; }
     int heightForWidth(int width) const override;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     QString text_;
 };
 

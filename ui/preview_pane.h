@@ -14,16 +14,16 @@ class AppModel;
 
 class PreviewPane : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit PreviewPane(AppModel& model, QWidget* parent = nullptr);
 
     // The tiles for the current size and clips.
     PreviewLayout currentLayout() const;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     // The thumbnail shrunk once to its tile size, so repaints do not rescale full frames.
     QImage tileImage(const Uuid& id, const QSize& size);
 

@@ -8,7 +8,7 @@ namespace tessellane {
 
 class ProgressBar : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit ProgressBar(QWidget* parent = nullptr);
 
     double value() const { return value_; }
@@ -21,10 +21,10 @@ public:
 
     QSize sizeHint() const override { return {100, 3}; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     double value_ = 0;
     bool visible_ = false;
 };

@@ -11,13 +11,13 @@ class AppModel;
 
 class QueueList : public QScrollArea {
     Q_OBJECT
-public:
+  public:
     explicit QueueList(AppModel& model, QWidget* parent = nullptr);
 
-public slots:
+  public slots:
     void refresh();
 
-private:
+  private:
     AppModel& model_;
     QVBoxLayout* rows_;
     std::size_t shown_ = static_cast<std::size_t>(-1);
@@ -26,7 +26,7 @@ private:
 // One two-line entry ("»", name, wrapped detail) as a widget.
 class OutputItemWidget : public QWidget {
     Q_OBJECT
-public:
+  public:
     OutputItemWidget(const QString& name, const QString& detail, QWidget* parent = nullptr);
     const QString& name() const { return name_; }
     const QString& detail() const { return detail_; }
@@ -34,10 +34,10 @@ public:
     int heightForWidth(int width) const override;
     QSize sizeHint() const override;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     QString name_;
     QString detail_;
 };

@@ -16,7 +16,7 @@ class PathLabel;
 
 class SettingsColumn : public QScrollArea {
     Q_OBJECT
-public:
+  public:
     explicit SettingsColumn(AppModel& model, QWidget* parent = nullptr);
 
     ElidedLabel* orderBox() const { return order_; }
@@ -27,11 +27,11 @@ public:
     QLineEdit* suffixField() const { return suffix_; }
     ElidedLabel* fileNameBox() const { return fileName_; }
 
-public slots:
+  public slots:
     // Re-reads everything shown from the model.
     void refresh();
 
-private:
+  private:
     AppModel& model_;
     ElidedLabel* order_;
     ElidedLabel* codec_;

@@ -15,7 +15,7 @@ bool editsText(const QWidget* widget);
 
 class ShortcutFilter : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit ShortcutFilter(QObject* parent = nullptr) : QObject(parent) {}
 
     // The model the keys act on; until it is set every key passes on untouched.
@@ -23,7 +23,7 @@ public:
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     AppModel* model_ = nullptr;
 };
 

@@ -11,7 +11,7 @@ namespace tessellane {
 namespace {
 
 class Tab : public QAbstractButton {
-public:
+  public:
     Tab(TabBar* bar, int index) : QAbstractButton(bar), bar_(bar), index_(index) {
         setFont(uiFont(12, QFont::Medium));
         setFocusPolicy(Qt::NoFocus);
@@ -21,7 +21,7 @@ public:
     QSize sizeHint() const override { return {QFontMetrics(font()).horizontalAdvance(text()) + 16, 26}; }
     QSize minimumSizeHint() const override { return {0, 26}; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         const bool selected = bar_->selection() == index_;
@@ -31,7 +31,7 @@ protected:
         p.drawText(rect(), Qt::AlignCenter, text());
     }
 
-private:
+  private:
     TabBar* bar_;
     int index_;
 };

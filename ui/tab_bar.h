@@ -9,7 +9,7 @@ namespace tessellane {
 
 class TabBar : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit TabBar(QWidget* parent = nullptr);
 
     // Rebuilds the tabs only when their number changes; otherwise just renames them.
@@ -19,10 +19,10 @@ public:
     void setSelection(int index);
     QAbstractButton* tab(int index) const { return tabs_.value(index); }
 
-signals:
+  signals:
     void selectionChanged(int index);
 
-private:
+  private:
     QList<QAbstractButton*> tabs_;
     int selection_ = 0;
 };

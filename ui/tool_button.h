@@ -7,13 +7,13 @@ namespace tessellane {
 
 class ToolButton : public QAbstractButton {
     Q_OBJECT
-public:
+  public:
     explicit ToolButton(const QString& label, QWidget* parent = nullptr);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 };
 

@@ -13,9 +13,9 @@ namespace tessellane {
 
 namespace {
 
-const QString kBlockPrefix = QStringLiteral("\u2715 ");          // ✕
-const QString kOkPrefix = QStringLiteral("\u2713 ");             // ✓
-const QString kWarnPrefix = QStringLiteral("\u26A0\uFE0E ");     // ⚠︎ in text presentation
+const QString kBlockPrefix = QStringLiteral("\u2715 ");       // ✕
+const QString kOkPrefix = QStringLiteral("\u2713 ");          // ✓
+const QString kWarnPrefix = QStringLiteral("\u26A0\uFE0E ");  // ⚠︎ in text presentation
 
 QString fromStd(const std::string& s) { return QString::fromStdString(s); }
 
@@ -46,8 +46,10 @@ void clearLayout(QLayout* layout) {
 std::vector<ValidationRow> validationRows(const AppModel& model) {
     std::vector<ValidationRow> rows;
     if (model.ffmpegMissing()) {
-        rows.push_back({kWarnPrefix + QStringLiteral("ffmpeg를 찾을 수 없습니다 (/opt/homebrew/bin, /usr/local/bin, PATH)"),
-                        palette::danger()});
+        rows.push_back(
+            {kWarnPrefix +
+                 QStringLiteral("ffmpeg를 찾을 수 없습니다 (/opt/homebrew/bin, /usr/local/bin, PATH)"),
+             palette::danger()});
     }
     if (model.clips().empty()) return rows;
     const Validation validation = model.validation();
@@ -81,8 +83,8 @@ ValidationBox::ValidationBox(AppModel& model, QWidget* parent) : QWidget(parent)
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
     // Every field the rows depend on; progress ticks are deliberately not among them.
     for (auto signal : {&AppModel::clipsChanged, &AppModel::suffixChanged, &AppModel::customOutDirChanged,
-                        &AppModel::statusChanged, &AppModel::statusIsErrorChanged, &AppModel::lastResultChanged,
-                        &AppModel::doneChanged, &AppModel::runningChanged}) {
+                        &AppModel::statusChanged, &AppModel::statusIsErrorChanged,
+                        &AppModel::lastResultChanged, &AppModel::doneChanged, &AppModel::runningChanged}) {
         connect(&model_, signal, this, &ValidationBox::refresh);
     }
     refresh();

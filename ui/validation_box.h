@@ -31,17 +31,17 @@ std::optional<StatusRow> statusRow(const AppModel& model);
 
 class ValidationBox : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit ValidationBox(AppModel& model, QWidget* parent = nullptr);
 
     // What is on screen now (for tests and for skipping needless rebuilds).
     const std::vector<ValidationRow>& shownRows() const { return rows_; }
     const std::optional<StatusRow>& shownStatus() const { return status_; }
 
-public slots:
+  public slots:
     void refresh();
 
-private:
+  private:
     void rebuild();
 
     AppModel& model_;

@@ -54,8 +54,8 @@ TEST(CardLines, FrameRatesKeepThreeSignificantDigits) {
     const struct {
         double fps;
         const char* shown;
-    } table[] = {{23.976, "24"}, {29.97, "30"}, {59.94, "59.9"}, {25, "25"}, {0, "0"}, {119.88, "120"},
-                 {12.5, "12.5"}};
+    } table[] = {{23.976, "24"}, {29.97, "30"},   {59.94, "59.9"}, {25, "25"},
+                 {0, "0"},       {119.88, "120"}, {12.5, "12.5"}};
     for (const auto& row : table) EXPECT_EQ(formatFps(row.fps), row.shown) << row.fps;
 }
 

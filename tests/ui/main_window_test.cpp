@@ -15,9 +15,9 @@
 #include "tests/support/test_support.h"
 #include "tests/ui/ui_test_support.h"
 #include "ui/alley_button.h"
+#include "ui/card_painter.h"
 #include "ui/clip_list_model.h"
 #include "ui/elided_label.h"
-#include "ui/card_painter.h"
 #include "ui/file_list_view.h"
 #include "ui/folder_menu_button.h"
 #include "ui/palette.h"
@@ -42,7 +42,7 @@ using testing::WindowHarness;
 const QString kDash = QStringLiteral("\u2014");
 
 class MainWindowTest : public ::testing::Test {
-protected:
+  protected:
     WindowHarness h;
     MainWindow& window = *h.window;
     AppModel& model = h.model;
@@ -69,7 +69,8 @@ TEST_F(MainWindowTest, EmptyWindow) {
     const auto rows = WindowHarness::labelRows(window.emptyState());
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0].first, "영상 조각을 여기에 끌어다 놓으세요");
-    EXPECT_EQ(rows[1].first, "이름순 자동 정렬 · ⌘·⇧클릭 다중선택 · ⌘A 전체 · 드래그로 순서 변경 · Delete로 삭제");
+    EXPECT_EQ(rows[1].first,
+              "이름순 자동 정렬 · ⌘·⇧클릭 다중선택 · ⌘A 전체 · 드래그로 순서 변경 · Delete로 삭제");
     EXPECT_EQ(rows[0].second, palette::dimText());
     EXPECT_EQ(rows[1].second, palette::dimText());
     EXPECT_EQ(window.listModel()->rowCount(), 0);  // no footer either
@@ -122,7 +123,8 @@ TEST_F(MainWindowTest, ClipsShowCardsFooterTitleAndMergeButton) {
     }
     EXPECT_TRUE(rows.index(3).data(ClipListModel::IsFooterRole).toBool());
     EXPECT_EQ(rows.index(3).data(ClipListModel::FooterNameRole).toString(), "take.mov");
-    EXPECT_EQ(rows.index(3).data(ClipListModel::FooterDetailRole).toString(), "hstack 3 · H264 · 5760 x 1080");
+    EXPECT_EQ(rows.index(3).data(ClipListModel::FooterDetailRole).toString(),
+              "hstack 3 · H264 · 5760 x 1080");
     EXPECT_FALSE(rows.flags(rows.index(3)) & Qt::ItemIsDragEnabled);
     EXPECT_TRUE(rows.flags(rows.index(0)) & Qt::ItemIsDragEnabled);
 
@@ -166,22 +168,37 @@ TEST_F(MainWindowTest, ValidationRowsWithTheirColours) {
         bool createOutput;
         std::vector<std::pair<QString, QColor>> rows;
     } table[] = {
-        {"one clip", {videoRecord(dir / "a_1.mov")}, "", false,
+        {"one clip",
+         {videoRecord(dir / "a_1.mov")},
+         "",
+         false,
          {{block + "파일이 2개 이상 필요합니다", palette::danger()}}},
         {"heights and pixel formats",
-         {videoRecord(dir / "a_1.mov", 1920, 1080), videoRecord(dir / "a_2.mov", 1280, 720, "h264", "yuv422p")},
-         "", false,
+         {videoRecord(dir / "a_1.mov", 1920, 1080),
+          videoRecord(dir / "a_2.mov", 1280, 720, "h264", "yuv422p")},
+         "",
+         false,
          {{block + "높이가 다릅니다: 1080 / 720", palette::danger()},
           {warn + "픽셀 포맷이 서로 다릅니다 — 첫 파일(yuv420p)로 변환", palette::warn()}}},
         {"codecs differ",
-         {videoRecord(dir / "a_1.mov"), videoRecord(dir / "a_2.mov", 1920, 1080, "hevc")}, "", false,
+         {videoRecord(dir / "a_1.mov"), videoRecord(dir / "a_2.mov", 1920, 1080, "hevc")},
+         "",
+         false,
          {{warn + "코덱이 서로 다릅니다 — 첫 파일(H264) 사양으로 인코딩", palette::warn()}}},
         {"unreadable file",
-         {videoRecord(dir / "a_1.mov"), brokenRecord(dir / "a_2.mov", "손상된 파일")}, "", false,
+         {videoRecord(dir / "a_1.mov"), brokenRecord(dir / "a_2.mov", "손상된 파일")},
+         "",
+         false,
          {{block + "a_2.mov: 손상된 파일", palette::danger()}}},
-        {"output exists", {videoRecord(dir / "a_1.mov"), videoRecord(dir / "a_2.mov")}, "_x", true,
+        {"output exists",
+         {videoRecord(dir / "a_1.mov"), videoRecord(dir / "a_2.mov")},
+         "_x",
+         true,
          {{block + "같은 이름의 파일이 이미 있습니다 — 접미사를 바꾸세요", palette::danger()}}},
-        {"bad suffix", {videoRecord(dir / "a_1.mov"), videoRecord(dir / "a_2.mov")}, "a:b", false,
+        {"bad suffix",
+         {videoRecord(dir / "a_1.mov"), videoRecord(dir / "a_2.mov")},
+         "a:b",
+         false,
          {{block + "접미사에 / : 는 쓸 수 없습니다", palette::danger()}}},
         {"all fine", {videoRecord(dir / "a_1.mov"), videoRecord(dir / "a_2.mov")}, "_ok", false, {}},
     };
@@ -233,14 +250,16 @@ TEST(ValidationBoxAlone, MissingFfmpegRowShowsEvenWithoutClips) {
     std::unique_ptr<WindowHarness> h;
     {
         testing::ScopedPath noTools("/nonexistent");
-        if (std::filesystem::exists("/usr/local/bin/ffmpeg") || std::filesystem::exists("/opt/homebrew/bin/ffmpeg"))
+        if (std::filesystem::exists("/usr/local/bin/ffmpeg") ||
+            std::filesystem::exists("/opt/homebrew/bin/ffmpeg"))
             GTEST_SKIP() << "ffmpeg is installed where the search always looks";
         h = std::make_unique<WindowHarness>();
     }
     ASSERT_TRUE(h->model.ffmpegMissing());
     const auto rows = WindowHarness::labelRows(h->window->validationBox());
     ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows[0].first, "⚠︎ ffmpeg를 찾을 수 없습니다 (/opt/homebrew/bin, /usr/local/bin, PATH)");
+    EXPECT_EQ(rows[0].first,
+              "⚠︎ ffmpeg를 찾을 수 없습니다 (/opt/homebrew/bin, /usr/local/bin, PATH)");
     EXPECT_EQ(rows[0].second, palette::danger());
 }
 
@@ -384,8 +403,12 @@ TEST_F(MainWindowTest, DropPositionsAroundCardsAndFooter) {
         QPoint at;
         int to;
     } table[] = {
-        {rowCentre(0) - QPoint(0, 5), 0}, {rowCentre(0) + QPoint(0, 5), 1}, {rowCentre(1) - QPoint(0, 5), 1},
-        {rowCentre(2) + QPoint(0, 5), 3}, {rowCentre(3), 3},                 {QPoint(100, 600), 3},
+        {rowCentre(0) - QPoint(0, 5), 0},
+        {rowCentre(0) + QPoint(0, 5), 1},
+        {rowCentre(1) - QPoint(0, 5), 1},
+        {rowCentre(2) + QPoint(0, 5), 3},
+        {rowCentre(3), 3},
+        {QPoint(100, 600), 3},
     };
     for (const auto& row : table) EXPECT_EQ(list->dropPosition(row.at), row.to) << row.at.y();
 }

@@ -25,7 +25,7 @@ TEST(Palette, EightColoursAreExactOpaqueSrgb) {
         const QColor& colour;
         const char* hex;
     } table[] = {
-        {palette::winBG(), "#121416"},   {palette::panelBG(), "#1b1f22"}, {palette::cyan(), "#f8581c"},
+        {palette::winBG(), "#121416"},   {palette::panelBG(), "#1b1f22"},  {palette::cyan(), "#f8581c"},
         {palette::fieldBG(), "#2a2d31"}, {palette::buttonBG(), "#30343a"}, {palette::dimText(), "#8a9399"},
         {palette::warn(), "#e0a83f"},    {palette::danger(), "#e05a4f"},
     };
@@ -62,8 +62,8 @@ TEST(DisplayCheck, DecidesFromPlatformAndDisplayVariables) {
     };
     for (const auto& row : table) {
         EXPECT_EQ(displayAvailable(row.env), row.available)
-            << "arg=" << row.env.platformArgument << " qpa=" << row.env.qpaPlatform << " display=" << row.env.display
-            << " wayland=" << row.env.waylandDisplay;
+            << "arg=" << row.env.platformArgument << " qpa=" << row.env.qpaPlatform
+            << " display=" << row.env.display << " wayland=" << row.env.waylandDisplay;
     }
 }
 
@@ -75,9 +75,9 @@ TEST(DisplayCheck, ReadsThePlatformArgument) {
 }
 
 TEST(StartupFiles, PathsAreMadeAbsoluteAndUrlsDecoded) {
-    const auto files = startupFiles({"tessellane", "a b.mov", "/abs/c.mov", "-x", "file:///tmp/%ED%95%9C.png",
-                                     "sub/../d.mp4", ""},
-                                    "/work/dir");
+    const auto files = startupFiles(
+        {"tessellane", "a b.mov", "/abs/c.mov", "-x", "file:///tmp/%ED%95%9C.png", "sub/../d.mp4", ""},
+        "/work/dir");
     const std::vector<std::filesystem::path> expected = {"/work/dir/a b.mov", "/abs/c.mov", "/tmp/한.png",
                                                          "/work/dir/sub/../d.mp4"};
     EXPECT_EQ(files, expected);

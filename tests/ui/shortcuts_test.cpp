@@ -1,6 +1,4 @@
 // The application-wide keys: Ctrl+A and Backspace/Delete act on the clips unless a text field has focus.
-#include "ui/shortcut_filter.h"
-
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -12,6 +10,7 @@
 #include "tests/ui/ui_test_support.h"
 #include "ui/file_list_view.h"
 #include "ui/settings_column.h"
+#include "ui/shortcut_filter.h"
 
 namespace tessellane {
 namespace {
@@ -20,7 +19,7 @@ using testing::videoRecord;
 using testing::WindowHarness;
 
 class ShortcutsTest : public ::testing::Test {
-protected:
+  protected:
     WindowHarness h;
     AppModel& model = h.model;
     ShortcutFilter filter;

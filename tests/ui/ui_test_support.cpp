@@ -24,7 +24,8 @@ bool hasColourNear(const QImage& image, const QRect& area, const QColor& colour,
     for (int y = clipped.top(); y <= clipped.bottom(); ++y) {
         for (int x = clipped.left(); x <= clipped.right(); ++x) {
             const QColor c = image.pixelColor(x, y);
-            if (std::abs(c.red() - colour.red()) <= tolerance && std::abs(c.green() - colour.green()) <= tolerance &&
+            if (std::abs(c.red() - colour.red()) <= tolerance &&
+                std::abs(c.green() - colour.green()) <= tolerance &&
                 std::abs(c.blue() - colour.blue()) <= tolerance)
                 return true;
         }
@@ -48,7 +49,8 @@ std::vector<std::pair<QString, QColor>> WindowHarness::labelRows(const QWidget* 
         return a->mapTo(parent, QPoint()).y() < b->mapTo(parent, QPoint()).y();
     });
     std::vector<std::pair<QString, QColor>> rows;
-    for (QLabel* label : labels) rows.emplace_back(label->text(), label->palette().color(QPalette::WindowText));
+    for (QLabel* label : labels)
+        rows.emplace_back(label->text(), label->palette().color(QPalette::WindowText));
     return rows;
 }
 
