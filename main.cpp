@@ -1,15 +1,17 @@
-#include <cstdio>
-#include <string_view>
+#include <signal.h>
 
+#include <iostream>
+
+#include "engine/cli.h"
 #include "ui/windowed_app.h"
 
 int main(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        if (std::string_view(argv[i]) == "--cli") {
-            std::puts("사용법: Tessellane --cli <출력폴더> <접미사> <파일들...>");
-            return 2;
-        }
-    }
+    // A closed pipe must show up as a failed write, never end the program half-way through a merge.
+    ::signal(SIGPIPE, SIG_IGN);
+
+    if (auto arguments = tessellane::cliArguments(argc, argv))
+        return tessellane::runCLI(*arguments, std::cout);
+
     // Without "--cli" the window starts; no QApplication exists before this point.
     return tessellane::runWindowedApp(argc, argv);
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <random>
 
+#include "bench/ratio_reporter.h"
 #include "engine/naming.h"
 #include "engine/validation.h"
 
@@ -59,4 +60,8 @@ BENCHMARK(BM_validate)->Arg(10)->Arg(1000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_naturalSorted)->Arg(10)->Arg(1000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_pairwiseCollationSort)->Arg(10)->Arg(1000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_outputFileName)->Arg(10)->Arg(1000)->Unit(benchmark::kMicrosecond);
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    return tessellane::bench::runWithRatios(argc, argv,
+                                            {{"BM_pairwiseCollationSort/10", "BM_naturalSorted/10"},
+                                             {"BM_pairwiseCollationSort/1000", "BM_naturalSorted/1000"}});
+}

@@ -8,7 +8,7 @@
 namespace tessellane {
 
 class ByteReader {
-public:
+  public:
     ByteReader() = default;
     explicit ByteReader(std::span<const std::uint8_t> bytes) : data_(bytes.data()), size_(bytes.size()) {}
     ByteReader(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
@@ -49,7 +49,7 @@ public:
     // The bytes from the cursor on, without moving it.
     const std::uint8_t* current() const { return data_ + pos_; }
 
-private:
+  private:
     template <typename T>
     bool readBig(std::size_t n, T& out) {
         if (!has(n)) return false;

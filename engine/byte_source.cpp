@@ -17,9 +17,11 @@ bool MemorySource::readAt(std::uint64_t offset, void* out, std::size_t n) {
 }
 
 bool FileSource::open(const FileURL& path) {
+    // Non-blocking, so that a FIFO under a media file's name cannot stall the probe until a writer comes;
+    // it is refused below, and reads from a regular file are unaffected by the flag.
     int fd;
     do {
-        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) return false;
     fd_ = UniqueFd(fd);

@@ -13,7 +13,7 @@
 namespace tessellane {
 
 class ByteSource {
-public:
+  public:
     virtual ~ByteSource() = default;
     virtual std::uint64_t size() const = 0;
     // Reads exactly n bytes at offset. False when any of them lies outside the source or the read fails.
@@ -25,18 +25,18 @@ public:
 };
 
 class MemorySource final : public ByteSource {
-public:
+  public:
     explicit MemorySource(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
     std::uint64_t size() const override { return bytes_.size(); }
     bool readAt(std::uint64_t offset, void* out, std::size_t n) override;
 
-private:
+  private:
     std::span<const std::uint8_t> bytes_;
 };
 
 // A regular file. Counts the bytes it has read, so that tests and benchmarks can show how little is read.
 class FileSource final : public ByteSource {
-public:
+  public:
     // False when the file cannot be opened or is not a regular file.
     bool open(const FileURL& path);
     std::uint64_t size() const override { return size_; }
@@ -44,7 +44,7 @@ public:
     std::uint64_t bytesRead() const { return bytesRead_; }
     std::uint64_t readCalls() const { return readCalls_; }
 
-private:
+  private:
     UniqueFd fd_;
     std::uint64_t size_ = 0;
     std::uint64_t bytesRead_ = 0;
@@ -54,13 +54,13 @@ private:
 // The part [begin, end) of another source, read through one cache of at most `window` bytes. Offsets are
 // those of the underlying source; nothing outside the part is ever read.
 class WindowedSource final : public ByteSource {
-public:
+  public:
     WindowedSource(ByteSource& base, std::uint64_t begin, std::uint64_t end, std::size_t window);
     std::uint64_t size() const override { return end_; }
     std::uint64_t begin() const { return begin_; }
     bool readAt(std::uint64_t offset, void* out, std::size_t n) override;
 
-private:
+  private:
     ByteSource& base_;
     std::uint64_t begin_;
     std::uint64_t end_;

@@ -31,7 +31,8 @@ void appendCodecBlock(std::vector<std::string>& arguments, const ClipInfo& first
                                            std::to_string(proresProfileNumber(first.codecTag, first.profile)),
                                            "-vendor", "apl0"});
     } else if (first.codec == "hevc") {
-        arguments.insert(arguments.end(), {"-c:v", "libx265", "-crf", "12", "-preset", "slow", "-tag:v", "hvc1"});
+        arguments.insert(arguments.end(),
+                         {"-c:v", "libx265", "-crf", "12", "-preset", "slow", "-tag:v", "hvc1"});
     } else {
         arguments.insert(arguments.end(), {"-c:v", "libx264", "-crf", "12", "-preset", "slow"});
     }
@@ -40,7 +41,8 @@ void appendCodecBlock(std::vector<std::string>& arguments, const ClipInfo& first
 }  // namespace
 
 std::vector<std::string> buildArguments(const std::vector<ClipInfo>& clips, const FileURL& output) {
-    if (std::all_of(clips.begin(), clips.end(), [](const ClipInfo& clip) { return hasImageExtension(clip.url()); }))
+    if (std::all_of(clips.begin(), clips.end(),
+                    [](const ClipInfo& clip) { return hasImageExtension(clip.url()); }))
         return buildImageArguments(clips, output);
 
     const ClipInfo& first = clips.front();

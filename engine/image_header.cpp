@@ -75,7 +75,8 @@ std::optional<ImageHeader> readJpeg(ByteSource& source) {
         // Any number of fill bytes may precede a marker; the offset limit bounds the scan.
         while (marker == 0xFF) {
             ++position;
-            if (position > limits::kMaxJpegHeaderOffset || !source.readAt(position, &marker, 1)) return std::nullopt;
+            if (position > limits::kMaxJpegHeaderOffset || !source.readAt(position, &marker, 1))
+                return std::nullopt;
         }
         ++position;
         if ((marker >= 0xD0 && marker <= 0xD7) || marker == 0x01) continue;  // no length follows
@@ -98,7 +99,7 @@ std::optional<ImageHeader> readJpeg(ByteSource& source) {
 
 // TIFF and BigTIFF: the tags of the first image file directory.
 class TiffReader {
-public:
+  public:
     TiffReader(ByteSource& source, bool little, bool big) : source_(source), little_(little), big_(big) {}
 
     bool read(std::uint64_t offset, std::size_t n, std::uint64_t& out) {
@@ -152,7 +153,7 @@ public:
                            extra && (*extra == 1 || *extra == 2), int(bitsPerSample)};
     }
 
-private:
+  private:
     ByteSource& source_;
     bool little_;
     bool big_;
@@ -169,7 +170,8 @@ std::optional<ImageHeader> readTiff(ByteSource& source, bool little) {
 // BMP: the file header, then an info header whose size tells its layout.
 std::optional<ImageHeader> readBmp(ByteSource& source) {
     std::uint8_t bytes[70] = {};
-    const std::size_t available = static_cast<std::size_t>(std::min<std::uint64_t>(source.size(), sizeof bytes));
+    const std::size_t available =
+        static_cast<std::size_t>(std::min<std::uint64_t>(source.size(), sizeof bytes));
     if (available < 26 || !source.readAt(0, bytes, available)) return std::nullopt;
     ByteReader reader(bytes, available);
     std::uint32_t headerSize = 0;
@@ -250,7 +252,8 @@ std::optional<ImageHeader> readWebp(ByteSource& source) {
 std::optional<ImageHeader> readImageHeader(ByteSource& file) {
     WindowedSource source(file, 0, file.size(), limits::kImageReadWindow);
     std::uint8_t magic[12] = {};
-    const std::size_t available = static_cast<std::size_t>(std::min<std::uint64_t>(source.size(), sizeof magic));
+    const std::size_t available =
+        static_cast<std::size_t>(std::min<std::uint64_t>(source.size(), sizeof magic));
     if (!source.readAt(0, magic, available)) return std::nullopt;
     auto starts = [&](const char* prefix, std::size_t n) {
         return available >= n && std::memcmp(magic, prefix, n) == 0;

@@ -119,7 +119,7 @@ private:
         double value = 0;
         auto [rest, error] = std::from_chars(number.data(), number.data() + number.size(), value);
         if (error != std::errc() || rest != number.data() + number.size() || !std::isfinite(value)) return;
-        if (total_ > 0) progress_(std::clamp(value / total_, 0.0, 1.0));
+        if (total_ > 0 && progress_) progress_(std::clamp(value / total_, 0.0, 1.0));
     }
 
     double total_;
@@ -195,13 +195,15 @@ ClipInfo merge(const std::vector<ClipInfo>& clips, const FileURL& output, const 
 
     double total = 1;
     if (!clips.empty()) {
-        total = static_cast<double>(std::min_element(clips.begin(), clips.end(), [](const auto& a, const auto& b) {
-                                        return a.frames < b.frames;
-                                    })->frames);
+        total = static_cast<double>(
+            std::min_element(clips.begin(), clips.end(), [](const auto& a, const auto& b) {
+                return a.frames < b.frames;
+            })->frames);
     }
 
     // A refused start throws std::system_error, which the callers show as it is.
-    RunningChild child(spawnChild(*ffmpeg, buildArguments(clips, output), ChildOutput::pipe, ChildOutput::pipe));
+    RunningChild child(
+        spawnChild(*ffmpeg, buildArguments(clips, output), ChildOutput::pipe, ChildOutput::pipe));
     ProgressReader reader(total, progress);
     char chunk[16384];
     for (;;) {
@@ -212,7 +214,7 @@ ClipInfo merge(const std::vector<ClipInfo>& clips, const FileURL& output, const 
     const int status = child.finish();
 
     if (status == 0) {
-        progress(1.0);
+        if (progress) progress(1.0);
         return probe(output);
     }
     std::string diagnostics = child.diagnostics();
@@ -221,7 +223,8 @@ ClipInfo merge(const std::vector<ClipInfo>& clips, const FileURL& output, const 
 }
 
 std::string resultSummary(const ClipInfo& clip) {
-    std::string summary = std::to_string(clip.width) + "×" + std::to_string(clip.height) + " · " + clip.codecLabel();
+    std::string summary =
+        std::to_string(clip.width) + "×" + std::to_string(clip.height) + " · " + clip.codecLabel();
     if (clip.isImage()) return summary + " · " + clip.pixFmt + " 완료";
     return summary + " · " + std::to_string(clip.frames) + "f 완료";
 }

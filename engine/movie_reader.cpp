@@ -57,13 +57,19 @@ Error readBoxHeader(ByteSource& source, std::uint64_t offset, std::uint64_t end,
 
 // Calls visit(child) for each child box of `parent`, in order. Fewer than 8 bytes left at the end (the
 // 4-byte terminator some QuickTime writers add) end the walk quietly.
+// Boxes visited in one movie so far: per-parent limits alone would multiply with the nesting.
+struct WalkBudget {
+    std::size_t boxes = 0;
+};
+
 template <typename Visit>
-Error forEachChild(ByteSource& source, const Box& parent, int depth, Visit&& visit) {
+Error forEachChild(WalkBudget& budget, ByteSource& source, const Box& parent, int depth, Visit&& visit) {
     if (depth > limits::kMaxBoxDepth) return Error::tooLarge;
     std::uint64_t position = parent.payload;
     std::size_t count = 0;
     while (parent.end - position >= 8) {
-        if (++count > limits::kMaxChildBoxes) return Error::tooLarge;
+        if (++count > limits::kMaxChildBoxes || ++budget.boxes > limits::kMaxBoxesPerMovie)
+            return Error::tooLarge;
         Box child;
         Error error = readBoxHeader(source, position, parent.end, child);
         // A child that runs past its parent contradicts the parent's size.
@@ -99,7 +105,8 @@ Error readTimeHeader(ByteSource& source, const Box& box, MovieHeader& out) {
     if (!reader.readU8(version) || !reader.skip(3)) return Error::malformed;
     if (version == 0) {
         std::uint32_t duration = 0;
-        if (!reader.skip(8) || !reader.readU32(out.timescale) || !reader.readU32(duration)) return Error::malformed;
+        if (!reader.skip(8) || !reader.readU32(out.timescale) || !reader.readU32(duration))
+            return Error::malformed;
         out.duration = duration;
     } else if (version == 1) {
         if (!reader.skip(16) || !reader.readU32(out.timescale) || !reader.readU64(out.duration))
@@ -118,29 +125,44 @@ Error readHandlerType(ByteSource& source, const Box& box, std::uint32_t& handler
     return Error::none;
 }
 
+// tkhd: version and flags, two times (4 or 8 bytes each by version), then the track id.
+Error readTrackId(ByteSource& source, const Box& box, std::uint32_t& id) {
+    std::uint8_t bytes[24];
+    std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(box.payloadSize(), sizeof bytes));
+    if (!source.readAt(box.payload, bytes, wanted)) return Error::cannotRead;
+    ByteReader reader(bytes, wanted);
+    std::uint8_t version = 0;
+    if (!reader.readU8(version) || !reader.skip(3) || !reader.skip(version == 1 ? 16 : 8) ||
+        !reader.readU32(id))
+        return Error::malformed;
+    return Error::none;
+}
+
 // What one trak holds that the probe may need; the tables are parsed only for the chosen video track.
 struct Track {
+    std::uint32_t id = 0;
     std::uint32_t handler = 0;
     MovieHeader media;
     std::optional<Box> stsd, stts, elst;
 };
 
-Error readTrack(ByteSource& source, const Box& trak, int depth, Track& track) {
-    return forEachChild(source, trak, depth + 1, [&](const Box& child) -> Error {
+Error readTrack(WalkBudget& budget, ByteSource& source, const Box& trak, int depth, Track& track) {
+    return forEachChild(budget, source, trak, depth + 1, [&](const Box& child) -> Error {
+        if (child.type == fourcc("tkhd")) return readTrackId(source, child, track.id);
         if (child.type == fourcc("edts")) {
-            return forEachChild(source, child, depth + 2, [&](const Box& edit) -> Error {
+            return forEachChild(budget, source, child, depth + 2, [&](const Box& edit) -> Error {
                 if (edit.type == fourcc("elst") && !track.elst) track.elst = edit;
                 return Error::none;
             });
         }
         if (child.type != fourcc("mdia")) return Error::none;
-        return forEachChild(source, child, depth + 2, [&](const Box& media) -> Error {
+        return forEachChild(budget, source, child, depth + 2, [&](const Box& media) -> Error {
             if (media.type == fourcc("mdhd")) return readTimeHeader(source, media, track.media);
             if (media.type == fourcc("hdlr")) return readHandlerType(source, media, track.handler);
             if (media.type != fourcc("minf")) return Error::none;
-            return forEachChild(source, media, depth + 3, [&](const Box& info) -> Error {
+            return forEachChild(budget, source, media, depth + 3, [&](const Box& info) -> Error {
                 if (info.type != fourcc("stbl")) return Error::none;
-                return forEachChild(source, info, depth + 4, [&](const Box& table) -> Error {
+                return forEachChild(budget, source, info, depth + 4, [&](const Box& table) -> Error {
                     if (table.type == fourcc("stsd") && !track.stsd) track.stsd = table;
                     if (table.type == fourcc("stts") && !track.stts) track.stts = table;
                     return Error::none;
@@ -176,7 +198,8 @@ void readSampleEntryExtensions(ByteReader children, FormatDescription& format) {
             if (!payload.readU32(colourType)) continue;
             bool nclc = colourType == fourcc("nclc"), nclx = colourType == fourcc("nclx");
             if (!nclc && !nclx) continue;  // an ICC profile carries no codes
-            if (!payload.readU16(primaries) || !payload.readU16(transfer) || !payload.readU16(matrix)) continue;
+            if (!payload.readU16(primaries) || !payload.readU16(transfer) || !payload.readU16(matrix))
+                continue;
             std::uint8_t rangeByte = 0;
             if (nclx && !payload.readU8(rangeByte)) continue;
             haveColour = true;
@@ -219,24 +242,37 @@ Error readSampleDescription(ByteSource& source, const Box& stsd, FormatDescripti
     return Error::none;
 }
 
+// Sample durations summed up without keeping them: how many, the shortest used one, their total.
+struct SampleTiming {
+    std::uint64_t samples = 0;
+    std::uint32_t minDelta = 0;
+    std::uint64_t ticks = 0;
+    // Saturates rather than wraps: a table of absurd counts ends in an absurd rate, never a small one.
+    void add(std::uint32_t count, std::uint32_t delta) {
+        samples = saturatingAdd(samples, count);
+        ticks = saturatingAdd(ticks, std::uint64_t(count) * delta);  // the product fits in 64 bits
+        if (count >= 1 && delta >= 1 && (minDelta == 0 || delta < minDelta)) minDelta = delta;
+    }
+    static std::uint64_t saturatingAdd(std::uint64_t a, std::uint64_t b) {
+        return b > std::numeric_limits<std::uint64_t>::max() - a ? std::numeric_limits<std::uint64_t>::max()
+                                                                 : a + b;
+    }
+};
+
 // Walks the time-to-sample table without expanding it: the shortest delta of a used entry, and the
 // total number of samples.
-Error readSampleTimes(ByteSource& source, const Box& stts, std::uint32_t& minDelta, std::uint64_t& samples) {
+Error readSampleTimes(ByteSource& source, const Box& stts, SampleTiming& timing) {
     std::uint8_t head[8];
     if (stts.payloadSize() < sizeof head) return Error::malformed;
     if (!source.readAt(stts.payload, head, sizeof head)) return Error::cannotRead;
     std::uint32_t entries = bigEndian32(head + 4);
     if (entries > limits::kMaxTableEntries) return Error::tooLarge;
     if (std::uint64_t(entries) * 8 > stts.payloadSize() - 8) return Error::truncated;
-    minDelta = 0;
-    samples = 0;
     std::uint64_t position = stts.payload + 8;
     for (std::uint32_t i = 0; i < entries; ++i, position += 8) {
         std::uint8_t entry[8];
         if (!source.readAt(position, entry, sizeof entry)) return Error::cannotRead;
-        std::uint32_t count = bigEndian32(entry), delta = bigEndian32(entry + 4);
-        samples += count;  // at most 2^22 entries of 2^32 samples: cannot overflow 64 bits
-        if (count >= 1 && delta >= 1 && (minDelta == 0 || delta < minDelta)) minDelta = delta;
+        timing.add(bigEndian32(entry), bigEndian32(entry + 4));
     }
     return Error::none;
 }
@@ -273,26 +309,145 @@ Error readEditList(ByteSource& source, const Box& elst, double& total, bool& pre
     return Error::none;
 }
 
-Error readVideoTrack(ByteSource& source, const Track& track, std::uint32_t movieTimescale, VideoTrack& video) {
+// What mvex says of a fragmented movie: its total length and each track's default sample duration.
+struct Fragments {
+    bool present = false;
+    std::uint64_t duration = 0;  // mehd, in the movie time scale; 0 when absent
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> defaultDurations;  // trex: track id, duration
+};
+
+Error readMovieExtends(WalkBudget& budget, ByteSource& source, const Box& mvex, Fragments& fragments) {
+    fragments.present = true;
+    return forEachChild(budget, source, mvex, 2, [&](const Box& child) -> Error {
+        std::uint8_t bytes[16];
+        const std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(child.payloadSize(), 16));
+        if (child.type != fourcc("mehd") && child.type != fourcc("trex")) return Error::none;
+        if (!source.readAt(child.payload, bytes, wanted)) return Error::cannotRead;
+        ByteReader reader(bytes, wanted);
+        std::uint8_t version = 0;
+        if (!reader.readU8(version) || !reader.skip(3)) return Error::malformed;
+        if (child.type == fourcc("mehd")) {
+            std::uint32_t duration32 = 0;
+            if (version == 1 ? !reader.readU64(fragments.duration) : !reader.readU32(duration32))
+                return Error::malformed;
+            if (version != 1) fragments.duration = duration32;
+            return Error::none;
+        }
+        std::uint32_t id = 0, descriptionIndex = 0, duration = 0;
+        if (!reader.readU32(id) || !reader.readU32(descriptionIndex) || !reader.readU32(duration))
+            return Error::malformed;
+        if (fragments.defaultDurations.size() >= limits::kMaxTracks) return Error::tooLarge;
+        fragments.defaultDurations.emplace_back(id, duration);
+        return Error::none;
+    });
+}
+
+// One track fragment (traf): tfhd names the track and may set a default duration; each trun lists its
+// samples, with or without a duration of their own.
+Error readTrackFragment(WalkBudget& budget, ByteSource& source, const Box& traf, std::uint32_t trackId,
+                        std::uint32_t trexDuration, SampleTiming& timing) {
+    bool ours = false;
+    std::uint32_t defaultDuration = trexDuration;
+    return forEachChild(budget, source, traf, 3, [&](const Box& child) -> Error {
+        std::uint8_t bytes[32];
+        const std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(child.payloadSize(), 32));
+        if (child.type == fourcc("tfhd")) {
+            if (!source.readAt(child.payload, bytes, wanted)) return Error::cannotRead;
+            ByteReader reader(bytes, wanted);
+            std::uint32_t flags = 0, id = 0;
+            if (!reader.readU32(flags) || !reader.readU32(id)) return Error::malformed;
+            ours = id == trackId;
+            if (!reader.skip((flags & 0x01) ? 8 : 0) || !reader.skip((flags & 0x02) ? 4 : 0))
+                return Error::malformed;
+            if ((flags & 0x08) && !reader.readU32(defaultDuration)) return Error::malformed;
+            return Error::none;
+        }
+        if (child.type != fourcc("trun") || !ours) return Error::none;
+        if (!source.readAt(child.payload, bytes, std::min<std::size_t>(wanted, 8)) || wanted < 8)
+            return Error::malformed;
+        const std::uint32_t flags = bigEndian32(bytes) & 0xFFFFFF, count = bigEndian32(bytes + 4);
+        if (count > limits::kMaxTableEntries - timing.samples) return Error::tooLarge;
+        std::uint64_t position = child.payload + 8 + ((flags & 0x01) ? 4 : 0) + ((flags & 0x04) ? 4 : 0);
+        const std::uint64_t recordSize =
+            4 * (((flags >> 8) & 1) + ((flags >> 9) & 1) + ((flags >> 10) & 1) + ((flags >> 11) & 1));
+        if (position > child.end || std::uint64_t(count) * recordSize > child.end - position)
+            return Error::truncated;
+        if (!(flags & 0x100)) {
+            timing.add(count, defaultDuration);
+            return Error::none;
+        }
+        for (std::uint32_t i = 0; i < count; ++i, position += recordSize) {
+            std::uint8_t duration[4];
+            if (!source.readAt(position, duration, 4)) return Error::cannotRead;
+            timing.add(1, bigEndian32(duration));
+        }
+        return Error::none;
+    });
+}
+
+// The movie fragments after the movie box. A fragment cut short (a recording that stopped) ends the walk
+// with what was complete.
+Error readFragments(WalkBudget& budget, ByteSource& file, std::uint64_t from, std::uint32_t trackId,
+                    std::uint32_t trexDuration, SampleTiming& timing) {
+    const std::uint64_t end = file.size();
+    std::uint64_t position = from;
+    for (std::size_t count = 0; end - position >= 8; ++count) {
+        if (count >= limits::kMaxFragmentBoxes) return Error::tooLarge;
+        Box box;
+        Error error = readBoxHeader(file, position, end, box);
+        if (error == Error::truncated) break;
+        if (error != Error::none) return error;
+        if (box.type == fourcc("moof")) {
+            WindowedSource source(file, box.offset, box.end, limits::kMovieReadWindow);
+            error = forEachChild(budget, source, box, 1, [&](const Box& traf) -> Error {
+                if (traf.type != fourcc("traf")) return Error::none;
+                return readTrackFragment(budget, source, traf, trackId, trexDuration, timing);
+            });
+            if (error != Error::none) return error;
+        }
+        position = box.end;
+    }
+    return Error::none;
+}
+
+Error readVideoTrack(ByteSource& source, const Track& track, std::uint32_t movieTimescale,
+                     const Fragments& fragments, const SampleTiming& fragmentTiming, VideoTrack& video) {
     if (!track.stsd) return Error::noVideoTrack;
     Error error = readSampleDescription(source, *track.stsd, video.format);
     if (error != Error::none) return error;
 
     const std::uint32_t timescale = track.media.timescale;
-    std::uint32_t minDelta = 0;
-    std::uint64_t samples = 0;
-    if (track.stts && (error = readSampleTimes(source, *track.stts, minDelta, samples)) != Error::none)
-        return error;
-    if (minDelta >= 1 && timescale >= 1 && timescale <= std::uint32_t(std::numeric_limits<std::int32_t>::max()))
-        video.minFrameDuration = {minDelta, static_cast<std::int32_t>(timescale), true};
+    SampleTiming timing;
+    if (track.stts && (error = readSampleTimes(source, *track.stts, timing)) != Error::none) return error;
+    std::uint64_t mediaTicks = track.media.duration;
+    if (fragments.present) {
+        // The samples in the movie box come first, then those of every fragment.
+        timing.samples = SampleTiming::saturatingAdd(timing.samples, fragmentTiming.samples);
+        if (fragmentTiming.minDelta != 0 &&
+            (timing.minDelta == 0 || fragmentTiming.minDelta < timing.minDelta))
+            timing.minDelta = fragmentTiming.minDelta;
+        mediaTicks = SampleTiming::saturatingAdd(mediaTicks, fragmentTiming.ticks);
+    }
+    if (timing.minDelta >= 1 && timescale >= 1 &&
+        timescale <= std::uint32_t(std::numeric_limits<std::int32_t>::max()))
+        video.minFrameDuration = {timing.minDelta, static_cast<std::int32_t>(timescale), true};
 
     const double mediaSeconds =
-        timescale > 0 ? static_cast<double>(track.media.duration) / static_cast<double>(timescale) : 0.0;
-    video.nominalFrameRate = mediaSeconds > 0 ? static_cast<double>(samples) / mediaSeconds : 0.0;
+        timescale > 0 ? static_cast<double>(mediaTicks) / static_cast<double>(timescale) : 0.0;
+    video.nominalFrameRate = mediaSeconds > 0 ? static_cast<double>(timing.samples) / mediaSeconds : 0.0;
 
+    if (fragments.present) {
+        // An edit list written before the fragments covers only the samples known then.
+        video.durationSeconds =
+            fragments.duration > 0 && movieTimescale > 0
+                ? static_cast<double>(fragments.duration) / static_cast<double>(movieTimescale)
+                : mediaSeconds;
+        return Error::none;
+    }
     double edited = 0;
     bool hasEdits = false;
-    if (track.elst && (error = readEditList(source, *track.elst, edited, hasEdits)) != Error::none) return error;
+    if (track.elst && (error = readEditList(source, *track.elst, edited, hasEdits)) != Error::none)
+        return error;
     if (hasEdits && movieTimescale > 0)
         video.durationSeconds = edited / static_cast<double>(movieTimescale);
     else
@@ -302,15 +457,18 @@ Error readVideoTrack(ByteSource& source, const Track& track, std::uint32_t movie
 
 Error readMovieBox(ByteSource& file, const Box& moov, MovieInfo& info) {
     WindowedSource source(file, moov.offset, moov.end, limits::kMovieReadWindow);
+    WalkBudget budget;
     MovieHeader movieHeader;
+    Fragments fragments;
     std::optional<Track> video;
     std::size_t tracks = 0;
-    Error error = forEachChild(source, moov, 1, [&](const Box& child) -> Error {
+    Error error = forEachChild(budget, source, moov, 1, [&](const Box& child) -> Error {
         if (child.type == fourcc("mvhd")) return readTimeHeader(source, child, movieHeader);
+        if (child.type == fourcc("mvex")) return readMovieExtends(budget, source, child, fragments);
         if (child.type != fourcc("trak")) return Error::none;
         if (++tracks > limits::kMaxTracks) return Error::tooLarge;
         Track track;
-        Error trackError = readTrack(source, child, 1, track);
+        Error trackError = readTrack(budget, source, child, 1, track);
         if (trackError != Error::none) return trackError;
         if (track.handler == fourcc("soun")) info.hasAudio = true;
         if (track.handler == fourcc("vide") && !video) video = track;
@@ -318,8 +476,17 @@ Error readMovieBox(ByteSource& file, const Box& moov, MovieInfo& info) {
     });
     if (error != Error::none) return error;
     if (!video) return Error::noVideoTrack;
+    SampleTiming fragmentTiming;
+    if (fragments.present) {
+        std::uint32_t trexDuration = 0;
+        for (const auto& [id, duration] : fragments.defaultDurations)
+            if (id == video->id) trexDuration = duration;
+        error = readFragments(budget, file, moov.end, video->id, trexDuration, fragmentTiming);
+        if (error != Error::none) return error;
+    }
     VideoTrack result;
-    if ((error = readVideoTrack(source, *video, movieHeader.timescale, result)) != Error::none) return error;
+    error = readVideoTrack(source, *video, movieHeader.timescale, fragments, fragmentTiming, result);
+    if (error != Error::none) return error;
     info.video = result;
     return Error::none;
 }
@@ -364,41 +531,62 @@ MovieInfo readMovie(ByteSource& source) {
 
 std::optional<std::string> colorPrimariesName(std::uint16_t code) {
     switch (code) {
-        case 1: return "ITU_R_709_2";
-        case 5: return "EBU_3213";
+        case 1:
+            return "ITU_R_709_2";
+        case 5:
+            return "EBU_3213";
         case 6:
-        case 7: return "SMPTE_C";
-        case 9: return "ITU_R_2020";
-        case 11: return "DCI_P3";
-        case 12: return "P3_D65";
-        default: return std::nullopt;
+        case 7:
+            return "SMPTE_C";
+        case 9:
+            return "ITU_R_2020";
+        case 11:
+            return "DCI_P3";
+        case 12:
+            return "P3_D65";
+        default:
+            return std::nullopt;
     }
 }
 
 std::optional<std::string> transferFunctionName(std::uint16_t code) {
     switch (code) {
-        case 1: return "ITU_R_709_2";
-        case 7: return "SMPTE_240M_1995";
-        case 8: return "Linear";
-        case 13: return "IEC_sRGB";
+        case 1:
+            return "ITU_R_709_2";
+        case 7:
+            return "SMPTE_240M_1995";
+        case 8:
+            return "Linear";
+        case 13:
+            return "IEC_sRGB";
         case 14:
-        case 15: return "ITU_R_2020";
-        case 16: return "SMPTE_ST_2084_PQ";
-        case 17: return "SMPTE_ST_428_1";
-        case 18: return "ITU_R_2100_HLG";
-        default: return std::nullopt;
+        case 15:
+            return "ITU_R_2020";
+        case 16:
+            return "SMPTE_ST_2084_PQ";
+        case 17:
+            return "SMPTE_ST_428_1";
+        case 18:
+            return "ITU_R_2100_HLG";
+        default:
+            return std::nullopt;
     }
 }
 
 std::optional<std::string> yCbCrMatrixName(std::uint16_t code) {
     switch (code) {
-        case 1: return "ITU_R_709_2";
+        case 1:
+            return "ITU_R_709_2";
         case 5:
-        case 6: return "ITU_R_601_4";
-        case 7: return "SMPTE_240M_1995";
+        case 6:
+            return "ITU_R_601_4";
+        case 7:
+            return "SMPTE_240M_1995";
         case 9:
-        case 10: return "ITU_R_2020";
-        default: return std::nullopt;
+        case 10:
+            return "ITU_R_2020";
+        default:
+            return std::nullopt;
     }
 }
 

@@ -107,7 +107,8 @@ ClipInfo movieRecord(ClipInfo record, const VideoTrack& video, bool hasAudio) {
 
     record.fpsString = frameRateText(video.minFrameDuration, video.nominalFrameRate);
     // A length that is not a finite, non-negative number has no meaning for the labels; keep 0.
-    record.duration = std::isfinite(video.durationSeconds) && video.durationSeconds >= 0 ? video.durationSeconds : 0;
+    record.duration =
+        std::isfinite(video.durationSeconds) && video.durationSeconds >= 0 ? video.durationSeconds : 0;
     record.frames = frameCount(record.duration, record.fps());
 
     record.colorPrimaries = ffmpegPrimaries(format.colorPrimaries);

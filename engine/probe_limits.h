@@ -9,10 +9,14 @@ namespace tessellane::limits {
 
 // Boxes looked at before the movie box is found at the top level of a file.
 inline constexpr std::size_t kMaxTopLevelBoxes = 4096;
+// Top-level boxes walked after the movie box of a fragmented movie (a moof and an mdat per fragment).
+inline constexpr std::size_t kMaxFragmentBoxes = 1u << 16;
 // Boxes nested inside one another (moov/trak/mdia/minf/stbl is 5 deep).
 inline constexpr int kMaxBoxDepth = 8;
 // Children looked at inside one box.
 inline constexpr std::size_t kMaxChildBoxes = 16384;
+// Boxes visited in one movie, all levels and fragments together.
+inline constexpr std::size_t kMaxBoxesPerMovie = 1u << 20;
 // Tracks inside one movie box.
 inline constexpr std::size_t kMaxTracks = 1024;
 // Entries walked in one table (stts, elst).

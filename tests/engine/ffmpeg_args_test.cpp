@@ -38,28 +38,83 @@ bool contains(const Args& args, const std::string& element) {
 TEST(BuildArguments, ThreeProResClipsGiveTheExactVector) {
     std::vector<ClipInfo> clips;
     for (const char* name : {"A001.mov", "A002.mov", "A003.mov"}) {
-        ClipInfo clip(std::string("/Volumes/Media/") + name, "prores", "apch", "HQ", 1920, 1080, "yuv422p10le",
-                      "24000/1001", 1440, 60.06, "bt709", "bt709", "bt709", "tv");
+        ClipInfo clip(std::string("/Volumes/Media/") + name, "prores", "apch", "HQ", 1920, 1080,
+                      "yuv422p10le", "24000/1001", 1440, 60.06, "bt709", "bt709", "bt709", "tv");
         clips.push_back(clip);
     }
-    const Args expected = {"-nostdin", "-hide_banner", "-n", "-i", "/Volumes/Media/A001.mov", "-i",
-                           "/Volumes/Media/A002.mov", "-i", "/Volumes/Media/A003.mov", "-filter_complex",
-                           "[0:v][1:v][2:v]hstack=inputs=3:shortest=1[v]", "-map", "[v]", "-c:v", "prores_ks",
-                           "-profile:v", "3", "-vendor", "apl0", "-pix_fmt", "yuv422p10le", "-r", "24000/1001",
-                           "-colorspace", "bt709", "-color_primaries", "bt709", "-color_trc", "bt709",
-                           "-color_range", "tv", "-an", "-progress", "pipe:1", "-nostats", "/Volumes/Media/out.mov"};
+    const Args expected = {"-nostdin",
+                           "-hide_banner",
+                           "-n",
+                           "-i",
+                           "/Volumes/Media/A001.mov",
+                           "-i",
+                           "/Volumes/Media/A002.mov",
+                           "-i",
+                           "/Volumes/Media/A003.mov",
+                           "-filter_complex",
+                           "[0:v][1:v][2:v]hstack=inputs=3:shortest=1[v]",
+                           "-map",
+                           "[v]",
+                           "-c:v",
+                           "prores_ks",
+                           "-profile:v",
+                           "3",
+                           "-vendor",
+                           "apl0",
+                           "-pix_fmt",
+                           "yuv422p10le",
+                           "-r",
+                           "24000/1001",
+                           "-colorspace",
+                           "bt709",
+                           "-color_primaries",
+                           "bt709",
+                           "-color_trc",
+                           "bt709",
+                           "-color_range",
+                           "tv",
+                           "-an",
+                           "-progress",
+                           "pipe:1",
+                           "-nostats",
+                           "/Volumes/Media/out.mov"};
     EXPECT_THAT(buildArguments(clips, "/Volumes/Media/out.mov"), ElementsAreArray(expected));
 }
 
 TEST(BuildArguments, H264WithoutTransferAndUnknownRangeLeavesBothPairsOut) {
-    ClipInfo left("/tmp/left.mp4", "h264", "avc1", "", 640, 360, "yuv420p", "30/1", 10, 1, "bt709", "bt709", "",
-                  "unknown");
+    ClipInfo left("/tmp/left.mp4", "h264", "avc1", "", 640, 360, "yuv420p", "30/1", 10, 1, "bt709", "bt709",
+                  "", "unknown");
     ClipInfo right("/tmp/right.mp4", "h264");
-    const Args expected = {"-nostdin", "-hide_banner", "-n", "-i", "/tmp/left.mp4", "-i", "/tmp/right.mp4",
-                           "-filter_complex", "[0:v][1:v]hstack=inputs=2:shortest=1[v]", "-map", "[v]", "-c:v",
-                           "libx264", "-crf", "12", "-preset", "slow", "-pix_fmt", "yuv420p", "-r", "30/1",
-                           "-colorspace", "bt709", "-color_primaries", "bt709", "-an", "-progress", "pipe:1",
-                           "-nostats", "/tmp/out.mp4"};
+    const Args expected = {"-nostdin",
+                           "-hide_banner",
+                           "-n",
+                           "-i",
+                           "/tmp/left.mp4",
+                           "-i",
+                           "/tmp/right.mp4",
+                           "-filter_complex",
+                           "[0:v][1:v]hstack=inputs=2:shortest=1[v]",
+                           "-map",
+                           "[v]",
+                           "-c:v",
+                           "libx264",
+                           "-crf",
+                           "12",
+                           "-preset",
+                           "slow",
+                           "-pix_fmt",
+                           "yuv420p",
+                           "-r",
+                           "30/1",
+                           "-colorspace",
+                           "bt709",
+                           "-color_primaries",
+                           "bt709",
+                           "-an",
+                           "-progress",
+                           "pipe:1",
+                           "-nostats",
+                           "/tmp/out.mp4"};
     EXPECT_THAT(buildArguments({left, right}, "/tmp/out.mp4"), ElementsAreArray(expected));
 }
 
@@ -87,7 +142,8 @@ TEST(BuildArguments, CodecBlockFollowsTheFirstClipOnly) {
         const Args args = buildArguments({first, video("/m/b.mov", "hevc", "hvc1")}, "/m/o.mov");
         const auto start = std::find(args.begin(), args.end(), "-c:v");
         ASSERT_NE(start, args.end());
-        EXPECT_EQ(Args(start, start + static_cast<long>(test.block.size())), test.block) << test.codec << test.tag;
+        EXPECT_EQ(Args(start, start + static_cast<long>(test.block.size())), test.block)
+            << test.codec << test.tag;
         EXPECT_EQ(*(start + static_cast<long>(test.block.size())), "-pix_fmt");
     }
 }
@@ -131,7 +187,8 @@ TEST(BuildArguments, EmptyPixelFormatDropsThePairAndEmptyRateIsStillPassed) {
 
 TEST(BuildArguments, InputsKeepListOrderAndPathsStayWhole) {
     std::vector<ClipInfo> clips;
-    for (int i = 0; i < 10; ++i) clips.push_back(video("/m/clip " + std::to_string(9 - i) + " [x].mov", "h264"));
+    for (int i = 0; i < 10; ++i)
+        clips.push_back(video("/m/clip " + std::to_string(9 - i) + " [x].mov", "h264"));
     const FileURL output = "/m/my out [final].mov";
     const Args args = buildArguments(clips, output);
     for (int i = 0; i < 10; ++i) {
@@ -152,12 +209,14 @@ TEST(BuildArguments, KindIsDecidedByLowerCasedExtensionsOfAllClips) {
     EXPECT_TRUE(contains(images, "-frames:v"));
     EXPECT_FALSE(contains(images, "-progress"));
 
-    const Args mixedImageFirst = buildArguments({image("/i/a.png", "rgba"), video("/i/b.mov", "h264")}, "/i/o.png");
+    const Args mixedImageFirst =
+        buildArguments({image("/i/a.png", "rgba"), video("/i/b.mov", "h264")}, "/i/o.png");
     EXPECT_TRUE(contains(mixedImageFirst, "-progress"));
     EXPECT_EQ(valueOf(mixedImageFirst, "-c:v"), "libx264");  // the png codec is not ProRes or HEVC
     EXPECT_EQ(valueOf(mixedImageFirst, "-pix_fmt"), "rgba");
 
-    const Args mixedVideoFirst = buildArguments({video("/i/a.mov", "hevc"), image("/i/b.png", "rgba")}, "/i/o.mov");
+    const Args mixedVideoFirst =
+        buildArguments({video("/i/a.mov", "hevc"), image("/i/b.png", "rgba")}, "/i/o.mov");
     EXPECT_EQ(valueOf(mixedVideoFirst, "-c:v"), "libx265");
 
     const Args empty = buildArguments({}, "/i/o.png");
@@ -168,9 +227,21 @@ TEST(BuildArguments, KindIsDecidedByLowerCasedExtensionsOfAllClips) {
 
 TEST(BuildImageArguments, TwoPngImagesGiveTheExactVector) {
     const std::vector<ClipInfo> clips = {image("/img/left.png", "rgba"), image("/img/right.png", "rgb24")};
-    const Args head = {"-nostdin", "-hide_banner", "-n", "-i", "/img/left.png", "-i", "/img/right.png",
-                       "-filter_complex", "[0:v][1:v]hstack=inputs=2[v]", "-map", "[v]", "-frames:v", "1",
-                       "-update", "1"};
+    const Args head = {"-nostdin",
+                       "-hide_banner",
+                       "-n",
+                       "-i",
+                       "/img/left.png",
+                       "-i",
+                       "/img/right.png",
+                       "-filter_complex",
+                       "[0:v][1:v]hstack=inputs=2[v]",
+                       "-map",
+                       "[v]",
+                       "-frames:v",
+                       "1",
+                       "-update",
+                       "1"};
     Args png = head;
     png.insert(png.end(), {"-c:v", "png", "-pix_fmt", "rgba", "/img/out.png"});
     EXPECT_THAT(buildArguments(clips, "/img/out.png"), ElementsAreArray(png));

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
@@ -17,10 +18,10 @@
 namespace tessellane {
 namespace {
 
+using ::testing::ElementsAre;
 using testing::TempDir;
 using testing::writeFile;
 using testing::writeScript;
-using ::testing::ElementsAre;
 
 // PATH holds only the given folder while a test runs.
 class ScopedPath {
@@ -39,6 +40,7 @@ private:
 class MergeRunner : public ::testing::Test {
 protected:
     void SetUp() override {
+        ::alarm(60);  // a runner that hangs ends the test program instead of stalling the suite
         std::filesystem::create_directory(dir / "bin");
         for (const char* name : {"a.mov", "b.mov"}) {
             ClipInfo clip(dir / name, "h264", "avc1", "", 64, 32, "yuv420p", "25/1", 240);
@@ -47,6 +49,7 @@ protected:
     }
 
     void TearDown() override {
+        ::alarm(0);
         // Every child has been reaped: there is nothing left to wait for.
         errno = 0;
         EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1);
@@ -56,7 +59,8 @@ protected:
     // Installs the fake ffmpeg; it leaves a mark so tests can tell whether it ran.
     void fakeFFmpeg(const std::string& body) {
         // Its own PATH: the test's PATH holds nothing but the fake.
-        writeScript(dir / "bin" / "ffmpeg", "PATH=/usr/bin:/bin\ntouch '" + (dir / "ran").string() + "'\n" + body);
+        writeScript(dir / "bin" / "ffmpeg",
+                    "PATH=/usr/bin:/bin\ntouch '" + (dir / "ran").string() + "'\n" + body);
         ASSERT_EQ(Tools::find("ffmpeg"), (dir / "bin" / "ffmpeg").string()) << "another ffmpeg comes first";
     }
     bool ran() const { return std::filesystem::exists(dir / "ran"); }
@@ -80,7 +84,8 @@ TEST_F(MergeRunner, MissingFFmpegIsReportedBeforeValidation) {
     clips.clear();  // would not validate either
     MergeError error = mergeError(dir / "out.mov");
     EXPECT_EQ(error.kind(), MergeError::Kind::noFFmpeg);
-    EXPECT_EQ(error.errorDescription(), "ffmpeg를 찾을 수 없습니다 (/opt/homebrew/bin, /usr/local/bin, PATH)");
+    EXPECT_EQ(error.errorDescription(),
+              "ffmpeg를 찾을 수 없습니다 (/opt/homebrew/bin, /usr/local/bin, PATH)");
     EXPECT_STREQ(error.what(), "ffmpeg를 찾을 수 없습니다 (/opt/homebrew/bin, /usr/local/bin, PATH)");
 
     // A file without execute permission is not a program: still nothing found.
@@ -114,8 +119,8 @@ TEST_F(MergeRunner, RefusesAnyOutputThatExistsOrIsAnInput) {
     const FileURL outputs[] = {
         dir / "taken.mov",
         dir / "folder.mov",
-        dir / "dangling.mov",               // ffmpeg would write through the link
-        dir.path() / "." / "b.mov",         // an input, written differently (the input need not exist)
+        dir / "dangling.mov",        // ffmpeg would write through the link
+        dir.path() / "." / "b.mov",  // an input, written differently (the input need not exist)
         dir.path() / "bin" / ".." / "a.mov",
     };
     for (const FileURL& output : outputs) {
@@ -148,8 +153,8 @@ TEST_F(MergeRunner, FailureShowsTheLastThreeNonEmptyDiagnosticLines) {
 }
 
 TEST_F(MergeRunner, MegabytesOfDiagnosticsKeepMemoryBoundedAndTheLastLines) {
-    // 20 MB of whole 54-byte lines, mostly three-byte Hangul: every cut of the tail lands at an arbitrary byte, often inside a
-    // character, and the last lines must still come through.
+    // 20 MB of whole 54-byte lines, mostly three-byte Hangul: every cut of the tail lands at an arbitrary
+    // byte, often inside a character, and the last lines must still come through.
     fakeFFmpeg(
         "yes '가나다라마바사아자차카타파하 진단 줄' | head -c 19980000 >&2\n"
         "printf '\\n첫째\\n둘째\\n셋째 /경로/파일.mov\\n' >&2\nexit 1\n");
@@ -183,6 +188,11 @@ TEST_F(MergeRunner, ProgressIsOnlyTheFinalOneWithoutFramesOrForStills) {
     std::vector<double> fractions;
     merge(clips, dir / "out.mov", [&](double f) { fractions.push_back(f); });
     EXPECT_THAT(fractions, ElementsAre(1.0));
+}
+
+TEST_F(MergeRunner, AnEmptyProgressCallbackIsAllowed) {
+    fakeFFmpeg("printf 'frame=30\\n'\nexit 0\n");
+    EXPECT_NO_THROW(merge(clips, dir / "out.mov", ProgressCallback()));
 }
 
 TEST_F(MergeRunner, ProgressIsComputedAgainstTheShortestClip) {
@@ -227,7 +237,8 @@ TEST_F(MergeRunner, AThrowingProgressCallbackStillReapsTheChild) {
 }
 
 TEST(MergeErrorText, DescriptionsCarryTheirPayloads) {
-    EXPECT_EQ(MergeError::exists("/a/b c.mov").errorDescription(), "같은 이름의 파일이 이미 있습니다: /a/b c.mov");
+    EXPECT_EQ(MergeError::exists("/a/b c.mov").errorDescription(),
+              "같은 이름의 파일이 이미 있습니다: /a/b c.mov");
     EXPECT_EQ(MergeError::invalid("x\ny").errorDescription(), "x\ny");
     EXPECT_EQ(MergeError::failed("A | B").errorDescription(), "ffmpeg 실패: A | B");
     EXPECT_EQ(MergeError::failed("").payload(), "");
@@ -241,10 +252,13 @@ TEST(ResultSummary, VideoShowsFramesAndImagesShowPixelFormat) {
     const Case cases[] = {
         {ClipInfo("/o/out.mov", "prores", "apch", "", 5760, 1080, "yuv422p10le", "24000/1001", 1440),
          "5760×1080 · ProRes 422 HQ · 1440f 완료"},
-        {ClipInfo("/o/out.MP4", "h264", "avc1", "", 12345, 64, "yuv420p", "30/1", 0), "12345×64 · H264 · 0f 완료"},
-        {ClipInfo("/o/out.mov", "hevc", "hvc1", "", 256, 64, "yuv420p10le", "25/1", 3), "256×64 · HEVC · 3f 완료"},
+        {ClipInfo("/o/out.MP4", "h264", "avc1", "", 12345, 64, "yuv420p", "30/1", 0),
+         "12345×64 · H264 · 0f 완료"},
+        {ClipInfo("/o/out.mov", "hevc", "hvc1", "", 256, 64, "yuv420p10le", "25/1", 3),
+         "256×64 · HEVC · 3f 완료"},
         {ClipInfo("/o/out.png", "png", "", "", 3840, 1080, "rgb24"), "3840×1080 · PNG · rgb24 완료"},
-        {ClipInfo("/o/out.JPG", "mjpeg", "", "", 128, 32, "yuvj444p", "0/1", 1), "128×32 · MJPEG · yuvj444p 완료"},
+        {ClipInfo("/o/out.JPG", "mjpeg", "", "", 128, 32, "yuvj444p", "0/1", 1),
+         "128×32 · MJPEG · yuvj444p 완료"},
     };
     for (const Case& test : cases) EXPECT_EQ(resultSummary(test.clip), test.summary);
 }

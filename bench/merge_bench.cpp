@@ -1,0 +1,174 @@
+// A merge through `tessellane --cli` against the identical ffmpeg vector run directly, in one run, on the
+// same inputs: the wall-time ratio shows what the wrapper costs (probing, pipes, progress parsing), and
+// tessellane's own peak memory shows that draining ffmpeg's output keeps it small.
+//
+// Usage: bench_merge [repetitions=7] [frames=60] [size=320x180]
+// Each process's peak resident set is read from /proc/<pid>/status (VmHWM) while it runs, so
+// tessellane's figure never includes the ffmpeg it starts (rusage of a reaped child would).
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "engine/child_process.h"
+#include "engine/ffmpeg_args.h"
+#include "engine/naming.h"
+#include "engine/probe.h"
+#include "engine/tools.h"
+
+using namespace tessellane;
+
+namespace {
+
+struct Sample {
+    double seconds = 0;
+    double cpuSeconds = 0;  // user + system of the process and everything it started and reaped
+    long peakKiB = 0;
+    int status = -1;
+};
+
+long highWaterMarkKiB(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("VmHWM:", 0) == 0) return std::strtol(line.c_str() + 6, nullptr, 10);
+    }
+    return 0;
+}
+
+// Runs a program with both outputs discarded, sampling its peak memory until it exits.
+Sample timed(const std::string& executable, const std::vector<std::string>& arguments) {
+    const auto start = std::chrono::steady_clock::now();
+    ChildProcess child = spawnChild(executable, arguments, ChildOutput::discard, ChildOutput::discard);
+    Sample sample;
+    for (;;) {
+        sample.peakKiB = std::max(sample.peakKiB, highWaterMarkKiB(child.pid));
+        int status = 0;
+        rusage usage{};
+        pid_t done = ::wait4(child.pid, &status, WNOHANG, &usage);
+        if (done == child.pid) {
+            sample.cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                                static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+            sample.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            break;
+        }
+        if (done < 0) throw std::runtime_error("waitpid failed");
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    sample.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return sample;
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+void makeClip(const std::string& ffmpeg, const std::filesystem::path& path, const std::string& size,
+              int frames) {
+    const Sample made = timed(ffmpeg, {"-nostdin",
+                                       "-v",
+                                       "error",
+                                       "-y",
+                                       "-f",
+                                       "lavfi",
+                                       "-i",
+                                       "testsrc2=s=" + size + ":r=24000/1001",
+                                       "-frames:v",
+                                       std::to_string(frames),
+                                       "-c:v",
+                                       "prores_ks",
+                                       "-profile:v",
+                                       "3",
+                                       "-vendor",
+                                       "apl0",
+                                       "-pix_fmt",
+                                       "yuv422p10le",
+                                       "-colorspace",
+                                       "bt709",
+                                       "-color_primaries",
+                                       "bt709",
+                                       "-color_trc",
+                                       "bt709",
+                                       path.string()});
+    if (made.status != 0) throw std::runtime_error("could not make " + path.string());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int repetitions = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
+    const int frames = argc > 2 ? std::max(1, std::atoi(argv[2])) : 60;
+    const std::string size = argc > 3 ? argv[3] : "320x180";
+
+    const auto ffmpeg = Tools::ffmpeg();
+    if (!ffmpeg) {
+        std::puts("ffmpeg not found");
+        return 1;
+    }
+    char pattern[] = "/tmp/tessellane-bench-XXXXXX";
+    if (!::mkdtemp(pattern)) return 1;
+    const std::filesystem::path dir = pattern;
+
+    std::vector<std::string> inputs;
+    for (const char* name : {"A001.mov", "A002.mov", "A003.mov"}) {
+        makeClip(*ffmpeg, dir / name, size, frames);
+        inputs.push_back((dir / name).string());
+    }
+    // The vector tessellane builds for these inputs, computed the same way.
+    std::vector<FileURL> urls(inputs.begin(), inputs.end());
+    std::vector<ClipInfo> clips;
+    for (const FileURL& url : naturalSortedURLs(urls)) clips.push_back(probe(url));
+    const std::filesystem::path output = dir / outputFileName(urls, "_bench");
+    const std::vector<std::string> vector = buildArguments(clips, output);
+
+    std::vector<std::string> cli = {"--cli", dir.string(), "_bench"};
+    cli.insert(cli.end(), inputs.begin(), inputs.end());
+
+    std::printf("3 ProRes 422 HQ clips of %s, %d frames each -> %s, %d repetitions\n", size.c_str(), frames,
+                output.filename().c_str(), repetitions);
+    std::vector<double> viaCli, direct, viaCliCpu, directCpu;
+    long cliPeak = 0, ffmpegPeak = 0;
+    // Alternate the two so that drift in machine load hits both alike.
+    for (int i = 0; i < repetitions; ++i) {
+        std::filesystem::remove(output);
+        Sample a = timed(TESSELLANE_BINARY, cli);
+        std::filesystem::remove(output);
+        Sample b = timed(*ffmpeg, vector);
+        if (a.status != 0 || b.status != 0) {
+            std::printf("a run failed: tessellane %d, ffmpeg %d\n", a.status, b.status);
+            return 1;
+        }
+        viaCli.push_back(a.seconds);
+        direct.push_back(b.seconds);
+        viaCliCpu.push_back(a.cpuSeconds);
+        directCpu.push_back(b.cpuSeconds);
+        cliPeak = std::max(cliPeak, a.peakKiB);
+        ffmpegPeak = std::max(ffmpegPeak, b.peakKiB);
+        std::printf("  run %d: tessellane --cli %.3f s (cpu %.3f s), ffmpeg directly %.3f s (cpu %.3f s)\n",
+                    i + 1, a.seconds, a.cpuSeconds, b.seconds, b.cpuSeconds);
+    }
+    // On a shared machine the fastest run is the least disturbed one; the median is printed beside it.
+    const auto fastest = [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); };
+    const auto report = [](const char* what, double cli, double ff) {
+        std::printf("%s: tessellane --cli %.3f s, ffmpeg directly %.3f s, ratio %.3f (%+.1f%%)\n", what, cli,
+                    ff, cli / ff, (cli / ff - 1) * 100);
+    };
+    report("wall, fastest", fastest(viaCli), fastest(direct));
+    report("wall, median", median(viaCli), median(direct));
+    report("cpu (with ffmpeg), median", median(viaCliCpu), median(directCpu));
+    std::printf("peak memory: tessellane itself %ld KiB, ffmpeg %ld KiB\n", cliPeak, ffmpegPeak);
+    std::filesystem::remove_all(dir);
+    return 0;
+}

@@ -1,0 +1,116 @@
+#include "engine/cli.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#include "engine/ffmpeg_args.h"
+#include "engine/merge.h"
+#include "engine/naming.h"
+#include "engine/probe.h"
+#include "engine/validation.h"
+
+namespace tessellane {
+
+namespace {
+
+constexpr const char* synopsis = "사용법: Tessellane --cli <출력폴더> <접미사> <파일들...>";
+
+std::string homeOf(const std::string& user) {
+    if (user.empty()) {
+        if (const char* home = std::getenv("HOME"); home && *home) return home;
+        if (const passwd* entry = ::getpwuid(::getuid())) return entry->pw_dir;
+        return {};
+    }
+    if (const passwd* entry = ::getpwnam(user.c_str())) return entry->pw_dir;
+    return {};
+}
+
+// "~" and "~/x" use the home folder, "~name/x" that user's; an unknown user leaves the path as written.
+std::string expandTilde(const std::string& path) {
+    if (path.empty() || path[0] != '~') return path;
+    const std::size_t slash = path.find('/');
+    const std::string user = path.substr(1, slash == std::string::npos ? std::string::npos : slash - 1);
+    std::string home = homeOf(user);
+    if (home.empty()) return path;
+    while (home.size() > 1 && home.back() == '/') home.pop_back();
+    return slash == std::string::npos ? home : home + path.substr(slash);
+}
+
+// A file URL is absolute: relative arguments are taken against the working directory.
+FileURL fileURL(const std::string& argument) {
+    std::filesystem::path path = expandTilde(argument);
+    if (path.is_relative()) path = std::filesystem::current_path() / path;
+    return path;
+}
+
+// Appends the name as one path component: a "/" inside the name never replaces the folder.
+FileURL appendingComponent(const FileURL& folder, const std::string& name) {
+    std::string path = folder.string();
+    if (path.empty() || path.back() != '/') path += '/';
+    return path + name;
+}
+
+// Display only: ffmpeg itself gets the arguments unquoted.
+std::string commandLine(const std::vector<std::string>& arguments) {
+    std::string line = "ffmpeg";
+    for (const std::string& argument : arguments) {
+        const bool quote = argument.find(' ') != std::string::npos || argument.find('[') != std::string::npos;
+        line += quote ? " \"" + argument + "\"" : " " + argument;
+    }
+    return line;
+}
+
+void print(std::ostream& out, const std::string& line) { out << line << '\n' << std::flush; }
+
+}  // namespace
+
+std::optional<std::vector<std::string>> cliArguments(int argc, const char* const* argv) {
+    for (int i = 0; i < argc; ++i) {
+        if (argv[i] != nullptr && std::strcmp(argv[i], "--cli") == 0)
+            return std::vector<std::string>(argv + i + 1, argv + argc);
+    }
+    return std::nullopt;
+}
+
+int runCLI(const std::vector<std::string>& arguments, std::ostream& out) {
+    if (arguments.size() < 3) {
+        print(out, synopsis);
+        return 2;
+    }
+    try {
+        const FileURL folder = fileURL(arguments[0]);
+        const std::string& suffix = arguments[1];
+        std::vector<FileURL> inputs;
+        for (std::size_t i = 2; i < arguments.size(); ++i) inputs.push_back(fileURL(arguments[i]));
+        inputs = naturalSortedURLs(inputs);
+
+        std::vector<ClipInfo> clips;
+        for (const FileURL& url : inputs) clips.push_back(probe(url));
+
+        std::string order = "순서: ";
+        for (std::size_t i = 0; i < clips.size(); ++i) order += (i > 0 ? ", " : "") + clips[i].name();
+        print(out, order);
+        for (const std::string& warning : validate(clips).warnings) print(out, "경고: " + warning);
+
+        const FileURL output = appendingComponent(folder, outputFileName(inputs, suffix));
+        print(out, "출력: " + output.string());
+        print(out, "명령: " + commandLine(buildArguments(clips, output)));
+
+        const ClipInfo result = merge(clips, output, [](double) {});
+        print(out, "결과: " + resultSummary(result));
+        return 0;
+    } catch (const MergeError& error) {
+        print(out, "오류: " + error.errorDescription());
+    } catch (const std::exception& error) {
+        // A refused start of ffmpeg (or any other failure of the system) in its own words.
+        print(out, std::string("오류: ") + error.what());
+    }
+    return 1;
+}
+
+}  // namespace tessellane

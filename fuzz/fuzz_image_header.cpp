@@ -1,0 +1,14 @@
+// libFuzzer target: any bytes, read as a still image header, must not crash or hang.
+#include <cstddef>
+#include <cstdint>
+
+#include "engine/byte_source.h"
+#include "engine/image_header.h"
+#include "engine/movie_record.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    tessellane::MemorySource source({data, size});
+    if (const auto header = tessellane::readImageHeader(source))
+        (void)tessellane::imageRecord(tessellane::ClipInfo("/fuzz.png"), *header);
+    return 0;
+}

@@ -1,0 +1,10 @@
+# The engine sources that the fuzz targets and their corpus replay exercise.
+set(TESSELLANE_READER_SOURCES
+  ${PROJECT_SOURCE_DIR}/engine/byte_source.cpp
+  ${PROJECT_SOURCE_DIR}/engine/movie_reader.cpp
+  ${PROJECT_SOURCE_DIR}/engine/image_header.cpp
+  ${PROJECT_SOURCE_DIR}/engine/movie_record.cpp
+  ${PROJECT_SOURCE_DIR}/engine/clip_info.cpp
+  ${PROJECT_SOURCE_DIR}/engine/child_process.cpp
+)
+set(TESSELLANE_FUZZ_TARGETS movie_reader image_header)

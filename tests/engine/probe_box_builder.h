@@ -1,0 +1,110 @@
+// Builds QuickTime / ISO movie files byte by byte for the box reader's edge cases.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace tessellane::testing {
+
+using Bytes = std::vector<std::uint8_t>;
+
+inline Bytes be(std::uint64_t value, int bytes) {
+    Bytes out;
+    for (int i = bytes - 1; i >= 0; --i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+    return out;
+}
+inline Bytes text(const std::string& s) { return Bytes(s.begin(), s.end()); }
+inline Bytes cat(std::initializer_list<Bytes> parts) {
+    Bytes out;
+    for (const Bytes& part : parts) out.insert(out.end(), part.begin(), part.end());
+    return out;
+}
+inline Bytes zeros(std::size_t n) { return Bytes(n, 0); }
+
+// size(4) type(4) payload
+inline Bytes box(const std::string& type, const Bytes& payload) {
+    return cat({be(8 + payload.size(), 4), text(type), payload});
+}
+// size 1, type, 64-bit size, payload
+inline Bytes box64(const std::string& type, const Bytes& payload) {
+    return cat({be(1, 4), text(type), be(16 + payload.size(), 8), payload});
+}
+// size 0: runs to the end of the file or of its parent
+inline Bytes boxToEnd(const std::string& type, const Bytes& payload) {
+    return cat({be(0, 4), text(type), payload});
+}
+// version(1) flags(3) payload
+inline Bytes fullBox(const std::string& type, int version, const Bytes& payload) {
+    return box(type, cat({be(std::uint64_t(version) << 24, 4), payload}));
+}
+
+struct TrackSpec {
+    std::string handler = "vide";
+    std::string code = "avc1";
+    std::uint16_t width = 64, height = 32, depth = 24;
+    Bytes extensions;  // child boxes of the sample entry (colr, hvcC, ...)
+    std::uint32_t timescale = 12800;
+    std::uint64_t duration = 5120;
+    int mdhdVersion = 0;
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> stts = {{10, 512}};  // (count, delta)
+    std::optional<Bytes> elst;                                                // the whole elst box
+    bool withStsd = true;
+};
+
+inline Bytes sampleEntry(const TrackSpec& t) {
+    return box(t.code,
+               cat({zeros(6), be(1, 2),  // reserved, data reference index
+                    zeros(16),           // version, revision, vendor, qualities
+                    be(t.width, 2), be(t.height, 2), be(0x00480000, 4), be(0x00480000, 4),  // resolutions
+                    zeros(4), be(1, 2),             // data size, frame count
+                    zeros(32),                      // compressor name
+                    be(t.depth, 2), be(0xFFFF, 2),  // depth, colour table id
+                    t.extensions}));
+}
+
+inline Bytes track(const TrackSpec& t) {
+    Bytes mdhd = t.mdhdVersion == 1
+                     ? fullBox("mdhd", 1, cat({zeros(16), be(t.timescale, 4), be(t.duration, 8), zeros(4)}))
+                     : fullBox("mdhd", 0, cat({zeros(8), be(t.timescale, 4), be(t.duration, 4), zeros(4)}));
+    Bytes hdlr = fullBox("hdlr", 0, cat({zeros(4), text(t.handler), zeros(12), text("name"), zeros(1)}));
+    Bytes sttsPayload = be(t.stts.size(), 4);
+    for (auto [count, delta] : t.stts) sttsPayload = cat({sttsPayload, be(count, 4), be(delta, 4)});
+    Bytes stbl = cat({t.withStsd ? fullBox("stsd", 0, cat({be(1, 4), sampleEntry(t)})) : Bytes{},
+                      fullBox("stts", 0, sttsPayload), fullBox("stsz", 0, zeros(8))});
+    Bytes minf = box("minf", cat({fullBox("vmhd", 0, zeros(8)), box("stbl", stbl)}));
+    Bytes trak = cat({fullBox("tkhd", 0, zeros(80)), t.elst ? box("edts", *t.elst) : Bytes{},
+                      box("mdia", cat({mdhd, hdlr, minf}))});
+    return box("trak", trak);
+}
+
+inline Bytes mvhd(std::uint32_t timescale, std::uint32_t duration) {
+    return fullBox("mvhd", 0, cat({zeros(8), be(timescale, 4), be(duration, 4), zeros(80)}));
+}
+
+inline Bytes movie(std::initializer_list<TrackSpec> tracks, std::uint32_t movieTimescale = 1000) {
+    Bytes payload = mvhd(movieTimescale, 400);
+    for (const TrackSpec& t : tracks) payload = cat({payload, track(t)});
+    return box("moov", payload);
+}
+
+inline Bytes ftyp() { return box("ftyp", cat({text("qt  "), be(0x200, 4), text("qt  ")})); }
+
+// colr nclx: primaries, transfer, matrix, full-range flag in the top bit of the last byte
+inline Bytes nclx(int primaries, int transfer, int matrix, bool full) {
+    return box("colr",
+               cat({text("nclx"), be(primaries, 2), be(transfer, 2), be(matrix, 2), be(full ? 0x80 : 0, 1)}));
+}
+inline Bytes nclc(int primaries, int transfer, int matrix) {
+    return box("colr", cat({text("nclc"), be(primaries, 2), be(transfer, 2), be(matrix, 2)}));
+}
+// hvcC with the luma bit depth at byte 17 of the payload
+inline Bytes hvcC(int bitDepth) {
+    Bytes payload = zeros(23);
+    payload[17] = static_cast<std::uint8_t>(0xF8 | (bitDepth - 8));
+    return box("hvcC", payload);
+}
+
+}  // namespace tessellane::testing
