@@ -5,7 +5,7 @@ FUZZ_BUILD  ?= build-fuzz
 JOBS        ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build run test test-sanitize bench fuzz clean
+.PHONY: all deps build run test test-sanitize bench fuzz clean screenshot
 
 all: build
 
@@ -38,6 +38,11 @@ fuzz:
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 		-DTESSELLANE_FUZZ=ON -DTESSELLANE_TESTS=OFF -DTESSELLANE_BENCH=OFF
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_movie_reader fuzz_image_header
+
+# Screenshots of the real window under Xvfb, written to docs/.
+screenshot: build
+	@scripts/install-deps.sh scripts/deps.txt scripts/deps-screenshot.txt
+	scripts/screenshot.sh $(BUILD) docs
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -1,0 +1,88 @@
+#!/usr/bin/env bash
+# Starts the real program under Xvfb with generated sample clips named on its command line and writes
+# PNG screenshots to docs/: the empty window, three clips with thumbnails and a warning, a merge in
+# progress, and the finished-outputs tab.
+# Usage: scripts/screenshot.sh [build dir] [output dir]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$root/build}
+out=${2:-$root/docs}
+app=$build/tessellane
+[ -x "$app" ] || { echo "missing $app: build first" >&2; exit 1; }
+mkdir -p "$out"
+
+work=$(mktemp -d)
+xvfb_pid=""
+app_pid=""
+cleanup() {
+  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# Three small movies with distinct pictures; the third is shorter, which the window reports as a warning.
+clip() {  # name source seconds
+  ffmpeg -nostdin -v error -y -f lavfi -i "$2=size=640x360:rate=25" -t "$3" \
+    -c:v libx264 -preset ultrafast -pix_fmt yuv420p "$work/$1"
+}
+clip "take_1.mov" testsrc2 12
+clip "take_2.mov" smptehdbars 12
+clip "take_3.mov" rgbtestsrc 10
+
+# A private display exactly the size of the window.
+Xvfb -displayfd 3 -screen 0 1280x760x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+xvfb_pid=$!
+for _ in $(seq 1 100); do
+  [ -s "$work/display" ] && break
+  sleep 0.1
+done
+read -r display <"$work/display"
+export DISPLAY=":$display"
+unset WAYLAND_DISPLAY QT_QPA_PLATFORM
+
+start() {  # files...
+  "$app" "$@" >"$work/app.log" 2>&1 &
+  app_pid=$!
+  xdotool search --sync --onlyvisible --class tessellane >/dev/null
+  sleep 1
+}
+stop() {
+  kill "$app_pid" 2>/dev/null || true
+  wait "$app_pid" 2>/dev/null || true
+  app_pid=""
+}
+shot() {  # name
+  import -window root "$out/$1.png"
+  echo "wrote $out/$1.png"
+}
+click() {  # x y
+  xdotool mousemove "$1" "$2" click 1
+  sleep 0.4
+}
+
+start
+shot window-empty
+stop
+
+start "$work/take_1.mov" "$work/take_2.mov" "$work/take_3.mov"
+# Thumbnails come from short ffmpeg runs in the background.
+for _ in $(seq 1 40); do
+  [ -n "$(ls /tmp/tessellane* 2>/dev/null)" ] || break
+  sleep 0.25
+done
+sleep 2
+click 200 170  # select the second card
+shot window-clips
+
+click 215 733  # the merge button
+sleep 0.8
+shot window-merging
+for _ in $(seq 1 240); do
+  [ -s "$work/take.mov" ] && ! pgrep -P "$app_pid" ffmpeg >/dev/null && break
+  sleep 0.25
+done
+sleep 1
+click 322 13  # the Queue tab
+shot window-queue
+stop

@@ -1,0 +1,193 @@
+// The window's small parts on their own: palette, display check, start-up files, preview layout and the
+// three controls.
+#include <gtest/gtest.h>
+
+#include <QIcon>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "tests/ui/ui_test_support.h"
+#include "ui/alley_button.h"
+#include "ui/display_check.h"
+#include "ui/file_list_view.h"
+#include "ui/palette.h"
+#include "ui/preview_layout.h"
+#include "ui/progress_bar.h"
+#include "ui/tab_bar.h"
+#include "ui/tool_button.h"
+#include "ui/windowed_app.h"
+
+namespace tessellane {
+namespace {
+
+TEST(Palette, EightColoursAreExactOpaqueSrgb) {
+    const struct {
+        const QColor& colour;
+        const char* hex;
+    } table[] = {
+        {palette::winBG(), "#121416"},   {palette::panelBG(), "#1b1f22"},  {palette::cyan(), "#f8581c"},
+        {palette::fieldBG(), "#2a2d31"}, {palette::buttonBG(), "#30343a"}, {palette::dimText(), "#8a9399"},
+        {palette::warn(), "#e0a83f"},    {palette::danger(), "#e05a4f"},
+    };
+    for (const auto& row : table) {
+        EXPECT_EQ(row.colour.name(), row.hex);
+        EXPECT_EQ(row.colour.alpha(), 255) << row.hex;
+    }
+}
+
+TEST(Palette, HexIgnoresTheUpperByte) {
+    EXPECT_EQ(palette::fromHex(0xFF123456), palette::fromHex(0x123456));
+    EXPECT_EQ(palette::fromHex(0xAB000000).name(), "#000000");
+    EXPECT_EQ(palette::fromHex(0xAB000000).alpha(), 255);
+}
+
+TEST(DisplayCheck, DecidesFromPlatformAndDisplayVariables) {
+    const struct {
+        DisplayEnvironment env;
+        bool available;
+    } table[] = {
+        {{"", "", "", ""}, false},
+        {{"", "", ":0", ""}, true},
+        {{"", "", "", "wayland-0"}, true},
+        {{"", "offscreen", "", ""}, true},
+        {{"", "minimal", "", ""}, true},
+        {{"", "xcb", "", ""}, false},
+        {{"", "xcb", ":1", ""}, true},
+        {{"", "wayland", ":1", ""}, false},
+        {{"", "wayland;xcb", ":1", ""}, true},
+        {{"", "wayland-egl;xcb", "", ""}, false},
+        {{"", "offscreen:fontengine=freetype", "", ""}, true},
+        {{"offscreen", "xcb", "", ""}, true},  // the -platform argument wins over the variable
+        {{"xcb", "offscreen", "", ""}, false},
+    };
+    for (const auto& row : table) {
+        EXPECT_EQ(displayAvailable(row.env), row.available)
+            << "arg=" << row.env.platformArgument << " qpa=" << row.env.qpaPlatform
+            << " display=" << row.env.display << " wayland=" << row.env.waylandDisplay;
+    }
+}
+
+TEST(DisplayCheck, ReadsThePlatformArgument) {
+    const char* argv[] = {"tessellane", "-platform", "offscreen", "a.mov"};
+    EXPECT_EQ(currentDisplayEnvironment(4, argv).platformArgument, "offscreen");
+    EXPECT_TRUE(QString::fromUtf8(noDisplayMessage()).contains("--cli"));
+    EXPECT_FALSE(QString::fromUtf8(noDisplayMessage()).contains('\n'));
+}
+
+TEST(StartupFiles, PathsAreMadeAbsoluteAndUrlsDecoded) {
+    const auto files = startupFiles(
+        {"tessellane", "a b.mov", "/abs/c.mov", "-x", "file:///tmp/%ED%95%9C.png", "sub/../d.mp4", ""},
+        "/work/dir");
+    const std::vector<std::filesystem::path> expected = {"/work/dir/a b.mov", "/abs/c.mov", "/tmp/한.png",
+                                                         "/work/dir/sub/../d.mp4"};
+    EXPECT_EQ(files, expected);
+}
+
+TEST(PreviewLayout, TwoFullHdClipsInAThousandBySevenHundredPane) {
+    const auto layout = previewLayout({1000, 700}, {{1920, 1080}, {1920, 1080}}, 3840, 1080);
+    EXPECT_DOUBLE_EQ(layout.scale, 0.25);
+    ASSERT_EQ(layout.tiles.size(), 2u);
+    EXPECT_EQ(layout.tiles[0], QRectF(20, 215, 480, 270));
+    EXPECT_EQ(layout.tiles[1], QRectF(500, 215, 480, 270));
+}
+
+TEST(PreviewLayout, HeightBoundPanesAndShorterClips) {
+    // A tall output in a wide pane: the height decides, 20 free above and below.
+    const auto tall = previewLayout({1000, 240}, {{100, 200}, {100, 100}}, 200, 200);
+    EXPECT_DOUBLE_EQ(tall.scale, 1.0);
+    EXPECT_EQ(tall.tiles[0], QRectF(400, 20, 100, 200));
+    EXPECT_EQ(tall.tiles[1], QRectF(500, 70, 100, 100));  // shorter clip centred vertically
+
+    // Zero sizes never divide by zero; a pane smaller than its margins draws empty tiles.
+    const auto degenerate = previewLayout({30, 30}, {{0, 0}}, 0, 0);
+    EXPECT_DOUBLE_EQ(degenerate.scale, 0.0);
+    EXPECT_EQ(degenerate.tiles[0].size(), QSizeF(0, 0));
+}
+
+TEST(ProgressBar, FadedWhenIdleFullWhenReporting) {
+    ProgressBar bar;
+    bar.resize(430, 3);
+    EXPECT_EQ(bar.height(), 3);
+    EXPECT_FALSE(bar.barVisible());
+    EXPECT_EQ(bar.value(), 0.0);
+    bar.setState(0.5, true);
+    EXPECT_TRUE(bar.barVisible());
+    EXPECT_DOUBLE_EQ(ProgressBar::fillWidth(bar.value(), 410), 205);
+    bar.setState(7, true);  // clamped
+    EXPECT_EQ(bar.value(), 1.0);
+    bar.setState(std::nan(""), false);
+    EXPECT_EQ(bar.value(), 0.0);
+
+    // The fill starts at the 10-pixel inset and is drawn in the accent colour.
+    bar.setState(0.5, true);
+    const QImage shot = bar.grab().toImage();
+    EXPECT_EQ(shot.pixelColor(12, 1).name(), palette::cyan().name());
+    EXPECT_EQ(shot.pixelColor(300, 1).name(), "#23292d");
+}
+
+TEST(ToolButton, DisabledIgnoresClicksAndDimsItsText) {
+    ToolButton button("비우기");
+    button.resize(button.sizeHint());
+    QSignalSpy clicks(&button, &QAbstractButton::clicked);
+    QTest::mouseClick(&button, Qt::LeftButton);
+    EXPECT_EQ(clicks.count(), 1);
+
+    using testing::hasColourNear;
+    EXPECT_TRUE(hasColourNear(button.grab().toImage(), button.rect(), Qt::white, 40));
+    EXPECT_EQ(button.grab().toImage().pixelColor(2, 2).name(), palette::fieldBG().name());
+    button.setEnabled(false);
+    QTest::mouseClick(&button, Qt::LeftButton);
+    EXPECT_EQ(clicks.count(), 1);
+    EXPECT_FALSE(hasColourNear(button.grab().toImage(), button.rect(), Qt::white, 40));
+    EXPECT_TRUE(hasColourNear(button.grab().toImage(), button.rect(), palette::dimText()));
+}
+
+TEST(AlleyButton, FaceFollowsEnabledAndKeepsItsHeight) {
+    AlleyButton button;
+    button.setText("Merge 2 Files");
+    button.resize(410, button.sizeHint().height());
+    EXPECT_GE(button.height(), 34);
+    EXPECT_EQ(button.grab().toImage().pixelColor(3, 3).name(), palette::cyan().name());
+    button.setEnabled(false);
+    EXPECT_EQ(button.grab().toImage().pixelColor(3, 3).name(), "#23292d");
+}
+
+TEST(TabBar, ClickSelectsAndColours) {
+    TabBar bar;
+    bar.setTitles({"Files (2)", "Queue (0)"});
+    bar.resize(430, 26);
+    bar.show();
+    QSignalSpy changes(&bar, &TabBar::selectionChanged);
+    EXPECT_EQ(bar.selection(), 0);
+    QTest::mouseClick(bar.tab(1), Qt::LeftButton);
+    EXPECT_EQ(bar.selection(), 1);
+    ASSERT_EQ(changes.count(), 1);
+    EXPECT_EQ(bar.tab(1)->grab().toImage().pixelColor(2, 2).name(), palette::cyan().name());
+    EXPECT_EQ(bar.tab(0)->grab().toImage().pixelColor(2, 2).name(), palette::buttonBG().name());
+    bar.setTitles({"Files (3)", "Queue (1)"});  // renaming keeps the selection
+    EXPECT_EQ(bar.selection(), 1);
+    EXPECT_EQ(bar.titles(), QStringList({"Files (3)", "Queue (1)"}));
+}
+
+TEST(RowDrag, EncodesOnlyRowNumbersAndRejectsJunk) {
+    EXPECT_EQ(FileListView::encodeRows({3, 0, 12}), "0,3,12");
+    EXPECT_EQ(FileListView::decodeRows("0,3,12"), (std::set<int>{0, 3, 12}));
+    for (const char* junk : {"", "a", "1,,2", "-1", "1,x", "99999999999"}) {
+        EXPECT_FALSE(FileListView::decodeRows(junk)) << junk;
+    }
+}
+
+}  // namespace
+}  // namespace tessellane
+
+namespace tessellane {
+namespace {
+
+TEST(WindowIcon, TravelsInsideTheBinary) {
+    const QIcon icon(QStringLiteral(":/tessellane/tessellane.png"));
+    ASSERT_FALSE(icon.isNull());
+    EXPECT_EQ(icon.pixmap(256).toImage().pixelColor(128, 128).name(), palette::cyan().name());
+}
+
+}  // namespace
+}  // namespace tessellane

@@ -1,0 +1,20 @@
+// The wide merge button: white on the accent colour when it can act, dim on dark grey when it cannot.
+#pragma once
+
+#include <QAbstractButton>
+
+namespace tessellane {
+
+class AlleyButton : public QAbstractButton {
+    Q_OBJECT
+  public:
+    explicit AlleyButton(QWidget* parent = nullptr);
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+}  // namespace tessellane

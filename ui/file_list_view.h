@@ -1,0 +1,53 @@
+// The clip list: cards painted by CardDelegate, a click hands the clip to AppModel::click, and dragging a
+// card to a new place makes one AppModel::move. The drag carries only row numbers.
+#pragma once
+
+#include <QListView>
+#include <optional>
+#include <set>
+
+namespace tessellane {
+
+class AppModel;
+class ClipListModel;
+
+// The drag format of rows inside the list: the dragged row numbers as decimal text, comma-separated.
+inline constexpr const char* kRowsMimeType = "application/x-tessellane-rows";
+
+class FileListView : public QListView {
+    Q_OBJECT
+  public:
+    FileListView(AppModel& model, ClipListModel& rows, QWidget* parent = nullptr);
+
+    // The destination position (before the move) for a drop at `pos` in viewport coordinates:
+    // before the card under the upper half, after it under the lower half, the end below the last card.
+    int dropPosition(const QPoint& pos) const;
+
+    // Encoding of dragged rows, and its reverse (nothing for malformed data).
+    static QByteArray encodeRows(const std::set<int>& rows);
+    static std::optional<std::set<int>> decodeRows(const QByteArray& data);
+
+  protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    void startRowDrag(int row);
+    void setIndicator(int position);
+
+    AppModel& model_;
+    ClipListModel& rows_;
+    int pressedRow_ = -1;
+    QPoint pressPos_;
+    bool dragging_ = false;
+    int indicator_ = -1;  // insertion position drawn while a row drag hovers, -1 when none
+};
+
+}  // namespace tessellane
