@@ -38,13 +38,11 @@ public:
     virtual void reveal(const FileURL& file) = 0;
 };
 
-// The desktop implementation of everything that needs only Qt Gui: the keyboard state of the running
-// QGuiApplication and the freedesktop file-manager call (falling back to opening the containing
-// folder). The choosers need widgets, so the window layer supplies them in a subclass.
+// The desktop implementation of what needs only Qt Gui: the keyboard state of the running
+// QGuiApplication. The choosers and the file-manager call belong to the window layer's subclass.
 class QtPlatformServices : public PlatformServices {
 public:
     Qt::KeyboardModifiers keyboardModifiers() const override;
-    void reveal(const FileURL& file) override;
 };
 
 }  // namespace tessellane

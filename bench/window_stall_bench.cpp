@@ -66,11 +66,12 @@ class TimedApplication : public QApplication {
 namespace tessellane {
 namespace {
 
-// A desktop without choosers: the benchmark never opens one.
+// A desktop without choosers or a file manager: the benchmark never opens one.
 class NoDesktop : public QtPlatformServices {
   public:
     FolderChoice chooseFolder(const QString&) override { return {}; }
     std::optional<std::vector<FileURL>> chooseFiles(const std::vector<std::string>&) override { return {}; }
+    void reveal(const FileURL&) override {}
 };
 
 // Records the longest gap between ticks of a 1 ms timer: the longest the event loop was kept busy.
