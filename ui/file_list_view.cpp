@@ -127,15 +127,7 @@ void FileListView::setIndicator(int position) {
 }
 
 // Drops of files are left to the window; this view only takes its own rows.
-void FileListView::dragEnterEvent(QDragEnterEvent* event) {
-    if (!event->mimeData()->hasFormat(kRowsMimeType)) {
-        event->ignore();
-        return;
-    }
-    event->setDropAction(Qt::MoveAction);
-    event->accept();
-    setIndicator(dropPosition(event->position().toPoint()));
-}
+void FileListView::dragEnterEvent(QDragEnterEvent* event) { dragMoveEvent(event); }
 
 void FileListView::dragMoveEvent(QDragMoveEvent* event) {
     if (!event->mimeData()->hasFormat(kRowsMimeType)) {

@@ -34,21 +34,6 @@ public:
     void reveal(const FileURL& file) override { revealed.push_back(file); }
 };
 
-// Sets PATH for a scope and restores it.
-class ScopedPath {
-public:
-    explicit ScopedPath(const std::string& value) {
-        if (const char* old = std::getenv("PATH")) old_ = old;
-        ::setenv("PATH", value.c_str(), 1);
-    }
-    ~ScopedPath() { ::setenv("PATH", old_.c_str(), 1); }
-    ScopedPath(const ScopedPath&) = delete;
-    ScopedPath& operator=(const ScopedPath&) = delete;
-
-private:
-    std::string old_;
-};
-
 // A 64x32 H.264 movie of `frames` frames at 25 fps, made by the real ffmpeg.
 FileURL makeTinyMovie(const FileURL& path, int frames = 5);
 // A width x height PNG still, made by the real ffmpeg.

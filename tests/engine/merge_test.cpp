@@ -19,22 +19,10 @@ namespace tessellane {
 namespace {
 
 using ::testing::ElementsAre;
+using testing::ScopedPath;
 using testing::TempDir;
 using testing::writeFile;
 using testing::writeScript;
-
-// PATH holds only the given folder while a test runs.
-class ScopedPath {
-public:
-    explicit ScopedPath(const std::string& value) {
-        if (const char* old = std::getenv("PATH")) old_ = old;
-        ::setenv("PATH", value.c_str(), 1);
-    }
-    ~ScopedPath() { ::setenv("PATH", old_.c_str(), 1); }
-
-private:
-    std::string old_;
-};
 
 // Two clips that pass validation, in a folder of their own, with a fake ffmpeg found first.
 class MergeRunner : public ::testing::Test {

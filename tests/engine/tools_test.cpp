@@ -12,22 +12,10 @@
 namespace tessellane {
 namespace {
 
+using testing::ScopedPath;
 using testing::TempDir;
 using testing::writeFile;
 using testing::writeScript;
-
-// Sets PATH for one test and restores it afterwards.
-class ScopedPath {
-public:
-    explicit ScopedPath(const std::string& value) {
-        if (const char* old = std::getenv("PATH")) old_ = old;
-        ::setenv("PATH", value.c_str(), 1);
-    }
-    ~ScopedPath() { ::setenv("PATH", old_.c_str(), 1); }
-
-private:
-    std::string old_;
-};
 
 const std::string toolName = "tessellane-probe-tool-" + std::to_string(::getpid());
 

@@ -23,6 +23,13 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(path_, ignored);
 }
 
+ScopedPath::ScopedPath(const std::string& value) {
+    if (const char* old = std::getenv("PATH")) old_ = old;
+    ::setenv("PATH", value.c_str(), 1);
+}
+
+ScopedPath::~ScopedPath() { ::setenv("PATH", old_.c_str(), 1); }
+
 void writeFile(const std::filesystem::path& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));

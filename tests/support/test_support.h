@@ -22,6 +22,18 @@ private:
     std::filesystem::path path_;
 };
 
+// Sets PATH for a scope and restores it.
+class ScopedPath {
+public:
+    explicit ScopedPath(const std::string& value);
+    ~ScopedPath();
+    ScopedPath(const ScopedPath&) = delete;
+    ScopedPath& operator=(const ScopedPath&) = delete;
+
+private:
+    std::string old_;
+};
+
 void writeFile(const std::filesystem::path& path, const std::string& bytes);
 std::string readFile(const std::filesystem::path& path);
 
