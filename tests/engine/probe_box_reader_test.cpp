@@ -22,10 +22,10 @@ MovieInfo read(const Bytes& bytes) {
 }
 
 TEST(MovieReader, ReadsTheFormatDescriptionOfAMinimalMovie) {
-    TrackSpec spec;
-    spec.extensions = nclx(9, 16, 9, true);
-    spec.elst = fullBox("elst", 0, cat({be(1, 4), be(400, 4), be(0, 4), be(0x10000, 4)}));
-    const MovieInfo info = read(cat({ftyp(), box("mdat", zeros(100)), movie({spec})}));
+    TrackSpec layout;
+    layout.extensions = nclx(9, 16, 9, true);
+    layout.elst = fullBox("elst", 0, cat({be(1, 4), be(400, 4), be(0, 4), be(0x10000, 4)}));
+    const MovieInfo info = read(cat({ftyp(), box("mdat", zeros(100)), movie({layout})}));
     ASSERT_EQ(info.error, Error::none);
     ASSERT_TRUE(info.video);
     const FormatDescription& format = info.video->format;
@@ -151,13 +151,13 @@ TEST(MovieReader, RefusesHostileCountsAndDepthsBeforeAllocating) {
 TEST(MovieReader, WalksTheTimeTableAndTheEditList) {
     struct Case {
         const char* name;
-        TrackSpec spec;
+        TrackSpec layout;
         std::uint32_t movieTimescale;
         bool valid;
         std::int64_t minValue;
         double nominal, seconds;
     };
-    auto spec = [](std::vector<std::pair<std::uint32_t, std::uint32_t>> stts, std::optional<Bytes> elst,
+    auto layout = [](std::vector<std::pair<std::uint32_t, std::uint32_t>> stts, std::optional<Bytes> elst,
                    std::uint32_t timescale = 24000, std::uint64_t duration = 24024, int version = 0) {
         TrackSpec t;
         t.stts = std::move(stts);
@@ -172,24 +172,24 @@ TEST(MovieReader, WalksTheTimeTableAndTheEditList) {
                                             be(1001, 4), be(0, 4), be(0x10000, 4)}));
     const Bytes version1 = fullBox("elst", 1, cat({be(1, 4), be(2002, 8), be(0, 8), be(0x10000, 4)}));
     const Case cases[] = {
-        {"one entry", spec({{24, 1001}}, {}), 1000, true, 1001, 24000.0 / 1001, 1.001},
+        {"one entry", layout({{24, 1001}}, {}), 1000, true, 1001, 24000.0 / 1001, 1.001},
         // Entries without samples or with a zero delta do not set the minimum.
-        {"smallest used delta", spec({{0, 1}, {20, 1001}, {4, 0}, {1, 2002}}, {}), 1000, true, 1001,
+        {"smallest used delta", layout({{0, 1}, {20, 1001}, {4, 0}, {1, 2002}}, {}), 1000, true, 1001,
          25 / 1.001, 1.001},
-        {"no entries", spec({}, {}), 1000, false, 0, 0, 1.001},
-        {"zero time scale", spec({{24, 1001}}, {}, 0, 24024), 1000, false, 0, 0, 0},
-        {"zero duration", spec({{24, 1001}}, {}, 24000, 0), 1000, true, 1001, 0, 0},
-        {"version 1 media header", spec({{24, 1001}}, {}, 24000, 24024, 1), 1000, true, 1001, 24000.0 / 1001,
+        {"no entries", layout({}, {}), 1000, false, 0, 0, 1.001},
+        {"zero time scale", layout({{24, 1001}}, {}, 0, 24024), 1000, false, 0, 0, 0},
+        {"zero duration", layout({{24, 1001}}, {}, 24000, 0), 1000, true, 1001, 0, 0},
+        {"version 1 media header", layout({{24, 1001}}, {}, 24000, 24024, 1), 1000, true, 1001, 24000.0 / 1001,
          1.001},
         // The edit list gives the length, in the movie's time scale, without its empty edits.
-        {"empty edit skipped", spec({{24, 1001}}, emptyThenOne), 1000, true, 1001, 24000.0 / 1001, 1.001},
-        {"version 1 edit list", spec({{24, 1001}}, version1), 2000, true, 1001, 24000.0 / 1001, 1.001},
-        {"edit list without a movie time scale", spec({{24, 1001}}, version1), 0, true, 1001, 24000.0 / 1001,
+        {"empty edit skipped", layout({{24, 1001}}, emptyThenOne), 1000, true, 1001, 24000.0 / 1001, 1.001},
+        {"version 1 edit list", layout({{24, 1001}}, version1), 2000, true, 1001, 24000.0 / 1001, 1.001},
+        {"edit list without a movie time scale", layout({{24, 1001}}, version1), 0, true, 1001, 24000.0 / 1001,
          1.001},
     };
     for (const Case& test : cases) {
         SCOPED_TRACE(test.name);
-        const MovieInfo info = read(movie({test.spec}, test.movieTimescale));
+        const MovieInfo info = read(movie({test.layout}, test.movieTimescale));
         ASSERT_EQ(info.error, Error::none);
         EXPECT_EQ(info.video->minFrameDuration.valid, test.valid);
         if (test.valid) {
@@ -270,9 +270,9 @@ TEST(MovieReader, ReadsColourAndBitDepthExtensions) {
     };
     for (const Case& test : cases) {
         SCOPED_TRACE(test.name);
-        TrackSpec spec;
-        spec.extensions = test.extensions;
-        const MovieInfo info = read(movie({spec}));
+        TrackSpec layout;
+        layout.extensions = test.extensions;
+        const MovieInfo info = read(movie({layout}));
         ASSERT_EQ(info.error, Error::none);
         const FormatDescription& format = info.video->format;
         EXPECT_EQ(format.colorPrimaries, test.primaries);
@@ -286,10 +286,10 @@ TEST(MovieReader, ReadsColourAndBitDepthExtensions) {
 TEST(MovieReader, BreakingAnyByteOfAMovieNeverReadsOutOfBounds) {
     // Flip every byte of a small movie in turn; each variant must come back as a result or an error. Run
     // under the sanitizers this is what catches a read past a buffer.
-    TrackSpec spec;
-    spec.extensions = cat({nclx(1, 1, 1, false), hvcC(10)});
-    spec.elst = fullBox("elst", 0, cat({be(1, 4), be(400, 4), be(0, 4), be(0x10000, 4)}));
-    const Bytes original = cat({ftyp(), movie({spec})});
+    TrackSpec layout;
+    layout.extensions = cat({nclx(1, 1, 1, false), hvcC(10)});
+    layout.elst = fullBox("elst", 0, cat({be(1, 4), be(400, 4), be(0, 4), be(0x10000, 4)}));
+    const Bytes original = cat({ftyp(), movie({layout})});
     for (std::size_t i = 0; i < original.size(); ++i) {
         for (std::uint8_t value :
              {std::uint8_t(0x00), std::uint8_t(0xFF), std::uint8_t(original[i] ^ 0x01)}) {
@@ -303,10 +303,10 @@ TEST(MovieReader, BreakingAnyByteOfAMovieNeverReadsOutOfBounds) {
 
 // A fragmented movie: moov with mvex (mehd, trex), then moof boxes whose trun list the samples.
 Bytes fragmentedMovie(std::optional<std::uint32_t> mehd, std::uint32_t trexDuration, const Bytes& fragments) {
-    TrackSpec spec;
-    spec.stts.clear();
-    spec.duration = 0;
-    Bytes trak = track(spec);
+    TrackSpec layout;
+    layout.stts.clear();
+    layout.duration = 0;
+    Bytes trak = track(layout);
     // Give the track the id 1 (tkhd: version/flags, two times, then the id).
     const std::string tkhd = "tkhd";
     auto at = std::search(trak.begin(), trak.end(), tkhd.begin(), tkhd.end()) - trak.begin() + 4 + 12;
