@@ -41,11 +41,15 @@ std::string expandTilde(const std::string& path) {
     return slash == std::string::npos ? home : home + path.substr(slash);
 }
 
-// A file URL is absolute: relative arguments are taken against the working directory.
+// A file URL is absolute: relative arguments are taken against the working directory. Single-dot
+// components name the folder they stand in, so they are dropped: "." reports as the folder itself.
 FileURL fileURL(const std::string& argument) {
     std::filesystem::path path = expandTilde(argument);
     if (path.is_relative()) path = std::filesystem::current_path() / path;
-    return path;
+    std::filesystem::path tidy;
+    for (const std::filesystem::path& part : path)
+        if (part != ".") tidy /= part;
+    return tidy;
 }
 
 // Appends the name as one path component: a "/" inside the name never replaces the folder.

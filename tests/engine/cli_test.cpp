@@ -213,7 +213,7 @@ TEST_F(CommandLine, AnExistingOutputIsNeverTouched) {
     ASSERT_FALSE(run.lines().empty());
     EXPECT_EQ(run.lines().front(), "순서: take1.mp4, take2.mp4");
     EXPECT_EQ(run.lines().back(),
-              "오류: 같은 이름의 파일이 이미 있습니다: " + (dir / "." / "take_v.mp4").string());
+              "오류: 같은 이름의 파일이 이미 있습니다: " + (dir / "take_v.mp4").string());
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(readFile(dir / "take_v.mp4"), "precious");
 }
@@ -276,6 +276,14 @@ TEST_F(CommandLine, TildeAndRelativePathsAreMadeAbsolute) {
                             "결과: 128×32 · H264 · 4f 완료"));
     EXPECT_EQ(twice.status, 0);
     EXPECT_EQ(ffprobe(dir / "work" / "--cli" / "cam_r.mp4")["nb_read_frames"], "4");
+    // "." is the working folder itself, with no "/./" left in the paths the user reads.
+    const std::string clips = home + "/clips";
+    ProgramRun here = runTessellane(dir / "home" / "clips", {"--cli", ".", "_d", "./cam10.mp4", "cam9.mp4"}, {});
+    EXPECT_THAT(here.lines(), ElementsAre("순서: cam9.mp4, cam10.mp4", "출력: " + clips + "/cam_d.mp4",
+                                          h264Command({clips + "/cam9.mp4", clips + "/cam10.mp4"},
+                                                      clips + "/cam_d.mp4"),
+                                          "결과: 128×32 · H264 · 4f 완료"));
+    EXPECT_EQ(here.status, 0);
 }
 
 TEST_F(CommandLine, FailuresOfFFmpegItselfEndWithOneErrorLine) {
