@@ -9,6 +9,7 @@
 #include "app/app_model.h"
 #include "app/thumbnail.h"
 #include "bench/app_bench_support.h"
+#include "tests/support/test_support.h"
 #include "engine/probe.h"
 
 using namespace tessellane;
@@ -18,9 +19,9 @@ int main(int argc, char** argv) {
     QGuiApplication application(argc, argv);
     const int count = argc > 1 ? std::max(1, std::atoi(argv[1])) : 500;
 
-    bench::ScratchDir scratch;
+    testing::TempDir scratch;
     const auto master = scratch.path() / "master.mov";
-    bench::makeClip(master, {"-f", "lavfi", "-i", "testsrc=size=64x32:rate=25", "-frames:v", "5", "-c:v",
+    testing::makeMedia(master, {"-f", "lavfi", "-i", "testsrc=size=64x32:rate=25", "-frames:v", "5", "-c:v",
                              "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p"});
     std::vector<FileURL> urls;
     for (int i = count; i >= 1; --i) {  // reverse order, so the natural sort has work to do

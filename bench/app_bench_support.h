@@ -104,38 +104,4 @@ inline bool runUntil(const std::function<bool()>& done, int timeoutMs) {
     return true;
 }
 
-// Makes a clip with the real ffmpeg; exits the benchmark when it cannot.
-inline void makeClip(const std::filesystem::path& out, const std::vector<std::string>& arguments) {
-    auto ffmpeg = Tools::ffmpeg();
-    if (!ffmpeg) {
-        std::cerr << "ffmpeg not found\n";
-        std::exit(2);
-    }
-    std::vector<std::string> full = {"-nostdin", "-v", "error", "-y"};
-    full.insert(full.end(), arguments.begin(), arguments.end());
-    full.push_back(out.string());
-    if (runCapture(*ffmpeg, full).status != 0 || !std::filesystem::exists(out)) {
-        std::cerr << "ffmpeg could not make " << out << "\n";
-        std::exit(2);
-    }
-}
-
-// A private scratch folder for the benchmark's media, removed at exit.
-class ScratchDir {
-public:
-    ScratchDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tessellane-bench-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) std::exit(2);
-        path_ = pattern;
-    }
-    ~ScratchDir() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    const std::filesystem::path& path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
-
 }  // namespace tessellane::bench

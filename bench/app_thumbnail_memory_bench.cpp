@@ -7,6 +7,7 @@
 
 #include "app/app_model.h"
 #include "bench/app_bench_support.h"
+#include "tests/support/test_support.h"
 
 using namespace tessellane;
 
@@ -15,9 +16,9 @@ int main(int argc, char** argv) {
     QGuiApplication application(argc, argv);
     const int count = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20;
 
-    bench::ScratchDir scratch;
+    testing::TempDir scratch;
     const auto master = scratch.path() / "master.mov";
-    bench::makeClip(master, {"-f", "lavfi", "-i", "testsrc2=size=3840x2160:rate=25", "-frames:v", "2", "-c:v",
+    testing::makeMedia(master, {"-f", "lavfi", "-i", "testsrc2=size=3840x2160:rate=25", "-frames:v", "2", "-c:v",
                              "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p"});
     std::vector<FileURL> urls;
     for (int i = 1; i <= count; ++i) {
@@ -43,7 +44,7 @@ int main(int argc, char** argv) {
 
     // The same frame at full size, as ffmpeg writes it and Qt decodes it.
     const auto full = scratch.path() / "full.png";
-    bench::makeClip(full, {"-ss", "0.040", "-i", master.string(), "-frames:v", "1"});
+    testing::makeMedia(full, {"-ss", "0.040", "-i", master.string(), "-frames:v", "1"});
     const QImage fullImage(QString::fromStdString(full.string()));
     const qint64 fullEach = fullImage.sizeInBytes();
 

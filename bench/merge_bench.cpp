@@ -26,6 +26,7 @@
 #include "engine/naming.h"
 #include "engine/probe.h"
 #include "engine/tools.h"
+#include "tests/support/test_support.h"
 
 using namespace tessellane;
 
@@ -117,9 +118,8 @@ int main(int argc, char** argv) {
         std::puts("ffmpeg not found");
         return 1;
     }
-    char pattern[] = "/tmp/tessellane-bench-XXXXXX";
-    if (!::mkdtemp(pattern)) return 1;
-    const std::filesystem::path dir = pattern;
+    const testing::TempDir scratch;
+    const std::filesystem::path& dir = scratch.path();
 
     std::vector<std::string> inputs;
     for (const char* name : {"A001.mov", "A002.mov", "A003.mov"}) {
@@ -169,6 +169,5 @@ int main(int argc, char** argv) {
     report("wall, median", median(viaCli), median(direct));
     report("cpu (with ffmpeg), median", median(viaCliCpu), median(directCpu));
     std::printf("peak memory: tessellane itself %ld KiB, ffmpeg %ld KiB\n", cliPeak, ffmpegPeak);
-    std::filesystem::remove_all(dir);
     return 0;
 }

@@ -14,6 +14,7 @@
 #include "engine/movie_reader.h"
 #include "engine/probe.h"
 #include "engine/tools.h"
+#include "tests/support/test_support.h"
 
 using namespace tessellane;
 using Clock = std::chrono::steady_clock;
@@ -52,21 +53,14 @@ int main() {
         std::fprintf(stderr, "needs ffmpeg and ffprobe on PATH\n");
         return 1;
     }
-    std::string pattern = (std::filesystem::temp_directory_path() / "tessellane-bench-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) return 1;
-    const std::filesystem::path dir = pattern;
+    const testing::TempDir scratch;
+    const std::filesystem::path& dir = scratch.path();
 
     std::printf("%-16s %10s %14s %14s %10s\n", "file", "bytes", "probe (us)", "ffprobe (us)", "ratio");
     double probeTotal = 0, ffprobeTotal = 0;
     for (const Media& media : kMedia) {
         const auto path = dir / media.file;
-        std::vector<std::string> arguments = {"-nostdin", "-v", "error", "-y"};
-        arguments.insert(arguments.end(), media.arguments.begin(), media.arguments.end());
-        arguments.push_back(path.string());
-        if (runCapture(*ffmpeg, arguments).status != 0) {
-            std::fprintf(stderr, "ffmpeg could not make %s\n", media.file.c_str());
-            return 1;
-        }
+        testing::makeMedia(path, media.arguments);
         // Warm the page cache for both, then time each over several rounds.
         probe(path);
         runCapture(*ffprobe, {"-v", "error", "-show_streams", path.string()});
@@ -124,6 +118,5 @@ int main() {
                 std::uintmax_t(source.bytesRead()), std::uintmax_t(source.readCalls()), seconds * 1e6,
                 movie.video ? "ok" : "error", clip.codecLabel().c_str(), static_cast<long long>(clip.width),
                 static_cast<long long>(clip.height), static_cast<long long>(clip.frames));
-    std::filesystem::remove_all(dir);
     return movie.video ? 0 : 1;
 }

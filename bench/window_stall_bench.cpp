@@ -8,10 +8,12 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <optional>
 #include <vector>
 
 #include "app/app_model.h"
 #include "app/thumbnail.h"
+#include "bench/app_bench_support.h"
 #include "engine/merge.h"
 #include "engine/probe.h"
 #include "engine/tools.h"
@@ -74,38 +76,12 @@ class NoDesktop : public QtPlatformServices {
     void reveal(const FileURL&) override {}
 };
 
-// Records the longest gap between ticks of a 1 ms timer: the longest the event loop was kept busy.
-class StallMeter {
-  public:
-    StallMeter() {
-        timer_.setTimerType(Qt::PreciseTimer);
-        timer_.setInterval(1);
-        QObject::connect(&timer_, &QTimer::timeout, [this] {
-            const qint64 now = clock_.nsecsElapsed();
-            longest_ = std::max(longest_, now - last_);
-            last_ = now;
-        });
-    }
-    void start() {
-        longest_ = 0;
-        clock_.start();
-        last_ = 0;
-        timer_.start();
-    }
-    double stopMs() {
-        timer_.stop();
-        return longest_ / 1e6;
-    }
-
-  private:
-    QTimer timer_;
-    QElapsedTimer clock_;
-    qint64 last_ = 0;
-    qint64 longest_ = 0;
-};
-
+// Waits without end would hide a hang; ten minutes is far beyond any step here.
 void runUntil(const std::function<bool()>& done) {
-    while (!done()) QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
+    if (!bench::runUntil(done, 600000)) {
+        std::puts("gave up waiting after ten minutes");
+        std::exit(1);
+    }
 }
 
 int run(TimedApplication& app) {
@@ -121,7 +97,7 @@ int run(TimedApplication& app) {
     MainWindow window(model);
     window.resize(1280, 760);
     window.show();
-    StallMeter meter;
+    std::optional<bench::BusyMeter> meter;
     // The first paints load the Korean and symbol fonts; the user sees that before any file arrives.
     QElapsedTimer warmUp;
     warmUp.start();
@@ -139,12 +115,13 @@ int run(TimedApplication& app) {
     }
 
     QElapsedTimer wall;
-    meter.start();
+    meter.emplace();
     app.reset();
     wall.start();
     model.add(files);
     runUntil([&] { return model.clips().size() == std::size_t(kFiles) && model.pendingTasks() == 0; });
-    const double addStall = meter.stopMs();
+    const double addStall = meter->longestWallGapMs();
+    meter.reset();
     const double addWall = wall.elapsed() / 1000.0;
     const auto addSlowest = app.slowest();
 
@@ -177,7 +154,7 @@ int run(TimedApplication& app) {
     runUntil([&] { return model.clips().size() == 2 && model.pendingTasks() == 0; });
     int progressUpdates = 0;
     QObject::connect(&model, &AppModel::progressChanged, [&] { ++progressUpdates; });
-    meter.start();
+    meter.emplace();
     app.reset();
     wall.start();
     model.runMerge();
@@ -186,7 +163,8 @@ int run(TimedApplication& app) {
         return 1;
     }
     runUntil([&] { return !model.running(); });
-    const double mergeStall = meter.stopMs();
+    const double mergeStall = meter->longestWallGapMs();
+    meter.reset();
     const double mergeMs = wall.nsecsElapsed() / 1e6;
     const auto mergeSlowest = app.slowest();
     std::printf("merge (%s) in %.0f ms, %d progress updates: longest gap between 1 ms ticks %.2f ms (wall)\n",

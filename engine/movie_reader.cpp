@@ -55,13 +55,13 @@ Error readBoxHeader(ByteSource& source, std::uint64_t offset, std::uint64_t end,
     return Error::none;
 }
 
-// Calls visit(child) for each child box of `parent`, in order. Fewer than 8 bytes left at the end (the
-// 4-byte terminator some QuickTime writers add) end the walk quietly.
 // Boxes visited in one movie so far: per-parent limits alone would multiply with the nesting.
 struct WalkBudget {
     std::size_t boxes = 0;
 };
 
+// Calls visit(child) for each child box of `parent`, in order. Fewer than 8 bytes left at the end (the
+// 4-byte terminator some QuickTime writers add) end the walk quietly.
 template <typename Visit>
 Error forEachChild(WalkBudget& budget, ByteSource& source, const Box& parent, int depth, Visit&& visit) {
     if (depth > limits::kMaxBoxDepth) return Error::tooLarge;

@@ -227,12 +227,8 @@ void MainWindow::setDropHover(bool hover) {
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
-    if (!carriesFiles(event->mimeData())) {
-        event->ignore();
-        return;
-    }
-    event->acceptProposedAction();
-    setDropHover(true);
+    dragMoveEvent(event);
+    if (event->isAccepted()) setDropHover(true);
 }
 
 void MainWindow::dragMoveEvent(QDragMoveEvent* event) {
