@@ -1,0 +1,28 @@
+// A stop request for long work (a merge), that any thread or a signal handler may make.
+#pragma once
+
+#include <atomic>
+
+namespace tessellane {
+
+// Once requested it stays requested. The waiting side can poll() waitFd(), which becomes readable at the
+// request, so a loop blocked on a child's pipes wakes at once instead of at its next read.
+class Cancellation {
+public:
+    Cancellation();
+    ~Cancellation();
+    Cancellation(const Cancellation&) = delete;
+    Cancellation& operator=(const Cancellation&) = delete;
+
+    // Safe from any thread and from a signal handler (one atomic store and one write()).
+    void request() noexcept;
+    bool requested() const noexcept { return requested_.load(std::memory_order_acquire); }
+    int waitFd() const noexcept { return readFd_; }
+
+private:
+    std::atomic<bool> requested_{false};
+    int readFd_ = -1;
+    int writeFd_ = -1;
+};
+
+}  // namespace tessellane
