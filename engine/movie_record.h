@@ -13,7 +13,11 @@
 
 namespace tessellane {
 
+#ifdef __APPLE__
 inline constexpr std::string_view kMovieErrorText = "영상 스트림 없음(또는 macOS가 읽을 수 없는 파일)";
+#else
+inline constexpr std::string_view kMovieErrorText = "영상 스트림 없음(또는 읽을 수 없는 파일)";
+#endif
 inline constexpr std::string_view kImageErrorText = "읽을 수 없는 이미지";
 
 // Each gives ffmpeg's name for a media framework value, or empty text for a missing or unknown one.

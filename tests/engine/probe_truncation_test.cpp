@@ -182,7 +182,7 @@ TEST_F(ProbeTruncated, ProbingCutFilesGivesTheRecordOrTheUsersText) {
             const ClipInfo whole = probe(*dir_ / g.file);
             ASSERT_FALSE(whole.error.has_value());
             const std::string expectedError =
-                whole.isImage() ? "읽을 수 없는 이미지" : "영상 스트림 없음(또는 macOS가 읽을 수 없는 파일)";
+                whole.isImage() ? "읽을 수 없는 이미지" : "영상 스트림 없음(또는 읽을 수 없는 파일)";
             const std::size_t stride = std::max<std::size_t>(1, bytes.size() / 48);
             for (std::size_t length = 0; length < bytes.size(); length += stride) {
                 const auto cut = cuts / g.file;
