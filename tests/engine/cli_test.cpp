@@ -427,6 +427,27 @@ TEST_F(CommandLine, AFullDiskIsReportedInFFmpegsWords) {
     EXPECT_THAT(out, ::testing::EndsWith("left: \n")) << "the folder is left as it was";
 }
 
+TEST_F(CommandLine, QuarterTurnedClipsMergeUpright) {
+    // Phone clips stored sideways: ffmpeg turns each upright before hstack, so the output is their displayed
+    // sizes side by side and carries no turn of its own.
+    const std::string stored = clip("stored.mp4", 4, "48x32").string();
+    for (const char* name : {"turn1.mp4", "turn2.mp4"})
+        makeMedia(dir / name, {"-i", stored, "-c", "copy", "-metadata:s:v:0", "rotate=90"});
+    ProgramRun run =
+        runTessellane(dir.path(), {"--cli", ".", "_m", "turn1.mp4", "turn2.mp4"}, {"PATH=/usr/bin:/bin"});
+    ASSERT_EQ(run.status, 0) << run.out;
+    EXPECT_EQ(run.lines().back(), "결과: 64×48 · H264 · 4f 완료");
+    const std::filesystem::path output = dir / "turn_m.mp4";
+    Probe written = ffprobe(output);
+    EXPECT_EQ(written["width"], "64");
+    EXPECT_EQ(written["height"], "48");
+    EXPECT_EQ(written["nb_read_frames"], "4");
+    const std::string turn =
+        runTool("ffprobe", {"-v", "error", "-select_streams", "v:0", "-show_entries",
+                            "stream_side_data=rotation", "-of", "csv=p=0", output.string()});
+    EXPECT_EQ(turn.substr(0, turn.find('\n')), "");
+}
+
 TEST_F(CommandLine, WithoutTheSwitchItSaysTheWindowIsNotThereYet) {
     ProgramRun run = runTessellane(dir.path(), {});
     EXPECT_EQ(run.status, 2);
