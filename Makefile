@@ -37,7 +37,7 @@ fuzz:
 	@scripts/install-deps.sh scripts/deps.txt scripts/deps-fuzz.txt
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 		-DTESSELLANE_FUZZ=ON -DTESSELLANE_TESTS=OFF -DTESSELLANE_BENCH=OFF
-	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_movie_reader fuzz_image_header
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_movie_reader fuzz_image_header fuzz_ffmpeg_output
 
 # Screenshots of the real window under Xvfb, written to docs/.
 screenshot: build

@@ -12,6 +12,7 @@
 #include "engine/diagnostic_tail.h"
 #include "engine/ffmpeg_args.h"
 #include "engine/probe.h"
+#include "engine/progress_reader.h"
 #include "engine/temporary_output.h"
 #include "engine/tools.h"
 #include "engine/validation.h"
@@ -19,9 +20,6 @@
 namespace tessellane {
 
 namespace {
-
-// A progress line is a few dozen bytes; anything longer without a line feed is not one and is dropped.
-constexpr std::size_t longestProgressLine = 64 * 1024;
 
 std::string describe(MergeError::Kind kind, const std::string& payload) {
     switch (kind) {
@@ -40,46 +38,6 @@ std::string describe(MergeError::Kind kind, const std::string& payload) {
     }
     return payload;
 }
-
-// Splits standard output into lines at the byte level, so a character or a line cut across two reads is
-// put back together before it is looked at.
-class ProgressReader {
-  public:
-    ProgressReader(double total, const ProgressCallback& progress) : total_(total), progress_(progress) {}
-
-    void feed(const char* bytes, std::size_t count) {
-        const char* end = bytes + count;
-        while (bytes < end) {
-            const char* newline = std::find(bytes, end, '\n');
-            if (!overlong_) line_.append(bytes, newline);
-            if (line_.size() > longestProgressLine) {
-                overlong_ = true;
-                line_.clear();
-            }
-            if (newline == end) return;
-            if (!overlong_) handleLine(line_);
-            line_.clear();
-            overlong_ = false;
-            bytes = newline + 1;
-        }
-    }
-
-  private:
-    void handleLine(std::string_view line) {
-        constexpr std::string_view key = "frame=";
-        if (line.substr(0, key.size()) != key) return;
-        const std::string_view number = line.substr(key.size());
-        double value = 0;
-        auto [rest, error] = std::from_chars(number.data(), number.data() + number.size(), value);
-        if (error != std::errc() || rest != number.data() + number.size() || !std::isfinite(value)) return;
-        if (total_ > 0 && progress_) progress_(std::clamp(value / total_, 0.0, 1.0));
-    }
-
-    double total_;
-    const ProgressCallback& progress_;
-    std::string line_;
-    bool overlong_ = false;
-};
 
 std::string sizeText(long long width, long long height) {
     return std::to_string(width) + "×" + std::to_string(height);
@@ -155,7 +113,7 @@ ClipInfo merge(const std::vector<ClipInfo>& clips, const FileURL& output, const 
     ProgressReader reader(total, progress);
     DiagnosticTail diagnostics;
     const ChildOutcome outcome = superviseChild(
-        child, [&reader](std::string_view chunk) { reader.feed(chunk.data(), chunk.size()); },
+        child, [&reader](std::string_view chunk) { reader.feed(chunk); },
         [&diagnostics](std::string_view chunk) { diagnostics.append(chunk); }, ChildLimits{.cancel = cancel});
 
     if (outcome.stopped || (cancel && cancel->requested())) throw MergeError::cancelled();
