@@ -5,7 +5,7 @@ FUZZ_BUILD  ?= build-fuzz
 JOBS        ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build run test test-sanitize bench fuzz clean screenshot
+.PHONY: all deps build run test test-sanitize bench fuzz clean screenshot package
 
 all: build
 
@@ -29,6 +29,13 @@ test-sanitize: deps
 	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTESSELLANE_SANITIZE=ON
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# A Debian package in $(BUILD)/: the validators and the man page check first, then cpack (stripped binary).
+package: build
+	cd $(BUILD) && ctest --output-on-failure -R '^package_'
+	rm -f $(BUILD)/tessellane_*.deb
+	cd $(BUILD) && cpack -G DEB
+	scripts/check-package.sh $(BUILD)/tessellane_*.deb
 
 bench: build
 	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; $$b; done

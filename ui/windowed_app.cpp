@@ -40,31 +40,33 @@ void applyLook(QApplication& app) {
     installUiFont(app);
 }
 
-std::vector<std::filesystem::path> startupFiles(const QStringList& arguments,
+std::vector<std::filesystem::path> startupFiles(const std::vector<std::string>& files,
                                                 const std::filesystem::path& workingDirectory) {
-    std::vector<std::filesystem::path> files;
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        const QString& argument = arguments[i];
-        if (argument.isEmpty() || argument.startsWith('-')) continue;
-        if (argument.startsWith(QStringLiteral("file:"))) {
-            const QUrl url(argument);
-            if (url.isLocalFile()) files.emplace_back(url.toLocalFile().toStdString());
+    std::vector<std::filesystem::path> paths;
+    for (const std::string& file : files) {
+        if (file.empty()) continue;
+        if (file.starts_with("file:")) {
+            const QUrl url(QString::fromStdString(file));
+            if (url.isLocalFile()) paths.emplace_back(url.toLocalFile().toStdString());
             continue;
         }
-        std::filesystem::path path(argument.toStdString());
-        files.push_back(path.is_absolute() ? path : workingDirectory / path);
+        std::filesystem::path path(file);
+        paths.push_back(path.is_absolute() ? path : workingDirectory / path);
     }
-    return files;
+    return paths;
 }
 
-int runWindowedApp(int argc, char** argv) {
-    if (!displayAvailable(currentDisplayEnvironment(argc, argv))) {
+int runWindowedApp(int argc, char** argv, const std::vector<std::string>& files) {
+    // Qt gets its own null-terminated copy of the first argc entries and may remove the options it takes.
+    std::vector<char*> toolkitArguments(argv, argv + argc);
+    toolkitArguments.push_back(nullptr);
+    if (!displayAvailable(currentDisplayEnvironment(argc, toolkitArguments.data()))) {
         std::fprintf(stderr, "%s\n", noDisplayMessage());
         return 2;
     }
-    QApplication app(argc, argv);
+    QApplication app(argc, toolkitArguments.data());
     QApplication::setApplicationName(QStringLiteral("Tessellane"));
-    QApplication::setDesktopFileName(QStringLiteral("tessellane"));
+    QApplication::setDesktopFileName(QStringLiteral(TESSELLANE_APP_ID));
     QApplication::setQuitOnLastWindowClosed(true);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/tessellane/tessellane.png")));
     applyLook(app);
@@ -85,8 +87,8 @@ int runWindowedApp(int argc, char** argv) {
 
     std::error_code error;
     const auto cwd = std::filesystem::current_path(error);
-    const auto files = startupFiles(QApplication::arguments(), error ? std::filesystem::path("/") : cwd);
-    if (!files.empty()) model.add(files);
+    const auto paths = startupFiles(files, error ? std::filesystem::path("/") : cwd);
+    if (!paths.empty()) model.add(paths);
 
     return app.exec();
 }

@@ -1,24 +1,24 @@
 // The windowed application: one model, one window, the key hook; returns when the window is closed.
 #pragma once
 
-#include <QStringList>
 #include <filesystem>
+#include <string>
 #include <vector>
 
 class QApplication;
 
 namespace tessellane {
 
-// Starts the window. Without a display it prints one line pointing to "--cli" and returns 2.
-int runWindowedApp(int argc, char** argv);
+// Starts the window with `files` added. Qt reads its own options from the first `argc` entries of
+// argv. Without a display it prints one line pointing to "--cli" and returns 2.
+int runWindowedApp(int argc, char** argv, const std::vector<std::string>& files);
 
 // The dark look: Fusion style, the window palette and the Korean-capable font.
 void applyLook(QApplication& app);
 
-// Files named on the command line (after Qt has taken its own options): plain paths, made absolute
-// against `workingDirectory`, or file:// URLs as a file manager's "Open with" passes them. Arguments
-// starting with "-" are not files.
-std::vector<std::filesystem::path> startupFiles(const QStringList& arguments,
+// Files named on the command line: plain paths, made absolute against `workingDirectory`, or file://
+// URLs as a file manager's "Open with" passes them.
+std::vector<std::filesystem::path> startupFiles(const std::vector<std::string>& files,
                                                 const std::filesystem::path& workingDirectory);
 
 }  // namespace tessellane
