@@ -7,7 +7,7 @@
 #include <span>
 #include <vector>
 
-#include "engine/child_process.h"
+#include "engine/unique_fd.h"
 #include "engine/clip_info.h"
 
 namespace tessellane {

@@ -17,25 +17,6 @@ extern char** environ;
 
 namespace tessellane {
 
-UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
-    if (this != &other) {
-        reset();
-        fd_ = other.release();
-    }
-    return *this;
-}
-
-int UniqueFd::release() {
-    int fd = fd_;
-    fd_ = -1;
-    return fd;
-}
-
-void UniqueFd::reset() {
-    if (fd_ >= 0) ::close(fd_);  // never retried: the descriptor is gone whatever close reports
-    fd_ = -1;
-}
-
 namespace {
 
 struct Pipe {
@@ -134,33 +115,33 @@ ChildProcess spawnChild(const std::string& executable, const std::vector<std::st
     return child;
 }
 
-int waitForChild(pid_t pid) {
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0) {
-        if (errno != EINTR) return -1;
+ExitStatus ExitStatus::decode(int raw) {
+    if (WIFEXITED(raw)) return {Kind::exited, WEXITSTATUS(raw)};
+    if (WIFSIGNALED(raw)) return {Kind::killed, WTERMSIG(raw)};
+    return {};
+}
+
+ExitStatus waitForChild(pid_t pid) {
+    int raw = 0;
+    while (::waitpid(pid, &raw, 0) < 0) {
+        if (errno != EINTR) return {};
     }
-    if (WIFEXITED(status)) return WEXITSTATUS(status);
-    if (WIFSIGNALED(status)) return WTERMSIG(status);
-    return -1;
+    return ExitStatus::decode(raw);
 }
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Reaps without blocking; true once the child is gone (status then holds what waitForChild would return).
-bool reapIfEnded(pid_t pid, int& status) {
+// Reaps without blocking; true once the child is gone.
+bool reapIfEnded(pid_t pid, ExitStatus& status) {
     int raw = 0;
     pid_t result;
     do {
         result = ::waitpid(pid, &raw, WNOHANG);
     } while (result < 0 && errno == EINTR);
     if (result == 0) return false;
-    if (result < 0) {
-        status = -1;
-        return true;
-    }
-    status = WIFEXITED(raw) ? WEXITSTATUS(raw) : WIFSIGNALED(raw) ? WTERMSIG(raw) : -1;
+    status = result < 0 ? ExitStatus{} : ExitStatus::decode(raw);
     return true;
 }
 
@@ -198,7 +179,7 @@ ChildOutcome superviseChild(ChildProcess& child, const ChunkHandler& onStdout, c
 
     char chunk[16384];
     bool reaped = false;
-    int status = -1;
+    ExitStatus status;
     while (!reaped) {
         pollfd fds[3];
         const ChunkHandler* handlers[3] = {};
@@ -259,7 +240,7 @@ ChildOutcome superviseChild(ChildProcess& child, const ChunkHandler& onStdout, c
     child.pid = -1;
     child.stdoutRead.reset();
     child.stderrRead.reset();
-    outcome.status = outcome.stopped ? -1 : status;
+    if (!outcome.stopped) outcome.status = status;
     return outcome;
 }
 
@@ -279,61 +260,6 @@ bool readAll(int fd, std::string& into) {
         if (n < 0) return false;
         into.append(buffer, static_cast<std::size_t>(n));
     }
-}
-
-namespace {
-
-// The length of the well-formed character at the start of `bytes`, or 0 when there is none.
-std::size_t utf8CharLength(std::string_view bytes) {
-    const auto c = static_cast<unsigned char>(bytes[0]);
-    std::size_t length;
-    char32_t min;
-    if (c < 0x80) return 1;
-    if ((c & 0xE0) == 0xC0) {
-        length = 2, min = 0x80;
-    } else if ((c & 0xF0) == 0xE0) {
-        length = 3, min = 0x800;
-    } else if ((c & 0xF8) == 0xF0) {
-        length = 4, min = 0x10000;
-    } else {
-        return 0;
-    }
-    if (length > bytes.size()) return 0;
-    char32_t cp = c & (0x7F >> length);
-    for (std::size_t k = 1; k < length; ++k) {
-        const auto next = static_cast<unsigned char>(bytes[k]);
-        if ((next & 0xC0) != 0x80) return 0;
-        cp = (cp << 6) | (next & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
-    return length;
-}
-
-}  // namespace
-
-bool isValidUtf8(std::string_view bytes) {
-    while (!bytes.empty()) {
-        const std::size_t length = utf8CharLength(bytes);
-        if (length == 0) return false;
-        bytes.remove_prefix(length);
-    }
-    return true;
-}
-
-std::string toValidUtf8(std::string_view bytes) {
-    std::string text;
-    text.reserve(bytes.size());
-    while (!bytes.empty()) {
-        const std::size_t length = utf8CharLength(bytes);
-        if (length == 0) {
-            text += "\xEF\xBF\xBD";
-            bytes.remove_prefix(1);
-        } else {
-            text.append(bytes.substr(0, length));
-            bytes.remove_prefix(length);
-        }
-    }
-    return text;
 }
 
 }  // namespace tessellane

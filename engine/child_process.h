@@ -9,27 +9,9 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/unique_fd.h"
+
 namespace tessellane {
-
-// A file descriptor closed when the owner goes away.
-class UniqueFd {
-  public:
-    UniqueFd() = default;
-    explicit UniqueFd(int fd) : fd_(fd) {}
-    UniqueFd(UniqueFd&& other) noexcept : fd_(other.release()) {}
-    UniqueFd& operator=(UniqueFd&& other) noexcept;
-    UniqueFd(const UniqueFd&) = delete;
-    UniqueFd& operator=(const UniqueFd&) = delete;
-    ~UniqueFd() { reset(); }
-
-    int get() const { return fd_; }
-    int release();
-    void reset();
-    explicit operator bool() const { return fd_ >= 0; }
-
-  private:
-    int fd_ = -1;
-};
 
 enum class ChildOutput { pipe, discard };
 
@@ -47,8 +29,20 @@ struct ChildProcess {
 ChildProcess spawnChild(const std::string& executable, const std::vector<std::string>& arguments,
                         ChildOutput out, ChildOutput err);
 
-// Waits for the child to end. Returns its exit code, or the number of the signal that killed it.
-int waitForChild(pid_t pid);
+// How a child ended, decoded once from the platform's status word: "exited with N" and "killed by signal S"
+// stay apart.
+struct ExitStatus {
+    enum class Kind { unknown, exited, killed };
+    Kind kind = Kind::unknown;
+    int number = -1;  // the exit code, or the signal
+
+    static ExitStatus decode(int raw);
+    bool succeeded() const { return kind == Kind::exited && number == 0; }
+    bool operator==(const ExitStatus&) const = default;
+};
+
+// Waits for the child to end.
+ExitStatus waitForChild(pid_t pid);
 
 class Cancellation;
 
@@ -60,7 +54,7 @@ struct ChildLimits {
 };
 
 struct ChildOutcome {
-    int status = -1;       // as waitForChild reports it
+    ExitStatus status;     // unknown when stopped
     bool stopped = false;  // ended by the timeout or the cancellation
 };
 
@@ -77,11 +71,5 @@ bool readAll(int fd, std::string& into);
 
 // A read of at most `capacity` bytes, retrying EINTR: >0 bytes read, 0 at end of file, -1 on error.
 long readSome(int fd, char* buffer, std::size_t capacity);
-
-// True when `bytes` is well-formed UTF-8.
-bool isValidUtf8(std::string_view bytes);
-
-// `bytes` as well-formed UTF-8: each byte that does not start a well-formed character becomes U+FFFD.
-std::string toValidUtf8(std::string_view bytes);
 
 }  // namespace tessellane

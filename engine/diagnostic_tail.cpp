@@ -3,7 +3,7 @@
 #include <array>
 #include <vector>
 
-#include "engine/child_process.h"
+#include "engine/utf8.h"
 
 namespace tessellane {
 

@@ -117,7 +117,7 @@ ClipInfo merge(const std::vector<ClipInfo>& clips, const FileURL& output, const 
         [&diagnostics](std::string_view chunk) { diagnostics.append(chunk); }, ChildLimits{.cancel = cancel});
 
     if (outcome.stopped || (cancel && cancel->requested())) throw MergeError::cancelled();
-    if (outcome.status != 0) throw MergeError::failed(diagnostics.reason());
+    if (!outcome.status.succeeded()) throw MergeError::failed(diagnostics.reason());
     verifyOutput(clips, temporary->path());
 
     TemporaryOutput::Publish published;

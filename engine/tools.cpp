@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "engine/child_process.h"
+#include "engine/utf8.h"
 
 namespace tessellane {
 
@@ -85,7 +86,8 @@ CaptureResult runCapture(const std::string& executable, const std::vector<std::s
         child, [&bytes](std::string_view chunk) { bytes.append(chunk); }, {},
         ChildLimits{.timeout = limits.timeout, .cancel = limits.cancel});
     CaptureResult result;
-    result.status = outcome.status;
+    // A signal death reports the signal's number, as the platform's own process API does.
+    result.status = outcome.status.number;
     result.stopped = outcome.stopped;
     if (isValidUtf8(bytes)) result.output = std::move(bytes);
     return result;

@@ -6,6 +6,7 @@ set(TESSELLANE_READER_SOURCES
   ${PROJECT_SOURCE_DIR}/engine/movie_record.cpp
   ${PROJECT_SOURCE_DIR}/engine/clip_info.cpp
   ${PROJECT_SOURCE_DIR}/engine/child_process.cpp
+  ${PROJECT_SOURCE_DIR}/engine/utf8.cpp
   ${PROJECT_SOURCE_DIR}/engine/cancellation.cpp
   ${PROJECT_SOURCE_DIR}/engine/diagnostic_tail.cpp
   ${PROJECT_SOURCE_DIR}/engine/progress_reader.cpp

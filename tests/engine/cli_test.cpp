@@ -73,7 +73,8 @@ TEST(RunCli, ASuffixThatWouldLeaveTheFolderIsRefused) {
 // ---- the built program, run as a user runs it --------------------------------------------------------
 
 struct ProgramRun {
-    int status = -1;
+    int status = -1;  // the exit status, or 128 + the signal that ended the program
+    ExitStatus exit;
     std::string out, err;
     // The temporary's random part is written XXXXXX, so whole lines can be compared.
     std::vector<std::string> lines() const {
@@ -129,7 +130,8 @@ ProgramRun runTessellane(const std::filesystem::path& directory, const std::vect
     }
     child.stdoutRead.reset();
     child.stderrRead.reset();
-    run.status = waitForChild(child.pid);
+    run.exit = waitForChild(child.pid);
+    run.status = run.exit.kind == ExitStatus::Kind::killed ? 128 + run.exit.number : run.exit.number;
     return run;
 }
 
@@ -372,10 +374,12 @@ TEST_F(CommandLine, StoppingTheProgramStopsFFmpegAndLeavesNothing) {
                              pidFile.string() + "'\nexec sleep 30\n");
     struct Case {
         int signal;
-        int status;  // as waitForChild reports it: the exit status, or the signal that killed the program
+        ExitStatus exit;
     };
     for (const Case test :
-         {Case{SIGINT, 130}, Case{SIGTERM, 143}, Case{SIGHUP, 129}, Case{SIGKILL, SIGKILL}}) {
+         {Case{SIGINT, {ExitStatus::Kind::exited, 130}}, Case{SIGTERM, {ExitStatus::Kind::exited, 143}},
+          Case{SIGHUP, {ExitStatus::Kind::exited, 129}},
+          Case{SIGKILL, {ExitStatus::Kind::killed, SIGKILL}}}) {
         std::filesystem::remove(pidFile);
         const std::set<std::string> before = entries(dir.path());
         pid_t ffmpeg = -1;
@@ -386,7 +390,7 @@ TEST_F(CommandLine, StoppingTheProgramStopsFFmpegAndLeavesNothing) {
                               ffmpeg = std::stoi(readFile(pidFile));
                               ::kill(program, test.signal);
                           });
-        EXPECT_EQ(run.status, test.status) << test.signal;
+        EXPECT_EQ(run.exit, test.exit) << test.signal;
         if (test.signal != SIGKILL) {
             EXPECT_EQ(run.lines().back(), "오류: 합치기를 취소했습니다");
             EXPECT_EQ(entries(dir.path()), before);

@@ -10,6 +10,7 @@
 
 #include "engine/cancellation.h"
 #include "engine/child_process.h"
+#include "engine/utf8.h"
 #include "tests/support/test_support.h"
 
 namespace tessellane {

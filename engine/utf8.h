@@ -1,0 +1,15 @@
+// Text from outside (file names, a child's output) is bytes; these make sure it is UTF-8 before it is shown.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tessellane {
+
+// True when `bytes` is well-formed UTF-8.
+bool isValidUtf8(std::string_view bytes);
+
+// `bytes` as well-formed UTF-8: each byte that does not start a well-formed character becomes U+FFFD.
+std::string toValidUtf8(std::string_view bytes);
+
+}  // namespace tessellane
