@@ -18,8 +18,19 @@ std::vector<ClipInfo> makeClips(std::size_t count) {
     std::mt19937 random(42);
     for (std::size_t i = 0; i < count; ++i) {
         std::string name = "/media/card/A001_C" + std::to_string(random() % 100000) + "_카메라.mov";
-        ClipInfo clip(FileURL(name), "prores", "apch", "422 HQ", 1920, 1080, "yuv422p10le", "24000/1001",
-                      static_cast<std::int64_t>(1000 + i % 7), 41.7, "bt709", "bt709", "bt709", "tv");
+        ClipInfo clip(FileURL(name), {.codec = "prores",
+                                      .codecTag = "apch",
+                                      .profile = "422 HQ",
+                                      .width = 1920,
+                                      .height = 1080,
+                                      .pixFmt = "yuv422p10le",
+                                      .fpsString = "24000/1001",
+                                      .frames = static_cast<std::int64_t>(1000 + i % 7),
+                                      .duration = 41.7,
+                                      .colorSpace = "bt709",
+                                      .colorPrimaries = "bt709",
+                                      .colorTransfer = "bt709",
+                                      .colorRange = "tv"});
         clips.push_back(clip);
     }
     return clips;

@@ -162,29 +162,8 @@ std::string formatByteCount(std::int64_t bytes) {
     return number + " " + units[unit];
 }
 
-ClipInfo::ClipInfo(FileURL url, std::string codec, std::string codecTag, std::string profile,
-                   std::int64_t width, std::int64_t height, std::string pixFmt, std::string fpsString,
-                   std::int64_t frames, double duration, std::string colorSpace, std::string colorPrimaries,
-                   std::string colorTransfer, std::string colorRange, bool hasAudio, std::int64_t fileSize,
-                   std::optional<std::string> error)
-    : id_(Uuid::random()),
-      url_(std::move(url)),
-      codec(std::move(codec)),
-      codecTag(std::move(codecTag)),
-      profile(std::move(profile)),
-      width(width),
-      height(height),
-      pixFmt(std::move(pixFmt)),
-      fpsString(std::move(fpsString)),
-      frames(frames),
-      duration(duration),
-      colorSpace(std::move(colorSpace)),
-      colorPrimaries(std::move(colorPrimaries)),
-      colorTransfer(std::move(colorTransfer)),
-      colorRange(std::move(colorRange)),
-      hasAudio(hasAudio),
-      fileSize(fileSize),
-      error(std::move(error)) {}
+ClipInfo::ClipInfo(FileURL url, ClipFields fields)
+    : ClipFields(std::move(fields)), id_(Uuid::random()), url_(std::move(url)) {}
 
 std::string ClipInfo::name() const { return url_.filename().string(); }
 

@@ -59,39 +59,40 @@ double parseFrameRate(std::string_view fpsString);
 // File size in decimal units (1 KB = 1000 bytes), short and human-readable.
 std::string formatByteCount(std::int64_t bytes);
 
-class ClipInfo {
-    // id and url come first: they lead equality and hashing, as in the field order.
+// Everything a clip record holds besides its identity, so that records are written with named fields:
+// ClipInfo(url, {.codec = "h264", .width = 1920, .height = 1080}). Codec, pixel-format and colour fields
+// hold ffmpeg's own names.
+struct ClipFields {
+    std::string codec = "?";
+    std::string codecTag{};
+    std::string profile{};
+    std::int64_t width = 0;
+    std::int64_t height = 0;
+    std::string pixFmt{};
+    std::string fpsString = "0/1";
+    std::int64_t frames = 0;
+    double duration = 0.0;
+    std::string colorSpace{};
+    std::string colorPrimaries{};
+    std::string colorTransfer{};
+    std::string colorRange{};
+    bool hasAudio = false;
+    std::int64_t fileSize = 0;
+    std::optional<std::string> error{};
+
+    friend bool operator==(const ClipFields&, const ClipFields&) = default;
+};
+
+class ClipInfo : public ClipFields {
     Uuid id_;
     FileURL url_;
 
   public:
-    // Every field after url is optional, in declaration order; each construction draws a new id.
-    explicit ClipInfo(FileURL url, std::string codec = "?", std::string codecTag = {},
-                      std::string profile = {}, std::int64_t width = 0, std::int64_t height = 0,
-                      std::string pixFmt = {}, std::string fpsString = "0/1", std::int64_t frames = 0,
-                      double duration = 0.0, std::string colorSpace = {}, std::string colorPrimaries = {},
-                      std::string colorTransfer = {}, std::string colorRange = {}, bool hasAudio = false,
-                      std::int64_t fileSize = 0, std::optional<std::string> error = std::nullopt);
+    // Each construction draws a new id.
+    explicit ClipInfo(FileURL url, ClipFields fields = {});
 
     const Uuid& id() const { return id_; }
     const FileURL& url() const { return url_; }
-
-    std::string codec;
-    std::string codecTag;
-    std::string profile;
-    std::int64_t width;
-    std::int64_t height;
-    std::string pixFmt;
-    std::string fpsString;
-    std::int64_t frames;
-    double duration;
-    std::string colorSpace;
-    std::string colorPrimaries;
-    std::string colorTransfer;
-    std::string colorRange;
-    bool hasAudio;
-    std::int64_t fileSize;
-    std::optional<std::string> error;
 
     // Derived on every call; cheap string work only, never file access.
     std::string name() const;            // last path component
@@ -102,7 +103,11 @@ class ClipInfo {
     std::string containerLabel() const;  // "QuickTime", "MPEG-4", "PNG 이미지", ...
     std::string sizeLabel() const;       // fileSize as "12.3 MB"
 
-    friend bool operator==(const ClipInfo&, const ClipInfo&) = default;
+    // Identity first: two records are equal only when they are the same clip with the same fields.
+    friend bool operator==(const ClipInfo& a, const ClipInfo& b) {
+        return a.id_ == b.id_ && a.url_ == b.url_ &&
+               static_cast<const ClipFields&>(a) == static_cast<const ClipFields&>(b);
+    }
 };
 
 std::size_t hashValue(const ClipInfo& clip);

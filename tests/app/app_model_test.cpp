@@ -18,8 +18,15 @@ using testing::TempDir;
 std::vector<ClipInfo> fiveClips() {
     std::vector<ClipInfo> clips;
     for (const char* name : {"A", "B", "C", "D", "E"})
-        clips.emplace_back(FileURL("/clips") / (std::string(name) + ".mov"), "h264", "avc1", "High", 1920,
-                           1080, "yuv420p", "25/1", 50, 2.0);
+        clips.push_back(ClipInfo(FileURL("/clips") / (std::string(name) + ".mov"), {.codec = "h264",
+                                                                                    .codecTag = "avc1",
+                                                                                    .profile = "High",
+                                                                                    .width = 1920,
+                                                                                    .height = 1080,
+                                                                                    .pixFmt = "yuv420p",
+                                                                                    .fpsString = "25/1",
+                                                                                    .frames = 50,
+                                                                                    .duration = 2.0}));
     return clips;
 }
 
@@ -37,7 +44,7 @@ std::string selectedNames(const AppModel& model) {
 }
 
 class AppModelTest : public ::testing::Test {
-protected:
+  protected:
     FakeServices services;
     AppModel model{&services};
 
@@ -130,7 +137,15 @@ TEST_F(AppModelTest, DerivedValuesFollowTheListAndSettings) {
     EXPECT_EQ(model.outURL(), FileURL("/clips/_wide.mov"));
 
     // The first clip decides the folder, so reordering can move the output.
-    clips[1] = ClipInfo("/other/B.mov", "h264", "avc1", "High", 1280, 1080, "yuv420p", "25/1", 50, 2.0);
+    clips[1] = ClipInfo("/other/B.mov", {.codec = "h264",
+                                         .codecTag = "avc1",
+                                         .profile = "High",
+                                         .width = 1280,
+                                         .height = 1080,
+                                         .pixFmt = "yuv420p",
+                                         .fpsString = "25/1",
+                                         .frames = 50,
+                                         .duration = 2.0});
     model.setClips(clips);
     model.move({1}, 0);
     EXPECT_EQ(model.outDir(), FileURL("/other"));

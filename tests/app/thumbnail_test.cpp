@@ -23,7 +23,15 @@ using testing::TempDir;
 using testing::writeScript;
 
 ClipInfo movie(double duration) {
-    return ClipInfo("/in/clip.mov", "h264", "avc1", "High", 64, 32, "yuv420p", "25/1", 5, duration);
+    return ClipInfo("/in/clip.mov", {.codec = "h264",
+                                     .codecTag = "avc1",
+                                     .profile = "High",
+                                     .width = 64,
+                                     .height = 32,
+                                     .pixFmt = "yuv420p",
+                                     .fpsString = "25/1",
+                                     .frames = 5,
+                                     .duration = duration});
 }
 
 TEST(Thumbnail, ElevenArgumentsWithTheSeekBeforeTheInput) {
@@ -33,7 +41,10 @@ TEST(Thumbnail, ElevenArgumentsWithTheSeekBeforeTheInput) {
         std::string seek;
     };
     const Case cases[] = {
-        {"still image", ClipInfo("/in/still.png", "png", "", "", 64, 32, "rgb24", "0/1", 1, 0.0), "0.000"},
+        {"still image",
+         ClipInfo("/in/still.png",
+                  {.codec = "png", .width = 64, .height = 32, .pixFmt = "rgb24", .frames = 1}),
+         "0.000"},
         {"ten seconds", movie(10.0), "5.000"},
         {"five seconds", movie(5.0), "2.500"},
         {"unknown length", movie(0.0), "0.000"},
@@ -114,11 +125,19 @@ TEST(Thumbnail, RealFramesAreDecodedLimitedAndTheFileRemoved) {
     const Case cases[] = {
         {"wide still shrunk",
          wide,
-         ClipInfo(wide, "png", "", "", 2400, 200, "rgb24", "0/1", 1, 0.0),
+         ClipInfo(wide, {.codec = "png", .width = 2400, .height = 200, .pixFmt = "rgb24", .frames = 1}),
          {1920, 160}},
         {"movie middle frame",
          small,
-         ClipInfo(small, "h264", "avc1", "High", 64, 32, "yuv420p", "25/1", 10, 0.4),
+         ClipInfo(small, {.codec = "h264",
+                          .codecTag = "avc1",
+                          .profile = "High",
+                          .width = 64,
+                          .height = 32,
+                          .pixFmt = "yuv420p",
+                          .fpsString = "25/1",
+                          .frames = 10,
+                          .duration = 0.4}),
          {64, 32}},
     };
     for (const Case& test : cases) {

@@ -28,8 +28,22 @@ TEST(ClipInfo, DefaultsFromUrlAlone) {
 }
 
 TEST(ClipInfo, ConstructorTakesFieldsInDeclarationOrder) {
-    ClipInfo c(FileURL("/m/a.mov"), "prores", "apch", "422 HQ", 1920, 1080, "yuv422p10le", "24000/1001", 240,
-               10.01, "bt709", "bt709", "bt709", "tv", true, 123, std::string("err"));
+    ClipInfo c(FileURL("/m/a.mov"), {.codec = "prores",
+                                     .codecTag = "apch",
+                                     .profile = "422 HQ",
+                                     .width = 1920,
+                                     .height = 1080,
+                                     .pixFmt = "yuv422p10le",
+                                     .fpsString = "24000/1001",
+                                     .frames = 240,
+                                     .duration = 10.01,
+                                     .colorSpace = "bt709",
+                                     .colorPrimaries = "bt709",
+                                     .colorTransfer = "bt709",
+                                     .colorRange = "tv",
+                                     .hasAudio = true,
+                                     .fileSize = 123,
+                                     .error = std::string("err")});
     EXPECT_EQ(c.codec, "prores");
     EXPECT_EQ(c.codecTag, "apch");
     EXPECT_EQ(c.profile, "422 HQ");
@@ -186,7 +200,7 @@ TEST(ClipInfo, CodecLabel) {
         {"ProRes", "apch", "", "PRORES"},  // the family name is exact
     };
     for (const Case& c : cases) {
-        ClipInfo clip(FileURL("/m/a.mov"), c.codec, c.tag, c.profile);
+        ClipInfo clip(FileURL("/m/a.mov"), {.codec = c.codec, .codecTag = c.tag, .profile = c.profile});
         EXPECT_EQ(clip.codecLabel(), c.label) << c.codec << "/" << c.tag;
     }
 }

@@ -13,14 +13,14 @@ using ::testing::ElementsAreArray;
 
 ClipInfo video(const std::string& path, const std::string& codec, const std::string& tag = {},
                const std::string& pixFmt = "yuv420p") {
-    ClipInfo clip(path, codec, tag);
+    ClipInfo clip(path, {.codec = codec, .codecTag = tag});
     clip.pixFmt = pixFmt;
     clip.fpsString = "25/1";
     return clip;
 }
 
 ClipInfo image(const std::string& path, const std::string& pixFmt) {
-    ClipInfo clip(path, "png");
+    ClipInfo clip(path, {.codec = "png"});
     clip.pixFmt = pixFmt;
     return clip;
 }
@@ -38,8 +38,19 @@ bool contains(const Args& args, const std::string& element) {
 TEST(BuildArguments, ThreeProResClipsGiveTheExactVector) {
     std::vector<ClipInfo> clips;
     for (const char* name : {"A001.mov", "A002.mov", "A003.mov"}) {
-        ClipInfo clip(std::string("/Volumes/Media/") + name, "prores", "apch", "HQ", 1920, 1080,
-                      "yuv422p10le", "24000/1001", 1440, 60.06, "bt709", "bt709", "bt709", "tv");
+        ClipInfo clip(std::string("/Volumes/Media/") + name, {.codec = "prores",
+                                                              .codecTag = "apch",
+                                                              .profile = "HQ",
+                                                              .width = 1920,
+                                                              .height = 1080,
+                                                              .pixFmt = "yuv422p10le",
+                                                              .fpsString = "24000/1001",
+                                                              .frames = 1440,
+                                                              .duration = 60.06,
+                                                              .colorSpace = "bt709",
+                                                              .colorPrimaries = "bt709",
+                                                              .colorTransfer = "bt709",
+                                                              .colorRange = "tv"});
         clips.push_back(clip);
     }
     const Args expected = {"-nostdin",
@@ -82,9 +93,18 @@ TEST(BuildArguments, ThreeProResClipsGiveTheExactVector) {
 }
 
 TEST(BuildArguments, H264WithoutTransferAndUnknownRangeLeavesBothPairsOut) {
-    ClipInfo left("/tmp/left.mp4", "h264", "avc1", "", 640, 360, "yuv420p", "30/1", 10, 1, "bt709", "bt709",
-                  "", "unknown");
-    ClipInfo right("/tmp/right.mp4", "h264");
+    ClipInfo left("/tmp/left.mp4", {.codec = "h264",
+                                    .codecTag = "avc1",
+                                    .width = 640,
+                                    .height = 360,
+                                    .pixFmt = "yuv420p",
+                                    .fpsString = "30/1",
+                                    .frames = 10,
+                                    .duration = 1,
+                                    .colorSpace = "bt709",
+                                    .colorPrimaries = "bt709",
+                                    .colorRange = "unknown"});
+    ClipInfo right("/tmp/right.mp4", {.codec = "h264"});
     const Args expected = {"-nostdin",
                            "-hide_banner",
                            "-n",

@@ -37,7 +37,13 @@ class MergeRunner : public ::testing::Test {
         ::alarm(60);  // a runner that hangs ends the test program instead of stalling the suite
         std::filesystem::create_directory(dir / "bin");
         for (const char* name : {"a.mov", "b.mov"}) {
-            ClipInfo clip(dir / name, "h264", "avc1", "", 64, 32, "yuv420p", "25/1", 240);
+            ClipInfo clip(dir / name, {.codec = "h264",
+                                       .codecTag = "avc1",
+                                       .width = 64,
+                                       .height = 32,
+                                       .pixFmt = "yuv420p",
+                                       .fpsString = "25/1",
+                                       .frames = 240});
             clips.push_back(clip);
         }
     }
@@ -227,7 +233,13 @@ TEST_F(MergeRunner, ArgumentsReachFFmpegOneByOneAndStdinIsEmpty) {
     // The fake writes each argument on its own line, then what it read from standard input.
     fakeFFmpeg("for a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" + (dir / "args").string() +
                "'\ncat > '" + (dir / "stdin").string() + "'\n" + writesGoodOutput());
-    clips[0] = ClipInfo(dir / "my clip [1].mov", "h264", "avc1", "", 64, 32, "yuv420p", "25/1", 240);
+    clips[0] = ClipInfo(dir / "my clip [1].mov", {.codec = "h264",
+                                                  .codecTag = "avc1",
+                                                  .width = 64,
+                                                  .height = 32,
+                                                  .pixFmt = "yuv420p",
+                                                  .fpsString = "25/1",
+                                                  .frames = 240});
     std::vector<std::string> started;
     merge(
         clips, dir / "out put.mov", [](double) {}, nullptr,
@@ -396,14 +408,33 @@ TEST(ResultSummary, VideoShowsFramesAndImagesShowPixelFormat) {
         std::string summary;
     };
     const Case cases[] = {
-        {ClipInfo("/o/out.mov", "prores", "apch", "", 5760, 1080, "yuv422p10le", "24000/1001", 1440),
+        {ClipInfo("/o/out.mov", {.codec = "prores",
+                                 .codecTag = "apch",
+                                 .width = 5760,
+                                 .height = 1080,
+                                 .pixFmt = "yuv422p10le",
+                                 .fpsString = "24000/1001",
+                                 .frames = 1440}),
          "5760×1080 · ProRes 422 HQ · 1440f 완료"},
-        {ClipInfo("/o/out.MP4", "h264", "avc1", "", 12345, 64, "yuv420p", "30/1", 0),
+        {ClipInfo("/o/out.MP4", {.codec = "h264",
+                                 .codecTag = "avc1",
+                                 .width = 12345,
+                                 .height = 64,
+                                 .pixFmt = "yuv420p",
+                                 .fpsString = "30/1"}),
          "12345×64 · H264 · 0f 완료"},
-        {ClipInfo("/o/out.mov", "hevc", "hvc1", "", 256, 64, "yuv420p10le", "25/1", 3),
+        {ClipInfo("/o/out.mov", {.codec = "hevc",
+                                 .codecTag = "hvc1",
+                                 .width = 256,
+                                 .height = 64,
+                                 .pixFmt = "yuv420p10le",
+                                 .fpsString = "25/1",
+                                 .frames = 3}),
          "256×64 · HEVC · 3f 완료"},
-        {ClipInfo("/o/out.png", "png", "", "", 3840, 1080, "rgb24"), "3840×1080 · PNG · rgb24 완료"},
-        {ClipInfo("/o/out.JPG", "mjpeg", "", "", 128, 32, "yuvj444p", "0/1", 1),
+        {ClipInfo("/o/out.png", {.codec = "png", .width = 3840, .height = 1080, .pixFmt = "rgb24"}),
+         "3840×1080 · PNG · rgb24 완료"},
+        {ClipInfo("/o/out.JPG",
+                  {.codec = "mjpeg", .width = 128, .height = 32, .pixFmt = "yuvj444p", .frames = 1}),
          "128×32 · MJPEG · yuvj444p 완료"},
     };
     for (const Case& test : cases) EXPECT_EQ(resultSummary(test.clip), test.summary);

@@ -13,7 +13,7 @@ using Texts = std::vector<std::string>;
 
 ClipInfo movie(const char* name, const char* codec, const char* tag, const char* pixFmt, const char* fps,
                std::int64_t frames, std::int64_t height = 1080) {
-    ClipInfo c(FileURL(std::string("/v/") + name), codec, tag);
+    ClipInfo c(FileURL(std::string("/v/") + name), {.codec = codec, .codecTag = tag});
     c.pixFmt = pixFmt;
     c.fpsString = fps;
     c.frames = frames;
@@ -27,7 +27,7 @@ ClipInfo h264(const char* name, std::int64_t height = 1080, std::int64_t frames 
 }
 
 ClipInfo image(const char* name, std::int64_t height = 1080) {
-    ClipInfo c(FileURL(std::string("/i/") + name), "png");
+    ClipInfo c(FileURL(std::string("/i/") + name), {.codec = "png"});
     c.height = height;
     c.width = 100;
     c.frames = 1;

@@ -7,16 +7,33 @@ namespace tessellane::testing {
 
 ClipInfo videoRecord(const FileURL& url, std::int64_t width, std::int64_t height, const std::string& codec,
                      const std::string& pixFmt) {
-    return ClipInfo(url, codec, codec == "h264" ? "avc1" : "hvc1", "High", width, height, pixFmt, "25/1", 125,
-                    5.0, "bt709", "bt709", "bt709", "tv", false, 1234567);
+    return ClipInfo(url, {.codec = codec,
+                          .codecTag = codec == "h264" ? "avc1" : "hvc1",
+                          .profile = "High",
+                          .width = width,
+                          .height = height,
+                          .pixFmt = pixFmt,
+                          .fpsString = "25/1",
+                          .frames = 125,
+                          .duration = 5.0,
+                          .colorSpace = "bt709",
+                          .colorPrimaries = "bt709",
+                          .colorTransfer = "bt709",
+                          .colorRange = "tv",
+                          .fileSize = 1234567});
 }
 
 ClipInfo imageRecord(const FileURL& url, std::int64_t width, std::int64_t height) {
-    return ClipInfo(url, "png", "", "", width, height, "rgb24", "0/1", 1, 0.0, "", "", "", "", false, 48000);
+    return ClipInfo(url, {.codec = "png",
+                          .width = width,
+                          .height = height,
+                          .pixFmt = "rgb24",
+                          .frames = 1,
+                          .fileSize = 48000});
 }
 
 ClipInfo brokenRecord(const FileURL& url, const std::string& error) {
-    return ClipInfo(url, "?", "", "", 0, 0, "", "0/1", 0, 0.0, "", "", "", "", false, 10, error);
+    return ClipInfo(url, {.fileSize = 10, .error = error});
 }
 
 bool hasColourNear(const QImage& image, const QRect& area, const QColor& colour, int tolerance) {
