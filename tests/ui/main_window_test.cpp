@@ -69,8 +69,9 @@ TEST_F(MainWindowTest, EmptyWindow) {
     const auto rows = WindowHarness::labelRows(window.emptyState());
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0].first, "영상 조각을 여기에 끌어다 놓으세요");
-    EXPECT_EQ(rows[1].first,
-              "이름순 자동 정렬 · ⌘·⇧클릭 다중선택 · ⌘A 전체 · 드래그로 순서 변경 · Delete로 삭제");
+    EXPECT_EQ(
+        rows[1].first,
+        "이름순 자동 정렬 · Ctrl·Shift+클릭 다중선택 · Ctrl+A 전체 · 드래그로 순서 변경 · Delete로 삭제");
     EXPECT_EQ(rows[0].second, palette::dimText());
     EXPECT_EQ(rows[1].second, palette::dimText());
     EXPECT_EQ(window.listModel()->rowCount(), 0);  // no footer either
@@ -231,7 +232,7 @@ TEST_F(MainWindowTest, StatusRowSuccessWithRevealAndFailure) {
     EXPECT_EQ(rows[0].second, palette::cyan());
     auto* reveal = window.validationBox()->findChild<QPushButton*>("revealLastResult");
     ASSERT_TRUE(reveal);
-    EXPECT_EQ(reveal->text(), "Finder에서 보기");
+    EXPECT_EQ(reveal->text(), "파일 관리자에서 보기");
     QTest::mouseClick(reveal, Qt::LeftButton);
     ASSERT_EQ(h.services.revealed.size(), 1u);
     EXPECT_EQ(h.services.revealed[0], FileURL("/out/take.mov"));
@@ -448,7 +449,7 @@ TEST_F(MainWindowTest, ClearIsDisabledWhileAMergeRuns) {
     EXPECT_TRUE(model.clips().empty());
 }
 
-TEST_F(MainWindowTest, QueueTabPlaceholderAndFinderButtons) {
+TEST_F(MainWindowTest, QueueTabPlaceholderAndRevealButtons) {
     QTest::mouseClick(window.tabBar()->tab(1), Qt::LeftButton);
     EXPECT_TRUE(window.queueList()->isVisible());
     auto* empty = window.queueList()->findChild<QLabel*>("queueEmpty");
@@ -465,7 +466,7 @@ TEST_F(MainWindowTest, QueueTabPlaceholderAndFinderButtons) {
     EXPECT_EQ(items[0]->detail(), "3840×1080 · H264 · 10f 완료");
     const auto buttons = window.queueList()->findChildren<QPushButton*>("revealOutput");
     ASSERT_EQ(buttons.size(), 2);
-    EXPECT_EQ(buttons[1]->text(), "Finder");
+    EXPECT_EQ(buttons[1]->text(), "파일 관리자");
     QTest::mouseClick(buttons[1], Qt::LeftButton);
     ASSERT_EQ(h.services.revealed.size(), 1u);
     EXPECT_EQ(h.services.revealed[0], FileURL("/out/a.mov"));

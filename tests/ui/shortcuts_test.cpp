@@ -26,6 +26,7 @@ class ShortcutsTest : public ::testing::Test {
 
     void SetUp() override {
         filter.setModel(&model);
+        filter.setWindow(h.window.get());
         qApp->installEventFilter(&filter);
         model.setClips({videoRecord("/c/a_1.mov"), videoRecord("/c/a_2.mov"), videoRecord("/c/a_3.mov")});
         QCoreApplication::processEvents();
