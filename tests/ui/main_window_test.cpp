@@ -7,8 +7,10 @@
 #include <QDropEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -262,6 +264,94 @@ TEST(ValidationBoxAlone, MissingFfmpegRowShowsEvenWithoutClips) {
     EXPECT_EQ(rows[0].first,
               "⚠︎ ffmpeg를 찾을 수 없습니다 (/opt/homebrew/bin, /usr/local/bin, PATH)");
     EXPECT_EQ(rows[0].second, palette::danger());
+}
+
+TEST_F(MainWindowTest, TheFileNameTurnsRedWhenAJobEndsWithTheOutputPresent) {
+    TempDir dir;
+    setThree(dir.path());
+    model.setRunning(true);
+    testing::writeFile(dir / "take.mov", "x");
+    EXPECT_EQ(window.settings()->fileNameBox()->textColor(), QColor(Qt::white));
+    model.setRunning(false);
+    EXPECT_EQ(window.settings()->fileNameBox()->textColor(), palette::danger());
+}
+
+TEST_F(MainWindowTest, ClosingDuringAMergeAsksAndItsDefaultStops) {
+    setThree();
+    model.setRunning(true);
+    const struct {
+        bool pressEnter;  // Enter takes the default button; otherwise "계속 합치기" is clicked
+        bool closed;
+    } table[] = {{false, false}, {true, true}};
+    for (const auto& row : table) {
+        const bool asked =
+            testing::withModal([&] { window.close(); },
+                               [&](QWidget* modal) {
+                                   auto* box = qobject_cast<QMessageBox*>(modal);
+                                   ASSERT_NE(box, nullptr);
+                                   EXPECT_EQ(box->text(), "합치는 중입니다. 합치기를 멈추고 끝낼까요?");
+                                   ASSERT_NE(box->defaultButton(), nullptr);
+                                   EXPECT_EQ(box->defaultButton()->text(), "멈추고 끝내기");
+                                   if (row.pressEnter) {
+                                       QTest::keyClick(box, Qt::Key_Return);
+                                       return;
+                                   }
+                                   for (QAbstractButton* button : box->buttons())
+                                       if (button->text() == "계속 합치기") button->click();
+                               });
+        EXPECT_TRUE(asked);
+        EXPECT_EQ(window.isVisible(), !row.closed) << row.pressEnter;
+    }
+    // Without a merge the window closes without a question.
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    model.setRunning(false);
+    window.close();
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST_F(MainWindowTest, TheCancelButtonShowsOnlyWhileAMergeRuns) {
+    setThree();
+    EXPECT_FALSE(window.cancelButton()->isVisible());
+    model.setRunning(true);
+    EXPECT_TRUE(window.cancelButton()->isVisible());
+    EXPECT_EQ(window.cancelButton()->text(), "취소");
+    EXPECT_EQ(window.cancelButton()->height(), window.mergeButton()->height());
+    model.setRunning(false);
+    EXPECT_FALSE(window.cancelButton()->isVisible());
+}
+
+TEST_F(MainWindowTest, DraggingACardNearTheListsEdgesScrollsIt) {
+    std::vector<ClipInfo> clips;
+    for (int i = 1; i <= 20; ++i) clips.push_back(videoRecord("/c/s" + std::to_string(i) + ".mov"));
+    model.setClips(clips);
+    FileListView* view = window.fileList();
+    QScrollBar* bar = view->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    QMimeData rows;
+    rows.setData(kRowsMimeType, "0");
+    auto dragTo = [&](int y) {
+        QDragMoveEvent move(QPoint(100, y), Qt::MoveAction, &rows, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view->viewport(), &move);
+    };
+    const int height = view->viewport()->height();
+    QDragEnterEvent enter(QPoint(100, height / 2), Qt::MoveAction, &rows, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(view->viewport(), &enter);
+    dragTo(height / 2);
+    QTest::qWait(100);
+    EXPECT_EQ(bar->value(), 0);
+    dragTo(height - 3);
+    EXPECT_TRUE(testing::waitFor([&] { return bar->value() == bar->maximum(); }, 5000));
+    dragTo(3);
+    EXPECT_TRUE(testing::waitFor([&] { return bar->value() == 0; }, 5000));
+    dragTo(height - 3);
+    ASSERT_TRUE(testing::waitFor([&] { return bar->value() > 0; }, 5000));
+    QDragLeaveEvent leave;
+    QApplication::sendEvent(view->viewport(), &leave);  // leaving stops the scrolling
+    const int stoppedAt = bar->value();
+    QTest::qWait(150);
+    EXPECT_EQ(bar->value(), stoppedAt);
 }
 
 TEST_F(MainWindowTest, FolderMenuShowsCustomAndReturnsToSameAsSource) {

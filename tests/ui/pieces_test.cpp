@@ -2,8 +2,12 @@
 // three controls.
 #include <gtest/gtest.h>
 
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QIcon>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPainter>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
@@ -13,7 +17,9 @@
 #include "ui/alley_button.h"
 #include "ui/display_check.h"
 #include "ui/file_list_view.h"
+#include "ui/fonts.h"
 #include "ui/palette.h"
+#include "ui/path_label.h"
 #include "ui/preview_layout.h"
 #include "ui/progress_bar.h"
 #include "ui/tab_bar.h"
@@ -125,6 +131,79 @@ TEST(DisplayCheck, ReadsThePlatformArgument) {
     EXPECT_EQ(currentDisplayEnvironment(4, argv).platformArgument, "offscreen");
     EXPECT_TRUE(QString::fromUtf8(noDisplayMessage()).contains("--cli"));
     EXPECT_FALSE(QString::fromUtf8(noDisplayMessage()).contains('\n'));
+}
+
+TEST(QtTexts, QtsOwnButtonsSpeakKorean) {
+    ASSERT_TRUE(installQtKoreanTexts(*qApp));
+    QMessageBox box;
+    box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+    EXPECT_EQ(box.button(QMessageBox::Cancel)->text(), "취소");
+    QFileDialog chooser;
+    chooser.setOption(QFileDialog::DontUseNativeDialog);
+    EXPECT_NE(chooser.labelText(QFileDialog::LookIn), "Look in:");
+}
+
+// The lowest row of ink that `paint` leaves on a black image, or -1 for none.
+int inkBottom(const std::function<void(QPainter&)>& paint) {
+    QImage image(200, 80, QImage::Format_RGB32);
+    image.fill(Qt::black);
+    {
+        QPainter p(&image);
+        p.setPen(Qt::white);
+        p.setFont(uiFont(24));
+        paint(p);
+    }
+    for (int y = image.height() - 1; y >= 0; --y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qGray(image.pixel(x, y)) > 64) return y;
+    return -1;
+}
+
+TEST(Ellipsis, SitsOnTheBaselineInPaintedTextAndLabels) {
+    const QRect area(0, 0, 200, 80);
+    const QFontMetrics metrics(uiFont(24));
+    const int baseline = (area.height() - metrics.height()) / 2 + metrics.ascent();
+    const int drawn =
+        inkBottom([&](QPainter& p) { drawTextLine(p, area, Qt::AlignLeft | Qt::AlignVCenter, "…"); });
+    const int korean =
+        inkBottom([&](QPainter& p) { p.drawText(area, Qt::AlignLeft | Qt::AlignVCenter, "…"); });
+    EXPECT_NEAR(drawn, baseline, 2);
+    EXPECT_LT(korean, baseline - 4)
+        << "the Korean font's own ellipsis is centred; the check above proves nothing";
+
+    // A label's "…" likewise, and the label still reads back its plain words through the shown text.
+    auto labelInk = [&](const QString& text) {
+        QLabel label;
+        label.setFont(uiFont(24));
+        label.setStyleSheet("background: black; color: white;");
+        label.resize(area.size());
+        setLabelText(&label, text);
+        const QImage shot = label.grab().toImage();
+        for (int y = shot.height() - 1; y >= 0; --y)
+            for (int x = 0; x < shot.width(); ++x)
+                if (qGray(shot.pixel(x, y)) > 64) return y;
+        return -1;
+    };
+    EXPECT_GT(labelInk("…"), labelInk(QStringLiteral("\u00B7")) - 1);
+}
+
+TEST(PathLabelAlone, ALongPathKeepsTheInkOfItsSecondLine) {
+    PathLabel label;
+    label.setText("/home/someone/a_rather_long_folder_name/with_more_parts/and_underscores_at_the_end_");
+    const int width = 220;
+    const int height = label.heightForWidth(width);
+    ASSERT_GT(height, QFontMetrics(label.font()).lineSpacing()) << "the path must need two lines";
+    auto inkPixels = [&](int h) {
+        label.resize(width, h);
+        QImage shot(label.size(), QImage::Format_RGB32);
+        shot.fill(Qt::black);
+        label.render(&shot, QPoint(), QRegion(), QWidget::DrawChildren);
+        int count = 0;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x) count += qGray(shot.pixel(x, y)) > 16;
+        return count;
+    };
+    EXPECT_EQ(inkPixels(height), inkPixels(height + 20));
 }
 
 TEST(StartupFiles, PathsAreMadeAbsoluteAndUrlsDecoded) {

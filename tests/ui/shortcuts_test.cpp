@@ -119,20 +119,6 @@ TEST_F(ShortcutsTest, DeleteWithNothingSelectedOrDuringAMergeKeepsClips) {
     model.setRunning(false);
 }
 
-// Runs `interact` on the modal dialog that `open` shows, then closes whatever modal is still open.
-void withModal(const std::function<void()>& open, const std::function<void(QWidget*)>& interact) {
-    bool done = false;
-    QTimer::singleShot(0, [&] {
-        QWidget* modal = nullptr;
-        testing::waitFor([&] { return (modal = QApplication::activeModalWidget()) != nullptr; }, 5000);
-        if (modal) interact(modal);
-        done = true;
-        if (QWidget* still = QApplication::activeModalWidget()) still->close();
-    });
-    open();
-    EXPECT_TRUE(done);
-}
-
 TEST_F(ShortcutsTest, TheFileChooserKeepsItsKeysAndTheListIsUntouched) {
     // The real chooser over the window, opened with Ctrl+O; Ctrl+A selects its files, Backspace goes up
     // a folder and Escape closes it, while the clips and their selection stay as they were.
@@ -145,7 +131,7 @@ TEST_F(ShortcutsTest, TheFileChooserKeepsItsKeysAndTheListIsUntouched) {
     model.setSelected({model.clips()[1].id()});
     focus(list());
 
-    withModal(
+    const bool ran = testing::withModal(
         [&] { QTest::keyClick(list(), Qt::Key_O, Qt::ControlModifier); },
         [&](QWidget* modal) {
             auto* chooser = qobject_cast<QFileDialog*>(modal);
@@ -173,6 +159,7 @@ TEST_F(ShortcutsTest, TheFileChooserKeepsItsKeysAndTheListIsUntouched) {
             QTest::keyClick(files, Qt::Key_Escape);
             EXPECT_TRUE(testing::waitFor([&] { return !chooser->isVisible(); }, 2000));
         });
+    EXPECT_TRUE(ran) << "Ctrl+O opened no chooser";
     model.setPlatformServices(&h.services);
     EXPECT_EQ(model.clips().size(), 3u);
     EXPECT_EQ(model.selected(), std::set<Uuid>{model.clips()[1].id()});
