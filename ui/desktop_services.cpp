@@ -8,6 +8,7 @@
 #include <QFileDialog>
 #include <QUrl>
 
+#include "ui/fonts.h"
 #include "ui/words.h"
 
 namespace tessellane {
@@ -24,6 +25,7 @@ QString fileChooserFilter(const std::vector<std::string>& extensions) {
 FolderChoice DesktopServices::chooseFolder(const QString& confirmLabel) {
     QFileDialog dialog(window_, words::kChooseFolderTitle);
     dialog.setObjectName(QStringLiteral("chooseFolderDialog"));
+    dialog.setFont(dialogFont());
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly);
     dialog.setLabelText(QFileDialog::Accept, confirmLabel);
@@ -38,6 +40,7 @@ FolderChoice DesktopServices::chooseFolder(const QString& confirmLabel) {
 std::optional<std::vector<FileURL>> DesktopServices::chooseFiles(const std::vector<std::string>& extensions) {
     QFileDialog dialog(window_, words::kAddFilesTitle, QString(), fileChooserFilter(extensions));
     dialog.setObjectName(QStringLiteral("addFilesDialog"));
+    dialog.setFont(dialogFont());
     dialog.setFileMode(QFileDialog::ExistingFiles);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     const QStringList chosen = dialog.selectedFiles();

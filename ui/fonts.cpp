@@ -29,6 +29,12 @@ constexpr QChar kEllipsis(0x2026);
 
 QString ellipsisFamily() { return QStringLiteral("DejaVu Sans"); }
 
+QFont dialogFont() {
+    QFont font = uiFont(12);
+    font.setFamilies(QStringList{ellipsisFamily()} + uiFontFamilies());
+    return font;
+}
+
 QList<QTextLayout::FormatRange> ellipsisFormats(const QString& text, const QFont& font) {
     QList<QTextLayout::FormatRange> ranges;
     QFont baseline = font;

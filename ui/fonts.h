@@ -26,6 +26,10 @@ void installUiFont(QApplication& app);
 // as the window's texts mean it. Every "…" the window shows, written or made by shortening, comes from it.
 QString ellipsisFamily();
 
+// The font of Qt's own dialogs (choosers, questions), whose views shorten names with "…" by themselves:
+// Latin text and the ellipsis from ellipsisFamily(), Korean from the window's family.
+QFont dialogFont();
+
 // Formats that take each "…" of `text` from ellipsisFamily(), at the size and weight of `font`.
 QList<QTextLayout::FormatRange> ellipsisFormats(const QString& text, const QFont& font);
 

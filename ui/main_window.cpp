@@ -287,6 +287,7 @@ bool MainWindow::confirmStopMerge() {
     QMessageBox box(QMessageBox::Question, QStringLiteral("Tessellane"), words::kQuitDuringMergeQuestion,
                     QMessageBox::NoButton, this);
     box.setObjectName(QStringLiteral("quitDuringMerge"));
+    box.setFont(dialogFont());
     box.setInformativeText(words::kQuitDuringMergeDetail);
     QPushButton* stop = box.addButton(words::kStopAndQuit, QMessageBox::AcceptRole);
     QPushButton* keep = box.addButton(words::kKeepMerging, QMessageBox::RejectRole);
