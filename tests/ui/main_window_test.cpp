@@ -28,6 +28,7 @@
 #include "ui/progress_bar.h"
 #include "ui/queue_list.h"
 #include "ui/settings_column.h"
+#include "ui/shortcut_filter.h"
 #include "ui/tab_bar.h"
 #include "ui/tool_button.h"
 #include "ui/validation_box.h"
@@ -560,6 +561,50 @@ TEST_F(MainWindowTest, QueueTabPlaceholderAndRevealButtons) {
     QTest::mouseClick(buttons[1], Qt::LeftButton);
     ASSERT_EQ(h.services.revealed.size(), 1u);
     EXPECT_EQ(h.services.revealed[0], FileURL("/out/a.mov"));
+}
+
+TEST(MergeInTheWindow, EscapeTheCancelButtonAndClosingEachStopIt) {
+    TempDir work;
+    TempDir tools;
+    testing::makeTinyMovie(work / "part1.mov");
+    testing::makeTinyMovie(work / "part2.mov");
+    // Writes into its output (the hidden temporary), reports a frame, then hangs until stopped.
+    testing::writeScript(tools / "ffmpeg",
+                         "for last; do :; done\nprintf partial > \"$last\"\necho frame=1\nexec sleep 30\n");
+    testing::ScopedPath path(tools.path().string());
+    WindowHarness h;
+    ShortcutFilter keys;
+    keys.setModel(&h.model);
+    keys.setWindow(h.window.get());
+    qApp->installEventFilter(&keys);
+    h.model.setThumbnailTimeLimit(std::chrono::milliseconds(1));
+    h.model.add({work / "part1.mov", work / "part2.mov"});
+    ASSERT_TRUE(testing::waitFor([&] { return h.model.pendingTasks() == 0; }));
+    const auto before = testing::filesIn(work.path());
+
+    for (const char* how : {"Escape", "취소", "close"}) {
+        QTest::keyClick(h.window.get(), Qt::Key_Return, Qt::ControlModifier);
+        ASSERT_TRUE(h.model.running()) << how;
+        ASSERT_TRUE(testing::waitFor([&] { return testing::filesIn(work.path()) != before; }, 10000))
+            << "ffmpeg never started";
+        if (std::string(how) == "Escape") {
+            QTest::keyClick(h.window.get(), Qt::Key_Escape);
+        } else if (std::string(how) == "취소") {
+            ASSERT_TRUE(h.window->cancelButton()->isVisible());
+            QTest::mouseClick(h.window->cancelButton(), Qt::LeftButton);
+        } else {
+            EXPECT_TRUE(testing::withModal([&] { h.window->close(); },
+                                           [](QWidget* box) { QTest::keyClick(box, Qt::Key_Return); }));
+            EXPECT_FALSE(h.window->isVisible());
+        }
+        ASSERT_TRUE(testing::waitFor([&] { return h.model.pendingTasks() == 0; }, 5000)) << how;
+        EXPECT_FALSE(h.model.running()) << how;
+        EXPECT_EQ(h.model.status(), "합치기를 취소했습니다") << how;
+        EXPECT_TRUE(h.model.done().empty()) << how;
+        EXPECT_EQ(testing::filesIn(work.path()), before) << how;
+        EXPECT_FALSE(h.window->cancelButton()->isVisible()) << how;
+    }
+    qApp->removeEventFilter(&keys);
 }
 
 }  // namespace
