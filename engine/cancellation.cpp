@@ -10,7 +10,8 @@ namespace tessellane {
 
 Cancellation::Cancellation() {
     int fds[2];
-    if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) throw std::system_error(errno, std::generic_category(), "pipe");
+    if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0)
+        throw std::system_error(errno, std::generic_category(), "pipe");
     readFd_ = fds[0];
     writeFd_ = fds[1];
 }

@@ -8,7 +8,7 @@ namespace tessellane {
 // Once requested it stays requested. The waiting side can poll() waitFd(), which becomes readable at the
 // request, so a loop blocked on a child's pipes wakes at once instead of at its next read.
 class Cancellation {
-public:
+  public:
     Cancellation();
     ~Cancellation();
     Cancellation(const Cancellation&) = delete;
@@ -19,7 +19,7 @@ public:
     bool requested() const noexcept { return requested_.load(std::memory_order_acquire); }
     int waitFd() const noexcept { return readFd_; }
 
-private:
+  private:
     std::atomic<bool> requested_{false};
     int readFd_ = -1;
     int writeFd_ = -1;

@@ -1,13 +1,17 @@
 #include "engine/child_process.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <optional>
 #include <system_error>
+
+#include "engine/cancellation.h"
 
 extern char** environ;
 
@@ -47,60 +51,50 @@ Pipe makePipe() {
     return Pipe{UniqueFd(fds[0]), UniqueFd(fds[1])};
 }
 
-class SpawnSetup {
-public:
-    SpawnSetup() {
-        ::posix_spawn_file_actions_init(&actions_);
-        ::posix_spawnattr_init(&attributes_);
-    }
-    ~SpawnSetup() {
-        ::posix_spawn_file_actions_destroy(&actions_);
-        ::posix_spawnattr_destroy(&attributes_);
-    }
-    SpawnSetup(const SpawnSetup&) = delete;
-    SpawnSetup& operator=(const SpawnSetup&) = delete;
+// Between fork and exec only async-signal-safe calls: everything else is prepared before the fork.
+[[noreturn]] void becomeChild(const char* executable, char* const* argv, pid_t parent, int stdoutFd,
+                              int stderrFd, int reportFd) {
+    int error = 0;
+    // Dies with the thread that supervises it; if that already happened before prctl, leave at once.
+    if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0) error = errno;
+    if (error == 0 && ::getppid() != parent) ::_exit(127);
 
-    posix_spawn_file_actions_t actions_;
-    posix_spawnattr_t attributes_;
-};
+    const int nullIn = error == 0 ? ::open("/dev/null", O_RDONLY) : -1;
+    if (error == 0 && nullIn < 0) error = errno;
+    if (error == 0 && ::dup2(nullIn, STDIN_FILENO) < 0) error = errno;
+    const int targets[2] = {STDOUT_FILENO, STDERR_FILENO};
+    const int sources[2] = {stdoutFd, stderrFd};
+    for (int i = 0; i < 2 && error == 0; ++i) {
+        int source = sources[i];
+        if (source < 0) source = ::open("/dev/null", O_WRONLY);
+        if (source < 0 || ::dup2(source, targets[i]) < 0) error = errno;
+    }
 
-void check(int error, const char* what) {
-    if (error != 0) throw std::system_error(error, std::generic_category(), what);
+    // The parent ignores SIGPIPE and may run threads with blocked signals; the child must not inherit either.
+    struct sigaction defaultAction {};
+    defaultAction.sa_handler = SIG_DFL;
+    ::sigaction(SIGPIPE, &defaultAction, nullptr);
+    sigset_t emptyMask;
+    sigemptyset(&emptyMask);
+    ::sigprocmask(SIG_SETMASK, &emptyMask, nullptr);
+
+    if (error == 0) {
+        ::execve(executable, argv, environ);
+        error = errno;
+    }
+    // The report pipe is close-on-exec: the parent reads either this errno or end of file at a good exec.
+    [[maybe_unused]] const ssize_t written = ::write(reportFd, &error, sizeof error);
+    ::_exit(127);
 }
 
 }  // namespace
 
-ChildProcess spawnChild(const std::string& executable, const std::vector<std::string>& arguments, ChildOutput out,
-                        ChildOutput err) {
-    SpawnSetup setup;
-    check(::posix_spawn_file_actions_addopen(&setup.actions_, STDIN_FILENO, "/dev/null", O_RDONLY, 0),
-          "spawn setup");
-
+ChildProcess spawnChild(const std::string& executable, const std::vector<std::string>& arguments,
+                        ChildOutput out, ChildOutput err) {
     Pipe outPipe, errPipe;
-    if (out == ChildOutput::pipe) {
-        outPipe = makePipe();
-        check(::posix_spawn_file_actions_adddup2(&setup.actions_, outPipe.write.get(), STDOUT_FILENO), "spawn setup");
-    } else {
-        check(::posix_spawn_file_actions_addopen(&setup.actions_, STDOUT_FILENO, "/dev/null", O_WRONLY, 0),
-              "spawn setup");
-    }
-    if (err == ChildOutput::pipe) {
-        errPipe = makePipe();
-        check(::posix_spawn_file_actions_adddup2(&setup.actions_, errPipe.write.get(), STDERR_FILENO), "spawn setup");
-    } else {
-        check(::posix_spawn_file_actions_addopen(&setup.actions_, STDERR_FILENO, "/dev/null", O_WRONLY, 0),
-              "spawn setup");
-    }
-
-    // The parent ignores SIGPIPE and may run threads with blocked signals; the child must not inherit either.
-    sigset_t defaults, emptyMask;
-    sigemptyset(&defaults);
-    sigaddset(&defaults, SIGPIPE);
-    sigemptyset(&emptyMask);
-    check(::posix_spawnattr_setsigdefault(&setup.attributes_, &defaults), "spawn setup");
-    check(::posix_spawnattr_setsigmask(&setup.attributes_, &emptyMask), "spawn setup");
-    check(::posix_spawnattr_setflags(&setup.attributes_, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK),
-          "spawn setup");
+    if (out == ChildOutput::pipe) outPipe = makePipe();
+    if (err == ChildOutput::pipe) errPipe = makePipe();
+    Pipe report = makePipe();
 
     std::vector<char*> argv;
     argv.reserve(arguments.size() + 2);
@@ -108,11 +102,31 @@ ChildProcess spawnChild(const std::string& executable, const std::vector<std::st
     for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
 
-    pid_t pid = -1;
-    int error = ::posix_spawn(&pid, executable.c_str(), &setup.actions_, &setup.attributes_, argv.data(), environ);
-    if (error != 0) throw std::system_error(error, std::generic_category(), executable);
+    const pid_t parent = ::getpid();
+    const pid_t pid = ::fork();
+    if (pid < 0) throw std::system_error(errno, std::generic_category(), executable);
+    if (pid == 0)
+        becomeChild(executable.c_str(), argv.data(), parent, outPipe.write.get(), errPipe.write.get(),
+                    report.write.get());
 
     // The child holds its own copies of the write ends; ours must go so that end of file can arrive.
+    outPipe.write.reset();
+    errPipe.write.reset();
+    report.write.reset();
+    int childError = 0;
+    std::size_t got = 0;
+    while (got < sizeof childError) {
+        const ssize_t n =
+            ::read(report.read.get(), reinterpret_cast<char*>(&childError) + got, sizeof childError - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    if (got == sizeof childError) {
+        waitForChild(pid);
+        throw std::system_error(childError, std::generic_category(), executable);
+    }
+
     ChildProcess child;
     child.pid = pid;
     child.stdoutRead = std::move(outPipe.read);
@@ -128,6 +142,125 @@ int waitForChild(pid_t pid) {
     if (WIFEXITED(status)) return WEXITSTATUS(status);
     if (WIFSIGNALED(status)) return WTERMSIG(status);
     return -1;
+}
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Reaps without blocking; true once the child is gone (status then holds what waitForChild would return).
+bool reapIfEnded(pid_t pid, int& status) {
+    int raw = 0;
+    pid_t result;
+    do {
+        result = ::waitpid(pid, &raw, WNOHANG);
+    } while (result < 0 && errno == EINTR);
+    if (result == 0) return false;
+    if (result < 0) {
+        status = -1;
+        return true;
+    }
+    status = WIFEXITED(raw) ? WEXITSTATUS(raw) : WIFSIGNALED(raw) ? WTERMSIG(raw) : -1;
+    return true;
+}
+
+// Kills and reaps a child whose supervisor is leaving by an exception.
+class KillOnUnwind {
+  public:
+    explicit KillOnUnwind(pid_t pid) : pid_(pid) {}
+    ~KillOnUnwind() {
+        if (pid_ <= 0) return;
+        ::kill(pid_, SIGKILL);
+        waitForChild(pid_);
+    }
+    void release() { pid_ = -1; }
+    KillOnUnwind(const KillOnUnwind&) = delete;
+    KillOnUnwind& operator=(const KillOnUnwind&) = delete;
+
+  private:
+    pid_t pid_;
+};
+
+}  // namespace
+
+ChildOutcome superviseChild(ChildProcess& child, const ChunkHandler& onStdout, const ChunkHandler& onStderr,
+                            const ChildLimits& limits) {
+    KillOnUnwind guard(child.pid);
+    ChildOutcome outcome;
+    const auto started = Clock::now();
+    std::optional<Clock::time_point> killAt;  // set once the child has been asked to stop
+    auto requestStop = [&] {
+        if (killAt) return;
+        outcome.stopped = true;
+        ::kill(child.pid, SIGTERM);
+        killAt = Clock::now() + limits.grace;
+    };
+
+    char chunk[16384];
+    bool reaped = false;
+    int status = -1;
+    while (!reaped) {
+        pollfd fds[3];
+        const ChunkHandler* handlers[3] = {};
+        UniqueFd* owners[3] = {};
+        nfds_t count = 0;
+        for (auto [fd, handler] :
+             {std::pair{&child.stdoutRead, &onStdout}, std::pair{&child.stderrRead, &onStderr}}) {
+            if (!*fd) continue;
+            fds[count] = pollfd{fd->get(), POLLIN, 0};
+            handlers[count] = handler;
+            owners[count] = fd;
+            ++count;
+        }
+        const bool pipesOpen = count > 0;
+        const bool watchCancel = limits.cancel && !killAt;
+        if (watchCancel) fds[count++] = pollfd{limits.cancel->waitFd(), POLLIN, 0};
+
+        // With both pipes closed the child may still be running: look again for its end every few ms.
+        auto wait = pipesOpen ? std::chrono::milliseconds(-1) : std::chrono::milliseconds(10);
+        auto shorten = [&](Clock::time_point deadline) {
+            auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+            if (left.count() < 0) left = std::chrono::milliseconds(0);
+            if (wait.count() < 0 || left < wait) wait = left;
+        };
+        if (limits.timeout.count() > 0 && !killAt) shorten(started + limits.timeout);
+        if (killAt) shorten(*killAt);
+
+        const int ready = ::poll(fds, count, static_cast<int>(wait.count()));
+        if (ready < 0 && errno != EINTR) break;
+        for (nfds_t i = 0; ready > 0 && i < count; ++i) {
+            if (fds[i].revents == 0 || !owners[i]) continue;
+            const long n = readSome(fds[i].fd, chunk, sizeof chunk);
+            if (n <= 0) {
+                owners[i]->reset();
+                continue;
+            }
+            if (*handlers[i]) (*handlers[i])(std::string_view(chunk, static_cast<std::size_t>(n)));
+        }
+
+        if (limits.cancel && limits.cancel->requested()) requestStop();
+        if (limits.timeout.count() > 0 && Clock::now() - started >= limits.timeout) requestStop();
+        if (killAt && Clock::now() >= *killAt) {
+            ::kill(child.pid, SIGKILL);
+            child.stdoutRead.reset();
+            child.stderrRead.reset();
+            status = waitForChild(child.pid);
+            reaped = true;
+        } else if (!child.stdoutRead && !child.stderrRead) {
+            reaped = reapIfEnded(child.pid, status);
+        }
+    }
+    if (!reaped) {
+        // poll itself failed: end the child rather than leave it unsupervised.
+        ::kill(child.pid, SIGKILL);
+        status = waitForChild(child.pid);
+    }
+    guard.release();
+    child.pid = -1;
+    child.stdoutRead.reset();
+    child.stderrRead.reset();
+    outcome.status = outcome.stopped ? -1 : status;
+    return outcome;
 }
 
 long readSome(int fd, char* buffer, std::size_t capacity) {
@@ -148,36 +281,59 @@ bool readAll(int fd, std::string& into) {
     }
 }
 
+namespace {
+
+// The length of the well-formed character at the start of `bytes`, or 0 when there is none.
+std::size_t utf8CharLength(std::string_view bytes) {
+    const auto c = static_cast<unsigned char>(bytes[0]);
+    std::size_t length;
+    char32_t min;
+    if (c < 0x80) return 1;
+    if ((c & 0xE0) == 0xC0) {
+        length = 2, min = 0x80;
+    } else if ((c & 0xF0) == 0xE0) {
+        length = 3, min = 0x800;
+    } else if ((c & 0xF8) == 0xF0) {
+        length = 4, min = 0x10000;
+    } else {
+        return 0;
+    }
+    if (length > bytes.size()) return 0;
+    char32_t cp = c & (0x7F >> length);
+    for (std::size_t k = 1; k < length; ++k) {
+        const auto next = static_cast<unsigned char>(bytes[k]);
+        if ((next & 0xC0) != 0x80) return 0;
+        cp = (cp << 6) | (next & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+    return length;
+}
+
+}  // namespace
+
 bool isValidUtf8(std::string_view bytes) {
-    std::size_t i = 0;
-    const std::size_t n = bytes.size();
-    while (i < n) {
-        const auto c = static_cast<unsigned char>(bytes[i]);
-        std::size_t length;
-        char32_t min;
-        if (c < 0x80) {
-            ++i;
-            continue;
-        } else if ((c & 0xE0) == 0xC0) {
-            length = 2, min = 0x80;
-        } else if ((c & 0xF0) == 0xE0) {
-            length = 3, min = 0x800;
-        } else if ((c & 0xF8) == 0xF0) {
-            length = 4, min = 0x10000;
-        } else {
-            return false;
-        }
-        if (length > n - i) return false;
-        char32_t cp = c & (0x7F >> length);
-        for (std::size_t k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(bytes[i + k]);
-            if ((next & 0xC0) != 0x80) return false;
-            cp = (cp << 6) | (next & 0x3F);
-        }
-        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
-        i += length;
+    while (!bytes.empty()) {
+        const std::size_t length = utf8CharLength(bytes);
+        if (length == 0) return false;
+        bytes.remove_prefix(length);
     }
     return true;
+}
+
+std::string toValidUtf8(std::string_view bytes) {
+    std::string text;
+    text.reserve(bytes.size());
+    while (!bytes.empty()) {
+        const std::size_t length = utf8CharLength(bytes);
+        if (length == 0) {
+            text += "\xEF\xBF\xBD";
+            bytes.remove_prefix(1);
+        } else {
+            text.append(bytes.substr(0, length));
+            bytes.remove_prefix(length);
+        }
+    }
+    return text;
 }
 
 }  // namespace tessellane

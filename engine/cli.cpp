@@ -1,13 +1,16 @@
 #include "engine/cli.h"
 
 #include <pwd.h>
+#include <signal.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
 
+#include "engine/cancellation.h"
 #include "engine/ffmpeg_args.h"
 #include "engine/merge.h"
 #include "engine/naming.h"
@@ -71,6 +74,41 @@ std::string commandLine(const std::vector<std::string>& arguments) {
 
 void print(std::ostream& out, const std::string& line) { out << line << '\n' << std::flush; }
 
+// Interrupting the command line stops the merge the same way the window's cancel does: ffmpeg is stopped
+// and its temporary removed before the process ends.
+Cancellation* activeCancellation = nullptr;
+volatile std::sig_atomic_t stopSignal = 0;
+
+void onStopSignal(int signal) {
+    stopSignal = signal;
+    if (Cancellation* cancel = activeCancellation) cancel->request();
+}
+
+class StopSignals {
+  public:
+    explicit StopSignals(Cancellation& cancel) {
+        stopSignal = 0;
+        activeCancellation = &cancel;
+        struct sigaction action {};
+        action.sa_handler = onStopSignal;
+        sigemptyset(&action.sa_mask);
+        for (int i = 0; i < 3; ++i) ::sigaction(signals_[i], &action, &saved_[i]);
+    }
+    ~StopSignals() {
+        for (int i = 0; i < 3; ++i) ::sigaction(signals_[i], &saved_[i], nullptr);
+        activeCancellation = nullptr;
+    }
+    StopSignals(const StopSignals&) = delete;
+    StopSignals& operator=(const StopSignals&) = delete;
+
+    // The shell's convention for a process ended by a signal.
+    static int exitStatus() { return 128 + stopSignal; }
+
+  private:
+    static constexpr int signals_[3] = {SIGINT, SIGTERM, SIGHUP};
+    struct sigaction saved_[3];
+};
+
 }  // namespace
 
 std::optional<std::vector<std::string>> cliArguments(int argc, const char* const* argv) {
@@ -86,6 +124,13 @@ int runCLI(const std::vector<std::string>& arguments, std::ostream& out) {
         print(out, synopsis);
         return 2;
     }
+    // A suffix is part of one file name: a "/" would put the output in another folder.
+    if (arguments[1].find_first_of(std::string_view("/\0", 2)) != std::string::npos) {
+        print(out, "오류: 접미사에는 \"/\"를 넣을 수 없습니다");
+        return 2;
+    }
+    Cancellation cancel;
+    StopSignals signals(cancel);
     try {
         const FileURL folder = fileURL(arguments[0]);
         const std::string& suffix = arguments[1];
@@ -103,13 +148,19 @@ int runCLI(const std::vector<std::string>& arguments, std::ostream& out) {
 
         const FileURL output = appendingComponent(folder, outputFileName(inputs, suffix));
         print(out, "출력: " + output.string());
-        print(out, "명령: " + commandLine(buildArguments(clips, output)));
 
-        const ClipInfo result = merge(clips, output, [](double) {});
+        // Printed as ffmpeg starts, with the temporary it really writes: run again by hand, the line can
+        // never overwrite a file.
+        auto started = [&out](const std::vector<std::string>& command) {
+            print(out, "명령: " + commandLine(command));
+        };
+        const ClipInfo result = merge(
+            clips, output, [](double) {}, &cancel, started);
         print(out, "결과: " + resultSummary(result));
         return 0;
     } catch (const MergeError& error) {
         print(out, "오류: " + error.errorDescription());
+        if (error.kind() == MergeError::Kind::cancelled) return StopSignals::exitStatus();
     } catch (const std::exception& error) {
         // A refused start of ffmpeg (or any other failure of the system) in its own words.
         print(out, std::string("오류: ") + error.what());

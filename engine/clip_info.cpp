@@ -54,9 +54,17 @@ std::string asciiUpper(std::string_view text) {
     return out;
 }
 
+// The text after the last dot, also when nothing precedes it: ".png" is a PNG named by its extension alone
+// (the standard library would call it a hidden file without one).
 std::string extensionOf(const FileURL& url) {
-    std::string ext = url.filename().extension().string();
-    return ext.empty() ? ext : ext.substr(1);  // drop the dot
+    const std::string name = url.filename().string();
+    const std::size_t dot = name.rfind('.');
+    return dot == std::string::npos ? std::string() : name.substr(dot + 1);
+}
+
+std::string stemOf(const FileURL& url) {
+    const std::string name = url.filename().string();
+    return name.substr(0, name.rfind('.'));
 }
 
 std::string lowerExtensionOf(const FileURL& url) { return asciiLower(extensionOf(url)); }
@@ -154,10 +162,11 @@ std::string formatByteCount(std::int64_t bytes) {
     return number + " " + units[unit];
 }
 
-ClipInfo::ClipInfo(FileURL url, std::string codec, std::string codecTag, std::string profile, std::int64_t width,
-                   std::int64_t height, std::string pixFmt, std::string fpsString, std::int64_t frames,
-                   double duration, std::string colorSpace, std::string colorPrimaries, std::string colorTransfer,
-                   std::string colorRange, bool hasAudio, std::int64_t fileSize, std::optional<std::string> error)
+ClipInfo::ClipInfo(FileURL url, std::string codec, std::string codecTag, std::string profile,
+                   std::int64_t width, std::int64_t height, std::string pixFmt, std::string fpsString,
+                   std::int64_t frames, double duration, std::string colorSpace, std::string colorPrimaries,
+                   std::string colorTransfer, std::string colorRange, bool hasAudio, std::int64_t fileSize,
+                   std::optional<std::string> error)
     : id_(Uuid::random()),
       url_(std::move(url)),
       codec(std::move(codec)),
@@ -212,7 +221,7 @@ std::string ClipInfo::sizeLabel() const { return formatByteCount(fileSize); }
 namespace {
 
 class Hasher {
-public:
+  public:
     template <typename T>
     void combine(const T& value) {
         combineRaw(std::hash<T>{}(value));
@@ -220,7 +229,7 @@ public:
     void combineRaw(std::size_t h) { state_ ^= h + 0x9e3779b97f4a7c15ULL + (state_ << 6) + (state_ >> 2); }
     std::size_t finish() const { return state_; }
 
-private:
+  private:
     std::size_t state_ = 0xcbf29ce484222325ULL;
 };
 

@@ -17,7 +17,7 @@ using FileURL = std::filesystem::path;
 
 // A random (version 4) UUID.
 class Uuid {
-public:
+  public:
     static Uuid random();
     static Uuid fromBytes(const std::array<std::uint8_t, 16>& bytes) { return Uuid(bytes); }
 
@@ -27,7 +27,7 @@ public:
     friend bool operator==(const Uuid&, const Uuid&) = default;
     friend auto operator<=>(const Uuid&, const Uuid&) = default;
 
-private:
+  private:
     explicit Uuid(const std::array<std::uint8_t, 16>& bytes) : bytes_(bytes) {}
     std::array<std::uint8_t, 16> bytes_{};
 };
@@ -36,10 +36,12 @@ private:
 extern const std::vector<std::string> imageExts;
 extern const std::vector<std::string> videoExts;
 
-// The extension of a path's last component without the dot ("" when there is none), as written.
+// The text after the last dot of a path's last component ("" when there is none), as written.
 std::string extensionOf(const FileURL& url);
 // The same, lower-cased (ASCII only, which is all the accepted kinds use).
 std::string lowerExtensionOf(const FileURL& url);
+// The last component without its extension and the dot before it ("" for ".png").
+std::string stemOf(const FileURL& url);
 // True when the lower-cased extension of url is one of imageExts.
 bool hasImageExtension(const FileURL& url);
 
@@ -62,7 +64,7 @@ class ClipInfo {
     Uuid id_;
     FileURL url_;
 
-public:
+  public:
     // Every field after url is optional, in declaration order; each construction draws a new id.
     explicit ClipInfo(FileURL url, std::string codec = "?", std::string codecTag = {},
                       std::string profile = {}, std::int64_t width = 0, std::int64_t height = 0,
@@ -114,5 +116,7 @@ struct std::hash<tessellane::Uuid> {
 
 template <>
 struct std::hash<tessellane::ClipInfo> {
-    std::size_t operator()(const tessellane::ClipInfo& clip) const noexcept { return tessellane::hashValue(clip); }
+    std::size_t operator()(const tessellane::ClipInfo& clip) const noexcept {
+        return tessellane::hashValue(clip);
+    }
 };

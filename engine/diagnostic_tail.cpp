@@ -1,31 +1,59 @@
 #include "engine/diagnostic_tail.h"
 
+#include <array>
 #include <vector>
+
+#include "engine/child_process.h"
 
 namespace tessellane {
 
 namespace {
 
-bool isContinuationByte(char byte) { return (static_cast<unsigned char>(byte) & 0xC0) == 0x80; }
+// ffmpeg's periodic and final statistics, and its listing of inputs, outputs and streams: they describe
+// the run, never why it failed.
+bool isReasonLine(std::string_view line) {
+    if (line.find_first_not_of(" \t") == std::string_view::npos) return false;
+    if (line.front() == ' ' || line.front() == '\t') return false;  // the indented stream listing
+    static constexpr std::array<std::string_view, 6> notReasons = {
+        "frame=", "size=", "video:", "Input #", "Output #", "Stream mapping:"};
+    for (std::string_view prefix : notReasons)
+        if (line.substr(0, prefix.size()) == prefix) return false;
+    return true;
+}
 
 }  // namespace
 
-void appendDiagnostics(std::string& tail, std::string_view bytes) {
-    tail.append(bytes);
-    if (tail.size() <= diagnosticTailLimit) return;
-    std::size_t cut = tail.size() - diagnosticTailKeep;
-    for (int i = 0; i < 3 && cut < tail.size() && isContinuationByte(tail[cut]); ++i) ++cut;
-    tail.erase(0, cut);
+void DiagnosticTail::append(std::string_view bytes) {
+    buffer_.append(bytes);
+    if (buffer_.size() <= diagnosticTailLimit) return;
+    buffer_.erase(0, buffer_.size() - diagnosticTailKeep);
+    cut_ = true;
 }
 
-std::string lastDiagnosticLines(std::string_view text, std::size_t count) {
+std::string_view DiagnosticTail::window() const {
+    std::string_view all = buffer_;
+    return all.size() > diagnosticTailKeep ? all.substr(all.size() - diagnosticTailKeep) : all;
+}
+
+std::string DiagnosticTail::reason(std::size_t count) const {
+    std::string_view text = window();
+    if (cut_ || text.size() < buffer_.size()) {
+        const std::size_t end = text.find_first_of("\r\n");
+        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+    }
+    return lastDiagnosticLines(text, count);
+}
+
+std::string lastDiagnosticLines(std::string_view bytes, std::size_t count) {
+    const std::string text = toValidUtf8(bytes);
     std::vector<std::string_view> lines;
-    while (!text.empty()) {
-        const std::size_t newline = text.find('\n');
-        const std::string_view line = text.substr(0, newline);
-        if (!line.empty()) lines.push_back(line);
-        if (newline == std::string_view::npos) break;
-        text.remove_prefix(newline + 1);
+    std::string_view rest = text;
+    while (!rest.empty()) {
+        const std::size_t end = rest.find_first_of("\r\n");
+        const std::string_view line = rest.substr(0, end);
+        if (isReasonLine(line)) lines.push_back(line);
+        if (end == std::string_view::npos) break;
+        rest.remove_prefix(end + 1);
     }
     std::string joined;
     for (std::size_t i = lines.size() > count ? lines.size() - count : 0; i < lines.size(); ++i) {

@@ -1,4 +1,4 @@
-// The bounded tail of a child's diagnostic output and the last lines the user is shown from it.
+// The bounded tail of a child's diagnostic output and the reason lines the user is shown from it.
 #pragma once
 
 #include <cstddef>
@@ -7,15 +7,27 @@
 
 namespace tessellane {
 
-// Above this many bytes the tail is cut back to the last diagnosticTailKeep bytes.
+// Only the last diagnosticTailKeep bytes of a child's diagnostics are ever considered; the buffer may grow
+// to diagnosticTailLimit before it is cut back, so appending stays cheap.
 constexpr std::size_t diagnosticTailLimit = 200'000;
 constexpr std::size_t diagnosticTailKeep = 100'000;
 
-// Appends `bytes` and keeps `tail` bounded. A cut that splits a multi-byte UTF-8 character also drops that
-// character's orphaned continuation bytes (at most three), so a well-formed stream stays decodable.
-void appendDiagnostics(std::string& tail, std::string_view bytes);
+class DiagnosticTail {
+  public:
+    void append(std::string_view bytes);
+    // The last diagnosticTailKeep bytes at most, the same whatever the sizes of the appends.
+    std::string_view window() const;
+    // The reason lines of window(); a first line cut by the window is not one.
+    std::string reason(std::size_t count = 3) const;
 
-// The last `count` non-empty lines of `text`, joined with " | ".
+  private:
+    std::string buffer_;
+    bool cut_ = false;
+};
+
+// The last `count` lines of `text` that say something (blank lines, progress and statistics lines and the
+// indented stream listing left out), joined with " | ". Lines end at "\n" or "\r"; invalid UTF-8 shows as
+// U+FFFD.
 std::string lastDiagnosticLines(std::string_view text, std::size_t count = 3);
 
 }  // namespace tessellane

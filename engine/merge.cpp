@@ -1,21 +1,18 @@
 #include "engine/merge.h"
 
-#include <poll.h>
-
 #include <algorithm>
-#include <atomic>
-#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <filesystem>
-#include <mutex>
 #include <optional>
-#include <thread>
+#include <system_error>
 
+#include "engine/cancellation.h"
 #include "engine/child_process.h"
 #include "engine/diagnostic_tail.h"
 #include "engine/ffmpeg_args.h"
 #include "engine/probe.h"
+#include "engine/temporary_output.h"
 #include "engine/tools.h"
 #include "engine/validation.h"
 
@@ -35,63 +32,19 @@ std::string describe(MergeError::Kind kind, const std::string& payload) {
         case MergeError::Kind::failed:
             return "ffmpeg 실패: " + payload;
         case MergeError::Kind::noFFmpeg:
-            return "ffmpeg를 찾을 수 없습니다 (/opt/homebrew/bin, /usr/local/bin, PATH)";
+            return Tools::missingFFmpegMessage();
+        case MergeError::Kind::cancelled:
+            return "합치기를 취소했습니다";
+        case MergeError::Kind::unverified:
+            return payload;
     }
     return payload;
 }
 
-// ffmpeg's standard error, drained on its own thread while the caller reads standard output, so that
-// neither pipe can fill up and stall ffmpeg.
-class StderrDrain {
-public:
-    explicit StderrDrain(int fd) : fd_(fd), thread_([this] { run(); }) {}
-    ~StderrDrain() { stop(); }
-    StderrDrain(const StderrDrain&) = delete;
-    StderrDrain& operator=(const StderrDrain&) = delete;
-
-    // Called once the child has been reaped: what it wrote is all in the pipe by then, so the thread
-    // reads what is left and ends even if some other process still holds the write end open.
-    void stop() {
-        if (!thread_.joinable()) return;
-        childEnded_ = true;
-        thread_.join();
-    }
-
-    std::string text() {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return buffer_;
-    }
-
-private:
-    void run() {
-        char chunk[16384];
-        for (;;) {
-            pollfd entry{fd_, POLLIN, 0};
-            const bool ended = childEnded_;
-            int ready = ::poll(&entry, 1, ended ? 0 : 50);
-            if (ready < 0 && errno != EINTR) return;
-            if (ready <= 0) {
-                if (ended) return;
-                continue;
-            }
-            long n = readSome(fd_, chunk, sizeof chunk);
-            if (n <= 0) return;
-            std::lock_guard<std::mutex> lock(mutex_);
-            appendDiagnostics(buffer_, std::string_view(chunk, static_cast<std::size_t>(n)));
-        }
-    }
-
-    int fd_;
-    std::atomic<bool> childEnded_{false};
-    std::mutex mutex_;
-    std::string buffer_;
-    std::thread thread_;  // last: starts after the members it uses exist
-};
-
 // Splits standard output into lines at the byte level, so a character or a line cut across two reads is
 // put back together before it is looked at.
 class ProgressReader {
-public:
+  public:
     ProgressReader(double total, const ProgressCallback& progress) : total_(total), progress_(progress) {}
 
     void feed(const char* bytes, std::size_t count) {
@@ -111,7 +64,7 @@ public:
         }
     }
 
-private:
+  private:
     void handleLine(std::string_view line) {
         constexpr std::string_view key = "frame=";
         if (line.substr(0, key.size()) != key) return;
@@ -128,43 +81,26 @@ private:
     bool overlong_ = false;
 };
 
-// Owns the running child: however the runner leaves (a read error, a throwing progress callback), the
-// child is reaped and the drain thread joined, so no zombie and no stray thread stays behind.
-class RunningChild {
-public:
-    explicit RunningChild(ChildProcess child) : child_(std::move(child)) {
-        try {
-            drain_.emplace(child_.stderrRead.get());
-        } catch (...) {
-            finish();
-            throw;
-        }
-    }
-    ~RunningChild() { finish(); }
-    RunningChild(const RunningChild&) = delete;
-    RunningChild& operator=(const RunningChild&) = delete;
+std::string sizeText(long long width, long long height) {
+    return std::to_string(width) + "×" + std::to_string(height);
+}
 
-    int stdoutFd() const { return child_.stdoutRead.get(); }
-
-    // Closes our ends first: a child still writing then gets a broken pipe instead of blocking forever.
-    int finish() {
-        if (child_.pid < 0) return status_;
-        child_.stdoutRead.reset();
-        if (!drain_) child_.stderrRead.reset();
-        status_ = waitForChild(child_.pid);
-        child_.pid = -1;
-        if (drain_) drain_->stop();
-        child_.stderrRead.reset();
-        return status_;
-    }
-
-    std::string diagnostics() { return drain_ ? drain_->text() : std::string(); }
-
-private:
-    ChildProcess child_;
-    std::optional<StderrDrain> drain_;
-    int status_ = -1;
-};
+// ffmpeg can exit 0 and still leave nothing usable (a damaged input picture does this): the result must
+// probe as the kind of picture asked for, at the size the clips add up to.
+void verifyOutput(const std::vector<ClipInfo>& clips, const FileURL& written) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(written, error))
+        throw MergeError::unverified("ffmpeg가 결과 파일을 만들지 않았습니다");
+    const ClipInfo result = probe(written);
+    if (result.error || (!result.isImage() && result.frames < 1))
+        throw MergeError::unverified("ffmpeg가 만든 결과 파일을 읽을 수 없습니다");
+    long long width = 0;
+    for (const ClipInfo& clip : clips) width += clip.width;
+    const int height = clips.front().height;
+    if (result.width != width || result.height != height)
+        throw MergeError::unverified("결과 크기가 예상과 다릅니다: " + sizeText(result.width, result.height) +
+                                     " (예상 " + sizeText(width, height) + ")");
+}
 
 }  // namespace
 
@@ -173,7 +109,8 @@ MergeError::MergeError(Kind kind, std::string payload)
 
 std::string MergeError::errorDescription() const { return description_; }
 
-ClipInfo merge(const std::vector<ClipInfo>& clips, const FileURL& output, const ProgressCallback& progress) {
+ClipInfo merge(const std::vector<ClipInfo>& clips, const FileURL& output, const ProgressCallback& progress,
+               const Cancellation* cancel, const CommandCallback& started) {
     const std::optional<std::string> ffmpeg = Tools::find("ffmpeg");
     if (!ffmpeg) throw MergeError::noFFmpeg();
 
@@ -184,7 +121,8 @@ ClipInfo merge(const std::vector<ClipInfo>& clips, const FileURL& output, const 
         throw MergeError::invalid(message);
     }
 
-    // symlink_status: a dangling link counts as taken too, so ffmpeg never writes through it.
+    // symlink_status: a dangling link counts as taken too. This early look only gives the clear message
+    // before any work; publishing below is what guarantees nothing is replaced.
     std::error_code ignored;
     if (std::filesystem::exists(std::filesystem::symlink_status(output, ignored)))
         throw MergeError::exists(output.string());
@@ -192,6 +130,7 @@ ClipInfo merge(const std::vector<ClipInfo>& clips, const FileURL& output, const 
     for (const ClipInfo& clip : clips) {
         if (clip.url().lexically_normal() == standardOutput) throw MergeError::exists(output.string());
     }
+    if (cancel && cancel->requested()) throw MergeError::cancelled();
 
     double total = 1;
     if (!clips.empty()) {
@@ -201,25 +140,37 @@ ClipInfo merge(const std::vector<ClipInfo>& clips, const FileURL& output, const 
             })->frames);
     }
 
-    // A refused start throws std::system_error, which the callers show as it is.
-    RunningChild child(
-        spawnChild(*ffmpeg, buildArguments(clips, output), ChildOutput::pipe, ChildOutput::pipe));
-    ProgressReader reader(total, progress);
-    char chunk[16384];
-    for (;;) {
-        long n = readSome(child.stdoutFd(), chunk, sizeof chunk);
-        if (n <= 0) break;  // end of file, or a read error: either way the child is reaped below
-        reader.feed(chunk, static_cast<std::size_t>(n));
+    std::optional<TemporaryOutput> temporary;
+    try {
+        temporary.emplace(output);
+    } catch (const std::system_error& error) {
+        // A missing or unwritable folder: the same failure ffmpeg would have reported opening the file.
+        throw MergeError::failed(output.string() + ": " + error.code().message());
     }
-    const int status = child.finish();
 
-    if (status == 0) {
-        if (progress) progress(1.0);
-        return probe(output);
+    const std::vector<std::string> arguments = buildArguments(clips, temporary->path());
+    if (started) started(arguments);
+    // A refused start throws std::system_error, which the callers show as it is.
+    ChildProcess child = spawnChild(*ffmpeg, arguments, ChildOutput::pipe, ChildOutput::pipe);
+    ProgressReader reader(total, progress);
+    DiagnosticTail diagnostics;
+    const ChildOutcome outcome = superviseChild(
+        child, [&reader](std::string_view chunk) { reader.feed(chunk.data(), chunk.size()); },
+        [&diagnostics](std::string_view chunk) { diagnostics.append(chunk); }, ChildLimits{.cancel = cancel});
+
+    if (outcome.stopped || (cancel && cancel->requested())) throw MergeError::cancelled();
+    if (outcome.status != 0) throw MergeError::failed(diagnostics.reason());
+    verifyOutput(clips, temporary->path());
+
+    TemporaryOutput::Publish published;
+    try {
+        published = temporary->publish(output);
+    } catch (const std::system_error& error) {
+        throw MergeError::failed(output.string() + ": " + error.code().message());
     }
-    std::string diagnostics = child.diagnostics();
-    if (!isValidUtf8(diagnostics)) diagnostics.clear();
-    throw MergeError::failed(lastDiagnosticLines(diagnostics));
+    if (published == TemporaryOutput::Publish::nameTaken) throw MergeError::exists(output.string());
+    if (progress) progress(1.0);
+    return probe(output);
 }
 
 std::string resultSummary(const ClipInfo& clip) {

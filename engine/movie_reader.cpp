@@ -1,7 +1,9 @@
 #include "engine/movie_reader.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
+#include <numbers>
 #include <vector>
 
 #include "engine/byte_reader.h"
@@ -125,9 +127,24 @@ Error readHandlerType(ByteSource& source, const Box& box, std::uint32_t& handler
     return Error::none;
 }
 
-// tkhd: version and flags, two times (4 or 8 bytes each by version), then the track id.
-Error readTrackId(ByteSource& source, const Box& box, std::uint32_t& id) {
-    std::uint8_t bytes[24];
+// The whole degrees, 0 to 359, by which ffmpeg turns a track's picture for display, from the track header's
+// matrix (a b u / c d v / x y w, a to d in 16.16), worked out as ffmpeg works it out. A flip about an axis
+// comes out as 0 or 180; a flip about a diagonal as 90 or 270, and ffmpeg shows it transposed too.
+int displayRotation(const std::int32_t (&matrix)[9]) {
+    const double a = matrix[0] / 65536.0, b = matrix[1] / 65536.0;
+    const double c = matrix[3] / 65536.0, d = matrix[4] / 65536.0;
+    const double scaleX = std::hypot(a, c), scaleY = std::hypot(b, d);
+    if (scaleX == 0 || scaleY == 0) return 0;  // a degenerate matrix turns nothing
+    const long degrees = std::lround(std::atan2(b / scaleY, a / scaleX) * 180 / std::numbers::pi);
+    return static_cast<int>((degrees % 360 + 360) % 360);
+}
+
+// tkhd: version and flags, two times (4 or 8 bytes each by version), the track id, reserved (4), duration
+// (4 or 8), reserved (8), layer, alternate group, volume, reserved (2 each), then the display matrix. A box
+// too short for its id is damaged; one that ends inside the matrix keeps its track, shown unturned, so that
+// a cut-off matrix never turns a picture or makes a readable file unreadable.
+Error readTrackHeader(ByteSource& source, const Box& box, std::uint32_t& id, int& rotation) {
+    std::uint8_t bytes[88];
     std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(box.payloadSize(), sizeof bytes));
     if (!source.readAt(box.payload, bytes, wanted)) return Error::cannotRead;
     ByteReader reader(bytes, wanted);
@@ -135,6 +152,15 @@ Error readTrackId(ByteSource& source, const Box& box, std::uint32_t& id) {
     if (!reader.readU8(version) || !reader.skip(3) || !reader.skip(version == 1 ? 16 : 8) ||
         !reader.readU32(id))
         return Error::malformed;
+    rotation = 0;
+    std::int32_t matrix[9];
+    if (!reader.skip(4 + (version == 1 ? 8 : 4) + 8 + 8)) return Error::none;
+    for (std::int32_t& value : matrix) {
+        std::uint32_t raw = 0;
+        if (!reader.readU32(raw)) return Error::none;
+        value = static_cast<std::int32_t>(raw);
+    }
+    rotation = displayRotation(matrix);
     return Error::none;
 }
 
@@ -142,13 +168,14 @@ Error readTrackId(ByteSource& source, const Box& box, std::uint32_t& id) {
 struct Track {
     std::uint32_t id = 0;
     std::uint32_t handler = 0;
+    int rotation = 0;
     MovieHeader media;
     std::optional<Box> stsd, stts, elst;
 };
 
 Error readTrack(WalkBudget& budget, ByteSource& source, const Box& trak, int depth, Track& track) {
     return forEachChild(budget, source, trak, depth + 1, [&](const Box& child) -> Error {
-        if (child.type == fourcc("tkhd")) return readTrackId(source, child, track.id);
+        if (child.type == fourcc("tkhd")) return readTrackHeader(source, child, track.id, track.rotation);
         if (child.type == fourcc("edts")) {
             return forEachChild(budget, source, child, depth + 2, [&](const Box& edit) -> Error {
                 if (edit.type == fourcc("elst") && !track.elst) track.elst = edit;
@@ -487,6 +514,7 @@ Error readMovieBox(ByteSource& file, const Box& moov, MovieInfo& info) {
     VideoTrack result;
     error = readVideoTrack(source, *video, movieHeader.timescale, fragments, fragmentTiming, result);
     if (error != Error::none) return error;
+    result.rotation = video->rotation;
     info.video = result;
     return Error::none;
 }

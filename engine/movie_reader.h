@@ -37,6 +37,7 @@ struct VideoTrack {
     MediaTime minFrameDuration;     // the shortest sample duration; invalid when the table has none
     double nominalFrameRate = 0.0;  // samples per second over the whole track
     double durationSeconds = 0.0;   // the track's length (its edit list when it has one)
+    int rotation = 0;  // whole degrees, 0 to 359, that ffmpeg turns the picture by when it shows it
 };
 
 enum class MovieReadError {

@@ -82,8 +82,10 @@ ClipInfo movieRecord(ClipInfo record, const VideoTrack& video, bool hasAudio) {
     const FormatDescription& format = video.format;
     record.hasAudio = hasAudio;
     record.codecTag = codeText(format.code);
-    record.width = format.width;
-    record.height = format.height;
+    // Sizes are the ones ffmpeg shows: it turns a quarter-turned track upright before any filter sees it.
+    const bool quarterTurn = video.rotation == 90 || video.rotation == 270;
+    record.width = quarterTurn ? format.height : format.width;
+    record.height = quarterTurn ? format.width : format.height;
     const std::int64_t bits = format.bitsPerComponent.value_or(8);
     const bool alpha = format.depth == 32;
 

@@ -13,7 +13,11 @@
 
 namespace tessellane {
 
+#ifdef __APPLE__
 inline constexpr std::string_view kMovieErrorText = "영상 스트림 없음(또는 macOS가 읽을 수 없는 파일)";
+#else
+inline constexpr std::string_view kMovieErrorText = "영상 스트림 없음(또는 읽을 수 없는 파일)";
+#endif
 inline constexpr std::string_view kImageErrorText = "읽을 수 없는 이미지";
 
 // Each gives ffmpeg's name for a media framework value, or empty text for a missing or unknown one.
@@ -31,7 +35,8 @@ std::string frameRateText(const MediaTime& minFrameDuration, double nominalFrame
 // duration × fps rounded half away from zero; 0 when either is not finite, negative or absurd.
 std::int64_t frameCount(double durationSeconds, double fps);
 
-// The record of a readable movie's first video track; `started` carries url, id and fileSize.
+// The record of a readable movie's first video track; `started` carries url, id and fileSize. Width and
+// height are the displayed ones: swapped for a track turned by 90 or 270 degrees.
 ClipInfo movieRecord(ClipInfo started, const VideoTrack& video, bool hasAudio);
 
 // The record of a readable still image; the codec comes from the file's extension, not its content.

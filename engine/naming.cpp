@@ -66,7 +66,8 @@ std::vector<std::size_t> naturalOrder(const std::vector<std::string>& names) {
     const std::vector<std::string> keys = sortKeys(names);
     std::vector<std::size_t> order(names.size());
     std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
     return order;
 }
 
@@ -86,14 +87,16 @@ std::vector<T> sortedBy(const std::vector<T>& items, Name nameOf) {
 std::vector<icu::UnicodeString> graphemes(std::string_view utf8) {
     UErrorCode status = U_ZERO_ERROR;
     const icu::Normalizer2* nfc = icu::Normalizer2::getNFCInstance(status);
-    icu::UnicodeString text = icu::UnicodeString::fromUTF8(icu::StringPiece(utf8.data(), static_cast<int32_t>(utf8.size())));
+    icu::UnicodeString text =
+        icu::UnicodeString::fromUTF8(icu::StringPiece(utf8.data(), static_cast<int32_t>(utf8.size())));
     if (U_SUCCESS(status)) {
         icu::UnicodeString normal = nfc->normalize(text, status);
         if (U_SUCCESS(status)) text = normal;
     }
     thread_local std::unique_ptr<icu::BreakIterator> breaker = [] {
         UErrorCode s = U_ZERO_ERROR;
-        std::unique_ptr<icu::BreakIterator> b(icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), s));
+        std::unique_ptr<icu::BreakIterator> b(
+            icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), s));
         if (U_FAILURE(s) || !b) throw std::runtime_error("ICU break iterator unavailable");
         return b;
     }();
@@ -116,9 +119,9 @@ bool isTrimmedAtEnd(const icu::UnicodeString& character) {
 
 int naturalCompare(std::string_view a, std::string_view b) {
     UErrorCode status = U_ZERO_ERROR;
-    UCollationResult result = fileNameCollator().compareUTF8(
-        icu::StringPiece(a.data(), static_cast<int32_t>(a.size())),
-        icu::StringPiece(b.data(), static_cast<int32_t>(b.size())), status);
+    UCollationResult result =
+        fileNameCollator().compareUTF8(icu::StringPiece(a.data(), static_cast<int32_t>(a.size())),
+                                       icu::StringPiece(b.data(), static_cast<int32_t>(b.size())), status);
     return U_FAILURE(status) ? 0 : static_cast<int>(result);
 }
 
@@ -132,9 +135,9 @@ std::vector<FileURL> naturalSortedURLs(const std::vector<FileURL>& urls) {
 
 std::string baseName(const std::vector<FileURL>& urls) {
     if (urls.empty()) return {};
-    std::vector<icu::UnicodeString> prefix = graphemes(urls.front().filename().stem().string());
+    std::vector<icu::UnicodeString> prefix = graphemes(stemOf(urls.front()));
     for (std::size_t i = 1; i < urls.size() && !prefix.empty(); ++i) {
-        const std::vector<icu::UnicodeString> stem = graphemes(urls[i].filename().stem().string());
+        const std::vector<icu::UnicodeString> stem = graphemes(stemOf(urls[i]));
         std::size_t shared = 0;
         while (shared < prefix.size() && shared < stem.size() && prefix[shared] == stem[shared]) ++shared;
         prefix.resize(shared);

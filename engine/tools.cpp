@@ -39,7 +39,11 @@ std::optional<std::string> Tools::find(std::string_view name) {
         std::filesystem::path bundled = *resources / "bin" / std::string(name);
         if (isExecutableFile(bundled)) return bundled.string();
     }
+#ifdef __APPLE__
     std::vector<std::string> directories = {"/opt/homebrew/bin", "/usr/local/bin"};
+#else
+    std::vector<std::string> directories = {"/usr/local/bin"};
+#endif
     if (const char* path = std::getenv("PATH")) {
         std::string_view rest = path;
         while (!rest.empty()) {
@@ -59,19 +63,30 @@ std::optional<std::string> Tools::find(std::string_view name) {
 
 std::optional<std::string> Tools::ffmpeg() { return find("ffmpeg"); }
 
-CaptureResult runCapture(const std::string& executable, const std::vector<std::string>& arguments) {
+std::string Tools::missingFFmpegMessage() {
+#ifdef __APPLE__
+    return "ffmpeg를 찾을 수 없습니다 (/opt/homebrew/bin, /usr/local/bin, PATH)";
+#else
+    return "ffmpeg를 찾을 수 없습니다 (/usr/local/bin, PATH)";
+#endif
+}
+
+CaptureResult runCapture(const std::string& executable, const std::vector<std::string>& arguments,
+                         const CaptureLimits& limits) {
     ChildProcess child;
     try {
         // Standard error goes to /dev/null: nobody reads it, and a full pipe would stall the child.
         child = spawnChild(executable, arguments, ChildOutput::pipe, ChildOutput::discard);
     } catch (const std::system_error&) {
-        return CaptureResult{-1, {}};
+        return CaptureResult{-1, {}, false};
     }
     std::string bytes;
-    readAll(child.stdoutRead.get(), bytes);  // read to the end before waiting, so a chatty child never blocks
-    child.stdoutRead.reset();
+    const ChildOutcome outcome = superviseChild(
+        child, [&bytes](std::string_view chunk) { bytes.append(chunk); }, {},
+        ChildLimits{.timeout = limits.timeout, .cancel = limits.cancel});
     CaptureResult result;
-    result.status = waitForChild(child.pid);
+    result.status = outcome.status;
+    result.stopped = outcome.stopped;
     if (isValidUtf8(bytes)) result.output = std::move(bytes);
     return result;
 }

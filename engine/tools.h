@@ -1,6 +1,7 @@
 // Finding external programs and running one to completion.
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -9,26 +10,39 @@
 
 namespace tessellane {
 
+class Cancellation;
+
 namespace Tools {
 
 // <directory of the executable>/../share/tessellane when it exists (an installed tree).
 std::optional<std::filesystem::path> resourceFolder();
 
-// The first executable named `name` in: the resource folder's bin/, /opt/homebrew/bin, /usr/local/bin,
-// then each PATH entry. Searched anew on every call.
+// The first executable named `name` in: the resource folder's bin/, the fixed folders of this platform
+// (/usr/local/bin; on macOS /opt/homebrew/bin first), then each PATH entry. Searched anew on every call.
 std::optional<std::string> find(std::string_view name);
 
 // find("ffmpeg").
 std::optional<std::string> ffmpeg();
+
+// What the user is told when ffmpeg is not found: the folders searched on this platform.
+std::string missingFFmpegMessage();
 
 }  // namespace Tools
 
 struct CaptureResult {
     int status = -1;     // exit status, or as the platform reports a signal death; -1 when it could not start
     std::string output;  // standard output as UTF-8; empty when it is not valid UTF-8
+    bool stopped = false;  // ended by the time limit or the cancellation (status is then -1)
 };
 
-// Runs `executable` with `arguments` (no shell), stdin from /dev/null, stderr discarded; blocks until it ends.
-CaptureResult runCapture(const std::string& executable, const std::vector<std::string>& arguments);
+struct CaptureLimits {
+    std::chrono::milliseconds timeout{0};  // 0: no limit
+    const Cancellation* cancel = nullptr;
+};
+
+// Runs `executable` with `arguments` (no shell), stdin from /dev/null, stderr discarded; blocks until it ends
+// or, with limits, until it has been stopped.
+CaptureResult runCapture(const std::string& executable, const std::vector<std::string>& arguments,
+                         const CaptureLimits& limits = {});
 
 }  // namespace tessellane

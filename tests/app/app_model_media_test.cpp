@@ -139,8 +139,9 @@ TEST_F(AppModelMediaTest, ExtensionAndDuplicateRules) {
     const Case cases[] = {
         {"capital extension accepted", {upper}, 1},
         {"other kinds and no extension ignored",
-         {work / "c.mkv", work / "d.gif", work / "noext", work / "e.mov.txt", work / ".mov"},
+         {work / "c.mkv", work / "d.gif", work / "noext", work / "e.mov.txt"},
          0},
+        {"a name that is only a dot and an extension", {work / ".mov"}, 1},
         {"the listed file under dot components", {work / "." / "a.mov", work / "sub" / ".." / "a.mov"}, 0},
         {"letter case makes another file", {work / "A.mov"}, 1},
         {"the same new file twice in one call", {work / "f.mov", work / "f.mov"}, 2},

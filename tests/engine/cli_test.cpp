@@ -8,8 +8,12 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <functional>
 #include <map>
+#include <regex>
+#include <set>
 #include <sstream>
+#include <thread>
 
 #include "engine/child_process.h"
 #include "engine/naming.h"
@@ -58,15 +62,26 @@ TEST(RunCli, FewerThanThreeArgumentsPrintTheSynopsis) {
     }
 }
 
+TEST(RunCli, ASuffixThatWouldLeaveTheFolderIsRefused) {
+    for (const std::string& suffix : {std::string("/../x"), std::string("a/b"), std::string("a\0b", 3)}) {
+        std::ostringstream out;
+        EXPECT_EQ(runCLI({"/tmp", suffix, "/nonexistent/a.png", "/nonexistent/b.png"}, out), 2);
+        EXPECT_EQ(out.str(), "오류: 접미사에는 \"/\"를 넣을 수 없습니다\n");
+    }
+}
+
 // ---- the built program, run as a user runs it --------------------------------------------------------
 
 struct ProgramRun {
     int status = -1;
     std::string out, err;
+    // The temporary's random part is written XXXXXX, so whole lines can be compared.
     std::vector<std::string> lines() const {
+        static const std::regex temporary("/\\.tessellane-[A-Za-z0-9]{6}/");
         std::vector<std::string> result;
         std::istringstream in(out);
-        for (std::string line; std::getline(in, line);) result.push_back(line);
+        for (std::string line; std::getline(in, line);)
+            result.push_back(std::regex_replace(line, temporary, "/.tessellane-XXXXXX/"));
         return result;
     }
 };
@@ -78,13 +93,16 @@ std::string tessellanePath() {
 
 // Runs the program through env(1) in `directory` with extra variables; reads both pipes together and
 // kills the program if it takes longer than a minute, so a hang fails the test instead of stalling it.
+// `meanwhile` runs once the program has started, with its pid (the output is small: the pipes cannot fill).
 ProgramRun runTessellane(const std::filesystem::path& directory, const std::vector<std::string>& arguments,
-                         const std::vector<std::string>& environment = {}) {
+                         const std::vector<std::string>& environment = {},
+                         const std::function<void(pid_t)>& meanwhile = {}) {
     std::vector<std::string> full = {"-C", directory.string()};
     full.insert(full.end(), environment.begin(), environment.end());
     full.push_back(tessellanePath());
     full.insert(full.end(), arguments.begin(), arguments.end());
     ChildProcess child = spawnChild("/usr/bin/env", full, ChildOutput::pipe, ChildOutput::pipe);
+    if (meanwhile) meanwhile(child.pid);
     ProgramRun run;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     pollfd fds[2] = {{child.stdoutRead.get(), POLLIN, 0}, {child.stderrRead.get(), POLLIN, 0}};
@@ -113,6 +131,14 @@ ProgramRun runTessellane(const std::filesystem::path& directory, const std::vect
     child.stderrRead.reset();
     run.status = waitForChild(child.pid);
     return run;
+}
+
+// The names in a folder, hidden ones included: what a run must leave as it found it.
+std::set<std::string> entries(const std::filesystem::path& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.insert(entry.path().filename());
+    return names;
 }
 
 using Probe = std::map<std::string, std::string>;
@@ -161,15 +187,17 @@ const std::vector<std::string> h264 = {"-c:v",        "libx264", "-pix_fmt",    
                                        "-color_trc",  "bt709",   "-color_range",     "tv"};
 
 class CommandLine : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ASSERT_TRUE(std::filesystem::exists(tessellanePath())) << tessellanePath(); }
 
     std::filesystem::path clip(const std::string& name, int frames = 4, const std::string& size = "64x32") {
         return makeMedia(dir / name, lavfiClip(size, "25", frames, h264));
     }
 
-    // The "명령: " line as the user reads it for two H.264 clips made by clip().
-    static std::string h264Command(const std::vector<std::string>& inputs, const std::string& output) {
+    // The "명령: " line as the user reads it for two H.264 clips made by clip(); ffmpeg writes the
+    // temporary in `folder`.
+    static std::string h264Command(const std::vector<std::string>& inputs, const std::string& folder) {
+        const std::string output = folder + "/.tessellane-XXXXXX/merge.mp4";
         std::string line = "명령: ffmpeg -nostdin -hide_banner -n";
         for (const std::string& input : inputs) line += " -i " + input;
         line += " -filter_complex \"[0:v]";
@@ -198,8 +226,9 @@ TEST_F(CommandLine, OneInputIsRefusedByValidationAfterTheReportLines) {
     const std::string a = clip("a.mp4").string();
     ProgramRun run = runTessellane(dir.path(), {"--cli", dir.path().string(), "_x", a});
     const std::string output = (dir / "a_x.mp4").string();
-    EXPECT_THAT(run.lines(), ElementsAre("순서: a.mp4", "출력: " + output, h264Command({a}, output),
-                                         "오류: 파일이 2개 이상 필요합니다"));
+    // No command line: ffmpeg never started.
+    EXPECT_THAT(run.lines(),
+                ElementsAre("순서: a.mp4", "출력: " + output, "오류: 파일이 2개 이상 필요합니다"));
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "");
     EXPECT_FALSE(std::filesystem::exists(output));
@@ -212,8 +241,7 @@ TEST_F(CommandLine, AnExistingOutputIsNeverTouched) {
     ProgramRun run = runTessellane(dir.path(), {"--cli", ".", "_v", "take2.mp4", "take1.mp4"});
     ASSERT_FALSE(run.lines().empty());
     EXPECT_EQ(run.lines().front(), "순서: take1.mp4, take2.mp4");
-    EXPECT_EQ(run.lines().back(),
-              "오류: 같은 이름의 파일이 이미 있습니다: " + (dir / "take_v.mp4").string());
+    EXPECT_EQ(run.lines().back(), "오류: 같은 이름의 파일이 이미 있습니다: " + (dir / "take_v.mp4").string());
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(readFile(dir / "take_v.mp4"), "precious");
 }
@@ -239,10 +267,11 @@ TEST_F(CommandLine, PathsWithSpacesAndBracketsAreQuotedOnlyOnTheCommandLine) {
     ProgramRun run =
         runTessellane(dir.path(), {"--cli", (dir / "out [final]").string(), " side", second, first});
     const std::string output = (dir / "out [final]" / "shot [ side.mp4").string();
-    EXPECT_THAT(run.lines(),
-                ElementsAre("순서: shot [9].mp4, shot [10].mp4", "출력: " + output,
-                            h264Command({"\"" + first + "\"", "\"" + second + "\""}, "\"" + output + "\""),
-                            "결과: 128×32 · H264 · 4f 완료"))
+    EXPECT_THAT(run.lines(), ElementsAre("순서: shot [9].mp4, shot [10].mp4", "출력: " + output,
+                                         h264Command({"\"" + first + "\"", "\"" + second + "\""},
+                                                     "\"" + (dir / "out [final]").string()) +
+                                             "\"",
+                                         "결과: 128×32 · H264 · 4f 완료"))
         << run.out;
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(ffprobe(output)["width"], "128");
@@ -258,10 +287,10 @@ TEST_F(CommandLine, TildeAndRelativePathsAreMadeAbsolute) {
 
     ProgramRun tilde = runTessellane(
         dir / "work", {"--cli", "~/out", "_t", "~/clips/cam10.mp4", "~/clips/cam9.mp4"}, {"HOME=" + home});
-    EXPECT_THAT(tilde.lines(), ElementsAre("순서: cam9.mp4, cam10.mp4", "출력: " + home + "/out/cam_t.mp4",
-                                           h264Command({home + "/clips/cam9.mp4", home + "/clips/cam10.mp4"},
-                                                       home + "/out/cam_t.mp4"),
-                                           "결과: 128×32 · H264 · 4f 완료"));
+    EXPECT_THAT(tilde.lines(),
+                ElementsAre("순서: cam9.mp4, cam10.mp4", "출력: " + home + "/out/cam_t.mp4",
+                            h264Command({home + "/clips/cam9.mp4", home + "/clips/cam10.mp4"}, home + "/out"),
+                            "결과: 128×32 · H264 · 4f 완료"));
     EXPECT_EQ(tilde.status, 0);
 
     // The second "--cli" is the output folder, relative to the working directory.
@@ -272,16 +301,16 @@ TEST_F(CommandLine, TildeAndRelativePathsAreMadeAbsolute) {
     EXPECT_THAT(twice.lines(),
                 ElementsAre("순서: cam9.mp4, cam10.mp4", "출력: " + work + "/--cli/cam_r.mp4",
                             h264Command({work + "/../home/clips/cam9.mp4", home + "/clips/cam10.mp4"},
-                                        work + "/--cli/cam_r.mp4"),
+                                        work + "/--cli"),
                             "결과: 128×32 · H264 · 4f 완료"));
     EXPECT_EQ(twice.status, 0);
     EXPECT_EQ(ffprobe(dir / "work" / "--cli" / "cam_r.mp4")["nb_read_frames"], "4");
     // "." is the working folder itself, with no "/./" left in the paths the user reads.
     const std::string clips = home + "/clips";
-    ProgramRun here = runTessellane(dir / "home" / "clips", {"--cli", ".", "_d", "./cam10.mp4", "cam9.mp4"}, {});
+    ProgramRun here =
+        runTessellane(dir / "home" / "clips", {"--cli", ".", "_d", "./cam10.mp4", "cam9.mp4"}, {});
     EXPECT_THAT(here.lines(), ElementsAre("순서: cam9.mp4, cam10.mp4", "출력: " + clips + "/cam_d.mp4",
-                                          h264Command({clips + "/cam9.mp4", clips + "/cam10.mp4"},
-                                                      clips + "/cam_d.mp4"),
+                                          h264Command({clips + "/cam9.mp4", clips + "/cam10.mp4"}, clips),
                                           "결과: 128×32 · H264 · 4f 완료"));
     EXPECT_EQ(here.status, 0);
 }
@@ -294,11 +323,12 @@ TEST_F(CommandLine, FailuresOfFFmpegItselfEndWithOneErrorLine) {
     struct Case {
         std::string script;  // empty: no ffmpeg at all
         std::string error;
+        std::size_t lines;  // the command line only when ffmpeg was started
     };
     const Case cases[] = {
-        {"#!/bin/sh\nprintf 'L1\\nL2\\n\\nL3\\nL4\\n' >&2\nexit 1\n", "오류: ffmpeg 실패: L2 | L3 | L4"},
-        {"#!/nonexistent/interpreter\n", "오류: " + fake + ": No such file or directory"},
-        {"", "오류: ffmpeg를 찾을 수 없습니다 (/opt/homebrew/bin, /usr/local/bin, PATH)"},
+        {"#!/bin/sh\nprintf 'L1\\nL2\\n\\nL3\\nL4\\n' >&2\nexit 1\n", "오류: ffmpeg 실패: L2 | L3 | L4", 4},
+        {"#!/nonexistent/interpreter\n", "오류: " + fake + ": No such file or directory", 4},
+        {"", "오류: ffmpeg를 찾을 수 없습니다 (/usr/local/bin, PATH)", 3},
     };
     for (const Case& test : cases) {
         std::filesystem::remove(fake);
@@ -310,9 +340,112 @@ TEST_F(CommandLine, FailuresOfFFmpegItselfEndWithOneErrorLine) {
                                        {"PATH=" + (dir / "bin").string()});
         EXPECT_EQ(run.status, 1);
         EXPECT_EQ(run.err, "");
-        ASSERT_EQ(run.lines().size(), 4u) << run.out;
+        ASSERT_EQ(run.lines().size(), test.lines) << run.out;
         EXPECT_EQ(run.lines().back(), test.error);
+        EXPECT_EQ(entries(dir.path()), (std::set<std::string>{"a1.mp4", "a2.mp4", "bin"}));
     }
+}
+
+// A process that has ended, whether or not anyone has reaped it yet.
+bool gone(pid_t pid) {
+    const std::string stat = readFile("/proc/" + std::to_string(pid) + "/stat");
+    const std::size_t close = stat.rfind(')');
+    return stat.empty() || (close != std::string::npos && stat.size() > close + 2 && stat[close + 2] == 'Z');
+}
+
+bool waitUntil(const std::function<bool()>& condition) {
+    for (int i = 0; i < 300; ++i) {
+        if (condition()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return condition();
+}
+
+TEST_F(CommandLine, StoppingTheProgramStopsFFmpegAndLeavesNothing) {
+    clip("a1.mp4");
+    clip("a2.mp4");
+    std::filesystem::create_directory(dir / "bin");
+    const std::filesystem::path pidFile = dir / "bin" / "pid";
+    // An ffmpeg that has begun writing its output and would go on for half a minute.
+    testing::writeScript(dir / "bin" / "ffmpeg",
+                         "for last; do :; done\nhead -c 1000 /dev/zero > \"$last\"\necho $$ > '" +
+                             pidFile.string() + "'\nexec sleep 30\n");
+    struct Case {
+        int signal;
+        int status;  // as waitForChild reports it: the exit status, or the signal that killed the program
+    };
+    for (const Case test :
+         {Case{SIGINT, 130}, Case{SIGTERM, 143}, Case{SIGHUP, 129}, Case{SIGKILL, SIGKILL}}) {
+        std::filesystem::remove(pidFile);
+        const std::set<std::string> before = entries(dir.path());
+        pid_t ffmpeg = -1;
+        ProgramRun run =
+            runTessellane(dir.path(), {"--cli", ".", "_s", "a1.mp4", "a2.mp4"},
+                          {"PATH=" + (dir / "bin").string() + ":/usr/bin:/bin"}, [&](pid_t program) {
+                              ASSERT_TRUE(waitUntil([&] { return !readFile(pidFile).empty(); }));
+                              ffmpeg = std::stoi(readFile(pidFile));
+                              ::kill(program, test.signal);
+                          });
+        EXPECT_EQ(run.status, test.status) << test.signal;
+        if (test.signal != SIGKILL) {
+            EXPECT_EQ(run.lines().back(), "오류: 합치기를 취소했습니다");
+            EXPECT_EQ(entries(dir.path()), before);
+        } else {
+            // Nothing can clean up after SIGKILL, but ffmpeg must not go on writing.
+            std::error_code ignored;
+            for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+                if (entry.path().filename().string().rfind(".tessellane-", 0) == 0)
+                    std::filesystem::remove_all(entry.path(), ignored);
+        }
+        EXPECT_TRUE(waitUntil([&] { return gone(ffmpeg); }))
+            << "ffmpeg outlived the program, signal " << test.signal;
+    }
+}
+
+TEST_F(CommandLine, AFullDiskIsReportedInFFmpegsWords) {
+    // A private 64 kB file system in a mount namespace of our own, too small for the merged picture.
+    std::vector<std::filesystem::path> inputs;
+    // Noise does not compress: each picture is about 200 kB.
+    for (const char* name : {"big1.png", "big2.png"})
+        inputs.push_back(makeMedia(dir / name, {"-f", "lavfi", "-i", "nullsrc=s=256x256", "-vf",
+                                                "geq=random(1)*255:random(2)*255:random(3)*255", "-frames:v",
+                                                "1", "-update", "1", "-pix_fmt", "rgb24"}));
+    std::filesystem::create_directory(dir / "small");
+    const std::string script =
+        "mount -t tmpfs -o size=64k tessellane-test \"$1\" || exit 99\n"
+        "\"$2\" --cli \"$1\" _f \"$3\" \"$4\"\nstatus=$?\necho \"left: $(ls -A \"$1\")\"\nexit $status\n";
+    int status = -1;
+    const std::string out =
+        runTool("unshare",
+                {"--map-root-user", "--mount", "/bin/sh", "-c", script, "sh", (dir / "small").string(),
+                 tessellanePath(), inputs[0].string(), inputs[1].string()},
+                &status);
+    ASSERT_NE(status, 99) << "no tmpfs: " << out;
+    EXPECT_EQ(status, 1) << out;
+    EXPECT_THAT(out, HasSubstr("오류: ffmpeg 실패: "));
+    EXPECT_THAT(out, HasSubstr("No space left on device"));
+    EXPECT_THAT(out, ::testing::EndsWith("left: \n")) << "the folder is left as it was";
+}
+
+TEST_F(CommandLine, QuarterTurnedClipsMergeUpright) {
+    // Phone clips stored sideways: ffmpeg turns each upright before hstack, so the output is their displayed
+    // sizes side by side and carries no turn of its own.
+    const std::string stored = clip("stored.mp4", 4, "48x32").string();
+    for (const char* name : {"turn1.mp4", "turn2.mp4"})
+        makeMedia(dir / name, {"-i", stored, "-c", "copy", "-metadata:s:v:0", "rotate=90"});
+    ProgramRun run =
+        runTessellane(dir.path(), {"--cli", ".", "_m", "turn1.mp4", "turn2.mp4"}, {"PATH=/usr/bin:/bin"});
+    ASSERT_EQ(run.status, 0) << run.out;
+    EXPECT_EQ(run.lines().back(), "결과: 64×48 · H264 · 4f 완료");
+    const std::filesystem::path output = dir / "turn_m.mp4";
+    Probe written = ffprobe(output);
+    EXPECT_EQ(written["width"], "64");
+    EXPECT_EQ(written["height"], "48");
+    EXPECT_EQ(written["nb_read_frames"], "4");
+    const std::string turn =
+        runTool("ffprobe", {"-v", "error", "-select_streams", "v:0", "-show_entries",
+                            "stream_side_data=rotation", "-of", "csv=p=0", output.string()});
+    EXPECT_EQ(turn.substr(0, turn.find('\n')), "");
 }
 
 TEST_F(CommandLine, WithoutTheSwitchItSaysTheWindowIsNotThereYet) {
@@ -469,9 +602,14 @@ INSTANTIATE_TEST_SUITE_P(
 // ---- still images -----------------------------------------------------------------------------------
 
 // Decodes an image to raw pixels of the given format with ffmpeg.
+// It reads the image under a plain name of its own: ffmpeg would take "%d" in the name as a pattern.
 std::string rawPixels(const std::filesystem::path& image, const std::string& pixFmt, const TempDir& scratch) {
-    const std::filesystem::path raw = scratch / (image.filename().string() + "." + pixFmt + ".raw");
-    makeMedia(raw, {"-i", image.string(), "-f", "rawvideo", "-pix_fmt", pixFmt});
+    static int count = 0;
+    const std::string plain = "picture" + std::to_string(++count);
+    std::filesystem::create_hard_link(image, scratch / (plain + image.extension().string()));
+    const std::filesystem::path raw = scratch / (plain + "." + pixFmt + ".raw");
+    makeMedia(raw, {"-i", (scratch / (plain + image.extension().string())).string(), "-f", "rawvideo",
+                    "-pix_fmt", pixFmt});
     return readFile(raw);
 }
 
@@ -497,6 +635,10 @@ struct ImageCase {
     std::string summary;        // after "결과: ", or its beginning where the probe names the pixels
     std::string comparePixFmt;  // when set, the output must equal the inputs side by side in this format
     int bytesPerPixel;
+    std::string names[2] = {"pic1", "pic2"};
+    std::string suffix = "_m";
+    std::string output = "pic_m";  // without the extension
+    bool lookAlikes = false;       // other pictures whose names a pattern in the input names would match
 };
 
 void PrintTo(const ImageCase& test, std::ostream* out) { *out << test.name; }
@@ -510,22 +652,34 @@ TEST_P(ImageMerge, OutputFormatFollowsTheFirstImage) {
     const std::string extensions[] = {test.firstExtension, "png"};
     const std::string pixFmts[] = {test.firstPixFmt, test.secondPixFmt};
     std::vector<std::filesystem::path> inputs;
+    for (std::size_t i = 0; i < widths.size() && test.lookAlikes; ++i) {
+        std::string name = test.names[i];
+        name.replace(name.find("%d"), 2, "1");
+        makeMedia(dir / (name + "." + extensions[i]), {"-f", "lavfi", "-i", "color=s=8x32", "-frames:v", "1",
+                                                       "-update", "1", "-pix_fmt", pixFmts[i]});
+    }
     for (std::size_t i = 0; i < widths.size(); ++i) {
         inputs.push_back(makeMedia(
-            dir / ("pic" + std::to_string(i + 1) + "." + extensions[i]),
+            dir / (test.names[i] + "." + extensions[i]),
             {"-f", "lavfi", "-i", "testsrc2=s=" + std::to_string(widths[i]) + "x32", "-vf",
              "format=rgba,geq=r='r(X,Y)':g='g(X,Y)':b='b(X,Y)':a='" + std::to_string(60 + 90 * i) + "+3*X'",
              "-frames:v", "1", "-update", "1", "-pix_fmt", pixFmts[i]}));
     }
     ProgramRun run = runTessellane(
-        dir.path(), {"--cli", dir.path().string(), "_m", inputs[1].string(), inputs[0].string()});
+        dir.path(), {"--cli", dir.path().string(), test.suffix, inputs[1].string(), inputs[0].string()});
     ASSERT_EQ(run.status, 0) << run.out;
     EXPECT_EQ(run.err, "");
-    EXPECT_EQ(run.lines().front(), "순서: pic1." + test.firstExtension + ", pic2.png");
+    EXPECT_EQ(run.lines().front(),
+              "순서: " + test.names[0] + "." + test.firstExtension + ", " + test.names[1] + ".png");
     EXPECT_THAT(run.lines().back(), StartsWith("결과: " + test.summary));
     EXPECT_THAT(run.lines().back(), ::testing::EndsWith(" 완료"));
 
-    const std::filesystem::path output = dir / ("pic_m." + test.firstExtension);
+    std::filesystem::path output = dir / (test.output + "." + test.firstExtension);
+    ASSERT_TRUE(std::filesystem::exists(output));
+    // ffprobe would read "%d" in a name as a pattern too: judge the output under a plain name.
+    TempDir plain;
+    std::filesystem::create_hard_link(output, plain / ("output." + test.firstExtension));
+    output = plain / ("output." + test.firstExtension);
     Probe actual = ffprobe(output);
     for (const auto& [key, value] : test.expected) EXPECT_EQ(actual[key], value) << key;
 
@@ -590,7 +744,44 @@ INSTANTIATE_TEST_SUITE_P(
                   {{"codec_name", "webp"}, {"width", "64"}, {"height", "32"}},
                   "64×32 · WEBP · ",
                   "",
-                  0}),
+                  0},
+        // Names with nothing in common and no suffix: the output is named by its extension alone, and
+        // still gets its format: alpha and 16 bits kept.
+        ImageCase{"PngNamedByExtensionAlone",
+                  "png",
+                  "rgb48be",
+                  "rgba",
+                  {{"codec_name", "png"}, {"pix_fmt", "rgba64be"}, {"width", "64"}},
+                  "64×32 · PNG · rgba64be 완료",
+                  "rgba64be",
+                  8,
+                  {"left", "right"},
+                  "",
+                  ""},
+        ImageCase{"JpegNamedByExtensionAlone",
+                  "jpg",
+                  "yuvj420p",
+                  "rgb24",
+                  {{"codec_name", "mjpeg"}, {"pix_fmt", "yuvj444p"}, {"width", "64"}},
+                  "64×32 · MJPEG · ",
+                  "",
+                  0,
+                  {"a", "b"},
+                  "",
+                  ""},
+        // "%d" in a name is a character like any other, even beside files a sequence pattern would match.
+        ImageCase{"PatternLikeNames",
+                  "png",
+                  "rgba",
+                  "rgb24",
+                  {{"codec_name", "png"}, {"pix_fmt", "rgba"}, {"width", "64"}},
+                  "64×32 · PNG · rgba 완료",
+                  "rgba",
+                  4,
+                  {"p%d_1", "p%d_2"},
+                  "_m",
+                  "p%d_m",
+                  true}),
     [](const auto& info) { return info.param.name; });
 
 }  // namespace

@@ -16,7 +16,8 @@ TEST(ClipInfo, DefaultsFromUrlAlone) {
     EXPECT_EQ(a.frames, 0);
     EXPECT_EQ(a.duration, 0.0);
     EXPECT_TRUE(a.codecTag.empty() && a.profile.empty() && a.pixFmt.empty());
-    EXPECT_TRUE(a.colorSpace.empty() && a.colorPrimaries.empty() && a.colorTransfer.empty() && a.colorRange.empty());
+    EXPECT_TRUE(a.colorSpace.empty() && a.colorPrimaries.empty() && a.colorTransfer.empty() &&
+                a.colorRange.empty());
     EXPECT_FALSE(a.hasAudio);
     EXPECT_EQ(a.fileSize, 0);
     EXPECT_FALSE(a.error.has_value());
@@ -27,8 +28,8 @@ TEST(ClipInfo, DefaultsFromUrlAlone) {
 }
 
 TEST(ClipInfo, ConstructorTakesFieldsInDeclarationOrder) {
-    ClipInfo c(FileURL("/m/a.mov"), "prores", "apch", "422 HQ", 1920, 1080, "yuv422p10le", "24000/1001", 240, 10.01,
-               "bt709", "bt709", "bt709", "tv", true, 123, std::string("err"));
+    ClipInfo c(FileURL("/m/a.mov"), "prores", "apch", "422 HQ", 1920, 1080, "yuv422p10le", "24000/1001", 240,
+               10.01, "bt709", "bt709", "bt709", "tv", true, 123, std::string("err"));
     EXPECT_EQ(c.codec, "prores");
     EXPECT_EQ(c.codecTag, "apch");
     EXPECT_EQ(c.profile, "422 HQ");
@@ -94,9 +95,21 @@ TEST(ClipInfo, FrameRateParse) {
         double fps;
     };
     const Case cases[] = {
-        {"30000/1001", 30000.0 / 1001.0}, {"25/1", 25}, {"25", 25},  {"0/1", 0},    {"24/0", 24},
-        {"x/25", 25},                     {"1/2/3", 1}, {"/25/", 25}, {"", 0},      {"abc", 0},
-        {"24000/1001/", 24000.0 / 1001},  {"+25/1", 25}, {"2.5/1", 2.5}, {" 25", 0}, {"12/x", 12},
+        {"30000/1001", 30000.0 / 1001.0},
+        {"25/1", 25},
+        {"25", 25},
+        {"0/1", 0},
+        {"24/0", 24},
+        {"x/25", 25},
+        {"1/2/3", 1},
+        {"/25/", 25},
+        {"", 0},
+        {"abc", 0},
+        {"24000/1001/", 24000.0 / 1001},
+        {"+25/1", 25},
+        {"2.5/1", 2.5},
+        {" 25", 0},
+        {"12/x", 12},
     };
     for (const Case& c : cases) {
         ClipInfo clip(FileURL("/m/a.mov"));
@@ -111,7 +124,7 @@ TEST(ClipInfo, Timecode) {
         const char* text;
     };
     const Case cases[] = {
-        {3725.4, "01:02:05"}, {59.5, "00:01:00"}, {0, "00:00:00"},       {360000, "100:00:00"},
+        {3725.4, "01:02:05"}, {59.5, "00:01:00"},    {0, "00:00:00"},   {360000, "100:00:00"},
         {0.49, "00:00:00"},   {86399.6, "24:00:00"}, {NAN, "00:00:00"}, {INFINITY, "00:00:00"},
     };
     for (const Case& c : cases) {
@@ -128,11 +141,23 @@ TEST(ClipInfo, KindAndContainerFromExtension) {
         const char* container;
     };
     const Case cases[] = {
-        {"/m/photo.JPG", true, "JPEG 이미지"}, {"/m/scan.TiF", true, "TIFF 이미지"}, {"/m/clip.mov", false, "QuickTime"},
-        {"/m/CLIP.MOV", false, "QuickTime"},    {"/m/a.M4V", false, "MPEG-4"},        {"/m/a.mp4", false, "MPEG-4"},
-        {"/m/noext", false, ""},                {"/m/a.png", true, "PNG 이미지"},     {"/m/a.bmp", true, "BMP"},
-        {"/m/a.webp", true, "WEBP"},            {"/m/a.mkv", false, "MKV"},           {"/m/a.jpeg", true, "JPEG 이미지"},
-        {"/m/dir.png/clip", false, ""},         {"/m/x.tar.Gz", false, "GZ"},
+        {"/m/photo.JPG", true, "JPEG 이미지"},
+        {"/m/scan.TiF", true, "TIFF 이미지"},
+        {"/m/clip.mov", false, "QuickTime"},
+        {"/m/CLIP.MOV", false, "QuickTime"},
+        {"/m/a.M4V", false, "MPEG-4"},
+        {"/m/a.mp4", false, "MPEG-4"},
+        {"/m/noext", false, ""},
+        {"/m/a.png", true, "PNG 이미지"},
+        {"/m/a.bmp", true, "BMP"},
+        {"/m/a.webp", true, "WEBP"},
+        {"/m/a.mkv", false, "MKV"},
+        {"/m/a.jpeg", true, "JPEG 이미지"},
+        {"/m/dir.png/clip", false, ""},
+        {"/m/x.tar.Gz", false, "GZ"},
+        {"/m/.png", true, "PNG 이미지"},
+        {"/m/.MOV", false, "QuickTime"},
+        {"/m/a.", false, ""},
     };
     for (const Case& c : cases) {
         ClipInfo clip{FileURL(c.path)};
@@ -150,10 +175,14 @@ TEST(ClipInfo, CodecLabel) {
         const char* label;
     };
     const Case cases[] = {
-        {"prores", "ap4x", "", "ProRes 4444 XQ"}, {"prores", "apch", "", "ProRes 422 HQ"},
-        {"prores", "zzzz", "", "ProRes "},        {"prores", "zzzz", "Custom", "ProRes Custom"},
-        {"hevc", "hvc1", "", "HEVC"},             {"h264", "avc1", "", "H264"},
-        {"png", "", "", "PNG"},                   {"?", "", "", "?"},
+        {"prores", "ap4x", "", "ProRes 4444 XQ"},
+        {"prores", "apch", "", "ProRes 422 HQ"},
+        {"prores", "zzzz", "", "ProRes "},
+        {"prores", "zzzz", "Custom", "ProRes Custom"},
+        {"hevc", "hvc1", "", "HEVC"},
+        {"h264", "avc1", "", "H264"},
+        {"png", "", "", "PNG"},
+        {"?", "", "", "?"},
         {"ProRes", "apch", "", "PRORES"},  // the family name is exact
     };
     for (const Case& c : cases) {
@@ -170,12 +199,14 @@ TEST(Prores, NameAndNumberTables) {
         int number;
     };
     const Case cases[] = {
-        {"apco", "", "422 Proxy", 0}, {"apcs", "", "422 LT", 1},     {"apcn", "", "422", 2},
-        {"apch", "", "422 HQ", 3},    {"ap4h", "", "4444", 4},       {"ap4x", "", "4444 XQ", 5},
-        {"APCH", "", "", 2},          {"", "422 HQ", "422 HQ", 3},   {"", "Proxy", "Proxy", 0},
-        {"", "422", "422", 2},        {"", "4444 XQ", "4444 XQ", 5}, {"", "4444", "4444", 4},
-        {"", "lt", "lt", 1},          {"", "", "", 2},               {"xxxx", "hq", "hq", 3},
-        {"apch", "proxy", "422 HQ", 3},  // a known code wins over the text
+        {"apco", "", "422 Proxy", 0},  {"apcs", "", "422 LT", 1},
+        {"apcn", "", "422", 2},        {"apch", "", "422 HQ", 3},
+        {"ap4h", "", "4444", 4},       {"ap4x", "", "4444 XQ", 5},
+        {"APCH", "", "", 2},           {"", "422 HQ", "422 HQ", 3},
+        {"", "Proxy", "Proxy", 0},     {"", "422", "422", 2},
+        {"", "4444 XQ", "4444 XQ", 5}, {"", "4444", "4444", 4},
+        {"", "lt", "lt", 1},           {"", "", "", 2},
+        {"xxxx", "hq", "hq", 3},       {"apch", "proxy", "422 HQ", 3},  // a known code wins over the text
     };
     for (const Case& c : cases) {
         EXPECT_EQ(proresName(c.tag, c.profile), c.name) << c.tag << "/" << c.profile;
@@ -189,8 +220,8 @@ TEST(ClipInfo, SizeLabelUsesDecimalUnits) {
         const char* label;
     };
     const Case cases[] = {
-        {0, "0 bytes"},          {1, "1 byte"},         {999, "999 bytes"},       {1000, "1 KB"},
-        {1499, "1 KB"},          {999499, "999 KB"},    {999500, "1 MB"},         {1500000, "1.5 MB"},
+        {0, "0 bytes"},          {1, "1 byte"},           {999, "999 bytes"},     {1000, "1 KB"},
+        {1499, "1 KB"},          {999499, "999 KB"},      {999500, "1 MB"},       {1500000, "1.5 MB"},
         {123456789, "123.5 MB"}, {1234567890, "1.23 GB"}, {50000000000, "50 GB"}, {INT64_MAX, "9.22 EB"},
     };
     for (const Case& c : cases) EXPECT_EQ(formatByteCount(c.bytes), c.label) << c.bytes;

@@ -226,28 +226,43 @@ TEST(BuildArguments, KindIsDecidedByLowerCasedExtensionsOfAllClips) {
 }
 
 TEST(BuildImageArguments, TwoPngImagesGiveTheExactVector) {
-    const std::vector<ClipInfo> clips = {image("/img/left.png", "rgba"), image("/img/right.png", "rgb24")};
-    const Args head = {"-nostdin",
-                       "-hide_banner",
-                       "-n",
-                       "-i",
-                       "/img/left.png",
-                       "-i",
-                       "/img/right.png",
-                       "-filter_complex",
-                       "[0:v][1:v]hstack=inputs=2[v]",
-                       "-map",
-                       "[v]",
-                       "-frames:v",
-                       "1",
-                       "-update",
-                       "1"};
-    Args png = head;
-    png.insert(png.end(), {"-c:v", "png", "-pix_fmt", "rgba", "/img/out.png"});
-    EXPECT_THAT(buildArguments(clips, "/img/out.png"), ElementsAreArray(png));
-    Args jpeg = head;
-    jpeg.insert(jpeg.end(), {"-c:v", "mjpeg", "-q:v", "1", "-pix_fmt", "yuvj444p", "/img/out.jpg"});
-    EXPECT_THAT(buildImageArguments(clips, "/img/out.jpg"), ElementsAreArray(jpeg));
+    const std::vector<ClipInfo> clips = {image("/img/left.png", "rgb24"), image("/img/right.png", "rgba")};
+    auto vector = [](const std::string& filter, const Args& block, const std::string& output) {
+        Args args = {"-nostdin",
+                     "-hide_banner",
+                     "-n",
+                     "-f",
+                     "image2pipe",
+                     "-i",
+                     "/img/left.png",
+                     "-f",
+                     "image2pipe",
+                     "-i",
+                     "/img/right.png",
+                     "-filter_complex",
+                     filter,
+                     "-map",
+                     "[v]",
+                     "-frames:v",
+                     "1",
+                     "-update",
+                     "1"};
+        args.insert(args.end(), block.begin(), block.end());
+        args.push_back(output);
+        return args;
+    };
+    // Each picture reaches hstack in the output's format, so the opaque first one cannot strip the
+    // second one's alpha.
+    EXPECT_THAT(
+        buildArguments(clips, "/img/out.png"),
+        ElementsAreArray(vector("[0:v]format=rgba[i0];[1:v]format=rgba[i1];[i0][i1]hstack=inputs=2[v]",
+                                {"-c:v", "png", "-pix_fmt", "rgba"}, "/img/out.png")));
+    const Args jpeg = {"-c:v", "mjpeg", "-q:v", "1", "-pix_fmt", "yuvj444p"};
+    EXPECT_THAT(buildImageArguments(clips, "/img/out.jpg"),
+                ElementsAreArray(vector("[0:v][1:v]hstack=inputs=2[v]", jpeg, "/img/out.jpg")));
+    // An output named by its extension alone still gets its format block.
+    EXPECT_THAT(buildImageArguments(clips, "/img/.jpg"),
+                ElementsAreArray(vector("[0:v][1:v]hstack=inputs=2[v]", jpeg, "/img/.jpg")));
 }
 
 TEST(BuildImageArguments, FormatBlockFollowsExtensionAlphaAndDepth) {

@@ -6,12 +6,18 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
+#include <set>
 #include <system_error>
+#include <thread>
 
+#include "engine/cancellation.h"
 #include "engine/child_process.h"
 #include "engine/diagnostic_tail.h"
+#include "engine/probe.h"
 #include "engine/tools.h"
 #include "tests/support/test_support.h"
 
@@ -26,7 +32,7 @@ using testing::writeScript;
 
 // Two clips that pass validation, in a folder of their own, with a fake ffmpeg found first.
 class MergeRunner : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ::alarm(60);  // a runner that hangs ends the test program instead of stalling the suite
         std::filesystem::create_directory(dir / "bin");
@@ -48,10 +54,29 @@ protected:
     void fakeFFmpeg(const std::string& body) {
         // Its own PATH: the test's PATH holds nothing but the fake.
         writeScript(dir / "bin" / "ffmpeg",
-                    "PATH=/usr/bin:/bin\ntouch '" + (dir / "ran").string() + "'\n" + body);
+                    "PATH=/usr/bin:/bin\ntouch '" + (dir / "bin" / "ran").string() + "'\n" + body);
         ASSERT_EQ(Tools::find("ffmpeg"), (dir / "bin" / "ffmpeg").string()) << "another ffmpeg comes first";
     }
-    bool ran() const { return std::filesystem::exists(dir / "ran"); }
+    bool ran() const { return std::filesystem::exists(dir / "bin" / "ran"); }
+
+    // A shell line that writes a real 128×32 movie, what two 64×32 clips merge into, to ffmpeg's output
+    // (its last argument).
+    std::string writesGoodOutput() {
+        const std::filesystem::path good = dir / "bin" / "good.mov";
+        ScopedPath realFFmpeg("/usr/bin:/bin");
+        if (!std::filesystem::exists(good))
+            testing::makeMedia(good, {"-f", "lavfi", "-i", "testsrc2=s=128x32:r=25", "-frames:v", "2", "-c:v",
+                                      "libx264", "-pix_fmt", "yuv420p"});
+        return "for last; do :; done\ncp '" + good.string() + "' \"$last\"\n";
+    }
+
+    // The names in the clips' folder, hidden ones included.
+    std::set<std::string> entries() const {
+        std::set<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+            names.insert(entry.path().filename());
+        return names;
+    }
 
     MergeError mergeError(const FileURL& output) {
         try {
@@ -72,9 +97,8 @@ TEST_F(MergeRunner, MissingFFmpegIsReportedBeforeValidation) {
     clips.clear();  // would not validate either
     MergeError error = mergeError(dir / "out.mov");
     EXPECT_EQ(error.kind(), MergeError::Kind::noFFmpeg);
-    EXPECT_EQ(error.errorDescription(),
-              "ffmpeg를 찾을 수 없습니다 (/opt/homebrew/bin, /usr/local/bin, PATH)");
-    EXPECT_STREQ(error.what(), "ffmpeg를 찾을 수 없습니다 (/opt/homebrew/bin, /usr/local/bin, PATH)");
+    EXPECT_EQ(error.errorDescription(), "ffmpeg를 찾을 수 없습니다 (/usr/local/bin, PATH)");
+    EXPECT_STREQ(error.what(), "ffmpeg를 찾을 수 없습니다 (/usr/local/bin, PATH)");
 
     // A file without execute permission is not a program: still nothing found.
     writeFile(dir / "bin" / "ffmpeg", "#!/bin/sh\nexit 0\n");
@@ -131,8 +155,13 @@ TEST_F(MergeRunner, FailureShowsTheLastThreeNonEmptyDiagnosticLines) {
         {"exit 1\n", "ffmpeg 실패: "},
         // Death by a signal is a failure too, with whatever was said before it.
         {"echo '/영상/a.mov: 마지막 말' >&2\nkill -KILL $$\n", "ffmpeg 실패: /영상/a.mov: 마지막 말"},
-        // Diagnostics that are not UTF-8 cannot be shown.
-        {"printf 'bad \\377 byte\\n' >&2\nexit 1\n", "ffmpeg 실패: "},
+        // A byte that is not UTF-8 (a Latin-1 file name) shows as U+FFFD and keeps the other lines.
+        {"printf 'first\\nbad \\377 byte\\n' >&2\nexit 1\n", "ffmpeg 실패: first | bad \uFFFD byte"},
+        // Statistics and stream listings are not reasons, whatever their line ends.
+        {"printf 'Output #0, image2, to x:\\n  Stream #0:0: Video: png\\nframe=    1 fps=0.0 q=0.0 size=N/A "
+         "\\rav_interleaved_write_frame(): No space left on device\\nframe=    1 fps=0.0\\n"
+         "video:2718kB audio:0kB muxing overhead: unknown\\nConversion failed!\\n' >&2\nexit 1\n",
+         "ffmpeg 실패: av_interleaved_write_frame(): No space left on device | Conversion failed!"},
     };
     for (const Case& test : cases) {
         fakeFFmpeg(test.script);
@@ -161,17 +190,19 @@ TEST_F(MergeRunner, ProgressComesFromFrameLinesOnlyAndEndsWithOne) {
     fakeFFmpeg(
         "printf 'frame=0\\nfps=0.0\\nfra'\nsleep 0.2\nprintf 'me=120\\n\\352\\260'\nsleep 0.2\n"
         "printf '\\200\\nframe=\\nframe=abc\\nframe=12x\\n frame=60\\nframe=240\\nprogress=continue\\n'\n"
-        "printf 'frame=300\\nprogress=end\\n'\nexit 0\n");
+        "printf 'frame=300\\nprogress=end\\n'\n" +
+        writesGoodOutput());
     std::vector<double> fractions;
     ClipInfo result = merge(clips, dir / "out.mov", [&](double f) { fractions.push_back(f); });
     EXPECT_THAT(fractions, ElementsAre(0.0, 0.5, 1.0, 1.0, 1.0));
-    // The record describes the output (here never written, so it carries the reason).
+    // The record describes the published output, not the inputs.
     EXPECT_EQ(result.url(), dir / "out.mov");
-    EXPECT_TRUE(result.error.has_value());
+    EXPECT_EQ(result.width, 128);
+    EXPECT_FALSE(result.error.has_value());
 }
 
 TEST_F(MergeRunner, ProgressIsOnlyTheFinalOneWithoutFramesOrForStills) {
-    fakeFFmpeg("printf 'frame=5\\nframe=10\\n'\nexit 0\n");
+    fakeFFmpeg("printf 'frame=5\\nframe=10\\n'\n" + writesGoodOutput());
     clips[0].frames = 0;
     std::vector<double> fractions;
     merge(clips, dir / "out.mov", [&](double f) { fractions.push_back(f); });
@@ -179,12 +210,12 @@ TEST_F(MergeRunner, ProgressIsOnlyTheFinalOneWithoutFramesOrForStills) {
 }
 
 TEST_F(MergeRunner, AnEmptyProgressCallbackIsAllowed) {
-    fakeFFmpeg("printf 'frame=30\\n'\nexit 0\n");
+    fakeFFmpeg("printf 'frame=30\\n'\n" + writesGoodOutput());
     EXPECT_NO_THROW(merge(clips, dir / "out.mov", ProgressCallback()));
 }
 
 TEST_F(MergeRunner, ProgressIsComputedAgainstTheShortestClip) {
-    fakeFFmpeg("printf 'frame=30\\n'\nexit 0\n");
+    fakeFFmpeg("printf 'frame=30\\n'\n" + writesGoodOutput());
     clips[0].frames = 120;
     clips[1].frames = 60;
     std::vector<double> fractions;
@@ -195,12 +226,23 @@ TEST_F(MergeRunner, ProgressIsComputedAgainstTheShortestClip) {
 TEST_F(MergeRunner, ArgumentsReachFFmpegOneByOneAndStdinIsEmpty) {
     // The fake writes each argument on its own line, then what it read from standard input.
     fakeFFmpeg("for a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" + (dir / "args").string() +
-               "'\ncat > '" + (dir / "stdin").string() + "'\nexit 0\n");
+               "'\ncat > '" + (dir / "stdin").string() + "'\n" + writesGoodOutput());
     clips[0] = ClipInfo(dir / "my clip [1].mov", "h264", "avc1", "", 64, 32, "yuv420p", "25/1", 240);
-    merge(clips, dir / "out put.mov", [](double) {});
+    std::vector<std::string> started;
+    merge(
+        clips, dir / "out put.mov", [](double) {}, nullptr,
+        [&](const auto& arguments) { started = arguments; });
     const std::string args = testing::readFile(dir / "args");
     EXPECT_NE(args.find("\n" + (dir / "my clip [1].mov").string() + "\n"), std::string::npos) << args;
-    EXPECT_NE(args.find("\n" + (dir / "out put.mov").string() + "\n"), std::string::npos) << args;
+    // ffmpeg writes a hidden temporary of this run's own beside the output, with the same extension.
+    ASSERT_FALSE(started.empty());
+    const std::filesystem::path temporary = started.back();
+    EXPECT_EQ(temporary.parent_path().parent_path(), dir.path());
+    EXPECT_EQ(temporary.parent_path().filename().string().rfind(".tessellane-", 0), 0u) << temporary;
+    EXPECT_EQ(temporary.extension(), ".mov");
+    EXPECT_EQ(args.substr(args.size() - temporary.string().size() - 1), temporary.string() + "\n");
+    EXPECT_TRUE(std::filesystem::exists(dir / "out put.mov"));
+    EXPECT_FALSE(std::filesystem::exists(temporary.parent_path()));
     EXPECT_EQ(testing::readFile(dir / "stdin"), "");
 }
 
@@ -224,9 +266,125 @@ TEST_F(MergeRunner, AThrowingProgressCallbackStillReapsTheChild) {
     // TearDown checks that no child is left.
 }
 
+// ---- nothing of the user's is ever replaced, and nothing is left behind -----------------------------------
+
+TEST_F(MergeRunner, AFileThatAppearsWhileFFmpegRunsIsKeptAndTheRunFails) {
+    fakeFFmpeg("printf precious > '" + (dir / "out.mov").string() + "'\n" + writesGoodOutput());
+    const std::set<std::string> before = entries();
+    MergeError error = mergeError(dir / "out.mov");
+    EXPECT_EQ(error.kind(), MergeError::Kind::exists);
+    EXPECT_EQ(testing::readFile(dir / "out.mov"), "precious");
+    std::set<std::string> expected = before;
+    expected.insert("out.mov");
+    EXPECT_EQ(entries(), expected) << "no temporary left";
+}
+
+TEST_F(MergeRunner, OfTwoRunsRacingForOneNameExactlyOneSucceeds) {
+    fakeFFmpeg("sleep 0.3\n" + writesGoodOutput());
+    std::atomic<int> succeeded{0}, refused{0};
+    auto run = [&] {
+        try {
+            merge(clips, dir / "out.mov", {});
+            ++succeeded;
+        } catch (const MergeError& error) {
+            if (error.kind() == MergeError::Kind::exists) ++refused;
+        }
+    };
+    std::thread first(run), second(run);
+    first.join();
+    second.join();
+    EXPECT_EQ(succeeded, 1);
+    EXPECT_EQ(refused, 1);
+    EXPECT_EQ(probe(dir / "out.mov").width, 128);
+}
+
+TEST_F(MergeRunner, SuccessIsOnlyAnOutputOfTheExpectedKindAndSize) {
+    struct Case {
+        std::string script;
+        std::string description;
+    };
+    const std::string wrongSize = (dir / "bin" / "small.mov").string();
+    {
+        ScopedPath realFFmpeg("/usr/bin:/bin");
+        testing::makeMedia(wrongSize,
+                           {"-f", "lavfi", "-i", "testsrc2=s=64x32", "-frames:v", "1", "-c:v", "libx264"});
+    }
+    const Case cases[] = {
+        {"exit 0\n", "ffmpeg가 결과 파일을 만들지 않았습니다"},
+        {"for last; do :; done\nprintf garbage > \"$last\"\n", "ffmpeg가 만든 결과 파일을 읽을 수 없습니다"},
+        {"for last; do :; done\ncp '" + wrongSize + "' \"$last\"\n",
+         "결과 크기가 예상과 다릅니다: 64×32 (예상 128×32)"},
+    };
+    for (const Case& test : cases) {
+        fakeFFmpeg(test.script);
+        const std::set<std::string> before = entries();
+        MergeError error = mergeError(dir / "out.mov");
+        EXPECT_EQ(error.kind(), MergeError::Kind::unverified) << test.script;
+        EXPECT_EQ(error.errorDescription(), test.description);
+        EXPECT_EQ(entries(), before) << test.script;
+    }
+}
+
+TEST_F(MergeRunner, AFailedRunLeavesNothingAndTheRetrySucceeds) {
+    fakeFFmpeg("for last; do :; done\nhead -c 1000 /dev/zero > \"$last\"\necho 'disk error' >&2\nexit 1\n");
+    const std::set<std::string> before = entries();
+    EXPECT_EQ(mergeError(dir / "out.mov").errorDescription(), "ffmpeg 실패: disk error");
+    EXPECT_EQ(entries(), before);
+
+    fakeFFmpeg(writesGoodOutput());
+    EXPECT_EQ(merge(clips, dir / "out.mov", {}).width, 128);
+}
+
+TEST_F(MergeRunner, CancellingStopsFFmpegPromptlyAndLeavesNothing) {
+    // A polite ffmpeg ends at SIGTERM; a stubborn one ignores it and is killed after the grace period.
+    const std::string pidFile = (dir / "bin" / "pid").string();
+    const std::string start = "for last; do :; done\nhead -c 1000 /dev/zero > \"$last\"\necho $$ > '" +
+                              pidFile + "'\nprintf 'frame=1\\n'\n";
+    for (const std::string& body :
+         {start + "exec sleep 30\n", start + "trap '' TERM\nwhile :; do sleep 0.05; done\n"}) {
+        fakeFFmpeg(body);
+        const std::set<std::string> before = entries();
+        Cancellation cancel;
+        const auto began = std::chrono::steady_clock::now();
+        try {
+            // The first progress line is the moment ffmpeg is surely running and writing.
+            merge(
+                clips, dir / "out.mov", [&](double) { cancel.request(); }, &cancel);
+            ADD_FAILURE() << "not cancelled";
+        } catch (const MergeError& error) {
+            EXPECT_EQ(error.kind(), MergeError::Kind::cancelled);
+        }
+        EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(3)) << body;
+        EXPECT_EQ(entries(), before);
+        const pid_t pid = std::stoi(testing::readFile(pidFile));
+        EXPECT_NE(::kill(pid, 0), 0) << "ffmpeg still running";
+    }
+
+    // Requested before the start: ffmpeg never runs.
+    std::filesystem::remove(dir / "bin" / "ran");
+    Cancellation early;
+    early.request();
+    EXPECT_THROW(merge(clips, dir / "out.mov", {}, &early), MergeError);
+    EXPECT_FALSE(ran());
+}
+
+TEST(ChildProcess, DiesWithTheThreadThatSupervisesIt) {
+    pid_t pid = -1;
+    std::thread([&pid] {
+        ChildProcess child = spawnChild("/bin/sleep", {"30"}, ChildOutput::discard, ChildOutput::discard);
+        pid = child.pid;
+    }).join();
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(WTERMSIG(status), SIGKILL);
+}
+
 TEST(MergeErrorText, DescriptionsCarryTheirPayloads) {
     EXPECT_EQ(MergeError::exists("/a/b c.mov").errorDescription(),
               "같은 이름의 파일이 이미 있습니다: /a/b c.mov");
+    EXPECT_EQ(MergeError::cancelled().errorDescription(), "합치기를 취소했습니다");
+    EXPECT_EQ(MergeError::unverified("결과 크기가 다릅니다").errorDescription(), "결과 크기가 다릅니다");
     EXPECT_EQ(MergeError::invalid("x\ny").errorDescription(), "x\ny");
     EXPECT_EQ(MergeError::failed("A | B").errorDescription(), "ffmpeg 실패: A | B");
     EXPECT_EQ(MergeError::failed("").payload(), "");
@@ -251,29 +409,28 @@ TEST(ResultSummary, VideoShowsFramesAndImagesShowPixelFormat) {
     for (const Case& test : cases) EXPECT_EQ(resultSummary(test.clip), test.summary);
 }
 
-TEST(DiagnosticTail, StaysBoundedAndDropsOnlyTheBrokenCharacterAtTheCut) {
-    // Cut positions at every offset inside a three-byte and a four-byte character.
-    for (const char* character : {"가", "😀"}) {
-        for (std::size_t shift = 0; shift < std::string_view(character).size(); ++shift) {
-            const std::string one = character;
-            std::string tail(shift, 'x');
-            std::string stream;
-            while (stream.size() < diagnosticTailLimit) stream += one;
-            stream += "\n끝 줄\n";
-            appendDiagnostics(tail, stream);
-            EXPECT_LE(tail.size(), diagnosticTailKeep);
-            EXPECT_GE(tail.size(), diagnosticTailKeep - 3);
-            EXPECT_TRUE(isValidUtf8(tail)) << "shift " << shift;
-            EXPECT_EQ(tail.substr(tail.size() - 9), "\n끝 줄\n");
-        }
+TEST(DiagnosticTail, ConsidersTheLastBytesWhateverTheReadSizes) {
+    // 300 kB of numbered lines, mostly three-byte Hangul, then the real reason.
+    std::string stream;
+    for (int i = 0; stream.size() < 300'000; ++i) stream += "가나다라 진단 줄 " + std::to_string(i) + "\n";
+    stream += "마지막 이유\nConversion failed!\n";
+    std::string firstReason;
+    for (std::size_t chunk :
+         {std::size_t{1}, std::size_t{7}, std::size_t{4096}, std::size_t{65536}, stream.size()}) {
+        DiagnosticTail tail;
+        for (std::size_t at = 0; at < stream.size(); at += chunk)
+            tail.append(std::string_view(stream).substr(at, chunk));
+        EXPECT_EQ(tail.window(), std::string_view(stream).substr(stream.size() - diagnosticTailKeep))
+            << chunk;
+        if (firstReason.empty()) firstReason = tail.reason();
+        EXPECT_EQ(tail.reason(), firstReason) << chunk;
     }
-    // At the limit nothing is cut; one byte more cuts back to the kept size exactly (ASCII).
-    std::string tail(diagnosticTailLimit, 'a');
-    appendDiagnostics(tail, "");
-    EXPECT_EQ(tail.size(), diagnosticTailLimit);
-    appendDiagnostics(tail, "b");
-    EXPECT_EQ(tail.size(), diagnosticTailKeep);
-    EXPECT_EQ(tail.back(), 'b');
+    EXPECT_THAT(firstReason, ::testing::EndsWith(" | 마지막 이유 | Conversion failed!"));
+
+    // A window cut inside a line and a character: that line is not shown, the rest is intact.
+    DiagnosticTail cut;
+    cut.append(std::string(diagnosticTailLimit, 'x') + "가\nL1\nL2");
+    EXPECT_EQ(cut.reason(), "L1 | L2");
 }
 
 TEST(DiagnosticTail, LastLinesSkipEmptyOnes) {

@@ -19,8 +19,9 @@ std::vector<std::string> names(const std::vector<FileURL>& urls) {
 
 // Hangul syllables written as conjoining jamo, the way macOS file systems store them.
 const char* const composedTake = "촬영 테이크";
-const char* const decomposedTake = "\xE1\x84\x8E\xE1\x85\xAA\xE1\x86\xAF\xE1\x84\x8B\xE1\x85\xA7\xE1\x86\xBC "
-                                   "\xE1\x84\x90\xE1\x85\xA6\xE1\x84\x8B\xE1\x85\xB5\xE1\x84\x8F\xE1\x85\xB3";
+const char* const decomposedTake =
+    "\xE1\x84\x8E\xE1\x85\xAA\xE1\x86\xAF\xE1\x84\x8B\xE1\x85\xA7\xE1\x86\xBC "
+    "\xE1\x84\x90\xE1\x85\xA6\xE1\x84\x8B\xE1\x85\xB5\xE1\x84\x8F\xE1\x85\xB3";
 
 TEST(Naming, WorkedExamples) {
     struct Case {
@@ -37,6 +38,9 @@ TEST(Naming, WorkedExamples) {
         {paths({"2024-05-01.mov", "2024-05-02.mov"}), "", "", ".mov"},
         {paths({"Shot.A.mov", "Shot.B.mov"}), "", "Shot.", "Shot..mov"},
         {paths({"clipA", "clipB"}), "_x", "clip", "clip_x"},
+        // A name that is only a dot and an extension has that extension and an empty stem.
+        {paths({"left.png", "right.png"}), "", "", ".png"},
+        {paths({".png", ".png"}), "", "", ".png"},
         {{}, "_x", "", "_x.mov"},
         // Stems only: the shared prefix never reaches into an extension; the first extension wins.
         {paths({"a.mov", "a.mp4"}), "", "a", "a.mov"},
@@ -87,7 +91,8 @@ TEST(Naming, NaturalOrder) {
         {paths({"x100.mov", "x99.mov", "x1000.mov"}), {"x99.mov", "x100.mov", "x1000.mov"}},
         // Case only breaks ties: a.mov and A.mov both precede b.mov.
         {paths({"b.mov", "A.mov", "a.mov"}), {"a.mov", "A.mov", "b.mov"}},
-        {paths({"테이크2.mov", "테이크10.mov", "테이크1.mov"}), {"테이크1.mov", "테이크2.mov", "테이크10.mov"}},
+        {paths({"테이크2.mov", "테이크10.mov", "테이크1.mov"}),
+         {"테이크1.mov", "테이크2.mov", "테이크10.mov"}},
         {{}, {}},
     };
     for (const Case& c : cases) {
@@ -101,8 +106,8 @@ TEST(Naming, SortIsStableForEqualNames) {
     std::vector<FileURL> input = {FileURL("/z/same.mov"), FileURL("/a/same.mov"), FileURL("/m/other.mov"),
                                   FileURL("/b/same.mov")};
     std::vector<FileURL> sorted = naturalSortedURLs(input);
-    EXPECT_EQ(sorted, (std::vector<FileURL>{FileURL("/m/other.mov"), FileURL("/z/same.mov"), FileURL("/a/same.mov"),
-                                            FileURL("/b/same.mov")}));
+    EXPECT_EQ(sorted, (std::vector<FileURL>{FileURL("/m/other.mov"), FileURL("/z/same.mov"),
+                                            FileURL("/a/same.mov"), FileURL("/b/same.mov")}));
 }
 
 TEST(Naming, ClipListSortsByFileNameAndKeepsRecords) {
@@ -119,8 +124,9 @@ TEST(Naming, ClipListSortsByFileNameAndKeepsRecords) {
 
 TEST(Naming, CompareAgreesWithSortedOrder) {
     // The sort uses collation keys; naturalCompare compares directly. Both must order alike.
-    std::vector<FileURL> input = paths({"z.mov", "Z2.mov", "z10.mov", "é.mov", "e.mov", "E.mov", "a b.mov",
-                                        "a_b.mov", "a-b.mov", "10.mov", "9.mov", "촬영.mov", "Ab.mov", "ab.mov"});
+    std::vector<FileURL> input =
+        paths({"z.mov", "Z2.mov", "z10.mov", "é.mov", "e.mov", "E.mov", "a b.mov", "a_b.mov", "a-b.mov",
+               "10.mov", "9.mov", "촬영.mov", "Ab.mov", "ab.mov"});
     std::vector<FileURL> sorted = naturalSortedURLs(input);
     for (std::size_t i = 1; i < sorted.size(); ++i)
         EXPECT_LE(naturalCompare(sorted[i - 1].filename().string(), sorted[i].filename().string()), 0)

@@ -1,6 +1,7 @@
 // Builds QuickTime / ISO movie files byte by byte for the box reader's edge cases.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -51,6 +52,7 @@ struct TrackSpec {
     int mdhdVersion = 0;
     std::vector<std::pair<std::uint32_t, std::uint32_t>> stts = {{10, 512}};  // (count, delta)
     std::optional<Bytes> elst;                                                // the whole elst box
+    std::optional<Bytes> tkhd;  // the whole tkhd box; an all-zero version 0 one when absent
     bool withStsd = true;
 };
 
@@ -75,9 +77,23 @@ inline Bytes track(const TrackSpec& t) {
     Bytes stbl = cat({t.withStsd ? fullBox("stsd", 0, cat({be(1, 4), sampleEntry(t)})) : Bytes{},
                       fullBox("stts", 0, sttsPayload), fullBox("stsz", 0, zeros(8))});
     Bytes minf = box("minf", cat({fullBox("vmhd", 0, zeros(8)), box("stbl", stbl)}));
-    Bytes trak = cat({fullBox("tkhd", 0, zeros(80)), t.elst ? box("edts", *t.elst) : Bytes{},
-                      box("mdia", cat({mdhd, hdlr, minf}))});
+    Bytes trak = cat({t.tkhd ? *t.tkhd : fullBox("tkhd", 0, zeros(80)),
+                      t.elst ? box("edts", *t.elst) : Bytes{}, box("mdia", cat({mdhd, hdlr, minf}))});
     return box("trak", trak);
+}
+
+// A display matrix a b u c d v x y w: a to d and x, y in 16.16, u, v, w in 2.30.
+using Matrix = std::array<std::int32_t, 9>;
+
+// tkhd for track 1 of 64×32 with the given matrix; `keep` cuts what follows version and flags to that many
+// bytes while the box stays whole.
+inline Bytes tkhd(int version, const Matrix& matrix, std::size_t keep = SIZE_MAX) {
+    const bool wide = version == 1;
+    Bytes fields = cat({zeros(wide ? 16 : 8), be(1, 4), zeros(4), be(400, wide ? 8 : 4), zeros(8), zeros(8)});
+    for (std::int32_t value : matrix) fields = cat({fields, be(static_cast<std::uint32_t>(value), 4)});
+    fields = cat({fields, be(64 << 16, 4), be(32 << 16, 4)});
+    if (keep < fields.size()) fields.resize(keep);
+    return fullBox("tkhd", version, fields);
 }
 
 inline Bytes mvhd(std::uint32_t timescale, std::uint32_t duration) {

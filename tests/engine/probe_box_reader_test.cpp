@@ -5,6 +5,7 @@
 
 #include "engine/byte_source.h"
 #include "engine/movie_reader.h"
+#include "engine/movie_record.h"
 #include "engine/probe.h"
 #include "engine/probe_limits.h"
 #include "tests/engine/probe_box_builder.h"
@@ -158,7 +159,7 @@ TEST(MovieReader, WalksTheTimeTableAndTheEditList) {
         double nominal, seconds;
     };
     auto layout = [](std::vector<std::pair<std::uint32_t, std::uint32_t>> stts, std::optional<Bytes> elst,
-                   std::uint32_t timescale = 24000, std::uint64_t duration = 24024, int version = 0) {
+                     std::uint32_t timescale = 24000, std::uint64_t duration = 24024, int version = 0) {
         TrackSpec t;
         t.stts = std::move(stts);
         t.elst = std::move(elst);
@@ -179,13 +180,13 @@ TEST(MovieReader, WalksTheTimeTableAndTheEditList) {
         {"no entries", layout({}, {}), 1000, false, 0, 0, 1.001},
         {"zero time scale", layout({{24, 1001}}, {}, 0, 24024), 1000, false, 0, 0, 0},
         {"zero duration", layout({{24, 1001}}, {}, 24000, 0), 1000, true, 1001, 0, 0},
-        {"version 1 media header", layout({{24, 1001}}, {}, 24000, 24024, 1), 1000, true, 1001, 24000.0 / 1001,
-         1.001},
+        {"version 1 media header", layout({{24, 1001}}, {}, 24000, 24024, 1), 1000, true, 1001,
+         24000.0 / 1001, 1.001},
         // The edit list gives the length, in the movie's time scale, without its empty edits.
         {"empty edit skipped", layout({{24, 1001}}, emptyThenOne), 1000, true, 1001, 24000.0 / 1001, 1.001},
         {"version 1 edit list", layout({{24, 1001}}, version1), 2000, true, 1001, 24000.0 / 1001, 1.001},
-        {"edit list without a movie time scale", layout({{24, 1001}}, version1), 0, true, 1001, 24000.0 / 1001,
-         1.001},
+        {"edit list without a movie time scale", layout({{24, 1001}}, version1), 0, true, 1001,
+         24000.0 / 1001, 1.001},
     };
     for (const Case& test : cases) {
         SCOPED_TRACE(test.name);
@@ -283,12 +284,59 @@ TEST(MovieReader, ReadsColourAndBitDepthExtensions) {
     }
 }
 
+TEST(MovieReader, TurnsTheRecordsSizesByTheTrackHeadersMatrix) {
+    constexpr std::int32_t one = 0x10000, w = 0x40000000;
+    const Matrix identity = {one, 0, 0, 0, one, 0, 0, 0, w};
+    const Matrix quarter = {0, one, 0, -one, 0, 0, 0, 0, w};
+    const Matrix threeQuarters = {0, -one, 0, one, 0, 0, 0, 0, w};  // what "-metadata:s:v rotate=90" writes
+    struct Case {
+        const char* name;
+        Bytes tkhd;
+        Error error;
+        int rotation;  // ffmpeg's display rotation; 90 and 270 swap the record's sizes
+    };
+    const Case cases[] = {
+        {"identity", tkhd(0, identity), Error::none, 0},
+        {"identity, version 1", tkhd(1, identity), Error::none, 0},
+        {"90", tkhd(0, quarter), Error::none, 90},
+        {"90, version 1", tkhd(1, quarter), Error::none, 90},
+        {"270", tkhd(0, threeQuarters), Error::none, 270},
+        {"270, version 1", tkhd(1, threeQuarters), Error::none, 270},
+        {"180", tkhd(0, {-one, 0, 0, 0, -one, 0, 0, 0, w}), Error::none, 180},
+        {"mirrored left to right", tkhd(0, {-one, 0, 0, 0, one, 0, 0, 0, w}), Error::none, 180},
+        {"mirrored top to bottom", tkhd(1, {one, 0, 0, 0, -one, 0, 0, 0, w}), Error::none, 0},
+        // A flip about the diagonal: ffmpeg shows it transposed, so its sides swap too.
+        {"mirrored about the diagonal", tkhd(0, {0, one, 0, one, 0, 0, 0, 0, w}), Error::none, 90},
+        {"90 and stretched", tkhd(0, {0, 2 * one, 0, -one, 0, 0, 0, 0, w}), Error::none, 90},
+        {"all zero", tkhd(0, {}), Error::none, 0},
+        // After version and flags, the matrix starts at 36 (48 in version 1) and takes 36 bytes.
+        {"matrix cut off", tkhd(0, quarter, 36 + 16), Error::none, 0},
+        {"matrix cut off, version 1", tkhd(1, quarter, 48 + 35), Error::none, 0},
+        {"only width and height cut off", tkhd(1, quarter, 48 + 36), Error::none, 90},
+        {"cut before the track id", tkhd(0, quarter, 10), Error::malformed, 0},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.name);
+        TrackSpec layout;
+        layout.tkhd = test.tkhd;
+        const MovieInfo info = read(movie({layout}));
+        ASSERT_EQ(info.error, test.error);
+        if (test.error != Error::none) continue;
+        EXPECT_EQ(info.video->rotation, test.rotation);
+        const bool swapped = test.rotation == 90 || test.rotation == 270;
+        const ClipInfo clip = movieRecord(ClipInfo("/a/turned.mov"), *info.video, false);
+        EXPECT_EQ(clip.width, swapped ? 32 : 64);
+        EXPECT_EQ(clip.height, swapped ? 64 : 32);
+    }
+}
+
 TEST(MovieReader, BreakingAnyByteOfAMovieNeverReadsOutOfBounds) {
     // Flip every byte of a small movie in turn; each variant must come back as a result or an error. Run
     // under the sanitizers this is what catches a read past a buffer.
     TrackSpec layout;
     layout.extensions = cat({nclx(1, 1, 1, false), hvcC(10)});
     layout.elst = fullBox("elst", 0, cat({be(1, 4), be(400, 4), be(0, 4), be(0x10000, 4)}));
+    layout.tkhd = tkhd(1, {0, 0x10000, 0, -0x10000, 0, 0, 0, 0, 0x40000000});
     const Bytes original = cat({ftyp(), movie({layout})});
     for (std::size_t i = 0; i < original.size(); ++i) {
         for (std::uint8_t value :

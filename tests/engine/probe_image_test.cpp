@@ -17,7 +17,7 @@ using testing::runTool;
 using testing::TempDir;
 using testing::writeFile;
 
-const std::string kMovieError = "영상 스트림 없음(또는 macOS가 읽을 수 없는 파일)";
+const std::string kMovieError = "영상 스트림 없음(또는 읽을 수 없는 파일)";
 const std::string kImageError = "읽을 수 없는 이미지";
 
 // A 64x32 picture whose left half is fully transparent, so an encoder cannot drop the alpha channel.

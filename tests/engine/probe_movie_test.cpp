@@ -8,6 +8,7 @@
 #include "engine/byte_source.h"
 #include "engine/movie_reader.h"
 #include "engine/probe.h"
+#include "engine/validation.h"
 #include "tests/engine/probe_media_support.h"
 #include "tests/support/test_support.h"
 
@@ -272,6 +273,41 @@ TEST_F(ProbeMovie, AnyFileNameOutsideTheImageKindsIsProbedAsAMovie) {
         EXPECT_EQ(clip.codec, "h264") << name;
         EXPECT_EQ(clip.frames, 5) << name;
     }
+}
+
+// A phone stores an upright clip sideways and says so in the track header's matrix. ffmpeg shows such a clip
+// turned, so its record carries the displayed size, and validation compares displayed heights.
+TEST_F(ProbeMovie, QuarterTurnedClipsHaveTheirDisplayedSize) {
+    const std::filesystem::path wide =
+        makeMedia(path("wide.mp4"), {"-f", "lavfi", "-i", "testsrc2=s=320x180:r=25", "-frames:v", "5", "-c:v",
+                                     "libx264", "-pix_fmt", "yuv420p"});
+    struct Case {
+        const char* rotate;
+        const char* ffprobeRotation;  // proof that the matrix was written
+        std::int64_t width, height;
+    };
+    const Case cases[] = {{"90", "90", 180, 320}, {"180", "-180", 320, 180}, {"270", "-90", 180, 320}};
+    std::map<std::string, ClipInfo> turned;
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.rotate);
+        const std::filesystem::path file = makeMedia(
+            path(std::string("turned") + test.rotate + ".mp4"),
+            {"-i", wide.string(), "-c", "copy", "-metadata:s:v:0", std::string("rotate=") + test.rotate});
+        const std::string shown =
+            testing::runTool("ffprobe", {"-v", "error", "-select_streams", "v:0", "-show_entries",
+                                         "stream_side_data=rotation", "-of", "csv=p=0", file.string()});
+        EXPECT_EQ(shown.substr(0, shown.find('\n')), test.ffprobeRotation);
+        const ClipInfo clip = probe(file);
+        ASSERT_FALSE(clip.error.has_value());
+        EXPECT_EQ(clip.width, test.width);
+        EXPECT_EQ(clip.height, test.height);
+        turned.insert_or_assign(test.rotate, clip);
+    }
+    const ClipInfo plain = probe(wide);
+    EXPECT_EQ(validate({plain, turned.at("90")}).blocking,
+              std::vector<std::string>{"높이가 다릅니다: 180 / 320"});
+    EXPECT_TRUE(validate({turned.at("90"), turned.at("270")}).ok());
+    EXPECT_TRUE(validate({plain, turned.at("180")}).ok());
 }
 
 }  // namespace

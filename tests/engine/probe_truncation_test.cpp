@@ -21,6 +21,8 @@ using testing::writeFile;
 struct Generated {
     std::string file;
     std::vector<std::string> arguments;
+    std::string source = {};  // an earlier file of the list that these arguments remux, if any
+    int rotation = 0;         // the display rotation the reader must find
 };
 
 const std::vector<Generated>& movies() {
@@ -78,6 +80,12 @@ const std::vector<Generated>& movies() {
         {"hevc_moov_last.mp4",
          {"-f", "lavfi", "-i", "testsrc2=s=64x32:r=50", "-frames:v", "4", "-c:v", "libx265", "-x265-params",
           "log-level=error", "-pix_fmt", "yuv420p10le", "-tag:v", "hvc1"}},
+        // A phone's sideways clip: the matrix sits in the track header, early in a movie box that comes
+        // first.
+        {"h264_turned.mov",
+         {"-c", "copy", "-metadata:s:v:0", "rotate=90", "-movflags", "+faststart"},
+         "h264_moov_first.mp4",
+         270},
     };
     return files;
 }
@@ -106,7 +114,12 @@ class ProbeTruncated : public ::testing::Test {
     static void SetUpTestSuite() {
         dir_ = std::make_unique<TempDir>();
         for (const auto* list : {&movies(), &images()})
-            for (const Generated& g : *list) makeMedia(*dir_ / g.file, g.arguments);
+            for (const Generated& g : *list) {
+                std::vector<std::string> arguments = g.arguments;
+                if (!g.source.empty())
+                    arguments.insert(arguments.begin(), {"-i", (*dir_ / g.source).string()});
+                makeMedia(*dir_ / g.file, arguments);
+            }
     }
     static void TearDownTestSuite() { dir_.reset(); }
     static std::unique_ptr<TempDir> dir_;
@@ -123,6 +136,7 @@ void expectSameTrack(const VideoTrack& piece, const VideoTrack& whole, std::size
     EXPECT_EQ(piece.format.height, whole.format.height) << length;
     EXPECT_EQ(piece.format.depth, whole.format.depth) << length;
     EXPECT_EQ(piece.format.colorPrimaries, whole.format.colorPrimaries) << length;
+    EXPECT_EQ(piece.rotation, whole.rotation) << length;
     EXPECT_EQ(piece.minFrameDuration.value, whole.minFrameDuration.value) << length;
     EXPECT_EQ(piece.durationSeconds, whole.durationSeconds) << length;
 }
@@ -134,6 +148,7 @@ TEST_F(ProbeTruncated, EveryPrefixOfAMovieReadsWholeOrFails) {
         MemorySource wholeSource(prefix(bytes, bytes.size()));
         const MovieInfo whole = readMovie(wholeSource);
         ASSERT_TRUE(whole.video.has_value());
+        EXPECT_EQ(whole.video->rotation, g.rotation);
         std::size_t readable = 0;
         for (std::size_t length = 0; length < bytes.size(); ++length) {
             MemorySource source(prefix(bytes, length));
@@ -182,7 +197,7 @@ TEST_F(ProbeTruncated, ProbingCutFilesGivesTheRecordOrTheUsersText) {
             const ClipInfo whole = probe(*dir_ / g.file);
             ASSERT_FALSE(whole.error.has_value());
             const std::string expectedError =
-                whole.isImage() ? "읽을 수 없는 이미지" : "영상 스트림 없음(또는 macOS가 읽을 수 없는 파일)";
+                whole.isImage() ? "읽을 수 없는 이미지" : "영상 스트림 없음(또는 읽을 수 없는 파일)";
             const std::size_t stride = std::max<std::size_t>(1, bytes.size() / 48);
             for (std::size_t length = 0; length < bytes.size(); length += stride) {
                 const auto cut = cuts / g.file;

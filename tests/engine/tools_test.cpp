@@ -4,8 +4,11 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 
+#include "engine/cancellation.h"
 #include "engine/child_process.h"
 #include "tests/support/test_support.h"
 
@@ -22,8 +25,8 @@ const std::string toolName = "tessellane-probe-tool-" + std::to_string(::getpid(
 TEST(ToolsFind, SearchesPathInOrderSkippingWhatCannotRun) {
     TempDir dir;
     for (const char* sub : {"a", "b", "c", "dir"}) std::filesystem::create_directory(dir / sub);
-    writeFile(dir / "a" / toolName, "not executable");            // no execute permission: skipped
-    std::filesystem::create_directory(dir / "dir" / toolName);      // a folder is not a program
+    writeFile(dir / "a" / toolName, "not executable");          // no execute permission: skipped
+    std::filesystem::create_directory(dir / "dir" / toolName);  // a folder is not a program
     writeScript(dir / "b" / toolName, "exit 0\n");
     writeScript(dir / "c" / toolName, "exit 0\n");
 
@@ -36,9 +39,9 @@ TEST(ToolsFind, SearchesPathInOrderSkippingWhatCannotRun) {
     const Case cases[] = {
         {a + ":" + b + ":" + c, b + "/" + toolName},
         {d + ":" + c + ":" + b, c + "/" + toolName},
-        {a + "::" + c, c + "/" + toolName},          // the empty entry is not tried
-        {c + "/:" + b, c + "/" + toolName},          // a trailing slash is not doubled
-        {c + "//", c + "//" + toolName},             // only one slash is ever added
+        {a + "::" + c, c + "/" + toolName},  // the empty entry is not tried
+        {c + "/:" + b, c + "/" + toolName},  // a trailing slash is not doubled
+        {c + "//", c + "//" + toolName},     // only one slash is ever added
         {a, std::nullopt},
         {"", std::nullopt},
     };
@@ -86,9 +89,9 @@ TEST(RunCapture, StatusAndOutput) {
         {"hello", {}, 3, "héllo\n"},
         {"stderr-only", {}, 1, ""},
         {"args", {"a b", "[x]", "$HOME", "'q\"", "-n", ""}, 0, "[a b][[x]][$HOME]['q\"][-n][]"},
-        {"stdin", {}, 0, "done\n"},        // stdin is the null device: cat sees end of file at once
-        {"binary", {}, 0, ""},             // not UTF-8: empty text, real status
-        {"killed", {}, 9, "partial\n"},    // a signal death reports the signal number
+        {"stdin", {}, 0, "done\n"},      // stdin is the null device: cat sees end of file at once
+        {"binary", {}, 0, ""},           // not UTF-8: empty text, real status
+        {"killed", {}, 9, "partial\n"},  // a signal death reports the signal number
         {"missing", {}, -1, ""},
         {"plain", {}, -1, ""},
     };
@@ -123,17 +126,70 @@ TEST(RunCapture, LeavesNoDescriptorOpen) {
     EXPECT_EQ(openDescriptors(), before);
 }
 
+TEST(RunCapture, AChildPastItsTimeLimitOrCancelledIsStopped) {
+    TempDir dir;
+    // The second one ignores the polite request and must be killed.
+    writeScript(dir / "polite", "echo started\nexec sleep 30\n");
+    writeScript(dir / "stubborn", "trap '' TERM\necho started\nwhile :; do sleep 0.05; done\n");
+    for (const char* program : {"polite", "stubborn"}) {
+        const auto began = std::chrono::steady_clock::now();
+        CaptureResult timed =
+            runCapture((dir / program).string(), {}, {.timeout = std::chrono::milliseconds(300)});
+        EXPECT_TRUE(timed.stopped) << program;
+        EXPECT_EQ(timed.status, -1);
+        EXPECT_EQ(timed.output, "started\n");
+
+        Cancellation cancel;
+        std::thread canceller([&cancel] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            cancel.request();
+        });
+        CaptureResult cancelled = runCapture((dir / program).string(), {}, {.cancel = &cancel});
+        canceller.join();
+        EXPECT_TRUE(cancelled.stopped) << program;
+        EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(4)) << program;
+    }
+    // A quick child is not stopped by a limit it never reaches.
+    writeScript(dir / "quick", "echo done\n");
+    CaptureResult quick = runCapture((dir / "quick").string(), {}, {.timeout = std::chrono::seconds(30)});
+    EXPECT_FALSE(quick.stopped);
+    EXPECT_EQ(quick.status, 0);
+    EXPECT_EQ(quick.output, "done\n");
+}
+
 TEST(Utf8, Validation) {
     struct Case {
         std::string bytes;
         bool valid;
     };
     const Case cases[] = {
-        {"", true},           {"plain", true},         {"촬영 é ½ 🎬", true},     {"\xff", false},
-        {"\xc3", false},      {"\xe1\x84", false},     {"\xc0\xaf", false},        {"\xed\xa0\x80", false},
-        {"\xf4\x90\x80\x80", false}, {"a\x80", false}, {"\xf0\x9f\x8e\xac", true},
+        {"", true},
+        {"plain", true},
+        {"촬영 é ½ 🎬", true},
+        {"\xff", false},
+        {"\xc3", false},
+        {"\xe1\x84", false},
+        {"\xc0\xaf", false},
+        {"\xed\xa0\x80", false},
+        {"\xf4\x90\x80\x80", false},
+        {"a\x80", false},
+        {"\xf0\x9f\x8e\xac", true},
     };
     for (const Case& c : cases) EXPECT_EQ(isValidUtf8(c.bytes), c.valid) << ::testing::PrintToString(c.bytes);
+}
+
+TEST(Utf8, LenientDecodingReplacesOnlyTheBadBytes) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"촬영 é 🎬", "촬영 é 🎬"},
+        {"caf\xe9.mov", "caf\uFFFD.mov"},        // Latin-1
+        {"a\xe1\x84z", "a\uFFFD\uFFFDz"},        // a cut three-byte character
+        {"\xed\xa0\x80", "\uFFFD\uFFFD\uFFFD"},  // a surrogate is not a character
+        {"\xf0\x9f\x8e", "\uFFFD\uFFFD\uFFFD"},
+    };
+    for (const auto& [bytes, text] : cases) {
+        EXPECT_EQ(toValidUtf8(bytes), text) << ::testing::PrintToString(bytes);
+        EXPECT_TRUE(isValidUtf8(toValidUtf8(bytes)));
+    }
 }
 
 }  // namespace
