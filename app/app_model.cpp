@@ -370,7 +370,8 @@ void AppModel::makeThumb(const ClipInfo& clip) {
             QImage image;
             std::optional<std::string> ffmpeg;
             if (!stop->requested()) ffmpeg = Tools::ffmpeg();
-            if (ffmpeg) image = makeThumbnailImage(*ffmpeg, clip, folder->path());
+            if (ffmpeg)
+                image = makeThumbnailImage(*ffmpeg, clip, folder->path(), CaptureLimits{limit, stop.get()});
             QMetaObject::invokeMethod(
                 this,
                 [this, id = clip.id(), image] {
@@ -416,7 +417,7 @@ void AppModel::runMerge() {
         std::optional<QString> summary;
         QString failure;
         try {
-            ClipInfo written = merge(snapshot, out, progress);
+            ClipInfo written = merge(snapshot, out, progress, stop.get());
             summary = toQString(resultSummary(written));
         } catch (const MergeError& error) {
             failure = toQString(error.errorDescription());

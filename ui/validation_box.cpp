@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "app/app_model.h"
+#include "engine/tools.h"
 #include "ui/fonts.h"
 #include "ui/palette.h"
 #include "ui/words.h"
@@ -47,10 +48,7 @@ void clearLayout(QLayout* layout) {
 std::vector<ValidationRow> validationRows(const AppModel& model) {
     std::vector<ValidationRow> rows;
     if (model.ffmpegMissing()) {
-        rows.push_back(
-            {kWarnPrefix +
-                 QStringLiteral("ffmpeg를 찾을 수 없습니다 (/opt/homebrew/bin, /usr/local/bin, PATH)"),
-             palette::danger()});
+        rows.push_back({kWarnPrefix + fromStd(Tools::missingFFmpegMessage()), palette::danger()});
     }
     if (model.clips().empty()) return rows;
     const Validation validation = model.validation();

@@ -390,7 +390,7 @@ class StoppingTest : public AppModelMediaTest {
     void installHangingFFmpeg() {
         testing::writeScript(tools / "ffmpeg", "echo $$ >> '" + (tools / "pids").string() +
                                                    "'\nfor last; do :; done\nprintf partial > \"$last\"\n"
-                                                   "echo frame=1\nexec sleep 30\n");
+                                                   "echo frame=1\nexec /bin/sleep 30\n");
         path = std::make_unique<ScopedPath>(tools.path().string());
         model = std::make_unique<AppModel>(&services);  // looks for ffmpeg now
     }

@@ -262,8 +262,7 @@ TEST(ValidationBoxAlone, MissingFfmpegRowShowsEvenWithoutClips) {
     ASSERT_TRUE(h->model.ffmpegMissing());
     const auto rows = WindowHarness::labelRows(h->window->validationBox());
     ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows[0].first,
-              "⚠︎ ffmpeg를 찾을 수 없습니다 (/opt/homebrew/bin, /usr/local/bin, PATH)");
+    EXPECT_EQ(rows[0].first, "⚠︎ ffmpeg를 찾을 수 없습니다 (/usr/local/bin, PATH)");
     EXPECT_EQ(rows[0].second, palette::danger());
 }
 
@@ -569,8 +568,9 @@ TEST(MergeInTheWindow, EscapeTheCancelButtonAndClosingEachStopIt) {
     testing::makeTinyMovie(work / "part1.mov");
     testing::makeTinyMovie(work / "part2.mov");
     // Writes into its output (the hidden temporary), reports a frame, then hangs until stopped.
-    testing::writeScript(tools / "ffmpeg",
-                         "for last; do :; done\nprintf partial > \"$last\"\necho frame=1\nexec sleep 30\n");
+    testing::writeScript(
+        tools / "ffmpeg",
+        "for last; do :; done\nprintf partial > \"$last\"\necho frame=1\nexec /bin/sleep 30\n");
     testing::ScopedPath path(tools.path().string());
     WindowHarness h;
     ShortcutFilter keys;
@@ -586,7 +586,7 @@ TEST(MergeInTheWindow, EscapeTheCancelButtonAndClosingEachStopIt) {
         QTest::keyClick(h.window.get(), Qt::Key_Return, Qt::ControlModifier);
         ASSERT_TRUE(h.model.running()) << how;
         ASSERT_TRUE(testing::waitFor([&] { return testing::filesIn(work.path()) != before; }, 10000))
-            << "ffmpeg never started";
+            << "ffmpeg never started: " << h.model.status().toStdString();
         if (std::string(how) == "Escape") {
             QTest::keyClick(h.window.get(), Qt::Key_Escape);
         } else if (std::string(how) == "취소") {
