@@ -57,6 +57,10 @@ AppModel::AppModel(PlatformServices* services, QObject* parent)
 }
 
 AppModel::~AppModel() {
+    // Quitting never waits for pictures nobody will see, nor for a merge nobody can collect.
+    thumbPool_.clear();
+    thumbnailsStop_->request();
+    cancelMerge();
     userPool_.waitForDone();
     thumbPool_.waitForDone();
 }
@@ -359,20 +363,23 @@ void AppModel::makeThumb(const ClipInfo& clip) {
     if (!thumbFolder_->valid()) return;  // never fall back to the shared temporary directory
 
     ++pendingTasks_;
-    thumbPool_.start([this, clip, folder = thumbFolder_] {
-        lowerThisThreadsPriority();
-        // The lookup is made anew for each clip, off the main thread since it walks PATH.
-        QImage image;
-        if (std::optional<std::string> ffmpeg = Tools::ffmpeg())
-            image = makeThumbnailImage(*ffmpeg, clip, folder->path());
-        QMetaObject::invokeMethod(
-            this,
-            [this, id = clip.id(), image] {
-                if (!image.isNull()) setThumb(id, image);
-                finishTask();
-            },
-            Qt::QueuedConnection);
-    });
+    thumbPool_.start(
+        [this, clip, folder = thumbFolder_, stop = thumbnailsStop_, limit = thumbnailTimeLimit_] {
+            lowerThisThreadsPriority();
+            // The lookup is made anew for each clip, off the main thread since it walks PATH.
+            QImage image;
+            std::optional<std::string> ffmpeg;
+            if (!stop->requested()) ffmpeg = Tools::ffmpeg();
+            if (ffmpeg)
+                image = makeThumbnailImage(*ffmpeg, clip, folder->path(), CaptureLimits{limit, stop.get()});
+            QMetaObject::invokeMethod(
+                this,
+                [this, id = clip.id(), image] {
+                    if (!image.isNull()) setThumb(id, image);
+                    finishTask();
+                },
+                Qt::QueuedConnection);
+        });
 }
 
 QString AppModel::thumbnailFolder() const {
@@ -392,6 +399,8 @@ void AppModel::runMerge() {
     if (!out) return;
 
     std::vector<ClipInfo> snapshot = clips_;
+    auto stop = std::make_shared<Cancellation>();
+    mergeStop_ = stop;
     setRunning(true);
     setProgress(0.0);
     setStatus(kMergingStatus);
@@ -399,7 +408,7 @@ void AppModel::runMerge() {
     setLastResult(std::nullopt);
 
     ++pendingTasks_;
-    userPool_.start([this, snapshot = std::move(snapshot), out = *out] {
+    userPool_.start([this, snapshot = std::move(snapshot), out = *out, stop] {
         // Every progress value gets its own queued call, so all of them land before the outcome.
         auto progress = [this](double fraction) {
             QMetaObject::invokeMethod(
@@ -408,7 +417,7 @@ void AppModel::runMerge() {
         std::optional<QString> summary;
         QString failure;
         try {
-            ClipInfo written = merge(snapshot, out, progress);
+            ClipInfo written = merge(snapshot, out, progress, stop.get());
             summary = toQString(resultSummary(written));
         } catch (const MergeError& error) {
             failure = toQString(error.errorDescription());
@@ -419,7 +428,8 @@ void AppModel::runMerge() {
         }
         QMetaObject::invokeMethod(
             this,
-            [this, summary, failure, out] {
+            [this, summary, failure, out, stop] {
+                if (mergeStop_ == stop) mergeStop_.reset();
                 setRunning(false);
                 if (summary) {
                     setStatus(*summary);
@@ -435,6 +445,10 @@ void AppModel::runMerge() {
             },
             Qt::QueuedConnection);
     });
+}
+
+void AppModel::cancelMerge() {
+    if (mergeStop_) mergeStop_->request();
 }
 
 void AppModel::finishTask() {

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 #include <QThreadPool>
+#include <chrono>
 #include <map>
 #include <memory>
 #include <optional>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "app/platform_services.h"
+#include "engine/cancellation.h"
 #include "engine/clip_info.h"
 #include "engine/validation.h"
 
@@ -23,7 +25,7 @@ class PrivateTempFolder;
 
 // One finished merge: immutable once made; every construction draws a new id.
 class DoneItem {
-public:
+  public:
     DoneItem(FileURL url, QString summary)
         : id_(Uuid::random()), url_(std::move(url)), summary_(std::move(summary)) {}
 
@@ -31,7 +33,7 @@ public:
     const FileURL& url() const { return url_; }
     const QString& summary() const { return summary_; }
 
-private:
+  private:
     Uuid id_;
     FileURL url_;
     QString summary_;
@@ -39,17 +41,20 @@ private:
 
 // The text shown while a merge runs.
 inline const QString kMergingStatus = QStringLiteral("합치는 중…");
+// How long one thumbnail's ffmpeg may run; a clip whose thumbnail takes longer shows none.
+inline constexpr std::chrono::milliseconds kThumbnailTimeLimit{20000};
 // The confirm label of the output-folder chooser.
 inline const QString kChooseFolderLabel = QStringLiteral("선택");
 
 class AppModel : public QObject {
     Q_OBJECT
 
-public:
+  public:
     // `services` is not owned and must outlive the model; without it no modifier is ever held and the
     // choosers and the file manager do nothing. Looks for ffmpeg once, here.
     explicit AppModel(PlatformServices* services = nullptr, QObject* parent = nullptr);
-    // Waits for background work still holding the model (a merge in progress ends first).
+    // Drops queued thumbnails, stops the running thumbnail and merge ffmpegs, then waits for the
+    // background work still holding the model; nothing is published after this.
     ~AppModel() override;
 
     void setPlatformServices(PlatformServices* services) { services_ = services; }
@@ -132,13 +137,19 @@ public:
 
     // Starts the merge job when every precondition holds; otherwise changes nothing.
     void runMerge();
+    // Asks the running merge, if any, to stop. The job then ends through its failure path with the
+    // cancellation message, and the engine removes its temporary file. Main thread only.
+    void cancelMerge();
+
+    // The time limit of each thumbnail's ffmpeg (kThumbnailTimeLimit unless changed).
+    void setThumbnailTimeLimit(std::chrono::milliseconds limit) { thumbnailTimeLimit_ = limit; }
 
     // Background tasks (probing batches, thumbnails, the merge) whose result has not been applied yet.
     int pendingTasks() const { return pendingTasks_; }
     // The private (mode 0700) folder where thumbnails are written for a moment; empty if none could be made.
     QString thumbnailFolder() const;
 
-signals:
+  signals:
     void clipsChanged();
     void selectedChanged();
     void suffixChanged();
@@ -155,7 +166,7 @@ signals:
     // pendingTasks() dropped to zero.
     void idle();
 
-private:
+  private:
     void finishTask();
 
     PlatformServices* services_ = nullptr;
@@ -176,6 +187,11 @@ private:
 
     int pendingTasks_ = 0;
     std::shared_ptr<PrivateTempFolder> thumbFolder_;
+    std::chrono::milliseconds thumbnailTimeLimit_ = kThumbnailTimeLimit;
+    // Requested once, when the model goes away: every thumbnail ffmpeg still running stops.
+    std::shared_ptr<Cancellation> thumbnailsStop_ = std::make_shared<Cancellation>();
+    // The running merge's stop request; empty when no merge runs.
+    std::shared_ptr<Cancellation> mergeStop_;
     // Declared last so they are destroyed (and waited for) first.
     QThreadPool userPool_;
     QThreadPool thumbPool_;

@@ -56,10 +56,16 @@ QImage limitThumbnailSize(const QImage& image) {
 }
 
 QImage makeThumbnailImage(const std::string& ffmpeg, const ClipInfo& clip,
-                          const std::filesystem::path& folder) {
+                          const std::filesystem::path& folder, const CaptureLimits& limits) {
     const std::filesystem::path png = folder / thumbnailFileName(clip.id());
-    // Exit status and output do not matter: whatever ffmpeg left behind is judged by decoding it.
-    runCapture(ffmpeg, thumbnailArguments(clip, png));
+    // Exit status and output do not matter: whatever ffmpeg left behind is judged by decoding it. A run
+    // that was stopped may have left half a file, which is not a picture to show.
+    const bool stopped = runCapture(ffmpeg, thumbnailArguments(clip, png), limits).stopped;
+    if (stopped) {
+        std::error_code ignored;
+        std::filesystem::remove(png, ignored);
+        return {};
+    }
 
     QByteArray bytes;
     {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/clip_info.h"
+#include "engine/tools.h"
 
 namespace tessellane {
 
@@ -16,7 +17,7 @@ inline constexpr int kMaxThumbnailSide = 1920;
 // A folder only this user can enter (mode 0700), made under the user's temporary directory and removed
 // with its content on destruction. On a shared /tmp this keeps others from planting or reading the PNGs.
 class PrivateTempFolder {
-public:
+  public:
     PrivateTempFolder();
     ~PrivateTempFolder();
     PrivateTempFolder(const PrivateTempFolder&) = delete;
@@ -25,7 +26,7 @@ public:
     bool valid() const { return !path_.empty(); }
     const std::filesystem::path& path() const { return path_; }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
@@ -43,9 +44,10 @@ std::vector<std::string> thumbnailArguments(const ClipInfo& clip, const std::fil
 // are.
 QImage limitThumbnailSize(const QImage& image);
 
-// Runs ffmpeg (blocking) to write the PNG inside `folder`, decodes it, deletes it in every case and
-// returns the limited picture, or a null image when anything failed. Callable from any thread.
+// Runs ffmpeg (blocking, within `limits`) to write the PNG inside `folder`, decodes it, deletes it in
+// every case and returns the limited picture, or a null image when anything failed or ffmpeg was stopped.
+// Callable from any thread.
 QImage makeThumbnailImage(const std::string& ffmpeg, const ClipInfo& clip,
-                          const std::filesystem::path& folder);
+                          const std::filesystem::path& folder, const CaptureLimits& limits = {});
 
 }  // namespace tessellane

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Starts the real program under Xvfb with generated sample clips named on its command line and writes
 # PNG screenshots to docs/: the empty window, three clips with thumbnails and a warning, a merge in
-# progress, and the finished-outputs tab.
+# progress, the finished-outputs tab, a cancelled merge and the question asked when the window is closed
+# during a merge.
 # Usage: scripts/screenshot.sh [build dir] [output dir]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -26,9 +27,9 @@ clip() {  # name source seconds
   ffmpeg -nostdin -v error -y -f lavfi -i "$2=size=640x360:rate=25" -t "$3" \
     -c:v libx264 -preset ultrafast -pix_fmt yuv420p "$work/$1"
 }
-clip "take_1.mov" testsrc2 12
-clip "take_2.mov" smptehdbars 12
-clip "take_3.mov" rgbtestsrc 10
+clip "take_1.mov" testsrc2 20
+clip "take_2.mov" smptehdbars 20
+clip "take_3.mov" rgbtestsrc 18
 
 # A private display exactly the size of the window.
 Xvfb -displayfd 3 -screen 0 1280x760x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
@@ -65,13 +66,18 @@ start
 shot window-empty
 stop
 
+merging() {  # true while the program has an ffmpeg child
+  pgrep -P "$app_pid" ffmpeg >/dev/null
+}
+
 start "$work/take_1.mov" "$work/take_2.mov" "$work/take_3.mov"
 # Thumbnails come from short ffmpeg runs in the background.
+sleep 1
 for _ in $(seq 1 40); do
-  [ -n "$(ls /tmp/tessellane* 2>/dev/null)" ] || break
+  merging || break
   sleep 0.25
 done
-sleep 2
+sleep 1
 click 200 170  # select the second card
 shot window-clips
 
@@ -79,10 +85,39 @@ click 215 733  # the merge button
 sleep 0.8
 shot window-merging
 for _ in $(seq 1 240); do
-  [ -s "$work/take.mov" ] && ! pgrep -P "$app_pid" ffmpeg >/dev/null && break
+  [ -s "$work/take.mov" ] && ! merging && break
   sleep 0.25
 done
 sleep 1
 click 322 13  # the Queue tab
 shot window-queue
+
+# A second merge under a new suffix, started with Ctrl+Return and stopped with Escape.
+click 107 13  # the Files tab
+click 645 340  # the suffix field
+xdotool type --delay 50 "_v2"
+sleep 0.3
+xdotool key ctrl+Return
+sleep 0.8
+xdotool key Escape
+for _ in $(seq 1 20); do
+  merging || break
+  sleep 0.1
+done
+sleep 0.5
+shot window-cancelled
+
+# Once more, then Ctrl+Q during the merge: the window asks first; its default answer stops and quits.
+xdotool key ctrl+Return
+sleep 0.8
+xdotool key ctrl+q
+sleep 0.8
+shot window-close-question
+xdotool key Return
+for _ in $(seq 1 30); do
+  kill -0 "$app_pid" 2>/dev/null || break
+  sleep 0.1
+done
 stop
+leftover=$(find "$work" -maxdepth 1 -name '.*' -type f | wc -l)
+echo "output folder after the cancelled merges: $(ls "$work" | tr '\n' ' ')(hidden files: $leftover)"

@@ -33,7 +33,7 @@ void AlleyButton::paintEvent(QPaintEvent*) {
     p.fillPath(face, isEnabled() ? palette::cyan() : palette::fromHex(0x23292D));
     p.setPen(isEnabled() ? QColor(Qt::white) : palette::dimText());
     p.setFont(font());
-    p.drawText(rect(), Qt::AlignCenter, text());
+    drawTextLine(p, rect(), Qt::AlignCenter, text());
 }
 
 }  // namespace tessellane

@@ -2,7 +2,7 @@
 
 #include <QFontMetrics>
 #include <algorithm>
-#include <cstdio>
+#include <charconv>
 
 #include "ui/fonts.h"
 #include "ui/palette.h"
@@ -36,9 +36,10 @@ QString fromStd(const std::string& s) { return QString::fromStdString(s); }
 }  // namespace
 
 QString formatFps(double fps) {
+    // Three significant digits with a dot whatever LC_NUMERIC says; the window runs in the user's locale.
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.3g", fps);
-    return QString::fromLatin1(buffer);
+    auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, fps, std::chars_format::general, 3);
+    return error == std::errc() ? QString::fromLatin1(buffer, end - buffer) : QString();
 }
 
 CardData cardDataFor(int index, const ClipInfo& clip, const QImage& thumb, bool selected) {
@@ -101,8 +102,8 @@ void paintCard(QPainter& p, const QRect& rect, const CardData& card) {
     const int nameWidth = std::max(0, textLeft + textWidth - nameLeft);
     p.setFont(nameFont());
     p.setPen(Qt::white);
-    p.drawText(QRect(nameLeft, y, nameWidth, firstHeight), Qt::AlignLeft | Qt::AlignVCenter,
-               QFontMetrics(nameFont()).elidedText(card.name, Qt::ElideMiddle, nameWidth));
+    drawTextLine(p, QRect(nameLeft, y, nameWidth, firstHeight), Qt::AlignLeft | Qt::AlignVCenter,
+                 QFontMetrics(nameFont()).elidedText(card.name, Qt::ElideMiddle, nameWidth));
     y += firstHeight;
 
     const QFontMetrics detail(detailFont());
@@ -110,8 +111,8 @@ void paintCard(QPainter& p, const QRect& rect, const CardData& card) {
     auto drawDetail = [&](const QString& text, const QColor& colour) {
         y += kLineSpacing;
         p.setPen(colour);
-        p.drawText(QRect(textLeft, y, textWidth, detail.height()), Qt::AlignLeft | Qt::AlignVCenter,
-                   detail.elidedText(text, Qt::ElideRight, textWidth));
+        drawTextLine(p, QRect(textLeft, y, textWidth, detail.height()), Qt::AlignLeft | Qt::AlignVCenter,
+                     detail.elidedText(text, Qt::ElideRight, textWidth));
         y += detail.height();
     };
     if (card.error) {

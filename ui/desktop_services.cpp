@@ -8,6 +8,9 @@
 #include <QFileDialog>
 #include <QUrl>
 
+#include "ui/fonts.h"
+#include "ui/words.h"
+
 namespace tessellane {
 
 QString fileChooserFilter(const std::vector<std::string>& extensions) {
@@ -20,7 +23,9 @@ QString fileChooserFilter(const std::vector<std::string>& extensions) {
 }
 
 FolderChoice DesktopServices::chooseFolder(const QString& confirmLabel) {
-    QFileDialog dialog(window_);
+    QFileDialog dialog(window_, words::kChooseFolderTitle);
+    dialog.setObjectName(QStringLiteral("chooseFolderDialog"));
+    dialog.setFont(dialogFont());
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly);
     dialog.setLabelText(QFileDialog::Accept, confirmLabel);
@@ -33,8 +38,12 @@ FolderChoice DesktopServices::chooseFolder(const QString& confirmLabel) {
 }
 
 std::optional<std::vector<FileURL>> DesktopServices::chooseFiles(const std::vector<std::string>& extensions) {
-    const QStringList chosen =
-        QFileDialog::getOpenFileNames(window_, QString(), QString(), fileChooserFilter(extensions));
+    QFileDialog dialog(window_, words::kAddFilesTitle, QString(), fileChooserFilter(extensions));
+    dialog.setObjectName(QStringLiteral("addFilesDialog"));
+    dialog.setFont(dialogFont());
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    const QStringList chosen = dialog.selectedFiles();
     if (chosen.isEmpty()) return std::nullopt;
     std::vector<FileURL> files;
     for (const QString& path : chosen) files.emplace_back(path.toStdString());

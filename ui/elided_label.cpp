@@ -7,6 +7,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include "ui/fonts.h"
+
 namespace tessellane {
 
 ElidedLabel::ElidedLabel(QWidget* parent) : QLabel(parent), colour_(Qt::white) {
@@ -17,7 +19,7 @@ ElidedLabel::ElidedLabel(QWidget* parent) : QLabel(parent), colour_(Qt::white) {
 }
 
 void ElidedLabel::setFullText(const QString& text) {
-    if (text == full_ && !QLabel::text().isEmpty()) return;
+    if (text == full_ && !shown_.isEmpty()) return;
     full_ = text;
     relayout();
 }
@@ -57,7 +59,10 @@ void ElidedLabel::relayout() {
     const QMargins m = contentsMargins();
     const int room = width() - m.left() - m.right() - 2 * margin() - 2;
     const QString shown = fontMetrics().elidedText(full_, Qt::ElideMiddle, std::max(room, 1));
-    if (shown != QLabel::text()) QLabel::setText(shown);
+    if (shown != shown_ || QLabel::text().isEmpty()) {
+        shown_ = shown;
+        setLabelText(this, shown);
+    }
     setToolTip(shown == full_ ? QString() : full_);
 }
 

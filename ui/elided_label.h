@@ -13,6 +13,8 @@ class ElidedLabel : public QLabel {
 
     void setFullText(const QString& text);
     const QString& fullText() const { return full_; }
+    // What fits: the full text or its middle-shortened form.
+    const QString& shownText() const { return shown_; }
     // Text colour; the background is left to the style sheet.
     void setTextColor(const QColor& colour);
     QColor textColor() const { return colour_; }
@@ -31,6 +33,7 @@ class ElidedLabel : public QLabel {
     void relayout();
 
     QString full_;
+    QString shown_;
     QColor colour_;
     QColor background_;
 };

@@ -6,6 +6,8 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollBar>
+#include <algorithm>
 
 #include "app/app_model.h"
 #include "ui/card_delegate.h"
@@ -35,7 +37,34 @@ FileListView::FileListView(AppModel& model, ClipListModel& rows, QWidget* parent
     pal.setColor(QPalette::Window, palette::panelBG());
     setPalette(pal);
     viewport()->setAutoFillBackground(true);
+    autoScroll_.setInterval(30);
+    connect(&autoScroll_, &QTimer::timeout, this, &FileListView::autoScrollTick);
 }
+
+int FileListView::autoScrollStep(int y, int height) {
+    constexpr int kMaxStep = 16;
+    const int margin = std::min(kAutoScrollMargin, height / 3);
+    if (margin <= 0) return 0;
+    if (y < margin) return -std::max(1, kMaxStep * (margin - std::max(y, 0)) / margin);
+    if (y >= height - margin)
+        return std::max(1, kMaxStep * (std::min(y, height) - (height - margin)) / margin);
+    return 0;
+}
+
+void FileListView::autoScrollTick() {
+    const int step = autoScrollStep(dragPos_.y(), viewport()->height());
+    QScrollBar* bar = verticalScrollBar();
+    if (step == 0 || (step < 0 && bar->value() == bar->minimum()) ||
+        (step > 0 && bar->value() == bar->maximum())) {
+        autoScroll_.stop();
+        return;
+    }
+    bar->setValue(bar->value() + step);
+    // The rows moved under the pointer, and with them the place a drop would land.
+    setIndicator(dropPosition(dragPos_));
+}
+
+void FileListView::stopAutoScroll() { autoScroll_.stop(); }
 
 QByteArray FileListView::encodeRows(const std::set<int>& rows) {
     QByteArrayList parts;
@@ -116,6 +145,7 @@ void FileListView::startRowDrag(int row) {
     drag->setPixmap(face);
     drag->setHotSpot(pressPos_ - rect.topLeft());
     drag->exec(Qt::MoveAction);
+    stopAutoScroll();
     dragging_ = false;
     setIndicator(-1);
 }
@@ -136,15 +166,23 @@ void FileListView::dragMoveEvent(QDragMoveEvent* event) {
     }
     event->setDropAction(Qt::MoveAction);
     event->accept();
-    setIndicator(dropPosition(event->position().toPoint()));
+    dragPos_ = event->position().toPoint();
+    setIndicator(dropPosition(dragPos_));
+    if (autoScrollStep(dragPos_.y(), viewport()->height()) != 0) {
+        if (!autoScroll_.isActive()) autoScroll_.start();
+    } else {
+        autoScroll_.stop();
+    }
 }
 
 void FileListView::dragLeaveEvent(QDragLeaveEvent* event) {
+    stopAutoScroll();
     setIndicator(-1);
     event->accept();
 }
 
 void FileListView::dropEvent(QDropEvent* event) {
+    stopAutoScroll();
     setIndicator(-1);
     if (!event->mimeData()->hasFormat(kRowsMimeType)) {
         event->ignore();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QListView>
+#include <QTimer>
 #include <optional>
 #include <set>
 
@@ -23,6 +24,12 @@ class FileListView : public QListView {
     // before the card under the upper half, after it under the lower half, the end below the last card.
     int dropPosition(const QPoint& pos) const;
 
+    // While a row is dragged this close to the top or bottom edge, the list scrolls towards that edge.
+    static constexpr int kAutoScrollMargin = 32;
+    // Pixels to scroll per tick for a drag at `y` in a viewport `height` high: negative up, positive down,
+    // 0 away from the edges; faster the nearer the edge.
+    static int autoScrollStep(int y, int height);
+
     // Encoding of dragged rows, and its reverse (nothing for malformed data).
     static QByteArray encodeRows(const std::set<int>& rows);
     static std::optional<std::set<int>> decodeRows(const QByteArray& data);
@@ -41,6 +48,8 @@ class FileListView : public QListView {
   private:
     void startRowDrag(int row);
     void setIndicator(int position);
+    void stopAutoScroll();
+    void autoScrollTick();
 
     AppModel& model_;
     ClipListModel& rows_;
@@ -48,6 +57,8 @@ class FileListView : public QListView {
     QPoint pressPos_;
     bool dragging_ = false;
     int indicator_ = -1;  // insertion position drawn while a row drag hovers, -1 when none
+    QTimer autoScroll_;
+    QPoint dragPos_;  // last position of a row drag over the viewport
 };
 
 }  // namespace tessellane

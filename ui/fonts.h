@@ -3,8 +3,13 @@
 #pragma once
 
 #include <QFont>
+#include <QList>
+#include <QTextLayout>
 
 class QApplication;
+class QLabel;
+class QPainter;
+class QRectF;
 
 namespace tessellane {
 
@@ -16,5 +21,23 @@ QFont uiFont(int pixelSize, QFont::Weight weight = QFont::Normal);
 
 // Makes uiFont(12) the default font of every widget.
 void installUiFont(QApplication& app);
+
+// The Korean fonts draw "…" (U+2026) centred like the CJK ellipsis; this family draws it on the baseline,
+// as the window's texts mean it. Every "…" the window shows, written or made by shortening, comes from it.
+QString ellipsisFamily();
+
+// The font of Qt's own dialogs (choosers, questions), whose views shorten names with "…" by themselves:
+// Latin text and the ellipsis from ellipsisFamily(), Korean from the window's family.
+QFont dialogFont();
+
+// Formats that take each "…" of `text` from ellipsisFamily(), at the size and weight of `font`.
+QList<QTextLayout::FormatRange> ellipsisFormats(const QString& text, const QFont& font);
+
+// Draws `text` on one line inside `rect` with the painter's font and pen, aligned as `alignment` says,
+// its baseline where QPainter::drawText would put it.
+void drawTextLine(QPainter& p, const QRectF& rect, Qt::Alignment alignment, const QString& text);
+
+// Sets a label's plain text; a text with "…" becomes rich text with that character from ellipsisFamily().
+void setLabelText(QLabel* label, const QString& text);
 
 }  // namespace tessellane

@@ -1,11 +1,14 @@
 #include "ui/main_window.h"
 
+#include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPushButton>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
@@ -22,6 +25,7 @@
 #include "ui/tab_bar.h"
 #include "ui/tool_button.h"
 #include "ui/validation_box.h"
+#include "ui/words.h"
 
 namespace tessellane {
 
@@ -173,10 +177,7 @@ QWidget* MainWindow::buildLeftColumn() {
     auto* dropHint = dimLabel(QStringLiteral("영상 조각을 여기에 끌어다 놓으세요"), 12, emptyState_);
     dropHint->setObjectName(QStringLiteral("emptyTitle"));
     empty->addWidget(dropHint);
-    auto* help =
-        dimLabel(QStringLiteral("이름순 자동 정렬 · ⌘·⇧클릭 다중선택 · ⌘A 전체 · 드래그로 순서 변경 · "
-                                "Delete로 삭제"),
-                 11, emptyState_);
+    auto* help = dimLabel(words::kEmptyListHelp, 11, emptyState_);
     help->setObjectName(QStringLiteral("emptyHelp"));
     empty->addWidget(help);
     empty->addStretch(1);
@@ -194,12 +195,22 @@ QWidget* MainWindow::buildLeftColumn() {
     column->addWidget(validation_);
     progress_ = new ProgressBar(left);
     column->addWidget(progress_);
-    auto* mergeRow = new QVBoxLayout;
+    auto* mergeRow = new QHBoxLayout;
     mergeRow->setContentsMargins(10, 10, 10, 10);
+    mergeRow->setSpacing(6);
     merge_ = new AlleyButton(left);
-    mergeRow->addWidget(merge_);
+    mergeRow->addWidget(merge_, 1);
+    // Shown only while a merge runs, beside its progress; it has the merge button's height so the row
+    // never changes height.
+    cancel_ = new ToolButton(words::kCancelMerge, left);
+    cancel_->setObjectName(QStringLiteral("cancelMerge"));
+    cancel_->setFixedHeight(merge_->sizeHint().height());
+    cancel_->setMinimumWidth(72);
+    cancel_->hide();
+    mergeRow->addWidget(cancel_);
     column->addLayout(mergeRow);
     connect(merge_, &QAbstractButton::clicked, this, [this] { model_.runMerge(); });
+    connect(cancel_, &QAbstractButton::clicked, this, [this] { model_.cancelMerge(); });
     return left;
 }
 
@@ -209,6 +220,7 @@ void MainWindow::refreshControls() {
     merge_->setText(mergeButtonTitle(model_));
     merge_->setEnabled(model_.canMerge());
     merge_->update();
+    cancel_->setVisible(model_.running());
     progress_->setState(model_.progress(), model_.running() || model_.progress() > 0);
 }
 
@@ -257,6 +269,32 @@ void MainWindow::dropEvent(QDropEvent* event) {
         if (url.isLocalFile()) files.emplace_back(url.toLocalFile().toStdString());
     }
     model_.add(files);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (model_.running()) {
+        if (!confirmStopMerge()) {
+            event->ignore();
+            return;
+        }
+        // The merge may have ended while the question was open; cancelling then does nothing.
+        model_.cancelMerge();
+    }
+    event->accept();
+}
+
+bool MainWindow::confirmStopMerge() {
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Tessellane"), words::kQuitDuringMergeQuestion,
+                    QMessageBox::NoButton, this);
+    box.setObjectName(QStringLiteral("quitDuringMerge"));
+    box.setFont(dialogFont());
+    box.setInformativeText(words::kQuitDuringMergeDetail);
+    QPushButton* stop = box.addButton(words::kStopAndQuit, QMessageBox::AcceptRole);
+    QPushButton* keep = box.addButton(words::kKeepMerging, QMessageBox::RejectRole);
+    box.setDefaultButton(stop);
+    box.setEscapeButton(keep);
+    box.exec();
+    return box.clickedButton() == stop;
 }
 
 void MainWindow::changeEvent(QEvent* event) {

@@ -45,6 +45,7 @@ class MainWindow : public QMainWindow {
     PreviewPane* preview() const { return preview_; }
     ProgressBar* progressBar() const { return progress_; }
     AlleyButton* mergeButton() const { return merge_; }
+    ToolButton* cancelButton() const { return cancel_; }
     bool dropHover() const { return dropHover_; }
 
     static constexpr int kColumnWidth = 430;
@@ -55,12 +56,15 @@ class MainWindow : public QMainWindow {
     void dragLeaveEvent(QDragLeaveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void changeEvent(QEvent* event) override;
+    // During a merge, asks whether to stop it and quit; the default answer stops it.
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     QWidget* buildLeftColumn();
     void refreshControls();
     void refreshLists();
     void setDropHover(bool hover);
+    bool confirmStopMerge();
 
     AppModel& model_;
     TabBar* tabs_ = nullptr;
@@ -75,6 +79,7 @@ class MainWindow : public QMainWindow {
     ValidationBox* validation_ = nullptr;
     ProgressBar* progress_ = nullptr;
     AlleyButton* merge_ = nullptr;
+    ToolButton* cancel_ = nullptr;
     SettingsColumn* settings_ = nullptr;
     PreviewPane* preview_ = nullptr;
     QWidget* overlay_ = nullptr;

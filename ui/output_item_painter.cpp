@@ -50,8 +50,8 @@ void paintOutputItem(QPainter& p, const QRect& rect, const QString& name, const 
     const QFontMetrics nameMetrics(nameFont());
     p.setFont(nameFont());
     p.setPen(Qt::white);
-    p.drawText(QRect(left, top, width, nameMetrics.height()), Qt::AlignLeft | Qt::AlignVCenter,
-               nameMetrics.elidedText(name, Qt::ElideMiddle, width));
+    drawTextLine(p, QRect(left, top, width, nameMetrics.height()), Qt::AlignLeft | Qt::AlignVCenter,
+                 nameMetrics.elidedText(name, Qt::ElideMiddle, width));
 
     p.setFont(detailFont());
     p.setPen(palette::dimText());

@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QTextLayout>
+#include <cmath>
 
 #include "ui/fonts.h"
 #include "ui/palette.h"
@@ -12,22 +13,30 @@ namespace {
 
 constexpr int kMaxLines = 2;
 
-// Lines `text` needs at `width`, wrapping anywhere (paths rarely have spaces to break at).
-int linesNeeded(const QString& text, const QFont& font, int width) {
-    QTextLayout layout(text, font);
-    QTextOption option;
+// `text` broken into lines of at most `width`, wrapping anywhere (paths rarely have spaces to break at).
+// Lines sit one line spacing apart, the first at the top.
+void layOut(QTextLayout& layout, const QString& text, const QFont& font, int width) {
+    layout.setText(text);
+    layout.setFont(font);
+    layout.setFormats(ellipsisFormats(text, font));
+    QTextOption option(Qt::AlignLeft | Qt::AlignTop);
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     layout.setTextOption(option);
+    const qreal step = QFontMetricsF(font).lineSpacing();
     layout.beginLayout();
-    int lines = 0;
-    while (true) {
+    for (int i = 0;; ++i) {
         QTextLine line = layout.createLine();
         if (!line.isValid()) break;
         line.setLineWidth(width);
-        ++lines;
+        line.setPosition(QPointF(0, i * step));
     }
     layout.endLayout();
-    return lines;
+}
+
+int linesNeeded(const QString& text, const QFont& font, int width) {
+    QTextLayout layout;
+    layOut(layout, text, font, width);
+    return layout.lineCount();
 }
 
 }  // namespace
@@ -61,7 +70,13 @@ QString PathLabel::shownText() const {
 
 int PathLabel::heightForWidth(int width) const {
     const int lines = std::clamp(linesNeeded(text_, font(), std::max(1, width)), 1, kMaxLines);
-    return lines * QFontMetrics(font()).lineSpacing();
+    // The last line needs room down to the lowest ink of the font, which for this font's "_" and "g"
+    // lies below its nominal descent; one line spacing alone cuts them off.
+    const QFontMetricsF fm(font());
+    const QString deepest = QStringLiteral("_gjpqy,");
+    qreal inkBottom = fm.descent();
+    for (QChar c : deepest) inkBottom = std::max(inkBottom, fm.boundingRect(c).bottom());
+    return int(std::ceil((lines - 1) * fm.lineSpacing() + fm.ascent() + inkBottom)) + 1;
 }
 
 QSize PathLabel::sizeHint() const { return {200, heightForWidth(std::max(1, width()))}; }
@@ -70,11 +85,10 @@ QSize PathLabel::minimumSizeHint() const { return {0, sizeHint().height()}; }
 
 void PathLabel::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.setFont(font());
     p.setPen(palette::dimText());
-    QTextOption option(Qt::AlignLeft | Qt::AlignTop);
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    p.drawText(QRectF(rect()), shownText(), option);
+    QTextLayout layout;
+    layOut(layout, shownText(), font(), std::max(1, width()));
+    layout.draw(&p, QPointF(0, 0));
 }
 
 }  // namespace tessellane

@@ -10,6 +10,7 @@
 #include "ui/fonts.h"
 #include "ui/output_item_painter.h"
 #include "ui/palette.h"
+#include "ui/words.h"
 
 namespace tessellane {
 
@@ -71,7 +72,7 @@ void QueueList::refresh() {
         line->setContentsMargins(0, 0, 12, 0);
         const QString name = QString::fromStdString(item.url().filename().string());
         line->addWidget(new OutputItemWidget(name, item.summary(), row), 1);
-        auto* finder = new QPushButton(QStringLiteral("Finder"), row);
+        auto* finder = new QPushButton(words::kRevealOutput, row);
         finder->setObjectName(QStringLiteral("revealOutput"));
         finder->setFlat(true);
         finder->setCursor(Qt::PointingHandCursor);

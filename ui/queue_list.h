@@ -1,4 +1,4 @@
-// The finished-outputs tab: newest first, each with a "Finder" link that shows the file in the file manager.
+// The finished-outputs tab: newest first, each with a link that shows the file in the file manager.
 #pragma once
 
 #include <QScrollArea>

@@ -127,8 +127,9 @@ SettingsColumn::SettingsColumn(AppModel& model, QWidget* parent) : QScrollArea(p
 
     setWidget(content);
 
+    // runningChanged: when a job ends its output may now exist, which colours the file name.
     for (auto signal : {&AppModel::clipsChanged, &AppModel::suffixChanged, &AppModel::customOutDirChanged,
-                        &AppModel::doneChanged}) {
+                        &AppModel::doneChanged, &AppModel::runningChanged}) {
         connect(&model_, signal, this, &SettingsColumn::refresh);
     }
     refresh();

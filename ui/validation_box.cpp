@@ -6,8 +6,10 @@
 #include <QVBoxLayout>
 
 #include "app/app_model.h"
+#include "engine/tools.h"
 #include "ui/fonts.h"
 #include "ui/palette.h"
+#include "ui/words.h"
 
 namespace tessellane {
 
@@ -20,8 +22,8 @@ const QString kWarnPrefix = QStringLiteral("\u26A0\uFE0E ");  // ⚠︎ in text 
 QString fromStd(const std::string& s) { return QString::fromStdString(s); }
 
 QLabel* rowLabel(const QString& text, const QColor& colour, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    label->setTextFormat(Qt::PlainText);
+    auto* label = new QLabel(parent);
+    setLabelText(label, text);
     label->setWordWrap(true);
     label->setFont(uiFont(11));
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -46,10 +48,7 @@ void clearLayout(QLayout* layout) {
 std::vector<ValidationRow> validationRows(const AppModel& model) {
     std::vector<ValidationRow> rows;
     if (model.ffmpegMissing()) {
-        rows.push_back(
-            {kWarnPrefix +
-                 QStringLiteral("ffmpeg를 찾을 수 없습니다 (/opt/homebrew/bin, /usr/local/bin, PATH)"),
-             palette::danger()});
+        rows.push_back({kWarnPrefix + fromStd(Tools::missingFFmpegMessage()), palette::danger()});
     }
     if (model.clips().empty()) return rows;
     const Validation validation = model.validation();
@@ -111,7 +110,7 @@ void ValidationBox::rebuild() {
         text->setObjectName(QStringLiteral("statusText"));
         line->addWidget(text, 1, Qt::AlignVCenter);
         if (status_->canReveal) {
-            auto* reveal = new QPushButton(QStringLiteral("Finder에서 보기"), this);
+            auto* reveal = new QPushButton(words::kRevealLastResult, this);
             reveal->setObjectName(QStringLiteral("revealLastResult"));
             reveal->setFont(uiFont(11));
             reveal->setCursor(Qt::PointingHandCursor);

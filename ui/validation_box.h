@@ -20,7 +20,7 @@ struct ValidationRow {
 struct StatusRow {
     QString text;
     QColor colour;
-    bool canReveal = false;  // the "Finder에서 보기" button is shown
+    bool canReveal = false;  // the button that shows the last result in the file manager
     friend bool operator==(const StatusRow&, const StatusRow&) = default;
 };
 

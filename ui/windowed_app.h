@@ -6,15 +6,20 @@
 #include <vector>
 
 class QApplication;
+class QCoreApplication;
 
 namespace tessellane {
 
-// Starts the window with `files` added. Qt reads its own options from the first `argc` entries of
-// argv. Without a display it prints one line pointing to "--cli" and returns 2.
+// Starts the window with `files` added. Qt reads its own options from the first `argc` entries of argv.
+// Without a display it prints one line pointing to "--cli" and returns 2. SIGINT, SIGTERM and SIGHUP quit
+// it as closing the window does, without the question about a running merge.
 int runWindowedApp(int argc, char** argv, const std::vector<std::string>& files);
 
 // The dark look: Fusion style, the window palette and the Korean-capable font.
 void applyLook(QApplication& app);
+
+// Loads Qt's Korean texts for its own dialogs and buttons; false when they are not installed.
+bool installQtKoreanTexts(QCoreApplication& app);
 
 // Files named on the command line: plain paths, made absolute against `workingDirectory`, or file://
 // URLs as a file manager's "Open with" passes them.

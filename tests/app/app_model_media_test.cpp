@@ -1,10 +1,13 @@
 // AppModel with real files made by ffmpeg: adding and probing in the background, thumbnails, the merge job.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <filesystem>
+#include <sstream>
 
 #include "app/app_model.h"
 #include "engine/merge.h"
@@ -30,7 +33,7 @@ std::vector<std::string> names(const std::vector<ClipInfo>& clips) {
 }
 
 class AppModelMediaTest : public ::testing::Test {
-protected:
+  protected:
     // One set of tiny media for the whole suite, copied where a test needs its own.
     static void SetUpTestSuite() {
         media = new TempDir();
@@ -205,7 +208,7 @@ TEST_F(AppModelMediaTest, WithoutFFmpegNoThumbnailIsMade) {
 // ---- merge job ----
 
 class MergeJobTest : public AppModelMediaTest {
-protected:
+  protected:
     void addTwo() {
         model->add({copy("take1.mov", "part1.mov"), copy("take2.mov", "part2.mov")});
         ASSERT_TRUE(settle());
@@ -373,6 +376,92 @@ TEST_F(MergeJobTest, RunningJobKeepsItsSnapshotThroughClearAndSuffixChange) {
     ASSERT_EQ(model->done().size(), 1u);
     EXPECT_EQ(model->done()[0].url(), out);
     EXPECT_EQ(names(model->clips()), std::vector<std::string>{"take10.mov"});
+}
+
+// ---- stopping: cancelled merges, thumbnails that hang, quitting ----
+
+// A stand-in for ffmpeg found first on PATH: it records its pid, writes a little into its last argument
+// (the output, or a thumbnail's PNG), reports one frame and then hangs until it is stopped.
+class StoppingTest : public AppModelMediaTest {
+  protected:
+    TempDir tools;
+    std::unique_ptr<ScopedPath> path;
+
+    void installHangingFFmpeg() {
+        testing::writeScript(tools / "ffmpeg", "echo $$ >> '" + (tools / "pids").string() +
+                                                   "'\nfor last; do :; done\nprintf partial > \"$last\"\n"
+                                                   "echo frame=1\nexec /bin/sleep 30\n");
+        path = std::make_unique<ScopedPath>(tools.path().string());
+        model = std::make_unique<AppModel>(&services);  // looks for ffmpeg now
+    }
+    std::vector<pid_t> started() {
+        std::vector<pid_t> pids;
+        if (!std::filesystem::exists(tools / "pids")) return pids;
+        std::istringstream in(testing::readFile(tools / "pids"));
+        for (pid_t pid; in >> pid;) pids.push_back(pid);
+        return pids;
+    }
+    static bool gone(pid_t pid) { return ::kill(pid, 0) != 0; }
+};
+
+TEST_F(StoppingTest, CancelStopsTheMergeLeavesTheFolderAsItWasAndAllowsANewOne) {
+    const FileURL a = copy("take1.mov", "part1.mov");
+    const FileURL b = copy("take2.mov", "part2.mov");
+    installHangingFFmpeg();
+    model->setThumbnailTimeLimit(std::chrono::milliseconds(1));  // the thumbnails are not the point here
+    model->add({a, b});
+    ASSERT_TRUE(settle());
+    const auto before = filesIn(work.path());
+    ASSERT_TRUE(model->canMerge());
+
+    for (int round = 0; round < 2; ++round) {
+        model->runMerge();
+        ASSERT_TRUE(model->running());
+        ASSERT_TRUE(waitFor([&] { return model->progress() > 0 || filesIn(work.path()) != before; }, 10000))
+            << "ffmpeg never started";
+        model->cancelMerge();
+        ASSERT_TRUE(settle());
+        EXPECT_FALSE(model->running());
+        EXPECT_EQ(model->status(), "합치기를 취소했습니다");
+        EXPECT_TRUE(model->statusIsError());
+        EXPECT_TRUE(model->done().empty());
+        EXPECT_FALSE(model->lastResult());
+        EXPECT_EQ(filesIn(work.path()), before) << "round " << round;
+        EXPECT_TRUE(model->canMerge()) << "a new merge can start at once";
+    }
+    for (pid_t pid : started()) EXPECT_TRUE(gone(pid)) << pid;
+}
+
+TEST_F(StoppingTest, AThumbnailThatTakesTooLongIsStoppedAndShowsNone) {
+    const FileURL shot = copy("shot 1.png", "shot.png");
+    installHangingFFmpeg();
+    model->setThumbnailTimeLimit(std::chrono::milliseconds(300));
+    model->add({shot});
+    ASSERT_TRUE(waitFor([&] { return model->pendingTasks() == 0; }, 10000));
+    ASSERT_EQ(model->clips().size(), 1u);
+    EXPECT_TRUE(model->thumbs().empty());
+    ASSERT_EQ(started().size(), 1u);
+    EXPECT_TRUE(gone(started()[0]));
+    EXPECT_TRUE(filesIn(model->thumbnailFolder().toStdString()).empty());
+}
+
+TEST_F(StoppingTest, QuittingNeitherWaitsForQueuedThumbnailsNorLeavesFFmpegRunning) {
+    std::vector<FileURL> shots;
+    for (int i = 0; i < 24; ++i) shots.push_back(copy("shot 1.png", "shot_" + std::to_string(i) + ".png"));
+    installHangingFFmpeg();
+    model->add(shots);
+    ASSERT_TRUE(waitFor([&] { return model->clips().size() == shots.size() && !started().empty(); }, 10000));
+    const std::string folder = model->thumbnailFolder().toStdString();
+    ASSERT_FALSE(folder.empty());
+
+    QElapsedTimer clock;
+    clock.start();
+    model.reset();
+    // Each hanging ffmpeg would hold the process 30 s; 24 of them in turn, minutes.
+    EXPECT_LT(clock.elapsed(), 3000);
+    EXPECT_LT(started().size(), shots.size()) << "queued thumbnails were started anyway";
+    for (pid_t pid : started()) EXPECT_TRUE(gone(pid)) << pid;
+    EXPECT_FALSE(std::filesystem::exists(folder));
 }
 
 }  // namespace

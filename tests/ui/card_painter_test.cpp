@@ -5,6 +5,7 @@
 
 #include <set>
 
+#include "tests/support/test_support.h"
 #include "tests/ui/ui_test_support.h"
 #include "ui/palette.h"
 
@@ -57,6 +58,16 @@ TEST(CardLines, FrameRatesKeepThreeSignificantDigits) {
     } table[] = {{23.976, "24"}, {29.97, "30"},   {59.94, "59.9"}, {25, "25"},
                  {0, "0"},       {119.88, "120"}, {12.5, "12.5"}};
     for (const auto& row : table) EXPECT_EQ(formatFps(row.fps), row.shown) << row.fps;
+}
+
+TEST(CardLines, FrameRateIgnoresACommaLocale) {
+    QString shown;
+    {
+        testing::CommaLocale comma;
+        if (!comma.active()) GTEST_SKIP() << "localedef cannot build a test locale here";
+        shown = formatFps(59.94);
+    }
+    EXPECT_EQ(shown, "59.9");
 }
 
 TEST(CardPainting, ErrorTextIsDangerAndDetailsAreDim) {

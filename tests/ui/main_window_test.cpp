@@ -7,8 +7,10 @@
 #include <QDropEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -26,6 +28,7 @@
 #include "ui/progress_bar.h"
 #include "ui/queue_list.h"
 #include "ui/settings_column.h"
+#include "ui/shortcut_filter.h"
 #include "ui/tab_bar.h"
 #include "ui/tool_button.h"
 #include "ui/validation_box.h"
@@ -69,8 +72,9 @@ TEST_F(MainWindowTest, EmptyWindow) {
     const auto rows = WindowHarness::labelRows(window.emptyState());
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0].first, "영상 조각을 여기에 끌어다 놓으세요");
-    EXPECT_EQ(rows[1].first,
-              "이름순 자동 정렬 · ⌘·⇧클릭 다중선택 · ⌘A 전체 · 드래그로 순서 변경 · Delete로 삭제");
+    EXPECT_EQ(
+        rows[1].first,
+        "이름순 자동 정렬 · Ctrl·Shift+클릭 다중선택 · Ctrl+A 전체 · 드래그로 순서 변경 · Delete로 삭제");
     EXPECT_EQ(rows[0].second, palette::dimText());
     EXPECT_EQ(rows[1].second, palette::dimText());
     EXPECT_EQ(window.listModel()->rowCount(), 0);  // no footer either
@@ -231,7 +235,7 @@ TEST_F(MainWindowTest, StatusRowSuccessWithRevealAndFailure) {
     EXPECT_EQ(rows[0].second, palette::cyan());
     auto* reveal = window.validationBox()->findChild<QPushButton*>("revealLastResult");
     ASSERT_TRUE(reveal);
-    EXPECT_EQ(reveal->text(), "Finder에서 보기");
+    EXPECT_EQ(reveal->text(), "파일 관리자에서 보기");
     QTest::mouseClick(reveal, Qt::LeftButton);
     ASSERT_EQ(h.services.revealed.size(), 1u);
     EXPECT_EQ(h.services.revealed[0], FileURL("/out/take.mov"));
@@ -258,9 +262,96 @@ TEST(ValidationBoxAlone, MissingFfmpegRowShowsEvenWithoutClips) {
     ASSERT_TRUE(h->model.ffmpegMissing());
     const auto rows = WindowHarness::labelRows(h->window->validationBox());
     ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows[0].first,
-              "⚠︎ ffmpeg를 찾을 수 없습니다 (/opt/homebrew/bin, /usr/local/bin, PATH)");
+    EXPECT_EQ(rows[0].first, "⚠︎ ffmpeg를 찾을 수 없습니다 (/usr/local/bin, PATH)");
     EXPECT_EQ(rows[0].second, palette::danger());
+}
+
+TEST_F(MainWindowTest, TheFileNameTurnsRedWhenAJobEndsWithTheOutputPresent) {
+    TempDir dir;
+    setThree(dir.path());
+    model.setRunning(true);
+    testing::writeFile(dir / "take.mov", "x");
+    EXPECT_EQ(window.settings()->fileNameBox()->textColor(), QColor(Qt::white));
+    model.setRunning(false);
+    EXPECT_EQ(window.settings()->fileNameBox()->textColor(), palette::danger());
+}
+
+TEST_F(MainWindowTest, ClosingDuringAMergeAsksAndItsDefaultStops) {
+    setThree();
+    model.setRunning(true);
+    const struct {
+        bool pressEnter;  // Enter takes the default button; otherwise "계속 합치기" is clicked
+        bool closed;
+    } table[] = {{false, false}, {true, true}};
+    for (const auto& row : table) {
+        const bool asked =
+            testing::withModal([&] { window.close(); },
+                               [&](QWidget* modal) {
+                                   auto* box = qobject_cast<QMessageBox*>(modal);
+                                   ASSERT_NE(box, nullptr);
+                                   EXPECT_EQ(box->text(), "합치는 중입니다. 합치기를 멈추고 끝낼까요?");
+                                   ASSERT_NE(box->defaultButton(), nullptr);
+                                   EXPECT_EQ(box->defaultButton()->text(), "멈추고 끝내기");
+                                   if (row.pressEnter) {
+                                       QTest::keyClick(box, Qt::Key_Return);
+                                       return;
+                                   }
+                                   for (QAbstractButton* button : box->buttons())
+                                       if (button->text() == "계속 합치기") button->click();
+                               });
+        EXPECT_TRUE(asked);
+        EXPECT_EQ(window.isVisible(), !row.closed) << row.pressEnter;
+    }
+    // Without a merge the window closes without a question.
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    model.setRunning(false);
+    window.close();
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST_F(MainWindowTest, TheCancelButtonShowsOnlyWhileAMergeRuns) {
+    setThree();
+    EXPECT_FALSE(window.cancelButton()->isVisible());
+    model.setRunning(true);
+    EXPECT_TRUE(window.cancelButton()->isVisible());
+    EXPECT_EQ(window.cancelButton()->text(), "취소");
+    EXPECT_EQ(window.cancelButton()->height(), window.mergeButton()->height());
+    model.setRunning(false);
+    EXPECT_FALSE(window.cancelButton()->isVisible());
+}
+
+TEST_F(MainWindowTest, DraggingACardNearTheListsEdgesScrollsIt) {
+    std::vector<ClipInfo> clips;
+    for (int i = 1; i <= 20; ++i) clips.push_back(videoRecord("/c/s" + std::to_string(i) + ".mov"));
+    model.setClips(clips);
+    FileListView* view = window.fileList();
+    QScrollBar* bar = view->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    QMimeData rows;
+    rows.setData(kRowsMimeType, "0");
+    auto dragTo = [&](int y) {
+        QDragMoveEvent move(QPoint(100, y), Qt::MoveAction, &rows, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view->viewport(), &move);
+    };
+    const int height = view->viewport()->height();
+    QDragEnterEvent enter(QPoint(100, height / 2), Qt::MoveAction, &rows, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(view->viewport(), &enter);
+    dragTo(height / 2);
+    QTest::qWait(100);
+    EXPECT_EQ(bar->value(), 0);
+    dragTo(height - 3);
+    EXPECT_TRUE(testing::waitFor([&] { return bar->value() == bar->maximum(); }, 5000));
+    dragTo(3);
+    EXPECT_TRUE(testing::waitFor([&] { return bar->value() == 0; }, 5000));
+    dragTo(height - 3);
+    ASSERT_TRUE(testing::waitFor([&] { return bar->value() > 0; }, 5000));
+    QDragLeaveEvent leave;
+    QApplication::sendEvent(view->viewport(), &leave);  // leaving stops the scrolling
+    const int stoppedAt = bar->value();
+    QTest::qWait(150);
+    EXPECT_EQ(bar->value(), stoppedAt);
 }
 
 TEST_F(MainWindowTest, FolderMenuShowsCustomAndReturnsToSameAsSource) {
@@ -448,7 +539,7 @@ TEST_F(MainWindowTest, ClearIsDisabledWhileAMergeRuns) {
     EXPECT_TRUE(model.clips().empty());
 }
 
-TEST_F(MainWindowTest, QueueTabPlaceholderAndFinderButtons) {
+TEST_F(MainWindowTest, QueueTabPlaceholderAndRevealButtons) {
     QTest::mouseClick(window.tabBar()->tab(1), Qt::LeftButton);
     EXPECT_TRUE(window.queueList()->isVisible());
     auto* empty = window.queueList()->findChild<QLabel*>("queueEmpty");
@@ -465,10 +556,55 @@ TEST_F(MainWindowTest, QueueTabPlaceholderAndFinderButtons) {
     EXPECT_EQ(items[0]->detail(), "3840×1080 · H264 · 10f 완료");
     const auto buttons = window.queueList()->findChildren<QPushButton*>("revealOutput");
     ASSERT_EQ(buttons.size(), 2);
-    EXPECT_EQ(buttons[1]->text(), "Finder");
+    EXPECT_EQ(buttons[1]->text(), "파일 관리자");
     QTest::mouseClick(buttons[1], Qt::LeftButton);
     ASSERT_EQ(h.services.revealed.size(), 1u);
     EXPECT_EQ(h.services.revealed[0], FileURL("/out/a.mov"));
+}
+
+TEST(MergeInTheWindow, EscapeTheCancelButtonAndClosingEachStopIt) {
+    TempDir work;
+    TempDir tools;
+    testing::makeTinyMovie(work / "part1.mov");
+    testing::makeTinyMovie(work / "part2.mov");
+    // Writes into its output (the hidden temporary), reports a frame, then hangs until stopped.
+    testing::writeScript(
+        tools / "ffmpeg",
+        "for last; do :; done\nprintf partial > \"$last\"\necho frame=1\nexec /bin/sleep 30\n");
+    testing::ScopedPath path(tools.path().string());
+    WindowHarness h;
+    ShortcutFilter keys;
+    keys.setModel(&h.model);
+    keys.setWindow(h.window.get());
+    qApp->installEventFilter(&keys);
+    h.model.setThumbnailTimeLimit(std::chrono::milliseconds(1));
+    h.model.add({work / "part1.mov", work / "part2.mov"});
+    ASSERT_TRUE(testing::waitFor([&] { return h.model.pendingTasks() == 0; }));
+    const auto before = testing::filesIn(work.path());
+
+    for (const char* how : {"Escape", "취소", "close"}) {
+        QTest::keyClick(h.window.get(), Qt::Key_Return, Qt::ControlModifier);
+        ASSERT_TRUE(h.model.running()) << how;
+        ASSERT_TRUE(testing::waitFor([&] { return testing::filesIn(work.path()) != before; }, 10000))
+            << "ffmpeg never started: " << h.model.status().toStdString();
+        if (std::string(how) == "Escape") {
+            QTest::keyClick(h.window.get(), Qt::Key_Escape);
+        } else if (std::string(how) == "취소") {
+            ASSERT_TRUE(h.window->cancelButton()->isVisible());
+            QTest::mouseClick(h.window->cancelButton(), Qt::LeftButton);
+        } else {
+            EXPECT_TRUE(testing::withModal([&] { h.window->close(); },
+                                           [](QWidget* box) { QTest::keyClick(box, Qt::Key_Return); }));
+            EXPECT_FALSE(h.window->isVisible());
+        }
+        ASSERT_TRUE(testing::waitFor([&] { return h.model.pendingTasks() == 0; }, 5000)) << how;
+        EXPECT_FALSE(h.model.running()) << how;
+        EXPECT_EQ(h.model.status(), "합치기를 취소했습니다") << how;
+        EXPECT_TRUE(h.model.done().empty()) << how;
+        EXPECT_EQ(testing::filesIn(work.path()), before) << how;
+        EXPECT_FALSE(h.window->cancelButton()->isVisible()) << how;
+    }
+    qApp->removeEventFilter(&keys);
 }
 
 }  // namespace

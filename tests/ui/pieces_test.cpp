@@ -2,15 +2,24 @@
 // three controls.
 #include <gtest/gtest.h>
 
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QIcon>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPainter>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
 
+#include "tests/support/test_support.h"
 #include "tests/ui/ui_test_support.h"
 #include "ui/alley_button.h"
 #include "ui/display_check.h"
 #include "ui/file_list_view.h"
+#include "ui/fonts.h"
 #include "ui/palette.h"
+#include "ui/path_label.h"
 #include "ui/preview_layout.h"
 #include "ui/progress_bar.h"
 #include "ui/tab_bar.h"
@@ -41,29 +50,79 @@ TEST(Palette, HexIgnoresTheUpperByte) {
     EXPECT_EQ(palette::fromHex(0xAB000000).alpha(), 255);
 }
 
-TEST(DisplayCheck, DecidesFromPlatformAndDisplayVariables) {
+TEST(DisplayCheck, ChoosesAPlatformThatCanDraw) {
+    // A machine where the X server ":0" and the compositor "wayland-0" answer, nothing else does, and
+    // the Wayland plugin is installed only where the row says so.
     const struct {
         DisplayEnvironment env;
-        bool available;
+        bool waylandPlugin;
+        std::optional<std::string> platform;
     } table[] = {
-        {{"", "", "", ""}, false},
-        {{"", "", ":0", ""}, true},
-        {{"", "", "", "wayland-0"}, true},
-        {{"", "offscreen", "", ""}, true},
-        {{"", "minimal", "", ""}, true},
-        {{"", "xcb", "", ""}, false},
-        {{"", "xcb", ":1", ""}, true},
-        {{"", "wayland", ":1", ""}, false},
-        {{"", "wayland;xcb", ":1", ""}, true},
-        {{"", "wayland-egl;xcb", "", ""}, false},
-        {{"", "offscreen:fontengine=freetype", "", ""}, true},
-        {{"offscreen", "xcb", "", ""}, true},  // the -platform argument wins over the variable
-        {{"xcb", "offscreen", "", ""}, false},
+        {{"", "", "", ""}, true, std::nullopt},
+        {{"", "", ":0", ""}, true, "xcb"},
+        {{"", "", ":9", ""}, true, std::nullopt},  // a stale DISPLAY
+        {{"", "", "", "wayland-0"}, true, "wayland"},
+        {{"", "", "", "wayland-0"}, false, std::nullopt},  // WAYLAND_DISPLAY without the plugin
+        {{"", "", ":0", "wayland-0"}, false, "xcb"},
+        {{"", "", ":0", "wayland-0"}, true, "wayland"},
+        {{"", "", ":0", "wayland-9"}, true, "xcb"},
+        {{"", "offscreen", "", ""}, true, "offscreen"},
+        {{"", "minimal", "", ""}, true, "minimal"},
+        {{"", "xcb", "", ""}, true, std::nullopt},
+        {{"", "xcb", ":9", ""}, true, std::nullopt},
+        {{"", "wayland", ":0", ""}, true, std::nullopt},
+        {{"", "wayland;xcb", ":0", ""}, true, "xcb"},
+        {{"", "wayland-egl;xcb", "", "wayland-0"}, true, "wayland-egl"},
+        {{"", "offscreen:fontengine=freetype", "", ""}, true, "offscreen:fontengine=freetype"},
+        {{"offscreen", "xcb", "", ""}, true, "offscreen"},  // the -platform argument wins over the variable
+        {{"xcb", "offscreen", "", ""}, true, std::nullopt},
     };
     for (const auto& row : table) {
-        EXPECT_EQ(displayAvailable(row.env), row.available)
+        DisplayProbes probes;
+        probes.pluginInstalled = [&](const std::string& name) {
+            return name == "xcb" || (row.waylandPlugin && name.rfind("wayland", 0) == 0);
+        };
+        probes.x11Opens = [](const std::string& display) { return display == ":0"; };
+        probes.waylandOpens = [](const std::string& socket) { return socket == "wayland-0"; };
+        EXPECT_EQ(choosePlatform(row.env, probes), row.platform)
             << "arg=" << row.env.platformArgument << " qpa=" << row.env.qpaPlatform
             << " display=" << row.env.display << " wayland=" << row.env.waylandDisplay;
+    }
+}
+
+TEST(DisplayCheck, SystemProbesFindPluginsAndRefuseDeadDisplays) {
+    const DisplayProbes probes = systemDisplayProbes();
+    EXPECT_TRUE(probes.pluginInstalled("offscreen"));
+    EXPECT_TRUE(probes.pluginInstalled("xcb"));
+    EXPECT_FALSE(probes.pluginInstalled("no-such-platform"));
+    testing::TempDir dir;
+    EXPECT_FALSE(probes.x11Opens(":64999"));
+    EXPECT_FALSE(probes.waylandOpens((dir / "no-compositor").string()));
+}
+
+TEST(DisplayCheck, TheProgramEndsWithTheNoDisplayLineInsteadOfAborting) {
+    const QString program = qEnvironmentVariable("TESSELLANE_BUILD_DIR") + "/tessellane";
+    if (!QFileInfo(program).isExecutable()) GTEST_SKIP() << "the program is not built";
+    testing::TempDir dir;
+    const struct {
+        const char* display;
+        QString wayland;
+    } table[] = {{":64999", ""}, {"", QString::fromStdString((dir / "no-compositor").string())}};
+    for (const auto& row : table) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("QT_QPA_PLATFORM");
+        env.remove("DISPLAY");
+        env.remove("WAYLAND_DISPLAY");
+        if (*row.display) env.insert("DISPLAY", row.display);
+        if (!row.wayland.isEmpty()) env.insert("WAYLAND_DISPLAY", row.wayland);
+        QProcess process;
+        process.setProcessEnvironment(env);
+        process.start(program, {});
+        ASSERT_TRUE(process.waitForFinished(10000)) << row.display;
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << row.display;
+        EXPECT_EQ(process.exitCode(), 2) << row.display;
+        EXPECT_EQ(QString::fromUtf8(process.readAllStandardError()).trimmed(),
+                  QString::fromUtf8(noDisplayMessage()));
     }
 }
 
@@ -72,6 +131,79 @@ TEST(DisplayCheck, ReadsThePlatformArgument) {
     EXPECT_EQ(currentDisplayEnvironment(4, argv).platformArgument, "offscreen");
     EXPECT_TRUE(QString::fromUtf8(noDisplayMessage()).contains("--cli"));
     EXPECT_FALSE(QString::fromUtf8(noDisplayMessage()).contains('\n'));
+}
+
+TEST(QtTexts, QtsOwnButtonsSpeakKorean) {
+    ASSERT_TRUE(installQtKoreanTexts(*qApp));
+    QMessageBox box;
+    box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+    EXPECT_EQ(box.button(QMessageBox::Cancel)->text(), "취소");
+    QFileDialog chooser;
+    chooser.setOption(QFileDialog::DontUseNativeDialog);
+    EXPECT_NE(chooser.labelText(QFileDialog::LookIn), "Look in:");
+}
+
+// The lowest row of ink that `paint` leaves on a black image, or -1 for none.
+int inkBottom(const std::function<void(QPainter&)>& paint) {
+    QImage image(200, 80, QImage::Format_RGB32);
+    image.fill(Qt::black);
+    {
+        QPainter p(&image);
+        p.setPen(Qt::white);
+        p.setFont(uiFont(24));
+        paint(p);
+    }
+    for (int y = image.height() - 1; y >= 0; --y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qGray(image.pixel(x, y)) > 64) return y;
+    return -1;
+}
+
+TEST(Ellipsis, SitsOnTheBaselineInPaintedTextAndLabels) {
+    const QRect area(0, 0, 200, 80);
+    const QFontMetrics metrics(uiFont(24));
+    const int baseline = (area.height() - metrics.height()) / 2 + metrics.ascent();
+    const int drawn =
+        inkBottom([&](QPainter& p) { drawTextLine(p, area, Qt::AlignLeft | Qt::AlignVCenter, "…"); });
+    const int korean =
+        inkBottom([&](QPainter& p) { p.drawText(area, Qt::AlignLeft | Qt::AlignVCenter, "…"); });
+    EXPECT_NEAR(drawn, baseline, 2);
+    EXPECT_LT(korean, baseline - 4)
+        << "the Korean font's own ellipsis is centred; the check above proves nothing";
+
+    // A label's "…" likewise, and the label still reads back its plain words through the shown text.
+    auto labelInk = [&](const QString& text) {
+        QLabel label;
+        label.setFont(uiFont(24));
+        label.setStyleSheet("background: black; color: white;");
+        label.resize(area.size());
+        setLabelText(&label, text);
+        const QImage shot = label.grab().toImage();
+        for (int y = shot.height() - 1; y >= 0; --y)
+            for (int x = 0; x < shot.width(); ++x)
+                if (qGray(shot.pixel(x, y)) > 64) return y;
+        return -1;
+    };
+    EXPECT_GT(labelInk("…"), labelInk(QStringLiteral("\u00B7")) - 1);
+}
+
+TEST(PathLabelAlone, ALongPathKeepsTheInkOfItsSecondLine) {
+    PathLabel label;
+    label.setText("/home/someone/a_rather_long_folder_name/with_more_parts/and_underscores_at_the_end_");
+    const int width = 220;
+    const int height = label.heightForWidth(width);
+    ASSERT_GT(height, QFontMetrics(label.font()).lineSpacing()) << "the path must need two lines";
+    auto inkPixels = [&](int h) {
+        label.resize(width, h);
+        QImage shot(label.size(), QImage::Format_RGB32);
+        shot.fill(Qt::black);
+        label.render(&shot, QPoint(), QRegion(), QWidget::DrawChildren);
+        int count = 0;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x) count += qGray(shot.pixel(x, y)) > 16;
+        return count;
+    };
+    EXPECT_EQ(inkPixels(height), inkPixels(height + 20));
 }
 
 TEST(StartupFiles, PathsAreMadeAbsoluteAndUrlsDecoded) {

@@ -1,6 +1,8 @@
 #include "tests/ui/ui_test_support.h"
 
+#include <QApplication>
 #include <QTest>
+#include <QTimer>
 #include <algorithm>
 
 namespace tessellane::testing {
@@ -48,6 +50,21 @@ bool hasColourNear(const QImage& image, const QRect& area, const QColor& colour,
         }
     }
     return false;
+}
+
+bool withModal(const std::function<void()>& open, const std::function<void(QWidget*)>& interact) {
+    bool ran = false;
+    QTimer::singleShot(0, [&] {
+        QWidget* modal = nullptr;
+        waitFor([&] { return (modal = QApplication::activeModalWidget()) != nullptr; }, 5000);
+        if (modal) {
+            interact(modal);
+            ran = true;
+        }
+        if (QWidget* still = QApplication::activeModalWidget()) still->close();
+    });
+    open();
+    return ran;
 }
 
 WindowHarness::WindowHarness() : window(std::make_unique<MainWindow>(model)) {

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,6 +26,11 @@ ClipInfo brokenRecord(const FileURL& url, const std::string& error);
 // Whether any pixel in `area` is within `tolerance` (per channel) of `colour`. Text is anti-aliased, so
 // a glyph may not contain one pixel of the exact colour.
 bool hasColourNear(const QImage& image, const QRect& area, const QColor& colour, int tolerance = 24);
+
+// Calls `open`, which shows a modal dialog and waits for it; meanwhile runs `interact` on that dialog and
+// then closes whatever modal is still open, so a failing check never leaves the test waiting.
+// Returns whether `interact` ran.
+bool withModal(const std::function<void()>& open, const std::function<void(QWidget*)>& interact);
 
 // A model over FakeServices and the real window, shown on the offscreen platform at 1280 x 760.
 struct WindowHarness {

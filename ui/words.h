@@ -1,0 +1,33 @@
+// The window's texts that name the desktop: the macOS ones on macOS builds, the Linux desktop's words
+// everywhere else.
+#pragma once
+
+#include <QString>
+
+namespace tessellane::words {
+
+#ifdef __APPLE__
+inline const QString kRevealLastResult = QStringLiteral("Finder에서 보기");
+inline const QString kRevealOutput = QStringLiteral("Finder");
+inline const QString kEmptyListHelp =
+    QStringLiteral("이름순 자동 정렬 · ⌘·⇧클릭 다중선택 · ⌘A 전체 · 드래그로 순서 변경 · Delete로 삭제");
+#else
+inline const QString kRevealLastResult = QStringLiteral("파일 관리자에서 보기");
+inline const QString kRevealOutput = QStringLiteral("파일 관리자");
+inline const QString kEmptyListHelp = QStringLiteral(
+    "이름순 자동 정렬 · Ctrl·Shift+클릭 다중선택 · Ctrl+A 전체 · 드래그로 순서 변경 · Delete로 삭제");
+#endif
+
+// Titles of the two choosers.
+inline const QString kAddFilesTitle = QStringLiteral("파일 추가");
+inline const QString kChooseFolderTitle = QStringLiteral("출력 폴더 선택");
+
+// The merge-job controls and the question asked when the window closes during a merge.
+inline const QString kCancelMerge = QStringLiteral("취소");
+inline const QString kQuitDuringMergeQuestion = QStringLiteral("합치는 중입니다. 합치기를 멈추고 끝낼까요?");
+inline const QString kQuitDuringMergeDetail =
+    QStringLiteral("멈추면 만들던 파일은 지워지고, 출력 폴더는 그대로 남습니다.");
+inline const QString kStopAndQuit = QStringLiteral("멈추고 끝내기");
+inline const QString kKeepMerging = QStringLiteral("계속 합치기");
+
+}  // namespace tessellane::words
