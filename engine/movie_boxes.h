@@ -1,7 +1,7 @@
 // Inside the movie reader: the box walk and the parsers of the boxes it understands, one function per box
-// kind, each handed a reader narrowed to its box's payload. To read a new box, add its parser next to its
-// siblings' and name it in its parent's switch. Not for use outside movie_reader*.cpp and
-// movie_fragments.cpp.
+// kind, each handed a reader narrowed to its box's payload, so it cannot read past its box. To read a new
+// box, add its parser beside its siblings' and name it in its parent's switch. Shared by movie_reader.cpp
+// (the walk down to the track), movie_sample_tables.cpp and movie_fragments.cpp only.
 #pragma once
 
 #include <cstdint>
