@@ -17,7 +17,7 @@ class ByteSource {
     virtual ~ByteSource() = default;
     virtual std::uint64_t size() const = 0;
     // Reads exactly n bytes at offset. False when any of them lies outside the source or the read fails.
-    virtual bool readAt(std::uint64_t offset, void* out, std::size_t n) = 0;
+    [[nodiscard]] virtual bool readAt(std::uint64_t offset, void* out, std::size_t n) = 0;
     // True when [offset, offset + n) lies inside the source; written so that it cannot overflow.
     bool contains(std::uint64_t offset, std::uint64_t n) const {
         return offset <= size() && n <= size() - offset;
@@ -28,7 +28,7 @@ class MemorySource final : public ByteSource {
   public:
     explicit MemorySource(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
     std::uint64_t size() const override { return bytes_.size(); }
-    bool readAt(std::uint64_t offset, void* out, std::size_t n) override;
+    [[nodiscard]] bool readAt(std::uint64_t offset, void* out, std::size_t n) override;
 
   private:
     std::span<const std::uint8_t> bytes_;
@@ -38,9 +38,9 @@ class MemorySource final : public ByteSource {
 class FileSource final : public ByteSource {
   public:
     // False when the file cannot be opened or is not a regular file.
-    bool open(const FileURL& path);
+    [[nodiscard]] bool open(const FileURL& path);
     std::uint64_t size() const override { return size_; }
-    bool readAt(std::uint64_t offset, void* out, std::size_t n) override;
+    [[nodiscard]] bool readAt(std::uint64_t offset, void* out, std::size_t n) override;
     std::uint64_t bytesRead() const { return bytesRead_; }
     std::uint64_t readCalls() const { return readCalls_; }
 
@@ -58,7 +58,7 @@ class WindowedSource final : public ByteSource {
     WindowedSource(ByteSource& base, std::uint64_t begin, std::uint64_t end, std::size_t window);
     std::uint64_t size() const override { return end_; }
     std::uint64_t begin() const { return begin_; }
-    bool readAt(std::uint64_t offset, void* out, std::size_t n) override;
+    [[nodiscard]] bool readAt(std::uint64_t offset, void* out, std::size_t n) override;
 
   private:
     ByteSource& base_;

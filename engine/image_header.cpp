@@ -12,9 +12,7 @@ namespace {
 
 constexpr std::int64_t kMaxDimension = std::numeric_limits<std::int32_t>::max();
 
-std::uint32_t big32(const std::uint8_t* p) {
-    return (std::uint32_t(p[0]) << 24) | (std::uint32_t(p[1]) << 16) | (std::uint32_t(p[2]) << 8) | p[3];
-}
+std::uint32_t big32(const std::uint8_t* p) { return decodeUnsigned<std::uint32_t>(p, 4, Endian::big); }
 
 constexpr std::array<std::uint32_t, 256> makeCrcTable() {
     std::array<std::uint32_t, 256> table{};
@@ -47,15 +45,15 @@ std::optional<ImageHeader> readPng(ByteSource& source) {
         return std::nullopt;
 
     ImageHeader header{ImageKind::png, width, height, colourType == 4 || colourType == 6, depth};
-    std::uint64_t position = 8 + sizeof ihdr;
+    ByteReader chunks(source, 8 + sizeof ihdr, source.size());
     for (std::size_t count = 0; !header.hasAlpha && count < limits::kMaxPngChunks; ++count) {
-        std::uint8_t chunk[8];
-        if (!source.readAt(position, chunk, sizeof chunk)) break;  // cut short after the header: no alpha
-        const std::uint32_t length = big32(chunk);
-        if (length > 0x7FFFFFFFu) break;
-        if (std::memcmp(chunk + 4, "IDAT", 4) == 0 || std::memcmp(chunk + 4, "IEND", 4) == 0) break;
-        if (std::memcmp(chunk + 4, "tRNS", 4) == 0) header.hasAlpha = true;
-        position += 12 + std::uint64_t(length);
+        std::uint32_t length = 0;
+        char type[4];
+        // Cut short after the header: no alpha.
+        if (!chunks.read(length) || !chunks.readBytes(type, 4) || length > 0x7FFFFFFFu) break;
+        if (std::memcmp(type, "IDAT", 4) == 0 || std::memcmp(type, "IEND", 4) == 0) break;
+        if (std::memcmp(type, "tRNS", 4) == 0) header.hasAlpha = true;
+        if (!chunks.skip(std::uint64_t(length) + 4)) break;  // data and checksum
     }
     return header;
 }
@@ -66,33 +64,30 @@ bool isStartOfFrame(std::uint8_t marker) {
 
 // JPEG: segments are skipped by their lengths until the first start-of-frame.
 std::optional<ImageHeader> readJpeg(ByteSource& source) {
-    std::uint64_t position = 2;
+    ByteReader file(source);
+    if (!file.seek(2)) return std::nullopt;
     for (std::size_t count = 0; count < limits::kMaxJpegSegments; ++count) {
-        if (position > limits::kMaxJpegHeaderOffset) return std::nullopt;
-        std::uint8_t byte = 0;
-        if (!source.readAt(position, &byte, 1) || byte != 0xFF) return std::nullopt;
-        std::uint8_t marker = 0xFF;
+        if (file.position() > limits::kMaxJpegHeaderOffset) return std::nullopt;
+        std::uint8_t byte = 0, marker = 0xFF;
+        if (!file.read(byte) || byte != 0xFF) return std::nullopt;
         // Any number of fill bytes may precede a marker; the offset limit bounds the scan.
         while (marker == 0xFF) {
-            ++position;
-            if (position > limits::kMaxJpegHeaderOffset || !source.readAt(position, &marker, 1))
-                return std::nullopt;
+            if (file.position() > limits::kMaxJpegHeaderOffset || !file.read(marker)) return std::nullopt;
         }
-        ++position;
         if ((marker >= 0xD0 && marker <= 0xD7) || marker == 0x01) continue;  // no length follows
         if (marker == 0xD8 || marker == 0xD9 || marker == 0xDA || marker == 0x00) return std::nullopt;
-        std::uint8_t lengthBytes[2];
-        if (!source.readAt(position, lengthBytes, 2)) return std::nullopt;
-        const std::uint32_t length = (std::uint32_t(lengthBytes[0]) << 8) | lengthBytes[1];
-        if (length < 2) return std::nullopt;
+        std::uint16_t length = 0;
+        if (!file.read(length) || length < 2) return std::nullopt;
         if (isStartOfFrame(marker)) {
-            std::uint8_t frame[6];  // precision, height, width, component count
-            if (length < 8 || !source.readAt(position + 2, frame, sizeof frame)) return std::nullopt;
-            const std::int64_t height = (frame[1] << 8) | frame[2], width = (frame[3] << 8) | frame[4];
-            if (width < 1 || height < 1 || frame[0] < 1 || frame[5] < 1) return std::nullopt;
-            return ImageHeader{ImageKind::jpeg, width, height, false, frame[0]};
+            std::uint8_t precision = 0, components = 0;
+            std::uint16_t height = 0, width = 0;
+            if (length < 8 || !file.read(precision) || !file.read(height) || !file.read(width) ||
+                !file.read(components))
+                return std::nullopt;
+            if (width < 1 || height < 1 || precision < 1 || components < 1) return std::nullopt;
+            return ImageHeader{ImageKind::jpeg, width, height, false, precision};
         }
-        position += length;
+        if (!file.skip(length - 2)) return std::nullopt;
     }
     return std::nullopt;
 }
@@ -100,17 +95,11 @@ std::optional<ImageHeader> readJpeg(ByteSource& source) {
 // TIFF and BigTIFF: the tags of the first image file directory.
 class TiffReader {
   public:
-    TiffReader(ByteSource& source, bool little, bool big) : source_(source), little_(little), big_(big) {}
+    TiffReader(ByteSource& source, Endian order, bool big) : file_(source), order_(order), big_(big) {}
 
-    bool read(std::uint64_t offset, std::size_t n, std::uint64_t& out) {
-        std::uint8_t bytes[8];
-        if (n > sizeof bytes || !source_.readAt(offset, bytes, n)) return false;
-        out = 0;
-        for (std::size_t i = 0; i < n; ++i) {
-            std::uint8_t b = little_ ? bytes[n - 1 - i] : bytes[i];
-            out = (out << 8) | b;
-        }
-        return true;
+    // An unsigned field of `width` bytes at `offset`, in the file's byte order.
+    [[nodiscard]] bool read(std::uint64_t offset, std::size_t width, std::uint64_t& out) {
+        return file_.seek(offset) && file_.read(out, order_, width);
     }
 
     std::optional<ImageHeader> readFirstDirectory() {
@@ -125,7 +114,7 @@ class TiffReader {
         const std::size_t countSize = big_ ? 8 : 2, entrySize = big_ ? 20 : 12, valueSize = big_ ? 8 : 4;
         std::uint64_t entries = 0;
         if (!read(ifd, countSize, entries) || entries > limits::kMaxTiffEntries) return std::nullopt;
-        if (!source_.contains(ifd + countSize, entries * entrySize)) return std::nullopt;
+        if (!file_.seek(ifd + countSize) || !file_.has(entries * entrySize)) return std::nullopt;
 
         std::optional<std::uint64_t> width, height, bits, extra;
         for (std::uint64_t i = 0; i < entries; ++i) {
@@ -154,50 +143,44 @@ class TiffReader {
     }
 
   private:
-    ByteSource& source_;
-    bool little_;
+    ByteReader file_;
+    Endian order_;
     bool big_;
 };
 
-std::optional<ImageHeader> readTiff(ByteSource& source, bool little) {
-    std::uint8_t head[4];
-    if (!source.readAt(0, head, 4)) return std::nullopt;
-    const unsigned version = little ? head[2] | (head[3] << 8) : (head[2] << 8) | head[3];
+std::optional<ImageHeader> readTiff(ByteSource& source, Endian order) {
+    ByteReader file(source);
+    std::uint16_t version = 0;
+    if (!file.seek(2) || !file.read(version, order)) return std::nullopt;
     if (version != 42 && version != 43) return std::nullopt;
-    return TiffReader(source, little, version == 43).readFirstDirectory();
+    return TiffReader(source, order, version == 43).readFirstDirectory();
 }
 
-// BMP: the file header, then an info header whose size tells its layout.
+// BMP: the file header, then an info header whose size tells its layout. Little-endian throughout.
 std::optional<ImageHeader> readBmp(ByteSource& source) {
-    std::uint8_t bytes[70] = {};
-    const std::size_t available =
-        static_cast<std::size_t>(std::min<std::uint64_t>(source.size(), sizeof bytes));
-    if (available < 26 || !source.readAt(0, bytes, available)) return std::nullopt;
-    ByteReader reader(bytes, available);
+    constexpr Endian le = Endian::little;
+    ByteReader file(source);
     std::uint32_t headerSize = 0;
-    reader.seek(14);
-    reader.readU32LE(headerSize);
+    if (source.size() < 26 || !file.seek(14) || !file.read(headerSize, le)) return std::nullopt;
     std::int64_t width = 0, height = 0;
     bool alpha = false;
     if (headerSize == 12) {
         std::uint16_t w = 0, h = 0;
-        reader.readU16LE(w);
-        reader.readU16LE(h);
+        if (!file.read(w, le) || !file.read(h, le)) return std::nullopt;
         width = w;
         height = h;
     } else if (headerSize == 40 || headerSize == 52 || headerSize == 56 || headerSize == 64 ||
                headerSize == 108 || headerSize == 124) {
         std::uint32_t w = 0, h = 0;
         std::uint16_t planes = 0, bitsPerPixel = 0;
-        if (!reader.readU32LE(w) || !reader.readU32LE(h) || !reader.readU16LE(planes) ||
-            !reader.readU16LE(bitsPerPixel))
+        if (!file.read(w, le) || !file.read(h, le) || !file.read(planes, le) || !file.read(bitsPerPixel, le))
             return std::nullopt;
         width = static_cast<std::int32_t>(w);
         height = static_cast<std::int32_t>(h);
         if (height < 0) height = -height;  // a top-down picture; int64 holds -INT32_MIN
         if (bitsPerPixel == 32 && headerSize >= 108) {
             std::uint32_t alphaMask = 0;
-            if (!reader.seek(66) || !reader.readU32LE(alphaMask)) return std::nullopt;
+            if (!file.seek(66) || !file.read(alphaMask, le)) return std::nullopt;
             alpha = alphaMask != 0;
         }
     } else {
@@ -207,27 +190,26 @@ std::optional<ImageHeader> readBmp(ByteSource& source) {
     return ImageHeader{ImageKind::bmp, width, height, alpha, 8};
 }
 
-// WebP: a RIFF file whose first chunk is VP8 (lossy), VP8L (lossless) or VP8X (extended).
+// WebP: a RIFF file whose first chunk is VP8 (lossy), VP8L (lossless) or VP8X (extended). Sizes are
+// little-endian, from byte 20 on.
 std::optional<ImageHeader> readWebp(ByteSource& source) {
+    constexpr Endian le = Endian::little;
     std::uint8_t bytes[30];
     if (!source.readAt(0, bytes, sizeof bytes)) return std::nullopt;
     if (std::memcmp(bytes + 8, "WEBP", 4) != 0) return std::nullopt;
-    ByteReader data(bytes + 20, sizeof bytes - 20);
+    MemorySource header(bytes);
+    ByteReader data(header, 20, sizeof bytes);
     std::int64_t width = 0, height = 0;
     bool alpha = false;
     if (std::memcmp(bytes + 12, "VP8 ", 4) == 0) {
         std::uint16_t w = 0, h = 0;
         if (bytes[23] != 0x9D || bytes[24] != 0x01 || bytes[25] != 0x2A) return std::nullopt;
-        data.seek(6);
-        data.readU16LE(w);
-        data.readU16LE(h);
+        if (!data.seek(6) || !data.read(w, le) || !data.read(h, le)) return std::nullopt;
         width = w & 0x3FFF;
         height = h & 0x3FFF;
     } else if (std::memcmp(bytes + 12, "VP8L", 4) == 0) {
         std::uint32_t fields = 0;
-        if (bytes[20] != 0x2F) return std::nullopt;
-        data.seek(1);
-        data.readU32LE(fields);
+        if (bytes[20] != 0x2F || !data.seek(1) || !data.read(fields, le)) return std::nullopt;
         if ((fields >> 29) != 0) return std::nullopt;  // only version 0 exists
         width = (fields & 0x3FFF) + 1;
         height = ((fields >> 14) & 0x3FFF) + 1;
@@ -235,9 +217,7 @@ std::optional<ImageHeader> readWebp(ByteSource& source) {
     } else if (std::memcmp(bytes + 12, "VP8X", 4) == 0) {
         std::uint32_t w = 0, h = 0;
         alpha = (bytes[20] & 0x10) != 0;
-        data.seek(4);
-        data.readU24LE(w);
-        data.readU24LE(h);
+        if (!data.seek(4) || !data.read(w, le, 3) || !data.read(h, le, 3)) return std::nullopt;
         width = std::int64_t(w) + 1;
         height = std::int64_t(h) + 1;
     } else {
@@ -260,8 +240,8 @@ std::optional<ImageHeader> readImageHeader(ByteSource& file) {
     };
     if (starts("\x89PNG\r\n\x1a\n", 8)) return readPng(source);
     if (starts("\xFF\xD8", 2)) return readJpeg(source);
-    if (starts("II", 2)) return readTiff(source, true);
-    if (starts("MM", 2)) return readTiff(source, false);
+    if (starts("II", 2)) return readTiff(source, Endian::little);
+    if (starts("MM", 2)) return readTiff(source, Endian::big);
     if (starts("BM", 2)) return readBmp(source);
     if (starts("RIFF", 4)) return readWebp(source);
     return std::nullopt;

@@ -11,19 +11,18 @@ namespace tessellane::limits {
 inline constexpr std::size_t kMaxTopLevelBoxes = 4096;
 // Top-level boxes walked after the movie box of a fragmented movie (a moof and an mdat per fragment).
 inline constexpr std::size_t kMaxFragmentBoxes = 1u << 16;
-// Boxes nested inside one another (moov/trak/mdia/minf/stbl is 5 deep).
-inline constexpr int kMaxBoxDepth = 8;
 // Children looked at inside one box.
 inline constexpr std::size_t kMaxChildBoxes = 16384;
 // Boxes visited in one movie, all levels and fragments together.
 inline constexpr std::size_t kMaxBoxesPerMovie = 1u << 20;
-// Tracks inside one movie box.
+// Tracks inside one movie box, and per-track defaults (trex) in its mvex.
 inline constexpr std::size_t kMaxTracks = 1024;
-// Entries walked in one table (stts, elst).
+// Entries walked in one table (stts, elst), and samples listed by the fragments' trun boxes together.
 inline constexpr std::uint32_t kMaxTableEntries = 4u << 20;
-// Largest single box copied into memory (a header table such as mdhd, hdlr, or one sample description).
-inline constexpr std::size_t kMaxBoxBytesInMemory = 1u << 20;
-// The movie box is read through a cache of this size; nothing else of it is held in memory.
+// The movie box is read through a cache of this size; nothing else of it is held in memory, so no box is
+// ever too big to read. Nor is there a nesting limit: the reader descends only the paths it knows
+// (moov/trak/mdia/minf/stbl/stsd/sample entry/colr is the deepest, eight levels), so a deeper file is
+// simply not walked.
 inline constexpr std::size_t kMovieReadWindow = 64u << 10;
 
 // Image headers: how many bytes of a file are cached at once, how many chunks, segments or tags are walked,

@@ -2,6 +2,8 @@
 set(TESSELLANE_READER_SOURCES
   ${PROJECT_SOURCE_DIR}/engine/byte_source.cpp
   ${PROJECT_SOURCE_DIR}/engine/movie_reader.cpp
+  ${PROJECT_SOURCE_DIR}/engine/movie_sample_tables.cpp
+  ${PROJECT_SOURCE_DIR}/engine/movie_fragments.cpp
   ${PROJECT_SOURCE_DIR}/engine/image_header.cpp
   ${PROJECT_SOURCE_DIR}/engine/movie_record.cpp
   ${PROJECT_SOURCE_DIR}/engine/clip_info.cpp

@@ -24,6 +24,12 @@ inline Bytes cat(std::initializer_list<Bytes> parts) {
     return out;
 }
 inline Bytes zeros(std::size_t n) { return Bytes(n, 0); }
+inline Bytes repeated(const Bytes& one, std::size_t times) {
+    Bytes all;
+    all.reserve(one.size() * times);
+    for (std::size_t i = 0; i < times; ++i) all.insert(all.end(), one.begin(), one.end());
+    return all;
+}
 
 // size(4) type(4) payload
 inline Bytes box(const std::string& type, const Bytes& payload) {

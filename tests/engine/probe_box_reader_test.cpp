@@ -86,26 +86,77 @@ TEST(MovieReader, FindsTheMovieBoxWhateverTheSizeForms) {
     }
 }
 
-TEST(MovieReader, RefusesHostileCountsAndDepthsBeforeAllocating) {
-    TrackSpec hugeStts;
-    hugeStts.stts.clear();
-    TrackSpec shortStts;
-    shortStts.stts = {{1, 1}};
+// A fragmented movie: moov with mvex (mehd, trex, and `otherTrex` more trex for other tracks), then moof
+// boxes whose trun list the samples.
+Bytes fragmentedMovie(std::optional<std::uint32_t> mehd, std::uint32_t trexDuration, const Bytes& fragments,
+                      std::size_t otherTrex = 0) {
+    TrackSpec layout;
+    layout.stts.clear();
+    layout.duration = 0;
+    Bytes trak = track(layout);
+    // Give the track the id 1 (tkhd: version/flags, two times, then the id).
+    const std::string tkhd = "tkhd";
+    auto at = std::search(trak.begin(), trak.end(), tkhd.begin(), tkhd.end()) - trak.begin() + 4 + 12;
+    trak[at + 3] = 1;
+    Bytes mvex =
+        box("mvex",
+            cat({mehd ? fullBox("mehd", 0, be(*mehd, 4)) : Bytes{},
+                 fullBox("trex", 0, cat({be(1, 4), be(1, 4), be(trexDuration, 4), zeros(8)})),
+                 repeated(fullBox("trex", 0, cat({be(2, 4), be(1, 4), be(100, 4), zeros(8)})), otherTrex)}));
+    return cat({ftyp(), box("moov", cat({mvhd(1000, 0), trak, mvex})), fragments});
+}
+// tfhd for a track, optionally with a default sample duration (flag 0x08)
+Bytes tfhd(std::uint32_t trackId, std::optional<std::uint32_t> duration) {
+    return box("tfhd", cat({be(duration ? 0x020008 : 0x020000, 4), be(trackId, 4),
+                            duration ? be(*duration, 4) : Bytes{}}));
+}
+// trun with a data offset (0x01) and, when durations are given, one duration and size per sample
+Bytes trun(std::uint32_t count, const std::vector<std::uint32_t>& durations) {
+    Bytes samples;
+    for (std::uint32_t d : durations) samples = cat({samples, be(d, 4), be(100, 4)});
+    return box("trun",
+               cat({be(durations.empty() ? 0x000001 : 0x000301, 4), be(count, 4), be(0, 4), samples}));
+}
+Bytes moof(const Bytes& trafs) {
+    return cat({box("moof", cat({fullBox("mfhd", 0, be(1, 4)), trafs})), box("mdat", zeros(16))});
+}
 
-    // A stts claiming four billion entries in a few bytes, and one claiming 1000 in the space of one.
-    Bytes moovHuge = movie({hugeStts});
-    Bytes moovShort = movie({shortStts});
-    auto patchCount = [](Bytes& moov, std::uint32_t count) {
+// A movie whose walk visits exactly n boxes (n at least 12, the minimal movie's count): the minimal movie,
+// then tracks holding nothing but free boxes.
+Bytes movieOfBoxes(std::size_t n) {
+    Bytes payload = cat({mvhd(1000, 400), track(TrackSpec{})});
+    for (std::size_t left = n - 12; left > 0;) {
+        const std::size_t here = std::min(left, limits::kMaxChildBoxes);  // the trak and its children
+        const Bytes filler = box("trak", repeated(box("free", {}), here - 1));
+        payload.insert(payload.end(), filler.begin(), filler.end());
+        left -= here;
+    }
+    return box("moov", payload);
+}
+
+// A movie whose stts or elst claims `count` entries and holds none.
+Bytes tableClaiming(const char* table, std::uint32_t count) {
+    TrackSpec layout;
+    if (std::string(table) == "stts") {
+        layout.stts.clear();
+        Bytes moov = movie({layout});
         const std::string needle = "stts";
         auto at = std::search(moov.begin(), moov.end(), needle.begin(), needle.end()) - moov.begin() + 8;
         for (int i = 0; i < 4; ++i) moov[at + i] = static_cast<std::uint8_t>(count >> (24 - 8 * i));
+        return moov;
+    }
+    layout.elst = fullBox("elst", 0, be(count, 4));
+    return movie({layout});
+}
+
+TEST(MovieReader, EveryLimitHoldsAtItsValueAndTriggersOnePast) {
+    using namespace limits;
+    const Bytes freeBox = box("free", {});
+    // mvhd, the video track, then `extra`.
+    auto movieWith = [](const Bytes& extra) {
+        return box("moov", cat({mvhd(1000, 400), track(TrackSpec{}), extra}));
     };
-    patchCount(moovHuge, 0xFFFFFFFFu);
-    patchCount(moovShort, 1000);
-
-    TrackSpec hugeElst;
-    hugeElst.elst = fullBox("elst", 0, cat({be(0xFFFFFFFFu, 4), be(400, 4), be(0, 4), be(0x10000, 4)}));
-
+    auto fragmentsOf = [](const Bytes& runs) { return fragmentedMovie({}, 0, moof(box("traf", runs))); };
     // Boxes nested a hundred thousand deep where the reader looks for tracks.
     const std::size_t depth = 100000;
     Bytes bomb;
@@ -113,40 +164,49 @@ TEST(MovieReader, RefusesHostileCountsAndDepthsBeforeAllocating) {
         const Bytes header = cat({be(8 * (depth - i), 4), text(i % 2 ? "mdia" : "trak")});
         bomb.insert(bomb.end(), header.begin(), header.end());
     }
-    auto repeated = [](const Bytes& one, std::size_t times) {
-        Bytes all;
-        for (std::size_t i = 0; i < times; ++i) all.insert(all.end(), one.begin(), one.end());
-        return all;
-    };
-    const Bytes manyChildren = repeated(box("free", {}), limits::kMaxChildBoxes + 1);
-    const Bytes manyTracks = repeated(box("trak", {}), limits::kMaxTracks + 1);
-    const Bytes manyTopLevel = repeated(box("free", {}), limits::kMaxTopLevelBoxes + 1);
-
-    // Every parent within its own limit, but together more boxes than one movie may make us visit.
-    const Bytes crowdedTrack = box("trak", repeated(box("free", {}), limits::kMaxChildBoxes));
-    const Bytes crowdedMovie =
-        box("moov", repeated(crowdedTrack, limits::kMaxBoxesPerMovie / limits::kMaxChildBoxes + 1));
-
     TrackSpec hugeEntry;
-    hugeEntry.extensions = box("free", zeros(limits::kMaxBoxBytesInMemory));
+    hugeEntry.extensions = box("free", zeros(1u << 20));
 
+    // Each file meets its limit exactly and reads (or fails later, for the reason given); the same file with
+    // one more box, entry or sample is refused as too large.
     struct Case {
         const char* name;
-        Bytes file;
-        Error error;
+        Bytes atLimit;
+        Error atLimitError;
+        Bytes onePast;
     };
     const Case cases[] = {
-        {"stts with 2^32-1 entries", moovHuge, Error::tooLarge},
-        {"stts shorter than its count", moovShort, Error::truncated},
-        {"elst with 2^32-1 entries", movie({hugeElst}), Error::tooLarge},
-        {"nesting bomb", box("moov", bomb), Error::noVideoTrack},
-        {"too many children", box("moov", manyChildren), Error::tooLarge},
-        {"too many tracks", box("moov", manyTracks), Error::tooLarge},
-        {"too many boxes in all", crowdedMovie, Error::tooLarge},
-        {"too many top-level boxes", cat({manyTopLevel, movie({TrackSpec{}})}), Error::tooLarge},
-        {"sample entry over the memory limit", movie({hugeEntry}), Error::tooLarge},
+        {"top-level boxes before moov", cat({repeated(freeBox, kMaxTopLevelBoxes - 1), movie({TrackSpec{}})}),
+         Error::none, cat({repeated(freeBox, kMaxTopLevelBoxes), movie({TrackSpec{}})})},
+        {"top-level boxes after a fragmented moov",
+         fragmentedMovie({}, 0, repeated(freeBox, kMaxFragmentBoxes)), Error::none,
+         fragmentedMovie({}, 0, repeated(freeBox, kMaxFragmentBoxes + 1))},
+        {"children of one box", movieWith(repeated(freeBox, kMaxChildBoxes - 2)), Error::none,
+         movieWith(repeated(freeBox, kMaxChildBoxes - 1))},
+        // Every parent within its own limit, but together as many boxes as one movie may make us visit.
+        {"boxes in one movie", movieOfBoxes(kMaxBoxesPerMovie), Error::none,
+         movieOfBoxes(kMaxBoxesPerMovie + 1)},
+        {"tracks", movieWith(repeated(box("trak", {}), kMaxTracks - 1)), Error::none,
+         movieWith(repeated(box("trak", {}), kMaxTracks))},
+        {"track defaults in mvex", fragmentedMovie({}, 0, {}, kMaxTracks - 1), Error::none,
+         fragmentedMovie({}, 0, {}, kMaxTracks)},
+        // At the limit a table's count passes and its missing entries are noticed; past it, not even that.
+        {"stts entries", tableClaiming("stts", kMaxTableEntries), Error::truncated,
+         tableClaiming("stts", kMaxTableEntries + 1)},
+        {"elst entries", tableClaiming("elst", kMaxTableEntries), Error::truncated,
+         tableClaiming("elst", kMaxTableEntries + 1)},
+        {"samples in the fragments, over two runs",
+         fragmentsOf(cat({tfhd(1, 512), trun(kMaxTableEntries - 1, {}), trun(1, {})})), Error::none,
+         fragmentsOf(cat({tfhd(1, 512), trun(kMaxTableEntries, {}), trun(1, {})}))},
     };
-    for (const Case& test : cases) EXPECT_EQ(read(test.file).error, test.error) << test.name;
+    for (const Case& test : cases) {
+        EXPECT_EQ(read(test.atLimit).error, test.atLimitError) << test.name;
+        EXPECT_EQ(read(test.onePast).error, Error::tooLarge) << test.name << ", one past";
+    }
+
+    // No nesting or box-size limit: a deep nest is not walked, a big box is not loaded.
+    EXPECT_EQ(read(box("moov", bomb)).error, Error::noVideoTrack);
+    EXPECT_EQ(read(movie({hugeEntry})).error, Error::none);
 }
 
 TEST(MovieReader, WalksTheTimeTableAndTheEditList) {
@@ -260,6 +320,21 @@ TEST(MovieReader, ReadsColourAndBitDepthExtensions) {
         {"hvcC 10 bit", hvcC(10), {}, {}, {}, {}, 10},
         {"hvcC 8 bit", hvcC(8), {}, {}, {}, {}, 8},
         {"a short colr is ignored", box("colr", cat({text("nclx"), be(1, 2)})), {}, {}, {}, {}, {}},
+        // The children looked at are limited as in any box, but running out of them only ends the walk.
+        {"colr as the last child looked at",
+         cat({repeated(box("free", {}), limits::kMaxChildBoxes - 1), nclx(1, 1, 1, true)}),
+         "ITU_R_709_2",
+         "ITU_R_709_2",
+         "ITU_R_709_2",
+         true,
+         {}},
+        {"colr one past",
+         cat({repeated(box("free", {}), limits::kMaxChildBoxes), nclx(1, 1, 1, true)}),
+         {},
+         {},
+         {},
+         {},
+         {}},
         // Junk after the fixed fields ends the walk but keeps the entry.
         {"junk after the codes",
          cat({nclc(1, 1, 1), be(0xFFFF, 4), text("junk")}),
@@ -347,37 +422,6 @@ TEST(MovieReader, BreakingAnyByteOfAMovieNeverReadsOutOfBounds) {
             EXPECT_EQ(info.video.has_value(), info.error == Error::none) << i;
         }
     }
-}
-
-// A fragmented movie: moov with mvex (mehd, trex), then moof boxes whose trun list the samples.
-Bytes fragmentedMovie(std::optional<std::uint32_t> mehd, std::uint32_t trexDuration, const Bytes& fragments) {
-    TrackSpec layout;
-    layout.stts.clear();
-    layout.duration = 0;
-    Bytes trak = track(layout);
-    // Give the track the id 1 (tkhd: version/flags, two times, then the id).
-    const std::string tkhd = "tkhd";
-    auto at = std::search(trak.begin(), trak.end(), tkhd.begin(), tkhd.end()) - trak.begin() + 4 + 12;
-    trak[at + 3] = 1;
-    Bytes mvex =
-        box("mvex", cat({mehd ? fullBox("mehd", 0, be(*mehd, 4)) : Bytes{},
-                         fullBox("trex", 0, cat({be(1, 4), be(1, 4), be(trexDuration, 4), zeros(8)}))}));
-    return cat({ftyp(), box("moov", cat({mvhd(1000, 0), trak, mvex})), fragments});
-}
-// tfhd for a track, optionally with a default sample duration (flag 0x08)
-Bytes tfhd(std::uint32_t trackId, std::optional<std::uint32_t> duration) {
-    return box("tfhd", cat({be(duration ? 0x020008 : 0x020000, 4), be(trackId, 4),
-                            duration ? be(*duration, 4) : Bytes{}}));
-}
-// trun with a data offset (0x01) and, when durations are given, one duration and size per sample
-Bytes trun(std::uint32_t count, const std::vector<std::uint32_t>& durations) {
-    Bytes samples;
-    for (std::uint32_t d : durations) samples = cat({samples, be(d, 4), be(100, 4)});
-    return box("trun",
-               cat({be(durations.empty() ? 0x000001 : 0x000301, 4), be(count, 4), be(0, 4), samples}));
-}
-Bytes moof(const Bytes& trafs) {
-    return cat({box("moof", cat({fullBox("mfhd", 0, be(1, 4)), trafs})), box("mdat", zeros(16))});
 }
 
 TEST(MovieReader, CountsTheSamplesOfMovieFragments) {

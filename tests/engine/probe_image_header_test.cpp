@@ -1,6 +1,9 @@
 // The image header reader on hand-built headers: the layouts ffmpeg does not write, and broken ones.
 #include <gtest/gtest.h>
 
+#include <deque>
+#include <memory>
+
 #include "engine/byte_source.h"
 #include "engine/image_header.h"
 #include "engine/probe_limits.h"
@@ -154,8 +157,6 @@ TEST(ImageHeaderReader, ReadsEveryLayoutAndRefusesBrokenOnes) {
                      tiffEntry(true, 258, 3, 3, 99999)}),
          std::nullopt},
         {"tiff directory outside the file", cat({text("II"), le(42, 2), le(0xFFFFFFF0u, 4)}), std::nullopt},
-        {"tiff too many entries", cat({text("II"), le(42, 2), le(8, 4), le(0xFFFF, 2), zeros(64)}),
-         std::nullopt},
         {"tiff version 41", cat({text("II"), le(41, 2), le(8, 4), zeros(16)}), std::nullopt},
         // BMP: core and info headers, top-down, alpha only from a V4/V5 mask.
         {"bmp core header", bmp(12, 300, 200, 24, 0), ImageHeader{ImageKind::bmp, 300, 200, false, 8}},
@@ -204,16 +205,88 @@ TEST(ImageHeaderReader, ReadsEveryLayoutAndRefusesBrokenOnes) {
     }
 }
 
-TEST(ImageHeaderReader, JpegSegmentWalkIsBounded) {
-    // Thousands of empty segments before the frame header: the walk gives up instead of running on.
-    Bytes many = be(0xFFD8, 2);
-    for (std::size_t i = 0; i <= limits::kMaxJpegSegments; ++i) {
-        const Bytes one = segment(0xFE, {});
-        many.insert(many.end(), one.begin(), one.end());
+// A JPEG whose frame header's marker byte stands at `markerAt`, after comment segments and fill bytes that
+// are made up as they are read: the offset limit lies beyond what a test should hold in memory.
+class FarJpegSource final : public ByteSource {
+  public:
+    explicit FarJpegSource(std::uint64_t markerAt)
+        : frameAt_(markerAt - 1),
+          fillAt_(2 + (frameAt_ - 2) / kComment * kComment),
+          frame_(segment(0xC0, cat({be(8, 1), be(4, 2), be(4, 2), be(3, 1), zeros(9)}))) {}
+    std::uint64_t size() const override { return frameAt_ + frame_.size(); }
+    [[nodiscard]] bool readAt(std::uint64_t offset, void* out, std::size_t n) override {
+        if (!contains(offset, n)) return false;
+        for (std::size_t i = 0; i < n; ++i) static_cast<std::uint8_t*>(out)[i] = at(offset + i);
+        return true;
     }
-    const Bytes file = cat({many, jpeg(0xC0, 8, 4, 4)});
-    MemorySource source(file);
-    EXPECT_FALSE(readImageHeader(source).has_value());
+
+  private:
+    static constexpr std::uint64_t kComment = 2 + 0xFFFF;  // FF FE, a length of 65535, then text
+
+    std::uint8_t at(std::uint64_t offset) const {
+        if (offset < 2) return offset == 0 ? 0xFF : 0xD8;
+        if (offset >= frameAt_) return frame_[offset - frameAt_];
+        if (offset >= fillAt_) return 0xFF;
+        const std::uint64_t inComment = (offset - 2) % kComment;
+        return inComment == 1 ? 0xFE : inComment < 4 ? 0xFF : 0;
+    }
+
+    std::uint64_t frameAt_, fillAt_;
+    Bytes frame_;
+};
+
+TEST(ImageHeaderReader, EveryLimitHoldsAtItsValueAndTriggersOnePast) {
+    using namespace limits;
+    // PNG: a tRNS chunk is looked for among the first chunks only.
+    auto pngWithTrnsAsChunk = [](std::size_t n) {
+        return png(4, 2, 8, 2, cat({testing::repeated(chunk("tEXt", {}), n - 1), chunk("tRNS", be(0, 2))}));
+    };
+    // JPEG: segments before the frame header.
+    auto jpegAfterSegments = [](std::size_t n) {
+        return jpeg(0xC0, 8, 4, 4, testing::repeated(segment(0xFE, {}), n));
+    };
+    // TIFF: entries in the first directory, width and height among them.
+    auto tiffOfEntries = [](std::size_t n) {
+        std::vector<Bytes> entries = {tiffEntry(true, 256, 3, 1, 3), tiffEntry(true, 257, 3, 1, 4)};
+        entries.resize(n, tiffEntry(true, 259, 3, 1, 1));
+        return tiff(true, entries);
+    };
+    const ImageHeader opaquePng{ImageKind::png, 4, 2, false, 8};
+    const ImageHeader clearPng{ImageKind::png, 4, 2, true, 8};
+    const ImageHeader jpeg4{ImageKind::jpeg, 4, 4, false, 8};
+    const ImageHeader tiff3x4{ImageKind::tiff, 3, 4, false, 1};
+
+    struct Case {
+        const char* name;
+        std::unique_ptr<ByteSource> source;
+        std::optional<ImageHeader> header;
+    };
+    std::deque<Bytes> files;  // kept in place for the memory sources
+    auto memory = [&](Bytes bytes) {
+        return std::make_unique<MemorySource>(files.emplace_back(std::move(bytes)));
+    };
+    Case cases[] = {
+        {"png chunks", memory(pngWithTrnsAsChunk(kMaxPngChunks)), clearPng},
+        {"png chunks, one past", memory(pngWithTrnsAsChunk(kMaxPngChunks + 1)), opaquePng},
+        {"jpeg segments", memory(jpegAfterSegments(kMaxJpegSegments - 1)), jpeg4},
+        {"jpeg segments, one past", memory(jpegAfterSegments(kMaxJpegSegments)), std::nullopt},
+        {"jpeg header offset", std::make_unique<FarJpegSource>(kMaxJpegHeaderOffset), jpeg4},
+        {"jpeg header offset, one past", std::make_unique<FarJpegSource>(kMaxJpegHeaderOffset + 1),
+         std::nullopt},
+        {"tiff entries", memory(tiffOfEntries(kMaxTiffEntries)), tiff3x4},
+        {"tiff entries, one past", memory(tiffOfEntries(kMaxTiffEntries + 1)), std::nullopt},
+    };
+    for (Case& test : cases) {
+        SCOPED_TRACE(test.name);
+        const std::optional<ImageHeader> header = readImageHeader(*test.source);
+        ASSERT_EQ(header.has_value(), test.header.has_value());
+        if (!header) continue;
+        EXPECT_EQ(header->kind, test.header->kind);
+        EXPECT_EQ(header->width, test.header->width);
+        EXPECT_EQ(header->height, test.header->height);
+        EXPECT_EQ(header->hasAlpha, test.header->hasAlpha);
+        EXPECT_EQ(header->bitsPerSample, test.header->bitsPerSample);
+    }
 }
 
 }  // namespace
