@@ -2,8 +2,8 @@
 
 #include <iostream>
 
-#include "engine/cli.h"
-#include "engine/program_arguments.h"
+#include "engine/cli/cli.h"
+#include "engine/cli/program_arguments.h"
 #include "ui/windowed_app.h"
 
 int main(int argc, char** argv) {

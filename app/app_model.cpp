@@ -12,10 +12,10 @@
 #include <utility>
 
 #include "app/thumbnail.h"
-#include "engine/merge.h"
-#include "engine/naming.h"
-#include "engine/probe.h"
-#include "engine/tools.h"
+#include "engine/merge/merge.h"
+#include "engine/core/naming.h"
+#include "engine/probe/probe.h"
+#include "engine/merge/tools.h"
 
 namespace tessellane {
 

@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "app/platform_services.h"
-#include "engine/cancellation.h"
-#include "engine/clip_info.h"
-#include "engine/validation.h"
+#include "engine/merge/cancellation.h"
+#include "engine/core/clip_info.h"
+#include "engine/core/validation.h"
 
 namespace tessellane {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/clip_info.h"
+#include "engine/core/clip_info.h"
 
 namespace tessellane {
 

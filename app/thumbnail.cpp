@@ -11,7 +11,7 @@
 #include <cmath>
 #include <system_error>
 
-#include "engine/tools.h"
+#include "engine/merge/tools.h"
 
 namespace tessellane {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/clip_info.h"
-#include "engine/tools.h"
+#include "engine/core/clip_info.h"
+#include "engine/merge/tools.h"
 
 namespace tessellane {
 

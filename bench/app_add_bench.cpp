@@ -10,7 +10,7 @@
 #include "app/thumbnail.h"
 #include "bench/app_bench_support.h"
 #include "tests/support/test_support.h"
-#include "engine/probe.h"
+#include "engine/probe/probe.h"
 
 using namespace tessellane;
 

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/tools.h"
+#include "engine/merge/tools.h"
 
 namespace tessellane::bench {
 

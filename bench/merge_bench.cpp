@@ -21,11 +21,11 @@
 #include <thread>
 #include <vector>
 
-#include "engine/child_process.h"
-#include "engine/ffmpeg_args.h"
-#include "engine/naming.h"
-#include "engine/probe.h"
-#include "engine/tools.h"
+#include "engine/merge/child_process.h"
+#include "engine/merge/ffmpeg_args.h"
+#include "engine/core/naming.h"
+#include "engine/probe/probe.h"
+#include "engine/merge/tools.h"
 #include "tests/support/test_support.h"
 
 using namespace tessellane;

@@ -6,8 +6,8 @@
 #include <random>
 
 #include "bench/ratio_reporter.h"
-#include "engine/naming.h"
-#include "engine/validation.h"
+#include "engine/core/naming.h"
+#include "engine/core/validation.h"
 
 using namespace tessellane;
 

@@ -2,9 +2,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "engine/byte_source.h"
-#include "engine/image_header.h"
-#include "engine/movie_record.h"
+#include "engine/probe/byte_source.h"
+#include "engine/probe/image_header.h"
+#include "engine/probe/movie_record.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     tessellane::MemorySource source({data, size});

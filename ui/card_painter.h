@@ -9,7 +9,7 @@
 #include <QString>
 #include <optional>
 
-#include "engine/clip_info.h"
+#include "engine/core/clip_info.h"
 
 namespace tessellane {
 

@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <map>
 
-#include "engine/clip_info.h"
+#include "engine/core/clip_info.h"
 #include "ui/preview_layout.h"
 
 namespace tessellane {

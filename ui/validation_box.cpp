@@ -6,7 +6,7 @@
 #include <QVBoxLayout>
 
 #include "app/app_model.h"
-#include "engine/tools.h"
+#include "engine/merge/tools.h"
 #include "ui/fonts.h"
 #include "ui/palette.h"
 #include "ui/words.h"

@@ -15,7 +15,7 @@
 #include <string>
 
 #include "app/app_model.h"
-#include "engine/cancellation.h"
+#include "engine/merge/cancellation.h"
 #include "ui/desktop_services.h"
 #include "ui/display_check.h"
 #include "ui/fonts.h"

@@ -10,8 +10,8 @@
 #include <sstream>
 
 #include "app/app_model.h"
-#include "engine/merge.h"
-#include "engine/probe.h"
+#include "engine/merge/merge.h"
+#include "engine/probe/probe.h"
 #include "tests/app/app_test_support.h"
 #include "tests/support/test_support.h"
 

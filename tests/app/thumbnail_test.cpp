@@ -8,7 +8,7 @@
 #include <clocale>
 #include <filesystem>
 
-#include "engine/tools.h"
+#include "engine/merge/tools.h"
 #include "tests/app/app_test_support.h"
 #include "tests/support/test_support.h"
 

@@ -8,7 +8,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "engine/tools.h"
+#include "engine/merge/tools.h"
 
 namespace tessellane::testing {
 

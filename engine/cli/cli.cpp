@@ -1,0 +1,171 @@
+#include "engine/cli/cli.h"
+
+#include <pwd.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#include "engine/merge/cancellation.h"
+#include "engine/merge/ffmpeg_args.h"
+#include "engine/merge/merge.h"
+#include "engine/core/naming.h"
+#include "engine/probe/probe.h"
+#include "engine/core/validation.h"
+
+namespace tessellane {
+
+namespace {
+
+constexpr const char* synopsis = "사용법: Tessellane --cli <출력폴더> <접미사> <파일들...>";
+
+std::string homeOf(const std::string& user) {
+    if (user.empty()) {
+        if (const char* home = std::getenv("HOME"); home && *home) return home;
+        if (const passwd* entry = ::getpwuid(::getuid())) return entry->pw_dir;
+        return {};
+    }
+    if (const passwd* entry = ::getpwnam(user.c_str())) return entry->pw_dir;
+    return {};
+}
+
+// "~" and "~/x" use the home folder, "~name/x" that user's; an unknown user leaves the path as written.
+std::string expandTilde(const std::string& path) {
+    if (path.empty() || path[0] != '~') return path;
+    const std::size_t slash = path.find('/');
+    const std::string user = path.substr(1, slash == std::string::npos ? std::string::npos : slash - 1);
+    std::string home = homeOf(user);
+    if (home.empty()) return path;
+    while (home.size() > 1 && home.back() == '/') home.pop_back();
+    return slash == std::string::npos ? home : home + path.substr(slash);
+}
+
+// A file URL is absolute: relative arguments are taken against the working directory. Single-dot
+// components name the folder they stand in, so they are dropped: "." reports as the folder itself.
+FileURL fileURL(const std::string& argument) {
+    std::filesystem::path path = expandTilde(argument);
+    if (path.is_relative()) path = std::filesystem::current_path() / path;
+    std::filesystem::path tidy;
+    for (const std::filesystem::path& part : path)
+        if (part != ".") tidy /= part;
+    return tidy;
+}
+
+// Appends the name as one path component: a "/" inside the name never replaces the folder.
+FileURL appendingComponent(const FileURL& folder, const std::string& name) {
+    std::string path = folder.string();
+    if (path.empty() || path.back() != '/') path += '/';
+    return path + name;
+}
+
+// Display only: ffmpeg itself gets the arguments unquoted.
+std::string commandLine(const std::vector<std::string>& arguments) {
+    std::string line = "ffmpeg";
+    for (const std::string& argument : arguments) {
+        const bool quote = argument.find(' ') != std::string::npos || argument.find('[') != std::string::npos;
+        line += quote ? " \"" + argument + "\"" : " " + argument;
+    }
+    return line;
+}
+
+void print(std::ostream& out, const std::string& line) { out << line << '\n' << std::flush; }
+
+// Interrupting the command line stops the merge the same way the window's cancel does: ffmpeg is stopped
+// and its temporary removed before the process ends.
+Cancellation* activeCancellation = nullptr;
+volatile std::sig_atomic_t stopSignal = 0;
+
+void onStopSignal(int signal) {
+    stopSignal = signal;
+    if (Cancellation* cancel = activeCancellation) cancel->request();
+}
+
+class StopSignals {
+  public:
+    explicit StopSignals(Cancellation& cancel) {
+        stopSignal = 0;
+        activeCancellation = &cancel;
+        struct sigaction action {};
+        action.sa_handler = onStopSignal;
+        sigemptyset(&action.sa_mask);
+        for (int i = 0; i < 3; ++i) ::sigaction(signals_[i], &action, &saved_[i]);
+    }
+    ~StopSignals() {
+        for (int i = 0; i < 3; ++i) ::sigaction(signals_[i], &saved_[i], nullptr);
+        activeCancellation = nullptr;
+    }
+    StopSignals(const StopSignals&) = delete;
+    StopSignals& operator=(const StopSignals&) = delete;
+
+    // The shell's convention for a process ended by a signal.
+    static int exitStatus() { return 128 + stopSignal; }
+
+  private:
+    static constexpr int signals_[3] = {SIGINT, SIGTERM, SIGHUP};
+    struct sigaction saved_[3];
+};
+
+}  // namespace
+
+std::optional<std::vector<std::string>> cliArguments(int argc, const char* const* argv) {
+    for (int i = 0; i < argc; ++i) {
+        if (argv[i] != nullptr && std::strcmp(argv[i], "--cli") == 0)
+            return std::vector<std::string>(argv + i + 1, argv + argc);
+    }
+    return std::nullopt;
+}
+
+int runCLI(const std::vector<std::string>& arguments, std::ostream& out) {
+    if (arguments.size() < 3) {
+        print(out, synopsis);
+        return 2;
+    }
+    // A suffix is part of one file name: a "/" would put the output in another folder.
+    if (arguments[1].find_first_of(std::string_view("/\0", 2)) != std::string::npos) {
+        print(out, "오류: 접미사에는 \"/\"를 넣을 수 없습니다");
+        return 2;
+    }
+    Cancellation cancel;
+    StopSignals signals(cancel);
+    try {
+        const FileURL folder = fileURL(arguments[0]);
+        const std::string& suffix = arguments[1];
+        std::vector<FileURL> inputs;
+        for (std::size_t i = 2; i < arguments.size(); ++i) inputs.push_back(fileURL(arguments[i]));
+        inputs = naturalSortedURLs(inputs);
+
+        std::vector<ClipInfo> clips;
+        for (const FileURL& url : inputs) clips.push_back(probe(url));
+
+        std::string order = "순서: ";
+        for (std::size_t i = 0; i < clips.size(); ++i) order += (i > 0 ? ", " : "") + clips[i].name();
+        print(out, order);
+        for (const std::string& warning : validate(clips).warnings) print(out, "경고: " + warning);
+
+        const FileURL output = appendingComponent(folder, outputFileName(inputs, suffix));
+        print(out, "출력: " + output.string());
+
+        // Printed as ffmpeg starts, with the temporary it really writes: run again by hand, the line can
+        // never overwrite a file.
+        auto started = [&out](const std::vector<std::string>& command) {
+            print(out, "명령: " + commandLine(command));
+        };
+        const ClipInfo result = merge(
+            clips, output, [](double) {}, &cancel, started);
+        print(out, "결과: " + resultSummary(result));
+        return 0;
+    } catch (const MergeError& error) {
+        print(out, "오류: " + error.errorDescription());
+        if (error.kind() == MergeError::Kind::cancelled) return StopSignals::exitStatus();
+    } catch (const std::exception& error) {
+        // A refused start of ffmpeg (or any other failure of the system) in its own words.
+        print(out, std::string("오류: ") + error.what());
+    }
+    return 1;
+}
+
+}  // namespace tessellane

@@ -1,0 +1,111 @@
+#include "engine/core/validation.h"
+
+#include <algorithm>
+#include <charconv>
+#include <functional>
+
+namespace tessellane {
+
+namespace {
+
+template <typename Key>
+bool allSame(const std::vector<ClipInfo>& clips, Key key) {
+    return std::all_of(clips.begin(), clips.end(),
+                       [&](const ClipInfo& clip) { return key(clip) == key(clips.front()); });
+}
+
+template <typename Format>
+std::string joined(const std::vector<ClipInfo>& clips, Format format) {
+    std::string out;
+    for (std::size_t i = 0; i < clips.size(); ++i) {
+        if (i > 0) out += " / ";
+        out += format(clips[i]);
+    }
+    return out;
+}
+
+// "%.3g" in the C locale whatever the process locale is: the window's toolkit switches to the user's
+// locale, where printf would write 29,97.
+std::string threeSignificantDigits(double value) {
+    char text[64];
+    auto [end, error] = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 3);
+    return error == std::errc() ? std::string(text, end) : std::string();
+}
+
+bool isSupportedCodec(const std::string& codec) {
+    return codec == "prores" || codec == "h264" || codec == "hevc";
+}
+
+// 4:2:0 formats halve the chroma both ways, and libx264 and libx265 refuse a picture with an odd side in
+// them, but only once ffmpeg is already running. The one encoder given a 4:2:2 format here, prores_ks, takes
+// odd widths, so those are let through.
+bool needsEvenSides(const std::string& pixFmt) {
+    if (pixFmt.find("420") != std::string::npos) return true;
+    for (const char* semiPlanar : {"nv12", "nv21", "p010", "p012", "p016"})
+        if (pixFmt.starts_with(semiPlanar)) return true;
+    return false;
+}
+
+}  // namespace
+
+Validation validate(const std::vector<ClipInfo>& clips) {
+    Validation result;
+    if (clips.size() < 2) {
+        result.blocking.push_back("파일이 2개 이상 필요합니다");
+        return result;
+    }
+    for (const ClipInfo& clip : clips) {
+        if (clip.error) {
+            result.blocking.push_back(clip.name() + ": " + *clip.error);
+            return result;
+        }
+    }
+    const bool sameHeights = allSame(clips, std::mem_fn(&ClipInfo::height));
+    if (!sameHeights)
+        result.blocking.push_back("높이가 다릅니다: " +
+                                  joined(clips, [](const ClipInfo& c) { return std::to_string(c.height); }));
+
+    const auto images =
+        std::count_if(clips.begin(), clips.end(), [](const ClipInfo& c) { return c.isImage(); });
+    if (images != 0 && static_cast<std::size_t>(images) != clips.size()) {
+        result.blocking.push_back("이미지와 영상을 섞을 수 없습니다 — 한 종류만 넣어 주세요");
+        return result;
+    }
+    if (images != 0) {
+        if (!allSame(clips, [](const ClipInfo& c) { return lowerExtensionOf(c.url()); }))
+            result.warnings.push_back("이미지 형식이 서로 다릅니다 — 첫 파일(" +
+                                      asciiUpper(extensionOf(clips.front().url())) + ") 형식으로 저장");
+        return result;
+    }
+
+    const ClipInfo& first = clips.front();
+    if (!allSame(clips, std::mem_fn(&ClipInfo::fpsString)))
+        result.blocking.push_back("fps가 다릅니다: " + joined(clips, [](const ClipInfo& c) {
+                                      return threeSignificantDigits(c.fps());
+                                  }));
+    if (!isSupportedCodec(first.codec))
+        result.blocking.push_back("지원하지 않는 코덱: " + first.codec + " (ProRes·H.264·HEVC만)");
+    if (sameHeights && needsEvenSides(first.pixFmt)) {
+        std::int64_t width = 0;
+        for (const ClipInfo& clip : clips) width += clip.width;
+        if (width % 2 != 0 || first.height % 2 != 0)
+            result.blocking.push_back("결과 크기가 홀수입니다: " + std::to_string(width) + "×" +
+                                      std::to_string(first.height) + " — 픽셀 포맷(" + first.pixFmt +
+                                      ")에는 짝수 크기가 필요합니다");
+    }
+    if (!allSame(clips, [](const ClipInfo& c) { return c.codec + c.codecTag; }))
+        result.warnings.push_back("코덱이 서로 다릅니다 — 첫 파일(" + first.codecLabel() +
+                                  ") 사양으로 인코딩");
+    if (!allSame(clips, std::mem_fn(&ClipInfo::pixFmt)))
+        result.warnings.push_back("픽셀 포맷이 서로 다릅니다 — 첫 파일(" + first.pixFmt + ")로 변환");
+    if (!allSame(clips, std::mem_fn(&ClipInfo::frames))) {
+        const auto shortest =
+            std::min_element(clips.begin(), clips.end(),
+                             [](const ClipInfo& a, const ClipInfo& b) { return a.frames < b.frames; });
+        result.warnings.push_back("길이가 다릅니다 — 짧은 쪽(" + std::to_string(shortest->frames) +
+                                  "f) 기준으로 자름");
+    }
+    return result;
+}
+
+}  // namespace tessellane

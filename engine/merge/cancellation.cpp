@@ -1,0 +1,34 @@
+#include "engine/merge/cancellation.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <system_error>
+
+namespace tessellane {
+
+Cancellation::Cancellation() {
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0)
+        throw std::system_error(errno, std::generic_category(), "pipe");
+    readFd_ = fds[0];
+    writeFd_ = fds[1];
+}
+
+Cancellation::~Cancellation() {
+    ::close(readFd_);
+    ::close(writeFd_);
+}
+
+void Cancellation::request() noexcept {
+    if (requested_.exchange(true, std::memory_order_acq_rel)) return;
+    const int saved = errno;  // a signal handler must leave errno as it found it
+    const char byte = 1;
+    // Non-blocking and written once: the pipe can never be full, and a failure only loses the wake-up,
+    // which the flag still carries for the next check.
+    [[maybe_unused]] const ssize_t written = ::write(writeFd_, &byte, 1);
+    errno = saved;
+}
+
+}  // namespace tessellane

@@ -1,0 +1,66 @@
+#include "engine/merge/diagnostic_tail.h"
+
+#include <array>
+#include <vector>
+
+#include "engine/core/utf8.h"
+
+namespace tessellane {
+
+namespace {
+
+// ffmpeg's periodic and final statistics, and its listing of inputs, outputs and streams: they describe
+// the run, never why it failed.
+bool isReasonLine(std::string_view line) {
+    if (line.find_first_not_of(" \t") == std::string_view::npos) return false;
+    if (line.front() == ' ' || line.front() == '\t') return false;  // the indented stream listing
+    static constexpr std::array<std::string_view, 6> notReasons = {
+        "frame=", "size=", "video:", "Input #", "Output #", "Stream mapping:"};
+    for (std::string_view prefix : notReasons)
+        if (line.substr(0, prefix.size()) == prefix) return false;
+    return true;
+}
+
+}  // namespace
+
+void DiagnosticTail::append(std::string_view bytes) {
+    buffer_.append(bytes);
+    if (buffer_.size() <= diagnosticTailLimit) return;
+    buffer_.erase(0, buffer_.size() - diagnosticTailKeep);
+    cut_ = true;
+}
+
+std::string_view DiagnosticTail::window() const {
+    std::string_view all = buffer_;
+    return all.size() > diagnosticTailKeep ? all.substr(all.size() - diagnosticTailKeep) : all;
+}
+
+std::string DiagnosticTail::reason(std::size_t count) const {
+    std::string_view text = window();
+    if (cut_ || text.size() < buffer_.size()) {
+        const std::size_t end = text.find_first_of("\r\n");
+        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+    }
+    return lastDiagnosticLines(text, count);
+}
+
+std::string lastDiagnosticLines(std::string_view bytes, std::size_t count) {
+    const std::string text = toValidUtf8(bytes);
+    std::vector<std::string_view> lines;
+    std::string_view rest = text;
+    while (!rest.empty()) {
+        const std::size_t end = rest.find_first_of("\r\n");
+        const std::string_view line = rest.substr(0, end);
+        if (isReasonLine(line)) lines.push_back(line);
+        if (end == std::string_view::npos) break;
+        rest.remove_prefix(end + 1);
+    }
+    std::string joined;
+    for (std::size_t i = lines.size() > count ? lines.size() - count : 0; i < lines.size(); ++i) {
+        if (!joined.empty()) joined += " | ";
+        joined += lines[i];
+    }
+    return joined;
+}
+
+}  // namespace tessellane

@@ -1,0 +1,108 @@
+// Inside the movie reader: the box walk and the parsers of the boxes it understands, one function per box
+// kind, each handed a reader narrowed to its box's payload, so it cannot read past its box. To read a new
+// box, add its parser beside its siblings' and name it in its parent's switch. Shared by movie_reader.cpp
+// (the walk down to the track), movie_sample_tables.cpp and movie_fragments.cpp only.
+#pragma once
+
+#include <cstdint>
+#include <limits>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "engine/probe/byte_reader.h"
+#include "engine/probe/movie_reader.h"
+#include "engine/probe/probe_limits.h"
+
+namespace tessellane::movie_boxes {
+
+using Error = MovieReadError;
+
+constexpr std::uint32_t fourcc(const char (&text)[5]) {
+    return decodeUnsigned<std::uint32_t>(text, 4, Endian::big);
+}
+
+// One box: its type, where its header starts in the source, and a reader over exactly its payload.
+struct Box {
+    std::uint32_t type = 0;
+    std::uint64_t offset = 0;
+    ByteReader payload;
+};
+
+// Reads the header of the box at the parent's cursor and moves the parent past the box. A size of 1 means a
+// 64-bit size follows the type; a size of 0 means the box runs to the parent's end. `truncated` when the box
+// runs past the parent; the type is filled in even then.
+Error readBox(ByteReader& parent, Box& box);
+
+// Why a parser's reads stopped: its source failed, or its box is too short for what it claims.
+inline Error failure(const ByteReader& reader) {
+    return reader.sourceFailed() ? Error::cannotRead : Error::malformed;
+}
+
+// Boxes visited in one movie so far: per-parent limits alone would multiply with the nesting.
+struct WalkBudget {
+    std::size_t boxes = 0;
+};
+
+// Calls visit(child) for each child box of `parent`, in order, and stops at the first error. Fewer than 8
+// bytes left at the end (the 4-byte terminator some QuickTime writers add) end the walk quietly. The walk
+// goes down only where a parser asks it to, so nesting is bounded by the parsers, not by the file.
+template <typename Visit>
+Error forEachChild(WalkBudget& budget, ByteReader parent, Visit&& visit) {
+    std::size_t count = 0;
+    while (parent.remaining() >= 8) {
+        if (++count > limits::kMaxChildBoxes || ++budget.boxes > limits::kMaxBoxesPerMovie)
+            return Error::tooLarge;
+        Box child;
+        Error error = readBox(parent, child);
+        // A child that runs past its parent contradicts the parent's size.
+        if (error == Error::truncated) return Error::malformed;
+        if (error != Error::none) return error;
+        if ((error = visit(child)) != Error::none) return error;
+    }
+    return Error::none;
+}
+
+inline std::uint64_t saturatingAdd(std::uint64_t a, std::uint64_t b) {
+    return b > std::numeric_limits<std::uint64_t>::max() - a ? std::numeric_limits<std::uint64_t>::max()
+                                                             : a + b;
+}
+
+// Sample durations summed up without keeping them: how many, the shortest used one, their total.
+struct SampleTiming {
+    std::uint64_t samples = 0;
+    std::uint32_t minDelta = 0;
+    std::uint64_t ticks = 0;
+    // Saturates rather than wraps: a table of absurd counts ends in an absurd rate, never a small one.
+    void add(std::uint32_t count, std::uint32_t delta) {
+        samples = saturatingAdd(samples, count);
+        ticks = saturatingAdd(ticks, std::uint64_t(count) * delta);  // the product fits in 64 bits
+        if (count >= 1 && delta >= 1 && (minDelta == 0 || delta < minDelta)) minDelta = delta;
+    }
+};
+
+// Sample tables (movie_sample_tables.cpp).
+
+// stsd: its first sample description, read as a video sample entry with its colr and hvcC children.
+Error parseStsd(ByteReader stsd, FormatDescription& format);
+// stts: walked without expanding it.
+Error parseStts(ByteReader stts, SampleTiming& timing);
+// elst: the length of the non-empty edits in the movie's time scale; `present` when it has entries.
+Error parseElst(ByteReader elst, double& total, bool& present);
+
+// Fragments (movie_fragments.cpp).
+
+// What mvex says of a fragmented movie: its total length and each track's default sample duration.
+struct Fragments {
+    bool present = false;
+    std::uint64_t duration = 0;  // mehd, in the movie time scale; 0 when absent
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> defaultDurations;  // trex: track id, duration
+};
+
+Error parseMvex(WalkBudget& budget, ByteReader mvex, Fragments& fragments);
+
+// The samples of track `trackId` in the movie fragments among the top-level boxes from `from` on.
+Error readFragments(WalkBudget& budget, ByteSource& source, std::uint64_t from, std::uint32_t trackId,
+                    std::uint32_t trexDuration, SampleTiming& timing);
+
+}  // namespace tessellane::movie_boxes

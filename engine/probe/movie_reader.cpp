@@ -1,0 +1,302 @@
+// The box walk from the top of the file down to the chosen video track: moov, trak and its headers, mdia,
+// minf, stbl. The tables are parsed in movie_sample_tables.cpp, the fragments in movie_fragments.cpp.
+#include "engine/probe/movie_reader.h"
+
+#include <cmath>
+#include <numbers>
+
+#include "engine/probe/movie_boxes.h"
+
+namespace tessellane {
+namespace movie_boxes {
+
+Error readBox(ByteReader& parent, Box& box) {
+    const std::uint64_t available = parent.remaining();
+    box.offset = parent.start() + parent.position();
+    std::uint8_t header[16];
+    if (available < 8) return Error::truncated;
+    if (!parent.readBytes(header, 8)) return Error::cannotRead;
+    std::uint64_t size = decodeUnsigned<std::uint32_t>(header, 4, Endian::big);
+    box.type = decodeUnsigned<std::uint32_t>(header + 4, 4, Endian::big);
+    std::uint64_t headerSize = 8;
+    if (size == 1) {
+        if (available < 16) return Error::truncated;
+        if (!parent.readBytes(header + 8, 8)) return Error::cannotRead;
+        size = decodeUnsigned<std::uint64_t>(header + 8, 8, Endian::big);
+        headerSize = 16;
+    } else if (size == 0) {
+        size = available;
+    }
+    if (size < headerSize) return Error::malformed;
+    if (size > available) return Error::truncated;
+    if (!parent.sub(size - headerSize, box.payload)) return Error::truncated;
+    return Error::none;
+}
+
+namespace {
+
+struct TimeHeader {
+    std::uint32_t timescale = 0;
+    std::uint64_t duration = 0;
+};
+
+// What one trak holds that the probe may need; the tables are parsed only for the chosen video track.
+struct Track {
+    std::uint32_t id = 0;
+    std::uint32_t handler = 0;
+    int rotation = 0;
+    TimeHeader media;
+    std::optional<ByteReader> stsd, stts, elst;
+};
+
+// What the movie box holds: its header, the first video track, and whether any track is audio.
+struct Movie {
+    WalkBudget budget;
+    TimeHeader header;
+    Fragments fragments;
+    std::optional<Track> video;
+    bool hasAudio = false;
+    std::size_t tracks = 0;
+};
+
+// mvhd and mdhd begin alike: version and flags, two times (4 or 8 bytes by version), a time scale and a
+// duration (4 or 8).
+Error parseTimeHeader(ByteReader box, TimeHeader& out) {
+    std::uint8_t version = 0;
+    if (!box.read(version) || !box.skip(3)) return failure(box);
+    if (version > 1) return Error::malformed;
+    if (version == 1) {
+        if (!box.skip(16) || !box.read(out.timescale) || !box.read(out.duration)) return failure(box);
+        return Error::none;
+    }
+    std::uint32_t duration = 0;
+    if (!box.skip(8) || !box.read(out.timescale) || !box.read(duration)) return failure(box);
+    out.duration = duration;
+    return Error::none;
+}
+
+// hdlr: version and flags, a predefined (component type) field, then the handler type.
+Error parseHdlr(ByteReader hdlr, std::uint32_t& handler) {
+    if (!hdlr.skip(8) || !hdlr.read(handler)) return failure(hdlr);
+    return Error::none;
+}
+
+// The whole degrees, 0 to 359, by which ffmpeg turns a track's picture for display, from the track header's
+// matrix (a b u / c d v / x y w, a to d in 16.16), worked out as ffmpeg works it out. A flip about an axis
+// comes out as 0 or 180; a flip about a diagonal as 90 or 270, and ffmpeg shows it transposed too.
+int displayRotation(const std::int32_t (&matrix)[9]) {
+    const double a = matrix[0] / 65536.0, b = matrix[1] / 65536.0;
+    const double c = matrix[3] / 65536.0, d = matrix[4] / 65536.0;
+    const double scaleX = std::hypot(a, c), scaleY = std::hypot(b, d);
+    if (scaleX == 0 || scaleY == 0) return 0;  // a degenerate matrix turns nothing
+    const long degrees = std::lround(std::atan2(b / scaleY, a / scaleX) * 180 / std::numbers::pi);
+    return static_cast<int>((degrees % 360 + 360) % 360);
+}
+
+// tkhd: version and flags, two times (4 or 8 bytes each by version), the track id, reserved (4), duration
+// (4 or 8), reserved (8), layer, alternate group, volume, reserved (2 each), then the display matrix. A box
+// too short for its id is damaged; one that ends inside the matrix keeps its track, shown unturned, so that
+// a cut-off matrix never turns a picture or makes a readable file unreadable.
+Error parseTkhd(ByteReader tkhd, Track& track) {
+    std::uint8_t version = 0;
+    if (!tkhd.read(version) || !tkhd.skip(3) || !tkhd.skip(version == 1 ? 16 : 8) || !tkhd.read(track.id))
+        return failure(tkhd);
+    track.rotation = 0;
+    if (!tkhd.skip(4 + (version == 1 ? 8 : 4) + 8 + 8)) return Error::none;
+    std::int32_t matrix[9];
+    for (std::int32_t& value : matrix) {
+        std::uint32_t raw = 0;
+        if (!tkhd.read(raw)) return tkhd.sourceFailed() ? Error::cannotRead : Error::none;
+        value = static_cast<std::int32_t>(raw);
+    }
+    track.rotation = displayRotation(matrix);
+    return Error::none;
+}
+
+// edts: only its first elst counts.
+Error parseEdts(WalkBudget& budget, ByteReader edts, Track& track) {
+    return forEachChild(budget, edts, [&](const Box& child) {
+        if (child.type == fourcc("elst") && !track.elst) track.elst = child.payload;
+        return Error::none;
+    });
+}
+
+// stbl: the tables are kept as readers and parsed later, for the video track alone.
+Error parseStbl(WalkBudget& budget, ByteReader stbl, Track& track) {
+    return forEachChild(budget, stbl, [&](const Box& child) {
+        if (child.type == fourcc("stsd") && !track.stsd) track.stsd = child.payload;
+        if (child.type == fourcc("stts") && !track.stts) track.stts = child.payload;
+        return Error::none;
+    });
+}
+
+Error parseMinf(WalkBudget& budget, ByteReader minf, Track& track) {
+    return forEachChild(budget, minf, [&](const Box& child) {
+        return child.type == fourcc("stbl") ? parseStbl(budget, child.payload, track) : Error::none;
+    });
+}
+
+Error parseMdia(WalkBudget& budget, ByteReader mdia, Track& track) {
+    return forEachChild(budget, mdia, [&](const Box& child) {
+        switch (child.type) {
+            case fourcc("mdhd"):
+                return parseTimeHeader(child.payload, track.media);
+            case fourcc("hdlr"):
+                return parseHdlr(child.payload, track.handler);
+            case fourcc("minf"):
+                return parseMinf(budget, child.payload, track);
+            default:
+                return Error::none;
+        }
+    });
+}
+
+Error parseTrak(WalkBudget& budget, ByteReader trak, Track& track) {
+    return forEachChild(budget, trak, [&](const Box& child) {
+        switch (child.type) {
+            case fourcc("tkhd"):
+                return parseTkhd(child.payload, track);
+            case fourcc("edts"):
+                return parseEdts(budget, child.payload, track);
+            case fourcc("mdia"):
+                return parseMdia(budget, child.payload, track);
+            default:
+                return Error::none;
+        }
+    });
+}
+
+Error parseMoov(ByteReader moov, Movie& movie) {
+    return forEachChild(movie.budget, moov, [&](const Box& child) {
+        switch (child.type) {
+            case fourcc("mvhd"):
+                return parseTimeHeader(child.payload, movie.header);
+            case fourcc("mvex"):
+                return parseMvex(movie.budget, child.payload, movie.fragments);
+            case fourcc("trak"): {
+                if (++movie.tracks > limits::kMaxTracks) return Error::tooLarge;
+                Track track;
+                if (Error error = parseTrak(movie.budget, child.payload, track); error != Error::none)
+                    return error;
+                if (track.handler == fourcc("soun")) movie.hasAudio = true;
+                if (track.handler == fourcc("vide") && !movie.video) movie.video = track;
+                return Error::none;
+            }
+            default:
+                return Error::none;
+        }
+    });
+}
+
+// The samples in the movie box come first, then those of every fragment.
+void addFragmentTiming(SampleTiming& timing, const SampleTiming& fragments) {
+    timing.samples = saturatingAdd(timing.samples, fragments.samples);
+    if (fragments.minDelta != 0 && (timing.minDelta == 0 || fragments.minDelta < timing.minDelta))
+        timing.minDelta = fragments.minDelta;
+    timing.ticks = saturatingAdd(timing.ticks, fragments.ticks);
+}
+
+// The track's length: mehd for a fragmented movie (an edit list written before the fragments covers only
+// the samples known then), else the non-empty edits, else the media's own length.
+Error trackSeconds(const Movie& movie, const Track& track, double mediaSeconds, double& seconds) {
+    const double movieTimescale = movie.header.timescale;
+    seconds = mediaSeconds;
+    if (movie.fragments.present) {
+        if (movie.fragments.duration > 0 && movieTimescale > 0)
+            seconds = static_cast<double>(movie.fragments.duration) / movieTimescale;
+        return Error::none;
+    }
+    double edited = 0;
+    bool hasEdits = false;
+    if (track.elst) {
+        if (Error error = parseElst(*track.elst, edited, hasEdits); error != Error::none) return error;
+    }
+    if (hasEdits && movieTimescale > 0) seconds = edited / movieTimescale;
+    return Error::none;
+}
+
+Error readVideoTrack(const Movie& movie, const SampleTiming& fragmentTiming, VideoTrack& video) {
+    const Track& track = *movie.video;
+    if (!track.stsd) return Error::noVideoTrack;
+    Error error = parseStsd(*track.stsd, video.format);
+    if (error != Error::none) return error;
+
+    SampleTiming timing;
+    if (track.stts && (error = parseStts(*track.stts, timing)) != Error::none) return error;
+    // The media header's duration does not count the fragments' samples.
+    timing.ticks = track.media.duration;
+    if (movie.fragments.present) addFragmentTiming(timing, fragmentTiming);
+
+    const std::uint32_t timescale = track.media.timescale;
+    if (timing.minDelta >= 1 && timescale >= 1 &&
+        timescale <= std::uint32_t(std::numeric_limits<std::int32_t>::max()))
+        video.minFrameDuration = {timing.minDelta, static_cast<std::int32_t>(timescale), true};
+    const double mediaSeconds =
+        timescale > 0 ? static_cast<double>(timing.ticks) / static_cast<double>(timescale) : 0.0;
+    video.nominalFrameRate = mediaSeconds > 0 ? static_cast<double>(timing.samples) / mediaSeconds : 0.0;
+    video.rotation = track.rotation;
+    return trackSeconds(movie, track, mediaSeconds, video.durationSeconds);
+}
+
+// The movie box, read through one cache; then the fragments after it, if mvex announced them.
+Error readMovieBox(ByteSource& file, const Box& moov, MovieInfo& info) {
+    WindowedSource window(file, moov.offset, moov.payload.end(), limits::kMovieReadWindow);
+    Movie movie;
+    Error error = parseMoov(ByteReader(window, moov.payload.start(), moov.payload.end()), movie);
+    if (error != Error::none) return error;
+    if (!movie.video) return Error::noVideoTrack;
+    SampleTiming fragmentTiming;
+    if (movie.fragments.present) {
+        std::uint32_t trexDuration = 0;
+        for (const auto& [id, duration] : movie.fragments.defaultDurations)
+            if (id == movie.video->id) trexDuration = duration;
+        error = readFragments(movie.budget, file, moov.payload.end(), movie.video->id, trexDuration,
+                              fragmentTiming);
+        if (error != Error::none) return error;
+    }
+    VideoTrack video;
+    if ((error = readVideoTrack(movie, fragmentTiming, video)) != Error::none) return error;
+    info.video = video;
+    info.hasAudio = movie.hasAudio;
+    return Error::none;
+}
+
+}  // namespace
+}  // namespace movie_boxes
+
+MovieInfo readMovie(ByteSource& source) {
+    using namespace movie_boxes;
+    MovieInfo info;
+    ByteReader file(source);
+    for (std::size_t count = 0;; ++count) {
+        if (file.remaining() < 8) {
+            info.error = Error::noMovieBox;
+            break;
+        }
+        if (count >= limits::kMaxTopLevelBoxes) {
+            info.error = Error::tooLarge;
+            break;
+        }
+        Box box;
+        if (const Error error = readBox(file, box); error != Error::none) {
+            // Only a movie box cut short is a truncated movie; any other broken box just means there is
+            // no movie box to be found (a text file, a half-copied mdat).
+            info.error = box.type == fourcc("moov") && error == Error::truncated ? Error::truncated
+                         : error == Error::cannotRead                            ? Error::cannotRead
+                                                                                 : Error::noMovieBox;
+            break;
+        }
+        // mdat and everything else: skipped by size, never read.
+        if (box.type == fourcc("moov")) {
+            info.error = readMovieBox(source, box, info);
+            break;
+        }
+    }
+    if (info.error != Error::none) {
+        info.video.reset();
+        info.hasAudio = false;
+    }
+    return info;
+}
+
+}  // namespace tessellane
