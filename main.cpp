@@ -4,7 +4,7 @@
 
 #include "engine/cli.h"
 #include "engine/program_arguments.h"
-#include "ui/windowed_app.h"
+#include "ui/shell/windowed_app.h"
 
 int main(int argc, char** argv) {
     // A closed pipe must show up as a failed write, never end the program half-way through a merge.
