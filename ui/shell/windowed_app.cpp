@@ -29,17 +29,17 @@ void applyLook(QApplication& app) {
     if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion"))) app.setStyle(fusion);
     QPalette pal;
     pal.setColor(QPalette::Window, palette::winBG());
-    pal.setColor(QPalette::WindowText, Qt::white);
+    pal.setColor(QPalette::WindowText, palette::text());
     pal.setColor(QPalette::Base, palette::panelBG());
     pal.setColor(QPalette::AlternateBase, palette::fieldBG());
-    pal.setColor(QPalette::Text, Qt::white);
+    pal.setColor(QPalette::Text, palette::text());
     pal.setColor(QPalette::Button, palette::buttonBG());
-    pal.setColor(QPalette::ButtonText, Qt::white);
+    pal.setColor(QPalette::ButtonText, palette::text());
     pal.setColor(QPalette::ToolTipBase, palette::fieldBG());
-    pal.setColor(QPalette::ToolTipText, Qt::white);
+    pal.setColor(QPalette::ToolTipText, palette::text());
     pal.setColor(QPalette::PlaceholderText, palette::dimText());
     pal.setColor(QPalette::Highlight, palette::cyan());  // the window's tint
-    pal.setColor(QPalette::HighlightedText, Qt::white);
+    pal.setColor(QPalette::HighlightedText, palette::text());
     pal.setColor(QPalette::Link, palette::cyan());
     pal.setColor(QPalette::Disabled, QPalette::Text, palette::dimText());
     pal.setColor(QPalette::Disabled, QPalette::ButtonText, palette::dimText());

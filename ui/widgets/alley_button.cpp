@@ -1,8 +1,8 @@
 #include "ui/widgets/alley_button.h"
 
 #include <QPainter>
-#include <QPainterPath>
 
+#include "ui/widgets/button_face.h"
 #include "ui/widgets/fonts.h"
 #include "ui/widgets/palette.h"
 
@@ -27,11 +27,8 @@ QSize AlleyButton::minimumSizeHint() const { return {0, sizeHint().height()}; }
 
 void AlleyButton::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
-    QPainterPath face;
-    face.addRoundedRect(QRectF(rect()), 2, 2);
-    p.fillPath(face, isEnabled() ? palette::cyan() : palette::fromHex(0x23292D));
-    p.setPen(isEnabled() ? QColor(Qt::white) : palette::dimText());
+    paintButtonFace(p, rect(), isEnabled() ? palette::cyan() : palette::idleBG());
+    p.setPen(isEnabled() ? palette::text() : palette::dimText());
     p.setFont(font());
     drawTextLine(p, rect(), Qt::AlignCenter, text());
 }

@@ -20,15 +20,13 @@ constexpr int kThumbHeight = 72;
 constexpr int kThumbRightSpace = 8;
 
 QFont indexFont() { return uiFont(11, QFont::DemiBold); }
-QFont nameFont() { return uiFont(12, QFont::Bold); }
-QFont detailFont() { return uiFont(11); }
 
 int firstLineHeight() {
-    return std::max(QFontMetrics(indexFont()).height(), QFontMetrics(nameFont()).height());
+    return std::max(QFontMetrics(indexFont()).height(), QFontMetrics(itemNameFont()).height());
 }
 
 int textBlockHeight(int detailLines) {
-    return firstLineHeight() + detailLines * (kLineSpacing + QFontMetrics(detailFont()).height());
+    return firstLineHeight() + detailLines * (kLineSpacing + QFontMetrics(itemDetailFont()).height());
 }
 
 QString fromStd(const std::string& s) { return QString::fromStdString(s); }
@@ -80,7 +78,7 @@ QRect thumbnailBox(const QRect& card) {
 
 void paintCard(QPainter& p, const QRect& rect, const CardData& card) {
     p.save();
-    p.fillRect(rect, card.selected ? palette::fromHex(0x232A2E) : palette::panelBG());
+    p.fillRect(rect, card.selected ? palette::selectedCardBG() : palette::panelBG());
     if (card.selected) {
         p.fillRect(QRect(rect.left(), rect.top() + kInsetY, kBarWidth, rect.height() - 2 * kInsetY),
                    palette::cyan());
@@ -100,14 +98,14 @@ void paintCard(QPainter& p, const QRect& rect, const CardData& card) {
     p.drawText(QRect(textLeft, y, indexWidth, firstHeight), Qt::AlignLeft | Qt::AlignVCenter, indexText);
     const int nameLeft = textLeft + indexWidth + 6;
     const int nameWidth = std::max(0, textLeft + textWidth - nameLeft);
-    p.setFont(nameFont());
-    p.setPen(Qt::white);
+    p.setFont(itemNameFont());
+    p.setPen(palette::text());
     drawTextLine(p, QRect(nameLeft, y, nameWidth, firstHeight), Qt::AlignLeft | Qt::AlignVCenter,
-                 QFontMetrics(nameFont()).elidedText(card.name, Qt::ElideMiddle, nameWidth));
+                 QFontMetrics(itemNameFont()).elidedText(card.name, Qt::ElideMiddle, nameWidth));
     y += firstHeight;
 
-    const QFontMetrics detail(detailFont());
-    p.setFont(detailFont());
+    const QFontMetrics detail(itemDetailFont());
+    p.setFont(itemDetailFont());
     auto drawDetail = [&](const QString& text, const QColor& colour) {
         y += kLineSpacing;
         p.setPen(colour);
@@ -128,7 +126,7 @@ void paintCard(QPainter& p, const QRect& rect, const CardData& card) {
     }
 
     // Thumbnail: letterboxed on black, aspect ratio kept.
-    p.fillRect(box, Qt::black);
+    p.fillRect(box, palette::pictureBG());
     if (!card.thumb.isNull()) {
         const QSize fitted = card.thumb.size().scaled(box.size(), Qt::KeepAspectRatio);
         const QRect target(box.left() + (box.width() - fitted.width()) / 2,

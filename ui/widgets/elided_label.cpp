@@ -5,13 +5,14 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <QPainter>
-#include <QPainterPath>
 
+#include "ui/widgets/button_face.h"
 #include "ui/widgets/fonts.h"
+#include "ui/widgets/palette.h"
 
 namespace tessellane {
 
-ElidedLabel::ElidedLabel(QWidget* parent) : QLabel(parent), colour_(Qt::white) {
+ElidedLabel::ElidedLabel(QWidget* parent) : QLabel(parent), colour_(palette::text()) {
     setTextFormat(Qt::PlainText);
     setTextInteractionFlags(Qt::TextSelectableByMouse);
     setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
@@ -40,10 +41,7 @@ void ElidedLabel::setBoxBackground(const QColor& colour) {
 void ElidedLabel::paintEvent(QPaintEvent* event) {
     if (background_.isValid()) {
         QPainter p(this);
-        p.setRenderHint(QPainter::Antialiasing);
-        QPainterPath face;
-        face.addRoundedRect(QRectF(rect()), 2, 2);
-        p.fillPath(face, background_);
+        paintButtonFace(p, rect(), background_);
     }
     QLabel::paintEvent(event);
 }

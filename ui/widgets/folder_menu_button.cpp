@@ -2,8 +2,8 @@
 
 #include <QMenu>
 #include <QPainter>
-#include <QPainterPath>
 
+#include "ui/widgets/button_face.h"
 #include "ui/widgets/fonts.h"
 #include "ui/widgets/palette.h"
 
@@ -37,11 +37,8 @@ QSize FolderMenuButton::minimumSizeHint() const { return {0, sizeHint().height()
 
 void FolderMenuButton::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
-    QPainterPath face;
-    face.addRoundedRect(QRectF(rect()), 2, 2);
-    p.fillPath(face, palette::fieldBG());
-    p.setPen(Qt::white);
+    paintButtonFace(p, rect(), palette::fieldBG());
+    p.setPen(palette::text());
     const QRect inner = rect().adjusted(kInsetX, 0, -kInsetX, 0);
     p.setFont(uiFont(9));
     const int arrowWidth = QFontMetrics(p.font()).horizontalAdvance(kArrow);

@@ -21,6 +21,10 @@ QFont uiFont(int pixelSize, QFont::Weight weight) {
     return font;
 }
 
+QFont itemNameFont() { return uiFont(12, QFont::Bold); }
+
+QFont itemDetailFont() { return uiFont(11); }
+
 void installUiFont(QApplication& app) { app.setFont(uiFont(12)); }
 
 namespace {

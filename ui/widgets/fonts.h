@@ -19,6 +19,11 @@ QStringList uiFontFamilies();
 // A font of the window at `pixelSize` pixels and the given weight.
 QFont uiFont(int pixelSize, QFont::Weight weight = QFont::Normal);
 
+// The two text fonts of the painted list entries (file cards and finished outputs): the bold name line
+// and the smaller detail lines.
+QFont itemNameFont();
+QFont itemDetailFont();
+
 // Makes uiFont(12) the default font of every widget.
 void installUiFont(QApplication& app);
 

@@ -17,13 +17,11 @@ constexpr int kLineSpacing = 2;
 const QString kMark = QStringLiteral("»");
 
 QFont markFont() { return uiFont(18, QFont::Bold); }
-QFont nameFont() { return uiFont(12, QFont::Bold); }
-QFont detailFont() { return uiFont(11); }
 
 int textLeftOffset() { return kInsetX + QFontMetrics(markFont()).horizontalAdvance(kMark) + kSpacing; }
 
 QRect detailBounds(const QString& detail, int textWidth) {
-    return QFontMetrics(detailFont())
+    return QFontMetrics(itemDetailFont())
         .boundingRect(QRect(0, 0, std::max(1, textWidth), 100000), Qt::AlignLeft | Qt::TextWordWrap, detail);
 }
 
@@ -32,7 +30,7 @@ QRect detailBounds(const QString& detail, int textWidth) {
 int outputItemHeight(const QString& detail, int width) {
     const int textWidth = width - textLeftOffset() - kInsetX;
     const int text =
-        QFontMetrics(nameFont()).height() + kLineSpacing + detailBounds(detail, textWidth).height();
+        QFontMetrics(itemNameFont()).height() + kLineSpacing + detailBounds(detail, textWidth).height();
     return std::max(text, QFontMetrics(markFont()).height()) + 2 * kInsetY;
 }
 
@@ -47,13 +45,13 @@ void paintOutputItem(QPainter& p, const QRect& rect, const QString& name, const 
 
     const int left = rect.left() + textLeftOffset();
     const int width = std::max(0, rect.right() + 1 - kInsetX - left);
-    const QFontMetrics nameMetrics(nameFont());
-    p.setFont(nameFont());
-    p.setPen(Qt::white);
+    const QFontMetrics nameMetrics(itemNameFont());
+    p.setFont(itemNameFont());
+    p.setPen(palette::text());
     drawTextLine(p, QRect(left, top, width, nameMetrics.height()), Qt::AlignLeft | Qt::AlignVCenter,
                  nameMetrics.elidedText(name, Qt::ElideMiddle, width));
 
-    p.setFont(detailFont());
+    p.setFont(itemDetailFont());
     p.setPen(palette::dimText());
     const int detailTop = top + nameMetrics.height() + kLineSpacing;
     p.drawText(QRect(left, detailTop, width, detailBounds(detail, width).height()),

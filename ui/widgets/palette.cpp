@@ -41,4 +41,37 @@ const QColor& danger() {
     return c;
 }
 
+const QColor& text() {
+    static const QColor c = fromHex(0xFFFFFF);
+    return c;
+}
+const QColor& textOnAccent() {
+    static const QColor c = fromHex(0x101216);
+    return c;
+}
+const QColor& faintText() {
+    static const QColor c = fromHex(0x3A4044);
+    return c;
+}
+const QColor& idleBG() {
+    static const QColor c = fromHex(0x23292D);
+    return c;
+}
+const QColor& selectedCardBG() {
+    static const QColor c = fromHex(0x232A2E);
+    return c;
+}
+const QColor& divider() {
+    static const QColor c = fromHex(0x2A3034);
+    return c;
+}
+const QColor& pictureBG() {
+    static const QColor c = fromHex(0x000000);
+    return c;
+}
+const QColor& tileBG() {
+    static const QColor c = fromHex(0x15191B);
+    return c;
+}
+
 }  // namespace tessellane::palette

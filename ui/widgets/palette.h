@@ -1,4 +1,5 @@
-// The eight colours every view of the window draws with, plus the hex constructor they are built from.
+// Every colour the window draws with, plus the hex constructor they are built from. The first eight are the
+// window's main colours; the rest are shades used in one or two places each.
 #pragma once
 
 #include <QColor>
@@ -17,5 +18,14 @@ const QColor& buttonBG();  // unselected tabs
 const QColor& dimText();   // secondary and disabled text
 const QColor& warn();      // warning rows
 const QColor& danger();    // blocking rows and per-file errors
+
+const QColor& text();           // primary text, white
+const QColor& textOnAccent();   // the selected tab's title, on the accent colour
+const QColor& faintText();      // the empty preview's word
+const QColor& idleBG();         // the merge button when it cannot act, the progress track
+const QColor& selectedCardBG(); // a selected file card
+const QColor& divider();        // the lines between the settings sections
+const QColor& pictureBG();      // behind pictures: the preview pane, letterboxed thumbnails
+const QColor& tileBG();         // a preview tile before its picture arrives
 
 }  // namespace tessellane::palette

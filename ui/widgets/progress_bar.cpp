@@ -35,7 +35,7 @@ void ProgressBar::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setOpacity(visible_ ? 1.0 : 0.3);
     const QRectF track(kInset, 0, std::max(0, width() - 2 * kInset), kHeight);
-    p.fillRect(track, palette::fromHex(0x23292D));
+    p.fillRect(track, palette::idleBG());
     p.fillRect(QRectF(track.left(), 0, fillWidth(value_, track.width()), kHeight), palette::cyan());
 }
 

@@ -26,7 +26,7 @@ class Tab : public QAbstractButton {
         QPainter p(this);
         const bool selected = bar_->selection() == index_;
         p.fillRect(rect(), selected ? palette::cyan() : palette::buttonBG());
-        p.setPen(selected ? palette::fromHex(0x101216) : QColor(Qt::white));
+        p.setPen(selected ? palette::textOnAccent() : palette::text());
         p.setFont(font());
         p.drawText(rect(), Qt::AlignCenter, text());
     }

@@ -1,8 +1,8 @@
 #include "ui/widgets/tool_button.h"
 
 #include <QPainter>
-#include <QPainterPath>
 
+#include "ui/widgets/button_face.h"
 #include "ui/widgets/fonts.h"
 #include "ui/widgets/palette.h"
 
@@ -28,11 +28,8 @@ QSize ToolButton::sizeHint() const {
 
 void ToolButton::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
-    QPainterPath face;
-    face.addRoundedRect(QRectF(rect()), 2, 2);
-    p.fillPath(face, palette::fieldBG());
-    p.setPen(isEnabled() ? QColor(Qt::white) : palette::dimText());
+    paintButtonFace(p, rect(), palette::fieldBG());
+    p.setPen(isEnabled() ? palette::text() : palette::dimText());
     p.setFont(font());
     p.drawText(rect().adjusted(kPadX, kPadY, -kPadX, -kPadY), Qt::AlignCenter, text());
 }

@@ -16,6 +16,7 @@
 #include "ui/widgets/alley_button.h"
 #include "ui/window/clip_list_model.h"
 #include "ui/window/file_list_view.h"
+#include "ui/widgets/button_face.h"
 #include "ui/widgets/fonts.h"
 #include "ui/widgets/palette.h"
 #include "ui/window/preview_pane.h"
@@ -47,7 +48,7 @@ class DropOutline : public QWidget {
         QPen pen(palette::cyan());
         pen.setWidth(2);
         p.setPen(pen);
-        p.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 2, 2);
+        p.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), kCornerRadius, kCornerRadius);
     }
 };
 

@@ -40,12 +40,12 @@ QImage PreviewPane::tileImage(const Uuid& id, const QSize& size) {
 
 void PreviewPane::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.fillRect(rect(), Qt::black);
+    p.fillRect(rect(), palette::pictureBG());
     const auto& clips = model_.clips();
     if (clips.empty()) {
         tiles_.clear();
         p.setFont(uiFont(12));
-        p.setPen(palette::fromHex(0x3A4044));
+        p.setPen(palette::faintText());
         p.drawText(rect(), Qt::AlignCenter, QStringLiteral("미리보기"));
         return;
     }
@@ -53,7 +53,7 @@ void PreviewPane::paintEvent(QPaintEvent*) {
     std::map<Uuid, CachedTile> keep;
     for (std::size_t i = 0; i < clips.size() && i < layout.tiles.size(); ++i) {
         const QRectF& tile = layout.tiles[i];
-        p.fillRect(tile, palette::fromHex(0x15191B));
+        p.fillRect(tile, palette::tileBG());
         const QRect pixels = tile.toAlignedRect();
         const QImage image = tileImage(clips[i].id(), pixels.size());
         if (!image.isNull()) {

@@ -48,7 +48,7 @@ void addSection(QVBoxLayout* column, const QString& title, const QList<QWidget*>
         divider->setFixedHeight(1);
         divider->setAutoFillBackground(true);
         QPalette dividerPalette = divider->palette();
-        dividerPalette.setColor(QPalette::Window, palette::fromHex(0x2A3034));
+        dividerPalette.setColor(QPalette::Window, palette::divider());
         divider->setPalette(dividerPalette);
         section->addWidget(divider);
     }
@@ -108,10 +108,10 @@ SettingsColumn::SettingsColumn(AppModel& model, QWidget* parent) : QScrollArea(p
     suffix_->setFont(uiFont(12));
     suffix_->setFixedHeight(24);
     suffix_->setFrame(false);
-    suffix_->setStyleSheet(QStringLiteral("QLineEdit { background: %1; color: white; border: 1px solid %2;"
+    suffix_->setStyleSheet(QStringLiteral("QLineEdit { background: %1; color: %3; border: 1px solid %2;"
                                           " border-radius: 2px; padding: 0px 7px;"
-                                          " selection-background-color: %2; selection-color: white; }")
-                               .arg(palette::fieldBG().name(), palette::cyan().name()));
+                                          " selection-background-color: %2; selection-color: %3; }")
+                               .arg(palette::fieldBG().name(), palette::cyan().name(), palette::text().name()));
     QPalette suffixPalette = suffix_->palette();
     suffixPalette.setColor(QPalette::PlaceholderText, palette::dimText());
     suffix_->setPalette(suffixPalette);
@@ -148,7 +148,7 @@ void SettingsColumn::refresh() {
     baseName_->setFullText(orDash(model_.baseName()));
     if (suffix_->text() != model_.suffix()) suffix_->setText(model_.suffix());
     fileName_->setFullText(orDash(model_.fileName()));
-    fileName_->setTextColor(model_.outputExists() ? palette::danger() : QColor(Qt::white));
+    fileName_->setTextColor(model_.outputExists() ? palette::danger() : palette::text());
 }
 
 }  // namespace tessellane

@@ -116,9 +116,9 @@ void ValidationBox::rebuild() {
             reveal->setCursor(Qt::PointingHandCursor);
             reveal->setFocusPolicy(Qt::NoFocus);
             reveal->setFlat(true);
-            reveal->setStyleSheet(QStringLiteral("QPushButton { color: white; background: %1; border: none;"
+            reveal->setStyleSheet(QStringLiteral("QPushButton { color: %2; background: %1; border: none;"
                                                  " border-radius: 2px; padding: 3px 8px; }")
-                                      .arg(palette::buttonBG().name()));
+                                      .arg(palette::buttonBG().name(), palette::text().name()));
             connect(reveal, &QPushButton::clicked, this, [this] {
                 if (model_.lastResult()) model_.reveal(*model_.lastResult());
             });

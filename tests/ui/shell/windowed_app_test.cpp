@@ -1,6 +1,8 @@
 // The application shell: Qt's own texts in Korean, start-up files and the built-in icon.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QFileDialog>
 #include <QIcon>
 #include <QMessageBox>
