@@ -62,16 +62,22 @@ class AppModel : public QObject {
     // Observed fields. Every setter call stores the value, then emits the field's signal and changed(),
     // also when the value did not change.
     const std::vector<ClipInfo>& clips() const { return clips_; }
-    void setClips(std::vector<ClipInfo> clips) { setField(clips_, std::move(clips), &AppModel::clipsChanged); }
+    void setClips(std::vector<ClipInfo> clips) {
+        setField(clips_, std::move(clips), &AppModel::clipsChanged);
+    }
 
     const std::set<Uuid>& selected() const { return selected_; }
-    void setSelected(std::set<Uuid> selected) { setField(selected_, std::move(selected), &AppModel::selectedChanged); }
+    void setSelected(std::set<Uuid> selected) {
+        setField(selected_, std::move(selected), &AppModel::selectedChanged);
+    }
 
     const QString& suffix() const { return suffix_; }
     void setSuffix(const QString& suffix) { setField(suffix_, suffix, &AppModel::suffixChanged); }
 
     const std::optional<FileURL>& customOutDir() const { return customOutDir_; }
-    void setCustomOutDir(std::optional<FileURL> folder) { setField(customOutDir_, std::move(folder), &AppModel::customOutDirChanged); }
+    void setCustomOutDir(std::optional<FileURL> folder) {
+        setField(customOutDir_, std::move(folder), &AppModel::customOutDirChanged);
+    }
 
     double progress() const { return progress_; }
     void setProgress(double progress) { setField(progress_, progress, &AppModel::progressChanged); }
@@ -83,17 +89,23 @@ class AppModel : public QObject {
     void setStatus(const QString& status) { setField(status_, status, &AppModel::statusChanged); }
 
     bool statusIsError() const { return statusIsError_; }
-    void setStatusIsError(bool isError) { setField(statusIsError_, isError, &AppModel::statusIsErrorChanged); }
+    void setStatusIsError(bool isError) {
+        setField(statusIsError_, isError, &AppModel::statusIsErrorChanged);
+    }
 
     const std::optional<FileURL>& lastResult() const { return lastResult_; }
-    void setLastResult(std::optional<FileURL> result) { setField(lastResult_, std::move(result), &AppModel::lastResultChanged); }
+    void setLastResult(std::optional<FileURL> result) {
+        setField(lastResult_, std::move(result), &AppModel::lastResultChanged);
+    }
 
     const std::vector<DoneItem>& done() const { return done_; }
     void setDone(std::vector<DoneItem> done) { setField(done_, std::move(done), &AppModel::doneChanged); }
 
     // Preview pictures by clip id, each at most 1920 pixels on its longer side.
     const std::map<Uuid, QImage>& thumbs() const { return thumbs_; }
-    void setThumbs(std::map<Uuid, QImage> thumbs) { setField(thumbs_, std::move(thumbs), &AppModel::thumbsChanged); }
+    void setThumbs(std::map<Uuid, QImage> thumbs) {
+        setField(thumbs_, std::move(thumbs), &AppModel::thumbsChanged);
+    }
     // One assignment thumbs[id] = image.
     void setThumb(const Uuid& id, const QImage& image);
     // The picture for id, or a null image.
@@ -177,7 +189,8 @@ class AppModel : public QObject {
         emit(this->*fieldChanged)();
         emit changed();
     }
-    void finishMerge(const FileURL& out, const std::shared_ptr<Cancellation>& stop, const MergeOutcome& outcome);
+    void finishMerge(const FileURL& out, const std::shared_ptr<Cancellation>& stop,
+                     const MergeOutcome& outcome);
     void finishTask();
 
     PlatformServices* services_ = nullptr;

@@ -55,7 +55,8 @@ bool ThumbnailJobs::start(const ClipInfo& clip, QObject* receiver,
         QImage image;
         std::optional<std::string> ffmpeg;
         if (!stop->requested()) ffmpeg = Tools::ffmpeg();
-        if (ffmpeg) image = makeThumbnailImage(*ffmpeg, clip, folder->path(), CaptureLimits{limit, stop.get()});
+        if (ffmpeg)
+            image = makeThumbnailImage(*ffmpeg, clip, folder->path(), CaptureLimits{limit, stop.get()});
         QMetaObject::invokeMethod(
             receiver, [done, id = clip.id(), image] { done(id, image); }, Qt::QueuedConnection);
     });

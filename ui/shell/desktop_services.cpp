@@ -8,8 +8,8 @@
 #include <QFileDialog>
 #include <QUrl>
 
-#include "ui/widgets/fonts.h"
 #include "ui/shell/words.h"
+#include "ui/widgets/fonts.h"
 
 namespace tessellane {
 

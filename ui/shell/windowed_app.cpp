@@ -18,10 +18,10 @@
 #include "engine/cancellation.h"
 #include "ui/shell/desktop_services.h"
 #include "ui/shell/display_check.h"
-#include "ui/widgets/fonts.h"
-#include "ui/window/main_window.h"
-#include "ui/widgets/palette.h"
 #include "ui/shell/shortcut_filter.h"
+#include "ui/widgets/fonts.h"
+#include "ui/widgets/palette.h"
+#include "ui/window/main_window.h"
 
 namespace tessellane {
 

@@ -19,13 +19,13 @@ const QColor& dimText();   // secondary and disabled text
 const QColor& warn();      // warning rows
 const QColor& danger();    // blocking rows and per-file errors
 
-const QColor& text();           // primary text, white
-const QColor& textOnAccent();   // the selected tab's title, on the accent colour
-const QColor& faintText();      // the empty preview's word
-const QColor& idleBG();         // the merge button when it cannot act, the progress track
-const QColor& selectedCardBG(); // a selected file card
-const QColor& divider();        // the lines between the settings sections
-const QColor& pictureBG();      // behind pictures: the preview pane, letterboxed thumbnails
-const QColor& tileBG();         // a preview tile before its picture arrives
+const QColor& text();            // primary text, white
+const QColor& textOnAccent();    // the selected tab's title, on the accent colour
+const QColor& faintText();       // the empty preview's word
+const QColor& idleBG();          // the merge button when it cannot act, the progress track
+const QColor& selectedCardBG();  // a selected file card
+const QColor& divider();         // the lines between the settings sections
+const QColor& pictureBG();       // behind pictures: the preview pane, letterboxed thumbnails
+const QColor& tileBG();          // a preview tile before its picture arrives
 
 }  // namespace tessellane::palette

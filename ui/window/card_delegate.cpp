@@ -4,9 +4,9 @@
 #include <QPainter>
 
 #include "ui/widgets/card_painter.h"
-#include "ui/window/clip_list_model.h"
 #include "ui/widgets/output_item_painter.h"
 #include "ui/widgets/palette.h"
+#include "ui/window/clip_list_model.h"
 
 namespace tessellane {
 

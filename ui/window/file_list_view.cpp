@@ -10,9 +10,9 @@
 #include <algorithm>
 
 #include "app/app_model.h"
+#include "ui/widgets/palette.h"
 #include "ui/window/card_delegate.h"
 #include "ui/window/clip_list_model.h"
-#include "ui/widgets/palette.h"
 
 namespace tessellane {
 

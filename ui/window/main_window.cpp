@@ -13,20 +13,20 @@
 #include <QVBoxLayout>
 
 #include "app/app_model.h"
+#include "ui/shell/words.h"
 #include "ui/widgets/alley_button.h"
-#include "ui/window/clip_list_model.h"
-#include "ui/window/file_list_view.h"
 #include "ui/widgets/button_face.h"
 #include "ui/widgets/fonts.h"
 #include "ui/widgets/palette.h"
-#include "ui/window/preview_pane.h"
 #include "ui/widgets/progress_bar.h"
-#include "ui/window/queue_list.h"
-#include "ui/window/settings_column.h"
 #include "ui/widgets/tab_bar.h"
 #include "ui/widgets/tool_button.h"
+#include "ui/window/clip_list_model.h"
+#include "ui/window/file_list_view.h"
+#include "ui/window/preview_pane.h"
+#include "ui/window/queue_list.h"
+#include "ui/window/settings_column.h"
 #include "ui/window/validation_box.h"
-#include "ui/shell/words.h"
 
 namespace tessellane {
 

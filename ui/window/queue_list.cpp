@@ -7,10 +7,10 @@
 #include <QVBoxLayout>
 
 #include "app/app_model.h"
+#include "ui/shell/words.h"
 #include "ui/widgets/fonts.h"
 #include "ui/widgets/output_item_painter.h"
 #include "ui/widgets/palette.h"
-#include "ui/shell/words.h"
 
 namespace tessellane {
 

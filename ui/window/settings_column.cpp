@@ -108,10 +108,11 @@ SettingsColumn::SettingsColumn(AppModel& model, QWidget* parent) : QScrollArea(p
     suffix_->setFont(uiFont(12));
     suffix_->setFixedHeight(24);
     suffix_->setFrame(false);
-    suffix_->setStyleSheet(QStringLiteral("QLineEdit { background: %1; color: %3; border: 1px solid %2;"
-                                          " border-radius: 2px; padding: 0px 7px;"
-                                          " selection-background-color: %2; selection-color: %3; }")
-                               .arg(palette::fieldBG().name(), palette::cyan().name(), palette::text().name()));
+    suffix_->setStyleSheet(
+        QStringLiteral("QLineEdit { background: %1; color: %3; border: 1px solid %2;"
+                       " border-radius: 2px; padding: 0px 7px;"
+                       " selection-background-color: %2; selection-color: %3; }")
+            .arg(palette::fieldBG().name(), palette::cyan().name(), palette::text().name()));
     QPalette suffixPalette = suffix_->palette();
     suffixPalette.setColor(QPalette::PlaceholderText, palette::dimText());
     suffix_->setPalette(suffixPalette);

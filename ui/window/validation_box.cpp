@@ -7,9 +7,9 @@
 
 #include "app/app_model.h"
 #include "engine/tools.h"
+#include "ui/shell/words.h"
 #include "ui/widgets/fonts.h"
 #include "ui/widgets/palette.h"
-#include "ui/shell/words.h"
 
 namespace tessellane {
 

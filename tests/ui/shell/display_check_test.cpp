@@ -1,11 +1,12 @@
 // Choosing a platform that can draw, and ending with one line when none can.
+#include "ui/shell/display_check.h"
+
 #include <gtest/gtest.h>
 
 #include <QFileInfo>
 #include <QProcess>
 
 #include "tests/support/test_support.h"
-#include "ui/shell/display_check.h"
 
 namespace tessellane {
 namespace {

@@ -1,4 +1,6 @@
 // The application-wide keys: Ctrl+A and Backspace/Delete act on the clips unless a text field has focus.
+#include "ui/shell/shortcut_filter.h"
+
 #include <gtest/gtest.h>
 
 #include <QAbstractItemView>
@@ -18,7 +20,6 @@
 #include "ui/shell/desktop_services.h"
 #include "ui/window/file_list_view.h"
 #include "ui/window/settings_column.h"
-#include "ui/shell/shortcut_filter.h"
 
 namespace tessellane {
 namespace {

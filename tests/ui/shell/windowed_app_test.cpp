@@ -1,4 +1,6 @@
 // The application shell: Qt's own texts in Korean, start-up files and the built-in icon.
+#include "ui/shell/windowed_app.h"
+
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -7,7 +9,6 @@
 #include <QIcon>
 #include <QMessageBox>
 
-#include "ui/shell/windowed_app.h"
 #include "ui/widgets/palette.h"
 
 namespace tessellane {

@@ -1,7 +1,8 @@
 // The merge button's face follows whether it can act.
+#include "ui/widgets/alley_button.h"
+
 #include <gtest/gtest.h>
 
-#include "ui/widgets/alley_button.h"
 #include "ui/widgets/palette.h"
 
 namespace tessellane {

@@ -1,11 +1,11 @@
 // The ellipsis drawn on the baseline, in painted text and in labels.
+#include "ui/widgets/fonts.h"
+
 #include <gtest/gtest.h>
 
 #include <QLabel>
 #include <QPainter>
 #include <functional>
-
-#include "ui/widgets/fonts.h"
 
 namespace tessellane {
 namespace {

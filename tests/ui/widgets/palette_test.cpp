@@ -1,7 +1,7 @@
 // The eight colours of the window, exact and opaque.
-#include <gtest/gtest.h>
-
 #include "ui/widgets/palette.h"
+
+#include <gtest/gtest.h>
 
 namespace tessellane {
 namespace {

@@ -1,7 +1,7 @@
 // The wrapped path label keeps all its lines.
-#include <gtest/gtest.h>
-
 #include "ui/widgets/path_label.h"
+
+#include <gtest/gtest.h>
 
 namespace tessellane {
 namespace {

@@ -1,10 +1,11 @@
 // The thin progress bar: clamping, fading and its colours.
+#include "ui/widgets/progress_bar.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 #include "ui/widgets/palette.h"
-#include "ui/widgets/progress_bar.h"
 
 namespace tessellane {
 namespace {

@@ -1,11 +1,12 @@
 // The tab row: clicks select, colours follow, renaming keeps the selection.
+#include "ui/widgets/tab_bar.h"
+
 #include <gtest/gtest.h>
 
 #include <QSignalSpy>
 #include <QTest>
 
 #include "ui/widgets/palette.h"
-#include "ui/widgets/tab_bar.h"
 
 namespace tessellane {
 namespace {

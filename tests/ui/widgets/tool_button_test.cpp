@@ -1,4 +1,6 @@
 // The flat tool button: clicks and a dimmed face when disabled.
+#include "ui/widgets/tool_button.h"
+
 #include <gtest/gtest.h>
 
 #include <QSignalSpy>
@@ -6,7 +8,6 @@
 
 #include "tests/ui/ui_test_support.h"
 #include "ui/widgets/palette.h"
-#include "ui/widgets/tool_button.h"
 
 namespace tessellane {
 namespace {

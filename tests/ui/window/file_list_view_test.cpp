@@ -1,7 +1,7 @@
 // The clip list's drag data: row numbers only, junk refused.
-#include <gtest/gtest.h>
-
 #include "ui/window/file_list_view.h"
+
+#include <gtest/gtest.h>
 
 namespace tessellane {
 namespace {

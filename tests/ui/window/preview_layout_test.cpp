@@ -1,7 +1,7 @@
 // Where the preview tiles go, to scale, in panes of every shape.
-#include <gtest/gtest.h>
-
 #include "ui/window/preview_layout.h"
+
+#include <gtest/gtest.h>
 
 namespace tessellane {
 namespace {
