@@ -55,6 +55,34 @@ void addSection(QVBoxLayout* column, const QString& title, const QList<QWidget*>
     column->addLayout(section);
 }
 
+QLabel* makeHeading(QWidget* parent) {
+    auto* heading = new QLabel(QStringLiteral("Merge Settings"), parent);
+    heading->setFont(uiFont(14, QFont::Bold));
+    heading->setAlignment(Qt::AlignCenter);
+    QPalette headingPalette = heading->palette();
+    headingPalette.setColor(QPalette::WindowText, palette::cyan());
+    heading->setPalette(headingPalette);
+    heading->setContentsMargins(0, 14, 0, 14);
+    return heading;
+}
+
+QLineEdit* makeSuffixField(QWidget* parent) {
+    auto* suffix = new QLineEdit(parent);
+    suffix->setPlaceholderText(QStringLiteral("예: _v2"));
+    suffix->setFont(uiFont(12));
+    suffix->setFixedHeight(24);
+    suffix->setFrame(false);
+    suffix->setStyleSheet(
+        QStringLiteral("QLineEdit { background: %1; color: %3; border: 1px solid %2;"
+                       " border-radius: 2px; padding: 0px 7px;"
+                       " selection-background-color: %2; selection-color: %3; }")
+            .arg(palette::fieldBG().name(), palette::cyan().name(), palette::text().name()));
+    QPalette suffixPalette = suffix->palette();
+    suffixPalette.setColor(QPalette::PlaceholderText, palette::dimText());
+    suffix->setPalette(suffixPalette);
+    return suffix;
+}
+
 }  // namespace
 
 SettingsColumn::SettingsColumn(AppModel& model, QWidget* parent) : QScrollArea(parent), model_(model) {
@@ -73,14 +101,7 @@ SettingsColumn::SettingsColumn(AppModel& model, QWidget* parent) : QScrollArea(p
     column->setContentsMargins(14, 0, 14, 0);
     column->setSpacing(0);
 
-    auto* heading = new QLabel(QStringLiteral("Merge Settings"), content);
-    heading->setFont(uiFont(14, QFont::Bold));
-    heading->setAlignment(Qt::AlignCenter);
-    QPalette headingPalette = heading->palette();
-    headingPalette.setColor(QPalette::WindowText, palette::cyan());
-    heading->setPalette(headingPalette);
-    heading->setContentsMargins(0, 14, 0, 14);
-    column->addWidget(heading);
+    column->addWidget(makeHeading(content));
 
     order_ = makeBox(content);
     addSection(column, QStringLiteral("Order"), {order_}, false, content);
@@ -103,19 +124,7 @@ SettingsColumn::SettingsColumn(AppModel& model, QWidget* parent) : QScrollArea(p
     baseName_ = makeBox(content);
     addSection(column, QStringLiteral("Base Name"), {baseName_}, false, content);
 
-    suffix_ = new QLineEdit(content);
-    suffix_->setPlaceholderText(QStringLiteral("예: _v2"));
-    suffix_->setFont(uiFont(12));
-    suffix_->setFixedHeight(24);
-    suffix_->setFrame(false);
-    suffix_->setStyleSheet(
-        QStringLiteral("QLineEdit { background: %1; color: %3; border: 1px solid %2;"
-                       " border-radius: 2px; padding: 0px 7px;"
-                       " selection-background-color: %2; selection-color: %3; }")
-            .arg(palette::fieldBG().name(), palette::cyan().name(), palette::text().name()));
-    QPalette suffixPalette = suffix_->palette();
-    suffixPalette.setColor(QPalette::PlaceholderText, palette::dimText());
-    suffix_->setPalette(suffixPalette);
+    suffix_ = makeSuffixField(content);
     addSection(column, QStringLiteral("Suffix"), {suffix_}, false, content);
     // Every keystroke goes to the model at once; there is nothing to confirm.
     connect(suffix_, &QLineEdit::textChanged, this, [this](const QString& text) {
