@@ -4,7 +4,7 @@
 
 #include "engine/cli/cli.h"
 #include "engine/cli/program_arguments.h"
-#include "ui/windowed_app.h"
+#include "ui/shell/windowed_app.h"
 
 int main(int argc, char** argv) {
     // A closed pipe must show up as a failed write, never end the program half-way through a merge.

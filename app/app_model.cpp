@@ -1,142 +1,34 @@
 #include "app/app_model.h"
 
-#include <sys/resource.h>
-#include <sys/syscall.h>
-#include <unistd.h>
-
 #include <QMetaObject>
 #include <algorithm>
-#include <cerrno>
 #include <filesystem>
 #include <system_error>
 #include <utility>
 
-#include "app/thumbnail.h"
-#include "engine/merge/merge.h"
+#include "app/probe_job.h"
+#include "app/qt_text.h"
 #include "engine/core/naming.h"
-#include "engine/probe/probe.h"
 #include "engine/merge/tools.h"
 
 namespace tessellane {
 
-namespace {
-
-QString toQString(const std::string& utf8) { return QString::fromUtf8(utf8.data(), qsizetype(utf8.size())); }
-
-std::string toStd(const QString& text) { return text.toUtf8().toStdString(); }
-
-// Thread priorities of the default Linux scheduler are all equal, so QThread::LowPriority alone changes
-// nothing there. A niceness is per thread on Linux and inherited by the processes the thread starts, so
-// raising it puts the thumbnail work, ffmpeg included, below probing, merging and the window.
-void lowerThisThreadsPriority() {
-#ifdef __linux__
-    constexpr int kThumbnailNiceness = 10;
-    const auto thread = static_cast<id_t>(::syscall(SYS_gettid));
-    errno = 0;
-    const int current = ::getpriority(PRIO_PROCESS, thread);
-    if (errno == 0 && current < kThumbnailNiceness) ::setpriority(PRIO_PROCESS, thread, kThumbnailNiceness);
-#endif
-}
-
-// probe() reports unreadable files in the record; anything escaping it still becomes a listed record.
-ClipInfo probeOrError(const FileURL& url) {
-    try {
-        return probe(url);
-    } catch (const std::exception& error) {
-        ClipInfo record(url);
-        record.error = error.what();
-        return record;
-    }
-}
-
-}  // namespace
-
 AppModel::AppModel(PlatformServices* services, QObject* parent)
-    : QObject(parent), services_(services), ffmpegMissing_(!Tools::ffmpeg().has_value()) {
-    thumbPool_.setThreadPriority(QThread::LowPriority);
-}
+    : QObject(parent), services_(services), ffmpegMissing_(!Tools::ffmpeg().has_value()) {}
 
 AppModel::~AppModel() {
     // Quitting never waits for pictures nobody will see, nor for a merge nobody can collect.
-    thumbPool_.clear();
-    thumbnailsStop_->request();
+    thumbnails_.stopAll();
     cancelMerge();
     userPool_.waitForDone();
-    thumbPool_.waitForDone();
+    thumbnails_.waitForDone();
 }
 
 // ---- observed fields ----
 
-void AppModel::setClips(std::vector<ClipInfo> clips) {
-    clips_ = std::move(clips);
-    emit clipsChanged();
-    emit changed();
-}
-
-void AppModel::setSelected(std::set<Uuid> selected) {
-    selected_ = std::move(selected);
-    emit selectedChanged();
-    emit changed();
-}
-
-void AppModel::setSuffix(const QString& suffix) {
-    suffix_ = suffix;
-    emit suffixChanged();
-    emit changed();
-}
-
-void AppModel::setCustomOutDir(std::optional<FileURL> folder) {
-    customOutDir_ = std::move(folder);
-    emit customOutDirChanged();
-    emit changed();
-}
-
-void AppModel::setProgress(double progress) {
-    progress_ = progress;
-    emit progressChanged();
-    emit changed();
-}
-
-void AppModel::setRunning(bool running) {
-    running_ = running;
-    emit runningChanged();
-    emit changed();
-}
-
-void AppModel::setStatus(const QString& status) {
-    status_ = status;
-    emit statusChanged();
-    emit changed();
-}
-
-void AppModel::setStatusIsError(bool isError) {
-    statusIsError_ = isError;
-    emit statusIsErrorChanged();
-    emit changed();
-}
-
-void AppModel::setLastResult(std::optional<FileURL> result) {
-    lastResult_ = std::move(result);
-    emit lastResultChanged();
-    emit changed();
-}
-
-void AppModel::setDone(std::vector<DoneItem> done) {
-    done_ = std::move(done);
-    emit doneChanged();
-    emit changed();
-}
-
-void AppModel::setThumbs(std::map<Uuid, QImage> thumbs) {
-    thumbs_ = std::move(thumbs);
-    emit thumbsChanged();
-    emit changed();
-}
-
 void AppModel::setThumb(const Uuid& id, const QImage& image) {
     thumbs_[id] = image;
-    emit thumbsChanged();
-    emit changed();
+    notify(&AppModel::thumbsChanged);
 }
 
 QImage AppModel::thumb(const Uuid& id) const {
@@ -230,21 +122,13 @@ void AppModel::add(const std::vector<FileURL>& urls) {
     if (passing.empty()) return;
 
     ++pendingTasks_;
-    userPool_.start([this, passing = std::move(passing)] {
-        auto records = std::make_shared<std::vector<ClipInfo>>();
-        records->reserve(passing.size());
-        for (const FileURL& url : passing) records->push_back(probeOrError(url));
-        QMetaObject::invokeMethod(
-            this,
-            [this, records] {
-                std::vector<ClipInfo> all = clips_;
-                all.insert(all.end(), records->begin(), records->end());
-                setClips(naturalSorted(all));
-                setStatus(QString());
-                for (const ClipInfo& clip : *records) makeThumb(clip);
-                finishTask();
-            },
-            Qt::QueuedConnection);
+    startProbeJob(userPool_, this, std::move(passing), [this](std::vector<ClipInfo> records) {
+        std::vector<ClipInfo> all = clips_;
+        all.insert(all.end(), records.begin(), records.end());
+        setClips(naturalSorted(all));
+        setStatus(QString());
+        for (const ClipInfo& clip : records) makeThumb(clip);
+        finishTask();
     });
 }
 
@@ -355,37 +239,15 @@ void AppModel::reveal(const FileURL& file) {
 
 void AppModel::makeThumb(const ClipInfo& clip) {
     if (clip.error) return;
-    // Made on first use, and again if it could not be made or a temporary-file cleaner removed it.
-    std::error_code error;
-    if (!thumbFolder_ || !thumbFolder_->valid() ||
-        !std::filesystem::is_directory(thumbFolder_->path(), error))
-        thumbFolder_ = std::make_shared<PrivateTempFolder>();
-    if (!thumbFolder_->valid()) return;  // never fall back to the shared temporary directory
-
-    ++pendingTasks_;
-    thumbPool_.start(
-        [this, clip, folder = thumbFolder_, stop = thumbnailsStop_, limit = thumbnailTimeLimit_] {
-            lowerThisThreadsPriority();
-            // The lookup is made anew for each clip, off the main thread since it walks PATH.
-            QImage image;
-            std::optional<std::string> ffmpeg;
-            if (!stop->requested()) ffmpeg = Tools::ffmpeg();
-            if (ffmpeg)
-                image = makeThumbnailImage(*ffmpeg, clip, folder->path(), CaptureLimits{limit, stop.get()});
-            QMetaObject::invokeMethod(
-                this,
-                [this, id = clip.id(), image] {
-                    if (!image.isNull()) setThumb(id, image);
-                    finishTask();
-                },
-                Qt::QueuedConnection);
-        });
+    const bool started = thumbnails_.start(clip, this, [this](const Uuid& id, const QImage& image) {
+        if (!image.isNull()) setThumb(id, image);
+        finishTask();
+    });
+    // The result arrives through the event loop, so counting after the start is never late.
+    if (started) ++pendingTasks_;
 }
 
-QString AppModel::thumbnailFolder() const {
-    return thumbFolder_ && thumbFolder_->valid() ? QString::fromStdString(thumbFolder_->path().string())
-                                                 : QString();
-}
+QString AppModel::thumbnailFolder() const { return thumbnails_.folder(); }
 
 // ---- merge job ----
 
@@ -408,43 +270,26 @@ void AppModel::runMerge() {
     setLastResult(std::nullopt);
 
     ++pendingTasks_;
-    userPool_.start([this, snapshot = std::move(snapshot), out = *out, stop] {
-        // Every progress value gets its own queued call, so all of them land before the outcome.
-        auto progress = [this](double fraction) {
-            QMetaObject::invokeMethod(
-                this, [this, fraction] { setProgress(fraction); }, Qt::QueuedConnection);
-        };
-        std::optional<QString> summary;
-        QString failure;
-        try {
-            ClipInfo written = merge(snapshot, out, progress, stop.get());
-            summary = toQString(resultSummary(written));
-        } catch (const MergeError& error) {
-            failure = toQString(error.errorDescription());
-        } catch (const std::exception& error) {
-            failure = QString::fromLocal8Bit(error.what());
-        } catch (...) {
-            failure = QStringLiteral("알 수 없는 오류로 합치지 못했습니다.");
-        }
-        QMetaObject::invokeMethod(
-            this,
-            [this, summary, failure, out, stop] {
-                if (mergeStop_ == stop) mergeStop_.reset();
-                setRunning(false);
-                if (summary) {
-                    setStatus(*summary);
-                    setLastResult(out);
-                    std::vector<DoneItem> next = done_;
-                    next.insert(next.begin(), DoneItem(out, *summary));
-                    setDone(std::move(next));
-                } else {
-                    setStatus(failure);
-                    setStatusIsError(true);
-                }
-                finishTask();
-            },
-            Qt::QueuedConnection);
-    });
+    startMergeJob(
+        userPool_, this, std::move(snapshot), *out, stop, [this](double fraction) { setProgress(fraction); },
+        [this, out = *out, stop](const MergeOutcome& outcome) { finishMerge(out, stop, outcome); });
+}
+
+void AppModel::finishMerge(const FileURL& out, const std::shared_ptr<Cancellation>& stop,
+                           const MergeOutcome& outcome) {
+    if (mergeStop_ == stop) mergeStop_.reset();
+    setRunning(false);
+    if (outcome.summary) {
+        setStatus(*outcome.summary);
+        setLastResult(out);
+        std::vector<DoneItem> next = done_;
+        next.insert(next.begin(), DoneItem(out, *outcome.summary));
+        setDone(std::move(next));
+    } else {
+        setStatus(outcome.failure);
+        setStatusIsError(true);
+    }
+    finishTask();
 }
 
 void AppModel::cancelMerge() {

@@ -1,5 +1,6 @@
-// AppModel: the one observable state object behind the window, with its list editing, selection,
-// thumbnails and merge job. Lives on the main thread; background work only posts results back to it.
+// AppModel: the one observable state object behind the window, with its list editing and selection.
+// It starts the background jobs (probe_job, thumbnail_jobs, merge_job) and takes in what they post back;
+// it lives on the main thread.
 #pragma once
 
 #include <QImage>
@@ -12,16 +13,17 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "app/merge_job.h"
 #include "app/platform_services.h"
+#include "app/thumbnail_jobs.h"
 #include "engine/merge/cancellation.h"
 #include "engine/core/clip_info.h"
 #include "engine/core/validation.h"
 
 namespace tessellane {
-
-class PrivateTempFolder;
 
 // One finished merge: immutable once made; every construction draws a new id.
 class DoneItem {
@@ -41,8 +43,6 @@ class DoneItem {
 
 // The text shown while a merge runs.
 inline const QString kMergingStatus = QStringLiteral("합치는 중…");
-// How long one thumbnail's ffmpeg may run; a clip whose thumbnail takes longer shows none.
-inline constexpr std::chrono::milliseconds kThumbnailTimeLimit{20000};
 // The confirm label of the output-folder chooser.
 inline const QString kChooseFolderLabel = QStringLiteral("선택");
 
@@ -62,38 +62,50 @@ class AppModel : public QObject {
     // Observed fields. Every setter call stores the value, then emits the field's signal and changed(),
     // also when the value did not change.
     const std::vector<ClipInfo>& clips() const { return clips_; }
-    void setClips(std::vector<ClipInfo> clips);
+    void setClips(std::vector<ClipInfo> clips) {
+        setField(clips_, std::move(clips), &AppModel::clipsChanged);
+    }
 
     const std::set<Uuid>& selected() const { return selected_; }
-    void setSelected(std::set<Uuid> selected);
+    void setSelected(std::set<Uuid> selected) {
+        setField(selected_, std::move(selected), &AppModel::selectedChanged);
+    }
 
     const QString& suffix() const { return suffix_; }
-    void setSuffix(const QString& suffix);
+    void setSuffix(const QString& suffix) { setField(suffix_, suffix, &AppModel::suffixChanged); }
 
     const std::optional<FileURL>& customOutDir() const { return customOutDir_; }
-    void setCustomOutDir(std::optional<FileURL> folder);
+    void setCustomOutDir(std::optional<FileURL> folder) {
+        setField(customOutDir_, std::move(folder), &AppModel::customOutDirChanged);
+    }
 
     double progress() const { return progress_; }
-    void setProgress(double progress);
+    void setProgress(double progress) { setField(progress_, progress, &AppModel::progressChanged); }
 
     bool running() const { return running_; }
-    void setRunning(bool running);
+    void setRunning(bool running) { setField(running_, running, &AppModel::runningChanged); }
 
     const QString& status() const { return status_; }
-    void setStatus(const QString& status);
+    void setStatus(const QString& status) { setField(status_, status, &AppModel::statusChanged); }
 
     bool statusIsError() const { return statusIsError_; }
-    void setStatusIsError(bool isError);
+    void setStatusIsError(bool isError) {
+        setField(statusIsError_, isError, &AppModel::statusIsErrorChanged);
+    }
 
     const std::optional<FileURL>& lastResult() const { return lastResult_; }
-    void setLastResult(std::optional<FileURL> result);
+    void setLastResult(std::optional<FileURL> result) {
+        setField(lastResult_, std::move(result), &AppModel::lastResultChanged);
+    }
 
     const std::vector<DoneItem>& done() const { return done_; }
-    void setDone(std::vector<DoneItem> done);
+    void setDone(std::vector<DoneItem> done) { setField(done_, std::move(done), &AppModel::doneChanged); }
 
     // Preview pictures by clip id, each at most 1920 pixels on its longer side.
     const std::map<Uuid, QImage>& thumbs() const { return thumbs_; }
-    void setThumbs(std::map<Uuid, QImage> thumbs);
+    void setThumbs(std::map<Uuid, QImage> thumbs) {
+        setField(thumbs_, std::move(thumbs), &AppModel::thumbsChanged);
+    }
     // One assignment thumbs[id] = image.
     void setThumb(const Uuid& id, const QImage& image);
     // The picture for id, or a null image.
@@ -142,7 +154,7 @@ class AppModel : public QObject {
     void cancelMerge();
 
     // The time limit of each thumbnail's ffmpeg (kThumbnailTimeLimit unless changed).
-    void setThumbnailTimeLimit(std::chrono::milliseconds limit) { thumbnailTimeLimit_ = limit; }
+    void setThumbnailTimeLimit(std::chrono::milliseconds limit) { thumbnails_.setTimeLimit(limit); }
 
     // Background tasks (probing batches, thumbnails, the merge) whose result has not been applied yet.
     int pendingTasks() const { return pendingTasks_; }
@@ -167,6 +179,18 @@ class AppModel : public QObject {
     void idle();
 
   private:
+    // Every observed field changes through here: store, then the field's own signal, then changed().
+    template <typename Field, typename Value>
+    void setField(Field& field, Value&& value, void (AppModel::*fieldChanged)()) {
+        field = std::forward<Value>(value);
+        notify(fieldChanged);
+    }
+    void notify(void (AppModel::*fieldChanged)()) {
+        emit(this->*fieldChanged)();
+        emit changed();
+    }
+    void finishMerge(const FileURL& out, const std::shared_ptr<Cancellation>& stop,
+                     const MergeOutcome& outcome);
     void finishTask();
 
     PlatformServices* services_ = nullptr;
@@ -186,15 +210,11 @@ class AppModel : public QObject {
     std::optional<Uuid> anchor_;
 
     int pendingTasks_ = 0;
-    std::shared_ptr<PrivateTempFolder> thumbFolder_;
-    std::chrono::milliseconds thumbnailTimeLimit_ = kThumbnailTimeLimit;
-    // Requested once, when the model goes away: every thumbnail ffmpeg still running stops.
-    std::shared_ptr<Cancellation> thumbnailsStop_ = std::make_shared<Cancellation>();
     // The running merge's stop request; empty when no merge runs.
     std::shared_ptr<Cancellation> mergeStop_;
     // Declared last so they are destroyed (and waited for) first.
     QThreadPool userPool_;
-    QThreadPool thumbPool_;
+    ThumbnailJobs thumbnails_;
 };
 
 }  // namespace tessellane

@@ -20,7 +20,7 @@ struct FolderChoice {
 };
 
 class PlatformServices {
-public:
+  public:
     virtual ~PlatformServices() = default;
 
     // The modifier keys held right now (keyboard state, not an event). Qt::ShiftModifier and
@@ -41,7 +41,7 @@ public:
 // The desktop implementation of what needs only Qt Gui: the keyboard state of the running
 // QGuiApplication. The choosers and the file-manager call belong to the window layer's subclass.
 class QtPlatformServices : public PlatformServices {
-public:
+  public:
     Qt::KeyboardModifiers keyboardModifiers() const override;
 };
 

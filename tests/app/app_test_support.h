@@ -13,7 +13,7 @@ namespace tessellane::testing {
 
 // Modifier keys and chooser answers set by the test; every request is recorded.
 class FakeServices : public PlatformServices {
-public:
+  public:
     Qt::KeyboardModifiers modifiers = Qt::NoModifier;
     FolderChoice folderAnswer;
     std::optional<std::vector<FileURL>> filesAnswer;

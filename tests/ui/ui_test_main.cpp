@@ -3,7 +3,7 @@
 
 #include <QApplication>
 
-#include "ui/windowed_app.h"
+#include "ui/shell/windowed_app.h"
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);

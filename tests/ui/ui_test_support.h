@@ -11,7 +11,7 @@
 
 #include "app/app_model.h"
 #include "tests/app/app_test_support.h"
-#include "ui/main_window.h"
+#include "ui/window/main_window.h"
 
 namespace tessellane::testing {
 

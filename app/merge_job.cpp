@@ -1,0 +1,47 @@
+#include "app/merge_job.h"
+
+#include <QMetaObject>
+#include <exception>
+#include <utility>
+
+#include "app/qt_text.h"
+#include "engine/merge/merge.h"
+
+namespace tessellane {
+
+namespace {
+
+MergeOutcome mergeAndSummarise(const std::vector<ClipInfo>& clips, const FileURL& out,
+                               const std::function<void(double)>& progress, Cancellation* stop) {
+    MergeOutcome outcome;
+    try {
+        ClipInfo written = merge(clips, out, progress, stop);
+        outcome.summary = toQString(resultSummary(written));
+    } catch (const MergeError& error) {
+        outcome.failure = toQString(error.errorDescription());
+    } catch (const std::exception& error) {
+        outcome.failure = QString::fromLocal8Bit(error.what());
+    } catch (...) {
+        outcome.failure = QStringLiteral("알 수 없는 오류로 합치지 못했습니다.");
+    }
+    return outcome;
+}
+
+}  // namespace
+
+void startMergeJob(QThreadPool& pool, QObject* receiver, std::vector<ClipInfo> clips, FileURL out,
+                   std::shared_ptr<Cancellation> stop, std::function<void(double)> progress,
+                   std::function<void(const MergeOutcome&)> done) {
+    pool.start([receiver, clips = std::move(clips), out = std::move(out), stop = std::move(stop),
+                progress = std::move(progress), done = std::move(done)] {
+        auto post = [receiver, &progress](double fraction) {
+            QMetaObject::invokeMethod(
+                receiver, [progress, fraction] { progress(fraction); }, Qt::QueuedConnection);
+        };
+        const MergeOutcome outcome = mergeAndSummarise(clips, out, post, stop.get());
+        QMetaObject::invokeMethod(
+            receiver, [done, outcome] { done(outcome); }, Qt::QueuedConnection);
+    });
+}
+
+}  // namespace tessellane

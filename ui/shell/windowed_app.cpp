@@ -1,0 +1,176 @@
+#include "ui/shell/windowed_app.h"
+
+#include <signal.h>
+
+#include <QApplication>
+#include <QIcon>
+#include <QLibraryInfo>
+#include <QPalette>
+#include <QSocketNotifier>
+#include <QStyleFactory>
+#include <QTranslator>
+#include <QUrl>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "app/app_model.h"
+#include "engine/merge/cancellation.h"
+#include "ui/shell/desktop_services.h"
+#include "ui/shell/display_check.h"
+#include "ui/shell/shortcut_filter.h"
+#include "ui/widgets/fonts.h"
+#include "ui/widgets/palette.h"
+#include "ui/window/main_window.h"
+
+namespace tessellane {
+
+void applyLook(QApplication& app) {
+    if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion"))) app.setStyle(fusion);
+    QPalette pal;
+    pal.setColor(QPalette::Window, palette::winBG());
+    pal.setColor(QPalette::WindowText, palette::text());
+    pal.setColor(QPalette::Base, palette::panelBG());
+    pal.setColor(QPalette::AlternateBase, palette::fieldBG());
+    pal.setColor(QPalette::Text, palette::text());
+    pal.setColor(QPalette::Button, palette::buttonBG());
+    pal.setColor(QPalette::ButtonText, palette::text());
+    pal.setColor(QPalette::ToolTipBase, palette::fieldBG());
+    pal.setColor(QPalette::ToolTipText, palette::text());
+    pal.setColor(QPalette::PlaceholderText, palette::dimText());
+    pal.setColor(QPalette::Highlight, palette::cyan());  // the window's tint
+    pal.setColor(QPalette::HighlightedText, palette::text());
+    pal.setColor(QPalette::Link, palette::cyan());
+    pal.setColor(QPalette::Disabled, QPalette::Text, palette::dimText());
+    pal.setColor(QPalette::Disabled, QPalette::ButtonText, palette::dimText());
+    pal.setColor(QPalette::Disabled, QPalette::WindowText, palette::dimText());
+    app.setPalette(pal);
+    installUiFont(app);
+}
+
+bool installQtKoreanTexts(QCoreApplication& app) {
+    // Qt's own dialogs and buttons speak the window's language, whatever the session's locale is.
+    static QTranslator translator;
+    if (!translator.isEmpty()) return true;
+    if (!translator.load(QStringLiteral("qtbase_ko"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return false;
+    return app.installTranslator(&translator);
+}
+
+std::vector<std::filesystem::path> startupFiles(const std::vector<std::string>& files,
+                                                const std::filesystem::path& workingDirectory) {
+    std::vector<std::filesystem::path> paths;
+    for (const std::string& file : files) {
+        if (file.empty()) continue;
+        if (file.starts_with("file:")) {
+            const QUrl url(QString::fromStdString(file));
+            if (url.isLocalFile()) paths.emplace_back(url.toLocalFile().toStdString());
+            continue;
+        }
+        std::filesystem::path path(file);
+        paths.push_back(path.is_absolute() ? path : workingDirectory / path);
+    }
+    return paths;
+}
+
+namespace {
+
+// Set by SIGINT, SIGTERM and SIGHUP; the window then quits as it does normally, so the merge is stopped
+// and the private thumbnail folder removed. A second signal ends the process at once (SA_RESETHAND).
+Cancellation* quitSignal = nullptr;
+
+void onQuitSignal(int) {
+    if (quitSignal) quitSignal->request();
+}
+
+// Routes the quit signals to `flag` for the life of this object, then restores the default action.
+class QuitSignals {
+  public:
+    explicit QuitSignals(Cancellation& flag) {
+        quitSignal = &flag;
+        struct sigaction action {};
+        action.sa_handler = onQuitSignal;
+        action.sa_flags = SA_RESETHAND | SA_RESTART;
+        sigemptyset(&action.sa_mask);
+        for (int signal : kSignals) ::sigaction(signal, &action, nullptr);
+    }
+    ~QuitSignals() {
+        for (int signal : kSignals) ::signal(signal, SIG_DFL);
+        quitSignal = nullptr;
+    }
+    QuitSignals(const QuitSignals&) = delete;
+    QuitSignals& operator=(const QuitSignals&) = delete;
+
+  private:
+    static constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+};
+
+}  // namespace
+
+int runWindowedApp(int argc, char** argv, const std::vector<std::string>& files) {
+    const std::optional<std::string> platform =
+        choosePlatform(currentDisplayEnvironment(argc, argv), systemDisplayProbes());
+    if (!platform) {
+        std::fprintf(stderr, "%s\n", noDisplayMessage());
+        return 2;
+    }
+    // Qt starts on exactly the platform found to work: its own choice could abort the process.
+    std::vector<char*> arguments;
+    for (int i = 0; i < argc; ++i) {
+        if (i > 0 && i + 1 < argc &&
+            (!std::strcmp(argv[i], "-platform") || !std::strcmp(argv[i], "--platform"))) {
+            ++i;
+            continue;
+        }
+        arguments.push_back(argv[i]);
+    }
+    std::string platformSwitch = "-platform";
+    std::string platformName = *platform;
+    arguments.push_back(platformSwitch.data());
+    arguments.push_back(platformName.data());
+    int count = int(arguments.size());
+    arguments.push_back(nullptr);
+
+    // Declared before the application and the model, so the signals stay routed until both are gone.
+    Cancellation quitRequest;
+    QuitSignals quitSignals(quitRequest);
+
+    QApplication app(count, arguments.data());
+    installQtKoreanTexts(app);
+    QApplication::setApplicationName(QStringLiteral("Tessellane"));
+    QApplication::setDesktopFileName(QStringLiteral(TESSELLANE_APP_ID));
+    QApplication::setQuitOnLastWindowClosed(true);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/tessellane/tessellane.png")));
+    applyLook(app);
+
+    DesktopServices services;
+    AppModel model(&services);
+    MainWindow window(model);
+    services.setWindow(&window);
+
+    ShortcutFilter shortcuts;
+    app.installEventFilter(&shortcuts);
+    shortcuts.setModel(&model);
+    shortcuts.setWindow(&window);
+
+    QSocketNotifier quitNotifier(quitRequest.waitFd(), QSocketNotifier::Read);
+    QObject::connect(&quitNotifier, &QSocketNotifier::activated, &app, [&] {
+        quitNotifier.setEnabled(false);
+        model.cancelMerge();
+        QApplication::quit();
+    });
+
+    window.resize(1280, 760);
+    window.show();
+    window.raise();
+    window.activateWindow();
+
+    std::error_code error;
+    const auto cwd = std::filesystem::current_path(error);
+    const auto paths = startupFiles(files, error ? std::filesystem::path("/") : cwd);
+    if (!paths.empty()) model.add(paths);
+
+    return app.exec();
+}
+
+}  // namespace tessellane

@@ -1,0 +1,36 @@
+#include "ui/widgets/alley_button.h"
+
+#include <QPainter>
+
+#include "ui/widgets/button_face.h"
+#include "ui/widgets/fonts.h"
+#include "ui/widgets/palette.h"
+
+namespace tessellane {
+
+namespace {
+constexpr int kMinHeight = 34;
+}
+
+AlleyButton::AlleyButton(QWidget* parent) : QAbstractButton(parent) {
+    setFont(uiFont(13, QFont::DemiBold));
+    setFocusPolicy(Qt::NoFocus);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+}
+
+QSize AlleyButton::sizeHint() const {
+    const QFontMetrics fm(font());
+    return {fm.horizontalAdvance(text()) + 20, std::max(kMinHeight, fm.height() + 8)};
+}
+
+QSize AlleyButton::minimumSizeHint() const { return {0, sizeHint().height()}; }
+
+void AlleyButton::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    paintButtonFace(p, rect(), isEnabled() ? palette::cyan() : palette::idleBG());
+    p.setPen(isEnabled() ? palette::text() : palette::dimText());
+    p.setFont(font());
+    drawTextLine(p, rect(), Qt::AlignCenter, text());
+}
+
+}  // namespace tessellane

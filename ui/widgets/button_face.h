@@ -1,0 +1,16 @@
+// The flat face the window's buttons and boxed labels share: a filled rectangle with small rounded corners.
+#pragma once
+
+#include <QColor>
+#include <QPainter>
+#include <QRect>
+
+namespace tessellane {
+
+// The corner radius of every face and outline in the window, in pixels.
+inline constexpr qreal kCornerRadius = 2;
+
+// Fills `rect` with `fill` as a face with kCornerRadius corners, turning on antialiasing.
+void paintButtonFace(QPainter& p, const QRect& rect, const QColor& fill);
+
+}  // namespace tessellane

@@ -1,0 +1,101 @@
+#include "ui/window/clip_list_model.h"
+
+#include "ui/widgets/card_painter.h"
+
+namespace tessellane {
+
+QString footerDetail(const AppModel& model) {
+    return "hstack " + QString::number(model.clips().size()) + " · " + model.codecSummary() + " · " +
+           QString::number(model.totalWidth()) + " x " + QString::number(model.outHeight());
+}
+
+ClipListModel::ClipListModel(AppModel& model, QObject* parent) : QAbstractListModel(parent), model_(model) {
+    connect(&model_, &AppModel::clipsChanged, this, &ClipListModel::syncRows);
+    connect(&model_, &AppModel::selectedChanged, this, &ClipListModel::refreshAll);
+    connect(&model_, &AppModel::thumbsChanged, this, &ClipListModel::syncThumbs);
+    // The footer shows the file name, which follows the suffix.
+    connect(&model_, &AppModel::suffixChanged, this, &ClipListModel::syncRows);
+    syncThumbs();
+    syncRows();
+}
+
+int ClipListModel::rowCount(const QModelIndex& parent) const {
+    if (parent.isValid()) return 0;
+    return clipCount() + (hasFooter_ ? 1 : 0);
+}
+
+std::optional<Uuid> ClipListModel::clipIdAt(int row) const {
+    if (row < 0 || row >= clipCount()) return std::nullopt;
+    return rowIds_[static_cast<std::size_t>(row)];
+}
+
+QImage ClipListModel::cardThumb(const Uuid& id) const {
+    auto found = thumbCache_.find(id);
+    return found == thumbCache_.end() ? QImage() : found->second.scaled;
+}
+
+QVariant ClipListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= rowCount()) return {};
+    const int row = index.row();
+    const bool footer = row >= clipCount();
+    if (role == IsFooterRole) return footer;
+    if (footer) {
+        if (role == FooterNameRole || role == Qt::DisplayRole) return model_.fileName();
+        if (role == FooterDetailRole) return footerDetail(model_);
+        return {};
+    }
+    const auto& clips = model_.clips();
+    if (static_cast<std::size_t>(row) >= clips.size()) return {};
+    const ClipInfo& clip = clips[static_cast<std::size_t>(row)];
+    if (role == Qt::DisplayRole) return QString::fromStdString(clip.name());
+    if (role == CardRole) {
+        const bool selected = model_.selected().count(clip.id()) > 0;
+        return QVariant::fromValue(cardDataFor(row + 1, clip, cardThumb(clip.id()), selected));
+    }
+    return {};
+}
+
+Qt::ItemFlags ClipListModel::flags(const QModelIndex& index) const {
+    if (!index.isValid()) return Qt::ItemIsDropEnabled;
+    // The footer is shown but never dragged.
+    if (index.row() >= clipCount()) return Qt::ItemIsEnabled;
+    return Qt::ItemIsEnabled | Qt::ItemIsDragEnabled;
+}
+
+void ClipListModel::syncRows() {
+    std::vector<Uuid> ids;
+    ids.reserve(model_.clips().size());
+    for (const ClipInfo& clip : model_.clips()) ids.push_back(clip.id());
+    const bool footer = !model_.fileName().isEmpty();
+    if (ids == rowIds_ && footer == hasFooter_) {
+        refreshAll();  // same rows; the records behind them may still have changed
+        return;
+    }
+    beginResetModel();
+    rowIds_ = std::move(ids);
+    hasFooter_ = footer;
+    endResetModel();
+}
+
+void ClipListModel::syncThumbs() {
+    bool changedAny = false;
+    for (const auto& [id, image] : model_.thumbs()) {
+        auto& cached = thumbCache_[id];
+        if (cached.sourceKey == image.cacheKey() && !cached.scaled.isNull()) continue;
+        cached.sourceKey = image.cacheKey();
+        cached.scaled = image.isNull()
+                            ? QImage()
+                            : image.scaled(thumbnailBoxSize(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        changedAny = true;
+    }
+    for (auto it = thumbCache_.begin(); it != thumbCache_.end();) {
+        it = model_.thumbs().count(it->first) ? std::next(it) : thumbCache_.erase(it);
+    }
+    if (changedAny) refreshAll();
+}
+
+void ClipListModel::refreshAll() {
+    if (rowCount() > 0) emit dataChanged(index(0), index(rowCount() - 1));
+}
+
+}  // namespace tessellane

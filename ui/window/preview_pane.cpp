@@ -1,0 +1,74 @@
+#include "ui/window/preview_pane.h"
+
+#include <QPainter>
+#include <cmath>
+
+#include "app/app_model.h"
+#include "ui/widgets/fonts.h"
+#include "ui/widgets/palette.h"
+
+namespace tessellane {
+
+PreviewPane::PreviewPane(AppModel& model, QWidget* parent) : QWidget(parent), model_(model) {
+    setMinimumWidth(358);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    for (auto signal : {&AppModel::clipsChanged, &AppModel::thumbsChanged}) {
+        connect(&model_, signal, this, qOverload<>(&QWidget::update));
+    }
+}
+
+PreviewLayout PreviewPane::currentLayout() const {
+    std::vector<QSize> sizes;
+    sizes.reserve(model_.clips().size());
+    for (const ClipInfo& clip : model_.clips()) {
+        sizes.emplace_back(static_cast<int>(clip.width), static_cast<int>(clip.height));
+    }
+    return previewLayout(QSizeF(size()), sizes, model_.totalWidth(), model_.outHeight());
+}
+
+QImage PreviewPane::tileImage(const Uuid& id, const QSize& size) {
+    const QImage source = model_.thumb(id);
+    if (source.isNull() || size.isEmpty()) return {};
+    CachedTile& cached = tiles_[id];
+    if (cached.sourceKey != source.cacheKey() || cached.size != size || cached.image.isNull()) {
+        cached.sourceKey = source.cacheKey();
+        cached.size = size;
+        cached.image = source.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    return cached.image;
+}
+
+void PreviewPane::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.fillRect(rect(), palette::pictureBG());
+    const auto& clips = model_.clips();
+    if (clips.empty()) {
+        tiles_.clear();
+        p.setFont(uiFont(12));
+        p.setPen(palette::faintText());
+        p.drawText(rect(), Qt::AlignCenter, QStringLiteral("미리보기"));
+        return;
+    }
+    const PreviewLayout layout = currentLayout();
+    std::map<Uuid, CachedTile> keep;
+    for (std::size_t i = 0; i < clips.size() && i < layout.tiles.size(); ++i) {
+        const QRectF& tile = layout.tiles[i];
+        p.fillRect(tile, palette::tileBG());
+        const QRect pixels = tile.toAlignedRect();
+        const QImage image = tileImage(clips[i].id(), pixels.size());
+        if (!image.isNull()) {
+            p.setRenderHint(QPainter::SmoothPixmapTransform);
+            p.drawImage(tile, image);
+        }
+        if (auto found = tiles_.find(clips[i].id()); found != tiles_.end()) keep.insert(*found);
+    }
+    tiles_ = std::move(keep);  // forget clips that left the list
+    p.setRenderHint(QPainter::Antialiasing);
+    QPen outline(palette::cyan());
+    outline.setWidthF(0.5);
+    p.setPen(outline);
+    p.setBrush(Qt::NoBrush);
+    for (const QRectF& tile : layout.tiles) p.drawRect(tile);
+}
+
+}  // namespace tessellane

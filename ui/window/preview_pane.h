@@ -1,0 +1,39 @@
+// The right-hand pane: the merged frame drawn to scale from the clips' thumbnails, on black.
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+#include <map>
+
+#include "engine/core/clip_info.h"
+#include "ui/window/preview_layout.h"
+
+namespace tessellane {
+
+class AppModel;
+
+class PreviewPane : public QWidget {
+    Q_OBJECT
+  public:
+    explicit PreviewPane(AppModel& model, QWidget* parent = nullptr);
+
+    // The tiles for the current size and clips.
+    PreviewLayout currentLayout() const;
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    // The thumbnail shrunk once to its tile size, so repaints do not rescale full frames.
+    QImage tileImage(const Uuid& id, const QSize& size);
+
+    AppModel& model_;
+    struct CachedTile {
+        qint64 sourceKey = 0;
+        QSize size;
+        QImage image;
+    };
+    std::map<Uuid, CachedTile> tiles_;
+};
+
+}  // namespace tessellane
