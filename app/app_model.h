@@ -19,9 +19,9 @@
 #include "app/merge_job.h"
 #include "app/platform_services.h"
 #include "app/thumbnail_jobs.h"
-#include "engine/merge/cancellation.h"
 #include "engine/core/clip_info.h"
 #include "engine/core/validation.h"
+#include "engine/merge/cancellation.h"
 
 namespace tessellane {
 

@@ -9,8 +9,8 @@
 #include <optional>
 #include <vector>
 
-#include "engine/merge/cancellation.h"
 #include "engine/core/clip_info.h"
+#include "engine/merge/cancellation.h"
 
 namespace tessellane {
 

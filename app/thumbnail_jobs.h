@@ -11,8 +11,8 @@
 #include <memory>
 
 #include "app/thumbnail.h"
-#include "engine/merge/cancellation.h"
 #include "engine/core/clip_info.h"
+#include "engine/merge/cancellation.h"
 
 namespace tessellane {
 

@@ -9,8 +9,8 @@
 #include "app/app_model.h"
 #include "app/thumbnail.h"
 #include "bench/app_bench_support.h"
-#include "tests/support/test_support.h"
 #include "engine/probe/probe.h"
+#include "tests/support/test_support.h"
 
 using namespace tessellane;
 
@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
     testing::TempDir scratch;
     const auto master = scratch.path() / "master.mov";
     testing::makeMedia(master, {"-f", "lavfi", "-i", "testsrc=size=64x32:rate=25", "-frames:v", "5", "-c:v",
-                             "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p"});
+                                "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p"});
     std::vector<FileURL> urls;
     for (int i = count; i >= 1; --i) {  // reverse order, so the natural sort has work to do
         urls.push_back(scratch.path() / ("Take " + std::to_string(i) + ".mov"));

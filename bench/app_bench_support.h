@@ -41,7 +41,7 @@ inline SchedTimes schedTimes() {
 // includes the up to 1 ms the loop waits for the next tick. The longest busy stretch is what the
 // window's code costs; the longest wall gap is what a user on this loaded machine would have seen.
 class BusyMeter : public QObject {
-public:
+  public:
     BusyMeter() {
         timer_.setTimerType(Qt::PreciseTimer);
         timer_.setInterval(1);
@@ -79,7 +79,7 @@ public:
     double longestBlockedEndedMs() const { return double(blockedAt_) / 1e6; }
     double sinceStartMs() const { return double(clock_.nsecsElapsed()) / 1e6; }
 
-private:
+  private:
     QTimer timer_;
     QElapsedTimer clock_;
     qint64 lastWall_ = 0;

@@ -18,8 +18,8 @@ int main(int argc, char** argv) {
 
     testing::TempDir scratch;
     const auto master = scratch.path() / "master.mov";
-    testing::makeMedia(master, {"-f", "lavfi", "-i", "testsrc2=size=3840x2160:rate=25", "-frames:v", "2", "-c:v",
-                             "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p"});
+    testing::makeMedia(master, {"-f", "lavfi", "-i", "testsrc2=size=3840x2160:rate=25", "-frames:v", "2",
+                                "-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p"});
     std::vector<FileURL> urls;
     for (int i = 1; i <= count; ++i) {
         urls.push_back(scratch.path() / ("uhd_" + std::to_string(i) + ".mov"));

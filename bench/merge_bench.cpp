@@ -21,11 +21,11 @@
 #include <thread>
 #include <vector>
 
+#include "engine/core/naming.h"
 #include "engine/merge/child_process.h"
 #include "engine/merge/ffmpeg_args.h"
-#include "engine/core/naming.h"
-#include "engine/probe/probe.h"
 #include "engine/merge/tools.h"
+#include "engine/probe/probe.h"
 #include "tests/support/test_support.h"
 
 using namespace tessellane;

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "engine/merge/tools.h"
 #include "engine/probe/byte_source.h"
 #include "engine/probe/movie_reader.h"
 #include "engine/probe/probe.h"
-#include "engine/merge/tools.h"
 #include "tests/support/test_support.h"
 
 using namespace tessellane;

@@ -12,9 +12,10 @@
 namespace tessellane::bench {
 
 class RatioReporter : public benchmark::ConsoleReporter {
-public:
+  public:
     // Each pair is (baseline, candidate) by full benchmark name, e.g. "BM_pairwise/1000".
-    explicit RatioReporter(std::vector<std::pair<std::string, std::string>> pairs) : pairs_(std::move(pairs)) {}
+    explicit RatioReporter(std::vector<std::pair<std::string, std::string>> pairs)
+        : pairs_(std::move(pairs)) {}
 
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) times_[run.benchmark_name()] = run.GetAdjustedRealTime();
@@ -30,7 +31,7 @@ public:
         }
     }
 
-private:
+  private:
     std::vector<std::pair<std::string, std::string>> pairs_;
     std::map<std::string, double> times_;
 };

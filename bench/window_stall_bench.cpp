@@ -15,11 +15,11 @@
 #include "app/thumbnail.h"
 #include "bench/app_bench_support.h"
 #include "engine/merge/merge.h"
-#include "engine/probe/probe.h"
 #include "engine/merge/tools.h"
+#include "engine/probe/probe.h"
 #include "tests/support/test_support.h"
-#include "ui/window/main_window.h"
 #include "ui/shell/windowed_app.h"
+#include "ui/window/main_window.h"
 
 // Times every event the main thread handles at the top level, in wall time and in the main thread's own
 // CPU time. On a loaded machine the wall time includes waiting for a core; the CPU time is the work the

@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "engine/core/utf8.h"
 #include "engine/merge/diagnostic_tail.h"
 #include "engine/merge/progress_reader.h"
-#include "engine/core/utf8.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;

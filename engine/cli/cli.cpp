@@ -10,12 +10,12 @@
 #include <filesystem>
 #include <system_error>
 
+#include "engine/core/naming.h"
+#include "engine/core/validation.h"
 #include "engine/merge/cancellation.h"
 #include "engine/merge/ffmpeg_args.h"
 #include "engine/merge/merge.h"
-#include "engine/core/naming.h"
 #include "engine/probe/probe.h"
-#include "engine/core/validation.h"
 
 namespace tessellane {
 

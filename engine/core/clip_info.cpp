@@ -138,6 +138,12 @@ double parseFrameRate(std::string_view fpsString) {
     return numbers[0];
 }
 
+std::string formatFrameRate(double fps) {
+    char text[64];
+    auto [end, error] = std::to_chars(text, text + sizeof text, fps, std::chars_format::general, 3);
+    return error == std::errc() ? std::string(text, end) : std::string();
+}
+
 std::string formatByteCount(std::int64_t bytes) {
     if (bytes == 1) return "1 byte";
     if (bytes < 1000) return std::to_string(bytes) + " bytes";

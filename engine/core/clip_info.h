@@ -56,6 +56,10 @@ int proresProfileNumber(std::string_view tag, std::string_view profile);
 // Parses a frame-rate text such as "30000/1001", "25/1" or "25"; unparsable text gives 0.
 double parseFrameRate(std::string_view fpsString);
 
+// A frame rate as people read it, "%.3g" with a dot whatever the process locale is (the window switches to
+// the user's locale, where printf would write 29,97): 29.97, 24, 59.9, 120.
+std::string formatFrameRate(double fps);
+
 // File size in decimal units (1 KB = 1000 bytes), short and human-readable.
 std::string formatByteCount(std::int64_t bytes);
 

@@ -24,14 +24,6 @@ std::string joined(const std::vector<ClipInfo>& clips, Format format) {
     return out;
 }
 
-// "%.3g" in the C locale whatever the process locale is: the window's toolkit switches to the user's
-// locale, where printf would write 29,97.
-std::string threeSignificantDigits(double value) {
-    char text[64];
-    auto [end, error] = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 3);
-    return error == std::errc() ? std::string(text, end) : std::string();
-}
-
 bool isSupportedCodec(const std::string& codec) {
     return codec == "prores" || codec == "h264" || codec == "hevc";
 }
@@ -80,9 +72,8 @@ Validation validate(const std::vector<ClipInfo>& clips) {
 
     const ClipInfo& first = clips.front();
     if (!allSame(clips, std::mem_fn(&ClipInfo::fpsString)))
-        result.blocking.push_back("fps가 다릅니다: " + joined(clips, [](const ClipInfo& c) {
-                                      return threeSignificantDigits(c.fps());
-                                  }));
+        result.blocking.push_back("fps가 다릅니다: " +
+                                  joined(clips, [](const ClipInfo& c) { return formatFrameRate(c.fps()); }));
     if (!isSupportedCodec(first.codec))
         result.blocking.push_back("지원하지 않는 코덱: " + first.codec + " (ProRes·H.264·HEVC만)");
     if (sameHeights && needsEvenSides(first.pixFmt)) {

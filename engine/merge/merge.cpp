@@ -7,15 +7,15 @@
 #include <optional>
 #include <system_error>
 
+#include "engine/core/validation.h"
 #include "engine/merge/cancellation.h"
 #include "engine/merge/child_process.h"
 #include "engine/merge/diagnostic_tail.h"
 #include "engine/merge/ffmpeg_args.h"
-#include "engine/probe/probe.h"
 #include "engine/merge/progress_reader.h"
 #include "engine/merge/temporary_output.h"
 #include "engine/merge/tools.h"
-#include "engine/core/validation.h"
+#include "engine/probe/probe.h"
 
 namespace tessellane {
 

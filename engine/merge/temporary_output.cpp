@@ -8,8 +8,8 @@
 #include <system_error>
 #include <vector>
 
-#include "engine/merge/child_process.h"
 #include "engine/core/clip_info.h"
+#include "engine/merge/child_process.h"
 
 namespace tessellane {
 

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <system_error>
 
-#include "engine/merge/child_process.h"
 #include "engine/core/utf8.h"
+#include "engine/merge/child_process.h"
 
 namespace tessellane {
 

@@ -7,8 +7,8 @@
 #include <span>
 #include <vector>
 
-#include "engine/core/unique_fd.h"
 #include "engine/core/clip_info.h"
+#include "engine/core/unique_fd.h"
 
 namespace tessellane {
 

@@ -56,7 +56,8 @@ std::string runTool(const std::string& program, const std::vector<std::string>& 
     return result.output;
 }
 
-std::filesystem::path makeMedia(const std::filesystem::path& output, const std::vector<std::string>& arguments) {
+std::filesystem::path makeMedia(const std::filesystem::path& output,
+                                const std::vector<std::string>& arguments) {
     std::vector<std::string> full = {"-nostdin", "-v", "error", "-y"};
     full.insert(full.end(), arguments.begin(), arguments.end());
     full.push_back(output.string());
@@ -71,11 +72,13 @@ std::filesystem::path makeMedia(const std::filesystem::path& output, const std::
 }
 
 CommaLocale::CommaLocale() {
-    writeFile(dir_ / "comma.src",
-              "LC_NUMERIC\ndecimal_point \"<U002C>\"\nthousands_sep \"<U002E>\"\ngrouping 3;3\nEND LC_NUMERIC\n");
+    writeFile(
+        dir_ / "comma.src",
+        "LC_NUMERIC\ndecimal_point \"<U002C>\"\nthousands_sep \"<U002E>\"\ngrouping 3;3\nEND LC_NUMERIC\n");
     try {
         // Missing categories make localedef warn and exit 1, but with -c it still writes the locale.
-        runTool("localedef", {"-c", "-i", (dir_ / "comma.src").string(), "-f", "UTF-8", (dir_ / "comma.UTF-8").string()});
+        runTool("localedef",
+                {"-c", "-i", (dir_ / "comma.src").string(), "-f", "UTF-8", (dir_ / "comma.UTF-8").string()});
     } catch (const std::exception&) {
         return;
     }

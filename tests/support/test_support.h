@@ -9,7 +9,7 @@ namespace tessellane::testing {
 
 // A fresh folder under the temporary directory, removed with everything in it at destruction.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -18,19 +18,19 @@ public:
     const std::filesystem::path& path() const { return path_; }
     std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
 // Sets PATH for a scope and restores it.
 class ScopedPath {
-public:
+  public:
     explicit ScopedPath(const std::string& value);
     ~ScopedPath();
     ScopedPath(const ScopedPath&) = delete;
     ScopedPath& operator=(const ScopedPath&) = delete;
 
-private:
+  private:
     std::string old_;
 };
 
@@ -42,23 +42,25 @@ void writeScript(const std::filesystem::path& path, const std::string& body);
 
 // Runs the real ffmpeg as `ffmpeg -nostdin -v error -y <arguments> <output>`. Returns the output path;
 // throws std::runtime_error naming the arguments when ffmpeg is missing or fails.
-std::filesystem::path makeMedia(const std::filesystem::path& output, const std::vector<std::string>& arguments);
+std::filesystem::path makeMedia(const std::filesystem::path& output,
+                                const std::vector<std::string>& arguments);
 
 // Runs a program from PATH with arguments and returns its standard output (stderr discarded).
-std::string runTool(const std::string& program, const std::vector<std::string>& arguments, int* status = nullptr);
+std::string runTool(const std::string& program, const std::vector<std::string>& arguments,
+                    int* status = nullptr);
 
 // Switches LC_NUMERIC to a locale whose decimal point is a comma, compiled with localedef into a private
 // folder (so no installed locale is needed), and restores the previous locale at destruction.
 // active() is false when localedef is not available.
 class CommaLocale {
-public:
+  public:
     CommaLocale();
     ~CommaLocale();
     CommaLocale(const CommaLocale&) = delete;
     CommaLocale& operator=(const CommaLocale&) = delete;
     bool active() const { return active_; }
 
-private:
+  private:
     TempDir dir_;
     std::string saved_;
     bool active_ = false;

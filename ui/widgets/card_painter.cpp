@@ -2,7 +2,6 @@
 
 #include <QFontMetrics>
 #include <algorithm>
-#include <charconv>
 
 #include "ui/widgets/fonts.h"
 #include "ui/widgets/palette.h"
@@ -33,13 +32,6 @@ QString fromStd(const std::string& s) { return QString::fromStdString(s); }
 
 }  // namespace
 
-QString formatFps(double fps) {
-    // Three significant digits with a dot whatever LC_NUMERIC says; the window runs in the user's locale.
-    char buffer[64];
-    auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, fps, std::chars_format::general, 3);
-    return error == std::errc() ? QString::fromLatin1(buffer, end - buffer) : QString();
-}
-
 CardData cardDataFor(int index, const ClipInfo& clip, const QImage& thumb, bool selected) {
     CardData card;
     card.index = index;
@@ -53,7 +45,7 @@ CardData cardDataFor(int index, const ClipInfo& clip, const QImage& thumb, bool 
     card.formatLine =
         fromStd(clip.containerLabel()) + " (" + fromStd(clip.codecLabel()) + ") · " + fromStd(clip.pixFmt);
     card.sizeLine = QString::number(clip.width) + " x " + QString::number(clip.height) + " · " +
-                    formatFps(clip.fps()) + " fps";
+                    fromStd(formatFrameRate(clip.fps())) + " fps";
     if (clip.isImage()) {
         card.timeLine = "이미지, " + fromStd(clip.sizeLabel());
     } else {

@@ -27,9 +27,6 @@ struct CardData {
 // The card of `clip` at 1-based position `index`.
 CardData cardDataFor(int index, const ClipInfo& clip, const QImage& thumb, bool selected);
 
-// Frame rate with three significant digits, as the card shows it: 23.976 → "24", 59.94 → "59.9".
-QString formatFps(double fps);
-
 // Every card has this height, so the list can lay out any number of rows without measuring them.
 int cardHeight();
 

@@ -15,8 +15,8 @@
 #include <sstream>
 #include <thread>
 
-#include "engine/merge/child_process.h"
 #include "engine/core/naming.h"
+#include "engine/merge/child_process.h"
 #include "engine/probe/probe.h"
 #include "tests/support/test_support.h"
 

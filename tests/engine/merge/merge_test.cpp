@@ -17,8 +17,8 @@
 #include "engine/merge/cancellation.h"
 #include "engine/merge/child_process.h"
 #include "engine/merge/diagnostic_tail.h"
-#include "engine/probe/probe.h"
 #include "engine/merge/tools.h"
+#include "engine/probe/probe.h"
 #include "tests/support/test_support.h"
 
 namespace tessellane {

@@ -8,9 +8,9 @@
 #include <cstdlib>
 #include <thread>
 
+#include "engine/core/utf8.h"
 #include "engine/merge/cancellation.h"
 #include "engine/merge/child_process.h"
-#include "engine/core/utf8.h"
 #include "tests/support/test_support.h"
 
 namespace tessellane {

@@ -5,10 +5,10 @@
 #include <map>
 #include <memory>
 
+#include "engine/core/validation.h"
 #include "engine/probe/byte_source.h"
 #include "engine/probe/movie_reader.h"
 #include "engine/probe/probe.h"
-#include "engine/core/validation.h"
 #include "tests/engine/probe/probe_media_support.h"
 #include "tests/support/test_support.h"
 
