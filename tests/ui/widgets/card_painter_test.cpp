@@ -60,14 +60,18 @@ TEST(CardLines, FrameRatesKeepThreeSignificantDigitsInAnyLocale) {
                  {"25/1", "· 25 fps"},
                  {"120000/1001", "· 120 fps"},
                  {"25/2", "· 12.5 fps"}};
+    auto check = [&table] {
+        for (const auto& row : table) {
+            ClipInfo clip = videoRecord("/c/a.mov");
+            clip.fpsString = row.fpsString;
+            const QString line = cardDataFor(1, clip, {}, false).sizeLine;
+            EXPECT_TRUE(line.endsWith(row.shown)) << line.toStdString();
+        }
+    };
+    check();
     testing::CommaLocale comma;
-    ASSERT_TRUE(comma.active()) << "localedef cannot build a test locale here";
-    for (const auto& row : table) {
-        ClipInfo clip = videoRecord("/c/a.mov");
-        clip.fpsString = row.fpsString;
-        EXPECT_TRUE(cardDataFor(1, clip, {}, false).sizeLine.endsWith(row.shown))
-            << cardDataFor(1, clip, {}, false).sizeLine.toStdString();
-    }
+    if (!comma.active()) GTEST_SKIP() << "localedef cannot build a decimal-comma locale here";
+    check();
 }
 
 TEST(CardPainting, ErrorTextIsDangerAndDetailsAreDim) {
