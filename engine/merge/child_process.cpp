@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -167,6 +168,8 @@ class KillOnUnwind {
 ChildOutcome superviseChild(ChildProcess& child, const ChunkHandler& onStdout, const ChunkHandler& onStderr,
                             const ChildLimits& limits) {
     KillOnUnwind guard(child.pid);
+    // Readable once the child has exited, so its end is seen at once even after it closed its pipes early.
+    const UniqueFd exitFd(static_cast<int>(::syscall(SYS_pidfd_open, child.pid, 0)));
     ChildOutcome outcome;
     const auto started = Clock::now();
     std::optional<Clock::time_point> killAt;  // set once the child has been asked to stop
@@ -196,9 +199,11 @@ ChildOutcome superviseChild(ChildProcess& child, const ChunkHandler& onStdout, c
         const bool pipesOpen = count > 0;
         const bool watchCancel = limits.cancel && !killAt;
         if (watchCancel) fds[count++] = pollfd{limits.cancel->waitFd(), POLLIN, 0};
+        if (!pipesOpen && exitFd) fds[count++] = pollfd{exitFd.get(), POLLIN, 0};
 
-        // With both pipes closed the child may still be running: look again for its end every few ms.
-        auto wait = pipesOpen ? std::chrono::milliseconds(-1) : std::chrono::milliseconds(10);
+        // With both pipes closed the child may still be running: without an exit descriptor (kernels before
+        // 5.3), look again for its end every few ms.
+        auto wait = pipesOpen || exitFd ? std::chrono::milliseconds(-1) : std::chrono::milliseconds(10);
         auto shorten = [&](Clock::time_point deadline) {
             auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
             if (left.count() < 0) left = std::chrono::milliseconds(0);
