@@ -13,7 +13,6 @@
 #include "engine/core/naming.h"
 #include "engine/core/validation.h"
 #include "engine/merge/cancellation.h"
-#include "engine/merge/ffmpeg_args.h"
 #include "engine/merge/merge.h"
 #include "engine/probe/probe.h"
 

@@ -257,14 +257,4 @@ long readSome(int fd, char* buffer, std::size_t capacity) {
     }
 }
 
-bool readAll(int fd, std::string& into) {
-    char buffer[65536];
-    for (;;) {
-        long n = readSome(fd, buffer, sizeof buffer);
-        if (n == 0) return true;
-        if (n < 0) return false;
-        into.append(buffer, static_cast<std::size_t>(n));
-    }
-}
-
 }  // namespace tessellane

@@ -66,9 +66,6 @@ using ChunkHandler = std::function<void(std::string_view)>;
 ChildOutcome superviseChild(ChildProcess& child, const ChunkHandler& onStdout, const ChunkHandler& onStderr,
                             const ChildLimits& limits);
 
-// Reads until end of file, retrying interrupted reads. Returns false on a read error.
-bool readAll(int fd, std::string& into);
-
 // A read of at most `capacity` bytes, retrying EINTR: >0 bytes read, 0 at end of file, -1 on error.
 long readSome(int fd, char* buffer, std::size_t capacity);
 
