@@ -1,4 +1,4 @@
-// Runs a fuzz target once on every file of the given folders (its seed corpus and every input that ever
+// Runs a fuzz target once on every file of the given folders (its starting corpus and every input that ever
 // found a fault), so the corpus replays as an ordinary test under any compiler.
 #include <cstdint>
 #include <cstdio>

@@ -12,11 +12,11 @@ const std::vector<std::string> imageExts = {"png", "jpg", "jpeg", "tif", "tiff",
 const std::vector<std::string> videoExts = {"mov", "mp4", "m4v"};
 
 Uuid Uuid::random() {
-    // One engine per thread, seeded from the OS; ids only need to be unique, not secret.
+    // One engine per thread, started from the OS's entropy; ids only need to be unique, not secret.
     thread_local std::mt19937_64 engine = [] {
         std::random_device device;
-        std::seed_seq seed{device(), device(), device(), device(), device(), device(), device(), device()};
-        return std::mt19937_64(seed);
+        std::seed_seq entropy{device(), device(), device(), device(), device(), device(), device(), device()};
+        return std::mt19937_64(entropy);
     }();
     std::array<std::uint8_t, 16> bytes{};
     for (std::size_t i = 0; i < bytes.size(); i += 8) {

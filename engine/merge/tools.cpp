@@ -24,6 +24,22 @@ std::filesystem::path join(const std::string& directory, std::string_view name) 
     return path;
 }
 
+std::vector<std::string> splitFolders(const char* list) {
+    std::vector<std::string> folders;
+    std::string_view rest = list ? list : "";
+    while (!rest.empty()) {
+        std::size_t colon = rest.find(':');
+        std::string_view entry = rest.substr(0, colon);
+        if (!entry.empty()) folders.emplace_back(entry);
+        if (colon == std::string_view::npos) break;
+        rest.remove_prefix(colon + 1);
+    }
+    return folders;
+}
+
+// A packager, or a test that must not depend on the machine, names the folders to search instead.
+std::vector<std::string> overrideFolders() { return splitFolders(std::getenv("TESSELLANE_TOOL_PATH")); }
+
 }  // namespace
 
 std::optional<std::filesystem::path> Tools::resourceFolder() {
@@ -35,28 +51,23 @@ std::optional<std::filesystem::path> Tools::resourceFolder() {
     return folder;
 }
 
-std::optional<std::string> Tools::find(std::string_view name) {
-    if (auto resources = resourceFolder()) {
-        std::filesystem::path bundled = *resources / "bin" / std::string(name);
-        if (isExecutableFile(bundled)) return bundled.string();
-    }
+std::vector<std::string> Tools::searchFolders() {
+    std::vector<std::string> folders = overrideFolders();
+    if (!folders.empty()) return folders;
+    if (auto resources = resourceFolder()) folders.push_back((*resources / "bin").string());
 #ifdef __APPLE__
-    std::vector<std::string> directories = {"/opt/homebrew/bin", "/usr/local/bin"};
+    folders.insert(folders.end(), {"/opt/homebrew/bin", "/usr/local/bin"});
 #else
-    std::vector<std::string> directories = {"/usr/local/bin"};
+    folders.push_back("/usr/local/bin");
 #endif
-    if (const char* path = std::getenv("PATH")) {
-        std::string_view rest = path;
-        while (!rest.empty()) {
-            std::size_t colon = rest.find(':');
-            std::string_view entry = rest.substr(0, colon);
-            if (!entry.empty()) directories.emplace_back(entry);
-            if (colon == std::string_view::npos) break;
-            rest.remove_prefix(colon + 1);
-        }
-    }
-    for (const std::string& directory : directories) {
-        std::filesystem::path candidate = join(directory, name);
+    const std::vector<std::string> path = splitFolders(std::getenv("PATH"));
+    folders.insert(folders.end(), path.begin(), path.end());
+    return folders;
+}
+
+std::optional<std::string> Tools::find(std::string_view name) {
+    for (const std::string& folder : searchFolders()) {
+        std::filesystem::path candidate = join(folder, name);
         if (isExecutableFile(candidate)) return candidate.string();
     }
     return std::nullopt;
@@ -65,6 +76,12 @@ std::optional<std::string> Tools::find(std::string_view name) {
 std::optional<std::string> Tools::ffmpeg() { return find("ffmpeg"); }
 
 std::string Tools::missingFFmpegMessage() {
+    const std::vector<std::string> override = overrideFolders();
+    if (!override.empty()) {
+        std::string folders;
+        for (const std::string& folder : override) folders += (folders.empty() ? "" : ", ") + folder;
+        return "ffmpeg를 찾을 수 없습니다 (" + folders + ")";
+    }
 #ifdef __APPLE__
     return "ffmpeg를 찾을 수 없습니다 (/opt/homebrew/bin, /usr/local/bin, PATH)";
 #else

@@ -17,14 +17,18 @@ namespace Tools {
 // <directory of the executable>/../share/tessellane when it exists (an installed tree).
 std::optional<std::filesystem::path> resourceFolder();
 
-// The first executable named `name` in: the resource folder's bin/, the fixed folders of this platform
-// (/usr/local/bin; on macOS /opt/homebrew/bin first), then each PATH entry. Searched anew on every call.
+// The folders searched, in order: the resource folder's bin/, the fixed folders of this platform
+// (/usr/local/bin; on macOS /opt/homebrew/bin first), then each PATH entry. When TESSELLANE_TOOL_PATH is set
+// (folders separated by ':'), only its folders.
+std::vector<std::string> searchFolders();
+
+// The first executable file named `name` in searchFolders(), read anew on every call.
 std::optional<std::string> find(std::string_view name);
 
 // find("ffmpeg").
 std::optional<std::string> ffmpeg();
 
-// What the user is told when ffmpeg is not found: the folders searched on this platform.
+// What the user is told when ffmpeg is not found: the folders searched.
 std::string missingFFmpegMessage();
 
 }  // namespace Tools

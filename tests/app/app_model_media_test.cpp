@@ -22,7 +22,7 @@ using testing::FakeServices;
 using testing::filesIn;
 using testing::makeTinyImage;
 using testing::makeTinyMovie;
-using testing::ScopedPath;
+using testing::ScopedToolPath;
 using testing::TempDir;
 using testing::waitFor;
 
@@ -193,7 +193,8 @@ TEST_F(AppModelMediaTest, OpenFilesAddsTheChosenFiles) {
 
 TEST_F(AppModelMediaTest, WithoutFFmpegNoThumbnailIsMade) {
     {
-        ScopedPath empty("");  // probing needs no ffmpeg; the thumbnail lookup does
+        TempDir none;
+        ScopedToolPath empty(none.path());  // probing needs no ffmpeg; the thumbnail lookup does
         model->add({*media / "take1.mov"});
         ASSERT_TRUE(settle());
     }
@@ -252,7 +253,8 @@ TEST_F(MergeJobTest, CanMergeIsFalseForEachOfItsReasons) {
     // ffmpeg missing at start, found later: the flag stays.
     std::unique_ptr<AppModel> blind;
     {
-        ScopedPath empty("");
+        TempDir none;
+        ScopedToolPath empty(none.path());
         blind = std::make_unique<AppModel>(&services);
     }
     EXPECT_TRUE(blind->ffmpegMissing());
@@ -385,13 +387,13 @@ TEST_F(MergeJobTest, RunningJobKeepsItsSnapshotThroughClearAndSuffixChange) {
 class StoppingTest : public AppModelMediaTest {
   protected:
     TempDir tools;
-    std::unique_ptr<ScopedPath> path;
+    std::unique_ptr<ScopedToolPath> path;
 
     void installHangingFFmpeg() {
         testing::writeScript(tools / "ffmpeg", "echo $$ >> '" + (tools / "pids").string() +
                                                    "'\nfor last; do :; done\nprintf partial > \"$last\"\n"
                                                    "echo frame=1\nexec /bin/sleep 30\n");
-        path = std::make_unique<ScopedPath>(tools.path().string());
+        path = std::make_unique<ScopedToolPath>(tools.path());
         model = std::make_unique<AppModel>(&services);  // looks for ffmpeg now
     }
     std::vector<pid_t> started() {

@@ -3,10 +3,11 @@
 
 #include <QGuiApplication>
 
+#include "tests/support/test_support.h"
+
 int main(int argc, char** argv) {
+    tessellane::testing::pinTestEnvironment();
     ::testing::InitGoogleTest(&argc, argv);
-    // Headless always, also when CTest lists the tests without the test environment.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication application(argc, argv);
     return RUN_ALL_TESTS();
 }

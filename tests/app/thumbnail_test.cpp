@@ -65,8 +65,7 @@ TEST(Thumbnail, SeekTimeIgnoresACommaLocale) {
     char printed[32] = {};
     std::string seek;
     {
-        testing::CommaLocale comma;
-        if (!comma.active()) GTEST_SKIP() << "localedef cannot build a test locale here";
+        testing::ScopedLocale comma("de_DE.UTF-8");
         std::snprintf(printed, sizeof printed, "%.3f", 2.5);
         seek = thumbnailSeekTime(movie(5.0));
     }

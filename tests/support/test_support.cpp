@@ -23,12 +23,35 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(path_, ignored);
 }
 
-ScopedPath::ScopedPath(const std::string& value) {
-    if (const char* old = std::getenv("PATH")) old_ = old;
-    ::setenv("PATH", value.c_str(), 1);
+void pinTestEnvironment() {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    ::unsetenv("DISPLAY");
+    ::unsetenv("WAYLAND_DISPLAY");
+    ::setenv("LC_ALL", "C.UTF-8", 1);
+    ::unsetenv("LANGUAGE");
+    std::setlocale(LC_ALL, "");
+    ::setenv("TESSELLANE_TOOL_PATH", TESSELLANE_TEST_TOOL_DIR, 1);
 }
 
-ScopedPath::~ScopedPath() { ::setenv("PATH", old_.c_str(), 1); }
+ScopedToolPath::ScopedToolPath(const std::filesystem::path& folder) {
+    if (const char* old = std::getenv("TESSELLANE_TOOL_PATH")) old_ = old;
+    ::setenv("TESSELLANE_TOOL_PATH", folder.c_str(), 1);
+}
+
+ScopedToolPath::~ScopedToolPath() { ::setenv("TESSELLANE_TOOL_PATH", old_.c_str(), 1); }
+
+ScopedLocale::ScopedLocale(const std::string& name) {
+    saved_ = std::setlocale(LC_ALL, nullptr);
+    if (const char* variable = std::getenv("LC_ALL")) savedVariable_ = variable;
+    if (std::setlocale(LC_ALL, name.c_str()) == nullptr)
+        throw std::runtime_error("locale " + name + " is not installed (Debian: locales-all)");
+    ::setenv("LC_ALL", name.c_str(), 1);
+}
+
+ScopedLocale::~ScopedLocale() {
+    std::setlocale(LC_ALL, saved_.c_str());
+    ::setenv("LC_ALL", savedVariable_.c_str(), 1);
+}
 
 void writeFile(const std::filesystem::path& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -49,11 +72,14 @@ void writeScript(const std::filesystem::path& path, const std::string& body) {
 }
 
 std::string runTool(const std::string& program, const std::vector<std::string>& arguments, int* status) {
-    auto found = Tools::find(program);
-    if (!found) throw std::runtime_error(program + " not found");
-    CaptureResult result = runCapture(*found, arguments);
-    if (status) *status = result.status;
-    return result.output;
+    for (const char* folder : {TESSELLANE_TEST_TOOL_DIR, "/usr/bin", "/bin"}) {
+        const std::filesystem::path candidate = std::filesystem::path(folder) / program;
+        if (::access(candidate.c_str(), X_OK) != 0) continue;
+        CaptureResult result = runCapture(candidate.string(), arguments);
+        if (status) *status = result.status;
+        return result.output;
+    }
+    throw std::runtime_error(program + " not found");
 }
 
 std::filesystem::path makeMedia(const std::filesystem::path& output,
@@ -69,28 +95,6 @@ std::filesystem::path makeMedia(const std::filesystem::path& output,
         throw std::runtime_error("ffmpeg failed (" + std::to_string(status) + "):" + line);
     }
     return output;
-}
-
-CommaLocale::CommaLocale() {
-    writeFile(
-        dir_ / "comma.src",
-        "LC_NUMERIC\ndecimal_point \"<U002C>\"\nthousands_sep \"<U002E>\"\ngrouping 3;3\nEND LC_NUMERIC\n");
-    try {
-        // Missing categories make localedef warn and exit 1, but with -c it still writes the locale.
-        runTool("localedef",
-                {"-c", "-i", (dir_ / "comma.src").string(), "-f", "UTF-8", (dir_ / "comma.UTF-8").string()});
-    } catch (const std::exception&) {
-        return;
-    }
-    if (!std::filesystem::exists(dir_ / "comma.UTF-8" / "LC_NUMERIC")) return;
-    saved_ = std::setlocale(LC_NUMERIC, nullptr);
-    ::setenv("LOCPATH", dir_.path().c_str(), 1);
-    active_ = std::setlocale(LC_NUMERIC, "comma.UTF-8") != nullptr;
-}
-
-CommaLocale::~CommaLocale() {
-    if (!saved_.empty()) std::setlocale(LC_NUMERIC, saved_.c_str());
-    ::unsetenv("LOCPATH");
 }
 
 }  // namespace tessellane::testing

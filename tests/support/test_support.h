@@ -22,16 +22,35 @@ class TempDir {
     std::filesystem::path path_;
 };
 
-// Sets PATH for a scope and restores it.
-class ScopedPath {
+// Makes every test binary independent of the machine it runs on: the offscreen Qt platform and no display,
+// the C.UTF-8 locale, and an ffmpeg search list of one folder (the Debian ffmpeg chosen at configure time)
+// in place of /usr/local/bin and PATH. Called first thing in each test binary's main.
+void pinTestEnvironment();
+
+// Sets the ffmpeg search list (TESSELLANE_TOOL_PATH) for a scope and restores the pinned one.
+class ScopedToolPath {
   public:
-    explicit ScopedPath(const std::string& value);
-    ~ScopedPath();
-    ScopedPath(const ScopedPath&) = delete;
-    ScopedPath& operator=(const ScopedPath&) = delete;
+    explicit ScopedToolPath(const std::filesystem::path& folder);
+    ~ScopedToolPath();
+    ScopedToolPath(const ScopedToolPath&) = delete;
+    ScopedToolPath& operator=(const ScopedToolPath&) = delete;
 
   private:
     std::string old_;
+};
+
+// Switches the whole C locale (and LC_ALL for child processes) to an installed locale such as
+// "de_DE.UTF-8" for a scope; throws when the locale is not installed (the locales-all package provides it).
+class ScopedLocale {
+  public:
+    explicit ScopedLocale(const std::string& name);
+    ~ScopedLocale();
+    ScopedLocale(const ScopedLocale&) = delete;
+    ScopedLocale& operator=(const ScopedLocale&) = delete;
+
+  private:
+    std::string saved_;
+    std::string savedVariable_;
 };
 
 void writeFile(const std::filesystem::path& path, const std::string& bytes);
@@ -45,25 +64,9 @@ void writeScript(const std::filesystem::path& path, const std::string& body);
 std::filesystem::path makeMedia(const std::filesystem::path& output,
                                 const std::vector<std::string>& arguments);
 
-// Runs a program from PATH with arguments and returns its standard output (stderr discarded).
+// Runs one of the machine's own programs (ffmpeg, ffprobe, ...: from the pinned folder, then /usr/bin and
+// /bin; never the scoped search list) and returns its standard output (stderr discarded).
 std::string runTool(const std::string& program, const std::vector<std::string>& arguments,
                     int* status = nullptr);
-
-// Switches LC_NUMERIC to a locale whose decimal point is a comma, compiled with localedef into a private
-// folder (so no installed locale is needed), and restores the previous locale at destruction.
-// active() is false when localedef is not available.
-class CommaLocale {
-  public:
-    CommaLocale();
-    ~CommaLocale();
-    CommaLocale(const CommaLocale&) = delete;
-    CommaLocale& operator=(const CommaLocale&) = delete;
-    bool active() const { return active_; }
-
-  private:
-    TempDir dir_;
-    std::string saved_;
-    bool active_ = false;
-};
 
 }  // namespace tessellane::testing

@@ -3,11 +3,12 @@
 
 #include <QApplication>
 
+#include "tests/support/test_support.h"
 #include "ui/shell/windowed_app.h"
 
 int main(int argc, char** argv) {
+    tessellane::testing::pinTestEnvironment();
     ::testing::InitGoogleTest(&argc, argv);
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     tessellane::applyLook(application);
     return RUN_ALL_TESTS();

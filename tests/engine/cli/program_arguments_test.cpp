@@ -116,8 +116,7 @@ TEST(ProgramArguments, HelpShowsEveryWayToStart) {
 // The built program, started as a user starts it. None of these may open a window; the timeout turns a
 // window that opens by mistake into a failure instead of a hang.
 TEST(ProgramArguments, TheProgramAnswersWithoutAWindow) {
-    const char* build = std::getenv("TESSELLANE_BUILD_DIR");
-    const std::string program = std::string(build ? build : ".") + "/tessellane";
+    const std::string program = TESSELLANE_BUILD_DIR "/tessellane";
     struct Case {
         std::vector<std::string> arguments;
         int status;

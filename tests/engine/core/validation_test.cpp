@@ -236,8 +236,7 @@ TEST(Validation, RatesIgnoreADecimalCommaLocale) {
     std::string printed(16, '\0'), size;
     Validation v;
     {
-        testing::CommaLocale comma;
-        if (!comma.active()) GTEST_SKIP() << "localedef unavailable";
+        testing::ScopedLocale comma("de_DE.UTF-8");
         printed.resize(static_cast<std::size_t>(std::snprintf(printed.data(), printed.size(), "%.1f", 2.5)));
         v = validate({movie("a.mov", "h264", "avc1", "yuv420p", "30000/1001", 1),
                       movie("b.mov", "h264", "avc1", "yuv420p", "7/3", 1)});

@@ -25,7 +25,7 @@ namespace tessellane {
 namespace {
 
 using ::testing::ElementsAre;
-using testing::ScopedPath;
+using testing::ScopedToolPath;
 using testing::TempDir;
 using testing::writeFile;
 using testing::writeScript;
@@ -69,7 +69,6 @@ class MergeRunner : public ::testing::Test {
     // (its last argument).
     std::string writesGoodOutput() {
         const std::filesystem::path good = dir / "bin" / "good.mov";
-        ScopedPath realFFmpeg("/usr/bin:/bin");
         if (!std::filesystem::exists(good))
             testing::makeMedia(good, {"-f", "lavfi", "-i", "testsrc2=s=128x32:r=25", "-frames:v", "2", "-c:v",
                                       "libx264", "-pix_fmt", "yuv420p"});
@@ -95,7 +94,7 @@ class MergeRunner : public ::testing::Test {
     }
 
     TempDir dir;
-    ScopedPath path{(dir / "bin").string()};
+    ScopedToolPath path{dir / "bin"};
     std::vector<ClipInfo> clips;
 };
 
@@ -103,8 +102,8 @@ TEST_F(MergeRunner, MissingFFmpegIsReportedBeforeValidation) {
     clips.clear();  // would not validate either
     MergeError error = mergeError(dir / "out.mov");
     EXPECT_EQ(error.kind(), MergeError::Kind::noFFmpeg);
-    EXPECT_EQ(error.errorDescription(), "ffmpeg를 찾을 수 없습니다 (/usr/local/bin, PATH)");
-    EXPECT_STREQ(error.what(), "ffmpeg를 찾을 수 없습니다 (/usr/local/bin, PATH)");
+    EXPECT_EQ(error.errorDescription(), Tools::missingFFmpegMessage());
+    EXPECT_STREQ(error.what(), Tools::missingFFmpegMessage().c_str());
 
     // A file without execute permission is not a program: still nothing found.
     writeFile(dir / "bin" / "ffmpeg", "#!/bin/sh\nexit 0\n");
@@ -115,7 +114,7 @@ TEST_F(MergeRunner, NonExecutableFFmpegIsSkippedForTheNextOne) {
     std::filesystem::create_directory(dir / "first");
     writeFile(dir / "first" / "ffmpeg", "#!/bin/sh\nexit 0\n");
     writeScript(dir / "bin" / "ffmpeg", "echo 'the second one' >&2\nexit 3\n");
-    ScopedPath both((dir / "first").string() + ":" + (dir / "bin").string());
+    ScopedToolPath both((dir / "first").string() + ":" + (dir / "bin").string());
     EXPECT_EQ(mergeError(dir / "out.mov").errorDescription(), "ffmpeg 실패: the second one");
 }
 
@@ -317,7 +316,6 @@ TEST_F(MergeRunner, SuccessIsOnlyAnOutputOfTheExpectedKindAndSize) {
     };
     const std::string wrongSize = (dir / "bin" / "small.mov").string();
     {
-        ScopedPath realFFmpeg("/usr/bin:/bin");
         testing::makeMedia(wrongSize,
                            {"-f", "lavfi", "-i", "testsrc2=s=64x32", "-frames:v", "1", "-c:v", "libx264"});
     }

@@ -16,14 +16,13 @@
 namespace tessellane {
 namespace {
 
-using testing::ScopedPath;
 using testing::TempDir;
 using testing::writeFile;
 using testing::writeScript;
 
 const std::string toolName = "tessellane-probe-tool-" + std::to_string(::getpid());
 
-TEST(ToolsFind, SearchesPathInOrderSkippingWhatCannotRun) {
+TEST(ToolsFind, SearchesTheListInOrderSkippingWhatCannotRun) {
     TempDir dir;
     for (const char* sub : {"a", "b", "c", "dir"}) std::filesystem::create_directory(dir / sub);
     writeFile(dir / "a" / toolName, "not executable");          // no execute permission: skipped
@@ -34,7 +33,7 @@ TEST(ToolsFind, SearchesPathInOrderSkippingWhatCannotRun) {
     const std::string a = (dir / "a").string(), b = (dir / "b").string(), c = (dir / "c").string(),
                       d = (dir / "dir").string();
     struct Case {
-        std::string path;
+        std::string list;
         std::optional<std::string> found;
     };
     const Case cases[] = {
@@ -44,30 +43,26 @@ TEST(ToolsFind, SearchesPathInOrderSkippingWhatCannotRun) {
         {c + "/:" + b, c + "/" + toolName},  // a trailing slash is not doubled
         {c + "//", c + "//" + toolName},     // only one slash is ever added
         {a, std::nullopt},
-        {"", std::nullopt},
     };
     for (const Case& test : cases) {
-        ScopedPath path(test.path);
-        EXPECT_EQ(Tools::find(toolName), test.found) << test.path;
+        testing::ScopedToolPath list(test.list);
+        EXPECT_EQ(Tools::find(toolName), test.found) << test.list;
     }
+    testing::ScopedToolPath list(a + ":" + d);
+    EXPECT_EQ(Tools::missingFFmpegMessage(), "ffmpeg를 찾을 수 없습니다 (" + a + ", " + d + ")");
 }
 
-TEST(ToolsFind, FixedFoldersComeBeforePath) {
-    const std::filesystem::path fixed = std::filesystem::path("/usr/local/bin") / toolName;
-    if (::access("/usr/local/bin", W_OK) != 0) GTEST_SKIP() << "/usr/local/bin is not writable here";
-    TempDir dir;
-    writeScript(dir / toolName, "exit 0\n");
-    writeScript(fixed, "exit 0\n");
-    ScopedPath path(dir.path().string());
-    auto found = Tools::find(toolName);
-    std::filesystem::remove(fixed);
-    EXPECT_EQ(found, fixed.string());
-}
-
-TEST(ToolsFind, FindsTheRealFfmpeg) {
-    auto found = Tools::ffmpeg();
-    ASSERT_TRUE(found.has_value()) << "the tests need ffmpeg on PATH";
-    EXPECT_EQ(::access(found->c_str(), X_OK), 0);
+TEST(ToolsFind, WithoutAListTheFixedFoldersComeBeforePath) {
+    const std::string pinned = std::getenv("TESSELLANE_TOOL_PATH");
+    const std::string path = std::getenv("PATH");
+    ::unsetenv("TESSELLANE_TOOL_PATH");
+    ::setenv("PATH", "/x/y::/z", 1);
+    const std::vector<std::string> folders = Tools::searchFolders();
+    const std::string message = Tools::missingFFmpegMessage();
+    ::setenv("PATH", path.c_str(), 1);
+    ::setenv("TESSELLANE_TOOL_PATH", pinned.c_str(), 1);
+    EXPECT_EQ(folders, (std::vector<std::string>{"/usr/local/bin", "/x/y", "/z"}));
+    EXPECT_EQ(message, "ffmpeg를 찾을 수 없습니다 (/usr/local/bin, PATH)");
 }
 
 TEST(RunCapture, StatusAndOutput) {

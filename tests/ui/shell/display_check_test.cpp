@@ -62,8 +62,7 @@ TEST(DisplayCheck, SystemProbesFindPluginsAndRefuseDeadDisplays) {
 }
 
 TEST(DisplayCheck, TheProgramEndsWithTheNoDisplayLineInsteadOfAborting) {
-    const QString program = qEnvironmentVariable("TESSELLANE_BUILD_DIR") + "/tessellane";
-    if (!QFileInfo(program).isExecutable()) GTEST_SKIP() << "the program is not built";
+    const QString program = TESSELLANE_BUILD_DIR "/tessellane";
     testing::TempDir dir;
     const struct {
         const char* display;
