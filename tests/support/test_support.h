@@ -23,8 +23,9 @@ class TempDir {
 };
 
 // Makes every test binary independent of the machine it runs on: the offscreen Qt platform and no display,
-// the C.UTF-8 locale, and an ffmpeg search list of one folder (the Debian ffmpeg chosen at configure time)
-// in place of /usr/local/bin and PATH. Called first thing in each test binary's main.
+// the C.UTF-8 locale, an ffmpeg search list of one folder (the Debian ffmpeg chosen at configure time) in
+// place of /usr/local/bin and PATH, and a private TMPDIR and XDG folders removed at exit. Called first
+// thing in each test binary's main.
 void pinTestEnvironment();
 
 // Sets the ffmpeg search list (TESSELLANE_TOOL_PATH) for a scope and restores the pinned one.
