@@ -33,6 +33,10 @@ void pinTestEnvironment() {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     ::unsetenv("DISPLAY");
     ::unsetenv("WAYLAND_DISPLAY");
+    // A desktop's scaling would change the sizes the widget tests measure.
+    for (const char* variable :
+         {"QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS", "QT_FONT_DPI", "QT_STYLE_OVERRIDE"})
+        ::unsetenv(variable);
     ::setenv("LC_ALL", "C.UTF-8", 1);
     ::unsetenv("LANGUAGE");
     std::setlocale(LC_ALL, "");
