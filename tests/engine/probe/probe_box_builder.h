@@ -48,7 +48,7 @@ inline Bytes fullBox(const std::string& type, int version, const Bytes& payload)
     return box(type, cat({be(std::uint64_t(version) << 24, 4), payload}));
 }
 
-struct TrackSpec {
+struct TrackLayout {
     std::string handler = "vide";
     std::string code = "avc1";
     std::uint16_t width = 64, height = 32, depth = 24;
@@ -62,7 +62,7 @@ struct TrackSpec {
     bool withStsd = true;
 };
 
-inline Bytes sampleEntry(const TrackSpec& t) {
+inline Bytes sampleEntry(const TrackLayout& t) {
     return box(t.code,
                cat({zeros(6), be(1, 2),  // reserved, data reference index
                     zeros(16),           // version, revision, vendor, qualities
@@ -73,7 +73,7 @@ inline Bytes sampleEntry(const TrackSpec& t) {
                     t.extensions}));
 }
 
-inline Bytes track(const TrackSpec& t) {
+inline Bytes track(const TrackLayout& t) {
     Bytes mdhd = t.mdhdVersion == 1
                      ? fullBox("mdhd", 1, cat({zeros(16), be(t.timescale, 4), be(t.duration, 8), zeros(4)}))
                      : fullBox("mdhd", 0, cat({zeros(8), be(t.timescale, 4), be(t.duration, 4), zeros(4)}));
@@ -106,9 +106,9 @@ inline Bytes mvhd(std::uint32_t timescale, std::uint32_t duration) {
     return fullBox("mvhd", 0, cat({zeros(8), be(timescale, 4), be(duration, 4), zeros(80)}));
 }
 
-inline Bytes movie(std::initializer_list<TrackSpec> tracks, std::uint32_t movieTimescale = 1000) {
+inline Bytes movie(std::initializer_list<TrackLayout> tracks, std::uint32_t movieTimescale = 1000) {
     Bytes payload = mvhd(movieTimescale, 400);
-    for (const TrackSpec& t : tracks) payload = cat({payload, track(t)});
+    for (const TrackLayout& t : tracks) payload = cat({payload, track(t)});
     return box("moov", payload);
 }
 

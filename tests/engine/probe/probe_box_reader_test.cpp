@@ -23,7 +23,7 @@ MovieInfo read(const Bytes& bytes) {
 }
 
 TEST(MovieReader, ReadsTheFormatDescriptionOfAMinimalMovie) {
-    TrackSpec layout;
+    TrackLayout layout;
     layout.extensions = nclx(9, 16, 9, true);
     layout.elst = fullBox("elst", 0, cat({be(1, 4), be(400, 4), be(0, 4), be(0x10000, 4)}));
     const MovieInfo info = read(cat({ftyp(), box("mdat", zeros(100)), movie({layout})}));
@@ -48,7 +48,7 @@ TEST(MovieReader, ReadsTheFormatDescriptionOfAMinimalMovie) {
 }
 
 TEST(MovieReader, FindsTheMovieBoxWhateverTheSizeForms) {
-    const Bytes moov = movie({TrackSpec{}});
+    const Bytes moov = movie({TrackLayout{}});
     const Bytes moovPayload(moov.begin() + 8, moov.end());
     struct Case {
         const char* name;
@@ -90,7 +90,7 @@ TEST(MovieReader, FindsTheMovieBoxWhateverTheSizeForms) {
 // boxes whose trun list the samples.
 Bytes fragmentedMovie(std::optional<std::uint32_t> mehd, std::uint32_t trexDuration, const Bytes& fragments,
                       std::size_t otherTrex = 0) {
-    TrackSpec layout;
+    TrackLayout layout;
     layout.stts.clear();
     layout.duration = 0;
     Bytes trak = track(layout);
@@ -124,7 +124,7 @@ Bytes moof(const Bytes& trafs) {
 // A movie whose walk visits exactly n boxes (n at least 12, the minimal movie's count): the minimal movie,
 // then tracks holding nothing but free boxes.
 Bytes movieOfBoxes(std::size_t n) {
-    Bytes payload = cat({mvhd(1000, 400), track(TrackSpec{})});
+    Bytes payload = cat({mvhd(1000, 400), track(TrackLayout{})});
     for (std::size_t left = n - 12; left > 0;) {
         const std::size_t here = std::min(left, limits::kMaxChildBoxes);  // the trak and its children
         const Bytes filler = box("trak", repeated(box("free", {}), here - 1));
@@ -136,7 +136,7 @@ Bytes movieOfBoxes(std::size_t n) {
 
 // A movie whose stts or elst claims `count` entries and holds none.
 Bytes tableClaiming(const char* table, std::uint32_t count) {
-    TrackSpec layout;
+    TrackLayout layout;
     if (std::string(table) == "stts") {
         layout.stts.clear();
         Bytes moov = movie({layout});
@@ -154,7 +154,7 @@ TEST(MovieReader, EveryLimitHoldsAtItsValueAndTriggersOnePast) {
     const Bytes freeBox = box("free", {});
     // mvhd, the video track, then `extra`.
     auto movieWith = [](const Bytes& extra) {
-        return box("moov", cat({mvhd(1000, 400), track(TrackSpec{}), extra}));
+        return box("moov", cat({mvhd(1000, 400), track(TrackLayout{}), extra}));
     };
     auto fragmentsOf = [](const Bytes& runs) { return fragmentedMovie({}, 0, moof(box("traf", runs))); };
     // Boxes nested a hundred thousand deep where the reader looks for tracks.
@@ -164,7 +164,7 @@ TEST(MovieReader, EveryLimitHoldsAtItsValueAndTriggersOnePast) {
         const Bytes header = cat({be(8 * (depth - i), 4), text(i % 2 ? "mdia" : "trak")});
         bomb.insert(bomb.end(), header.begin(), header.end());
     }
-    TrackSpec hugeEntry;
+    TrackLayout hugeEntry;
     hugeEntry.extensions = box("free", zeros(1u << 20));
 
     // Each file meets its limit exactly and reads (or fails later, for the reason given); the same file with
@@ -176,8 +176,9 @@ TEST(MovieReader, EveryLimitHoldsAtItsValueAndTriggersOnePast) {
         Bytes onePast;
     };
     const Case cases[] = {
-        {"top-level boxes before moov", cat({repeated(freeBox, kMaxTopLevelBoxes - 1), movie({TrackSpec{}})}),
-         Error::none, cat({repeated(freeBox, kMaxTopLevelBoxes), movie({TrackSpec{}})})},
+        {"top-level boxes before moov",
+         cat({repeated(freeBox, kMaxTopLevelBoxes - 1), movie({TrackLayout{}})}), Error::none,
+         cat({repeated(freeBox, kMaxTopLevelBoxes), movie({TrackLayout{}})})},
         {"top-level boxes after a fragmented moov",
          fragmentedMovie({}, 0, repeated(freeBox, kMaxFragmentBoxes)), Error::none,
          fragmentedMovie({}, 0, repeated(freeBox, kMaxFragmentBoxes + 1))},
@@ -212,7 +213,7 @@ TEST(MovieReader, EveryLimitHoldsAtItsValueAndTriggersOnePast) {
 TEST(MovieReader, WalksTheTimeTableAndTheEditList) {
     struct Case {
         const char* name;
-        TrackSpec layout;
+        TrackLayout layout;
         std::uint32_t movieTimescale;
         bool valid;
         std::int64_t minValue;
@@ -220,7 +221,7 @@ TEST(MovieReader, WalksTheTimeTableAndTheEditList) {
     };
     auto layout = [](std::vector<std::pair<std::uint32_t, std::uint32_t>> stts, std::optional<Bytes> elst,
                      std::uint32_t timescale = 24000, std::uint64_t duration = 24024, int version = 0) {
-        TrackSpec t;
+        TrackLayout t;
         t.stts = std::move(stts);
         t.elst = std::move(elst);
         t.timescale = timescale;
@@ -262,12 +263,12 @@ TEST(MovieReader, WalksTheTimeTableAndTheEditList) {
 }
 
 TEST(MovieReader, TakesTheFirstVideoTrackAndNoticesAudioAnywhere) {
-    TrackSpec audio;
+    TrackLayout audio;
     audio.handler = "soun";
     audio.code = "mp4a";
-    TrackSpec first;
+    TrackLayout first;
     first.code = "apch";
-    TrackSpec second;
+    TrackLayout second;
     second.code = "avc1";
 
     MovieInfo info = read(movie({audio, first, second}));
@@ -283,7 +284,7 @@ TEST(MovieReader, TakesTheFirstVideoTrackAndNoticesAudioAnywhere) {
     EXPECT_EQ(info.error, Error::noVideoTrack);
     EXPECT_FALSE(info.hasAudio);
 
-    TrackSpec noDescription;
+    TrackLayout noDescription;
     noDescription.withStsd = false;
     EXPECT_EQ(read(movie({noDescription})).error, Error::noVideoTrack);
 }
@@ -346,7 +347,7 @@ TEST(MovieReader, ReadsColourAndBitDepthExtensions) {
     };
     for (const Case& test : cases) {
         SCOPED_TRACE(test.name);
-        TrackSpec layout;
+        TrackLayout layout;
         layout.extensions = test.extensions;
         const MovieInfo info = read(movie({layout}));
         ASSERT_EQ(info.error, Error::none);
@@ -392,7 +393,7 @@ TEST(MovieReader, TurnsTheRecordsSizesByTheTrackHeadersMatrix) {
     };
     for (const Case& test : cases) {
         SCOPED_TRACE(test.name);
-        TrackSpec layout;
+        TrackLayout layout;
         layout.tkhd = test.tkhd;
         const MovieInfo info = read(movie({layout}));
         ASSERT_EQ(info.error, test.error);
@@ -408,7 +409,7 @@ TEST(MovieReader, TurnsTheRecordsSizesByTheTrackHeadersMatrix) {
 TEST(MovieReader, BreakingAnyByteOfAMovieNeverReadsOutOfBounds) {
     // Flip every byte of a small movie in turn; each variant must come back as a result or an error. Run
     // under the sanitizers this is what catches a read past a buffer.
-    TrackSpec layout;
+    TrackLayout layout;
     layout.extensions = cat({nclx(1, 1, 1, false), hvcC(10)});
     layout.elst = fullBox("elst", 0, cat({be(1, 4), be(400, 4), be(0, 4), be(0x10000, 4)}));
     layout.tkhd = tkhd(1, {0, 0x10000, 0, -0x10000, 0, 0, 0, 0, 0x40000000});
@@ -475,7 +476,7 @@ TEST(MovieReader, ProbingAMovieBehindAHugeSparseMdatReadsOnlyHeadersAndTheMovieB
     const auto file = dir / "sparse.mov";
     const std::uint64_t mdatSize = (3ull << 30) + 16;  // 3 GiB of holes: costs no disk
     const Bytes head = cat({ftyp(), be(1, 4), text("mdat"), be(mdatSize, 8)});
-    const Bytes moov = movie({TrackSpec{}});
+    const Bytes moov = movie({TrackLayout{}});
     {
         std::ofstream out(file, std::ios::binary);
         out.write(reinterpret_cast<const char*>(head.data()), std::streamsize(head.size()));
