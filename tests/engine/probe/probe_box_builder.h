@@ -30,15 +30,9 @@ inline Bytes repeated(const Bytes& one, std::size_t times) {
     return all;
 }
 
-// size(4) type(4) payload; box64: size 1, then a 64-bit size; boxToEnd: size 0, to the end of the parent
+// size(4) type(4) payload
 inline Bytes box(const std::string& type, const Bytes& payload) {
     return cat({be(8 + payload.size(), 4), text(type), payload});
-}
-inline Bytes box64(const std::string& type, const Bytes& payload) {
-    return cat({be(1, 4), text(type), be(16 + payload.size(), 8), payload});
-}
-inline Bytes boxToEnd(const std::string& type, const Bytes& payload) {
-    return cat({be(0, 4), text(type), payload});
 }
 // version(1) flags(3) payload
 inline Bytes fullBox(const std::string& type, int version, const Bytes& payload) {
@@ -102,10 +96,7 @@ inline Bytes movie(std::initializer_list<TrackLayout> tracks, std::uint32_t movi
 
 inline Bytes ftyp() { return box("ftyp", cat({text("qt  "), be(0x200, 4), text("qt  ")})); }
 
-// colr nclc (primaries, transfer, matrix) and nclx (the same and the full-range flag)
-inline Bytes nclc(int primaries, int transfer, int matrix) {
-    return box("colr", cat({text("nclc"), be(primaries, 2), be(transfer, 2), be(matrix, 2)}));
-}
+// colr nclx: primaries, transfer, matrix, the full-range flag
 inline Bytes nclx(int primaries, int transfer, int matrix, bool full) {
     return box("colr",
                cat({text("nclx"), be(primaries, 2), be(transfer, 2), be(matrix, 2), be(full ? 0x80 : 0, 1)}));
