@@ -130,7 +130,7 @@ TEST(ImageHeaderReader, ReadsEveryLayoutAndRefusesBrokenOnes) {
               cat({be(8, 2), be(8, 2), be(8, 2)})),
          ImageHeader{K::tiff, 3, 4, false, 8}},
         {"tiff associated alpha", tiff3x4({{338, 3, 1, 1}}), ImageHeader{K::tiff, 3, 4, true, 1}},
-        {"tiff unspecified extra sample", tiff3x4({{338, 3, 1, 0}}), ImageHeader{K::tiff, 3, 4, false, 1}},
+        {"tiff extra sample of kind 0", tiff3x4({{338, 3, 1, 0}}), ImageHeader{K::tiff, 3, 4, false, 1}},
         {"tiff without height", tiff(true, {{256, 3, 1, 3}}), {}},
         {"tiff bits offset outside the file", tiff3x4({{258, 3, 3, 99999}}), {}},
         {"tiff directory outside the file", cat({text("II"), le(42, 2), le(0xFFFFFFF0u, 4)}), {}},
