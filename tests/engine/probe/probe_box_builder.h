@@ -26,7 +26,6 @@ inline Bytes cat(std::initializer_list<Bytes> parts) {
 inline Bytes zeros(std::size_t n) { return Bytes(n, 0); }
 inline Bytes repeated(const Bytes& one, std::size_t times) {
     Bytes all;
-    all.reserve(one.size() * times);
     for (std::size_t i = 0; i < times; ++i) all.insert(all.end(), one.begin(), one.end());
     return all;
 }
@@ -35,57 +34,40 @@ inline Bytes repeated(const Bytes& one, std::size_t times) {
 inline Bytes box(const std::string& type, const Bytes& payload) {
     return cat({be(8 + payload.size(), 4), text(type), payload});
 }
-// size 1, type, 64-bit size, payload
-inline Bytes box64(const std::string& type, const Bytes& payload) {
-    return cat({be(1, 4), text(type), be(16 + payload.size(), 8), payload});
-}
-// size 0: runs to the end of the file or of its parent
-inline Bytes boxToEnd(const std::string& type, const Bytes& payload) {
-    return cat({be(0, 4), text(type), payload});
-}
 // version(1) flags(3) payload
 inline Bytes fullBox(const std::string& type, int version, const Bytes& payload) {
     return box(type, cat({be(std::uint64_t(version) << 24, 4), payload}));
 }
 
-struct TrackSpec {
+struct TrackLayout {
     std::string handler = "vide";
     std::string code = "avc1";
-    std::uint16_t width = 64, height = 32, depth = 24;
-    Bytes extensions;  // child boxes of the sample entry (colr, hvcC, ...)
+    Bytes extensions = {};  // child boxes of the sample entry (colr, hvcC, ...)
     std::uint32_t timescale = 12800;
     std::uint64_t duration = 5120;
     int mdhdVersion = 0;
     std::vector<std::pair<std::uint32_t, std::uint32_t>> stts = {{10, 512}};  // (count, delta)
-    std::optional<Bytes> elst;                                                // the whole elst box
-    std::optional<Bytes> tkhd;  // the whole tkhd box; an all-zero version 0 one when absent
+    std::optional<Bytes> elst = {};                                           // the whole elst box
+    std::optional<Bytes> tkhd = {};  // the whole tkhd box; an all-zero version 0 one when absent
     bool withStsd = true;
 };
 
-inline Bytes sampleEntry(const TrackSpec& t) {
-    return box(t.code,
-               cat({zeros(6), be(1, 2),  // reserved, data reference index
-                    zeros(16),           // version, revision, vendor, qualities
-                    be(t.width, 2), be(t.height, 2), be(0x00480000, 4), be(0x00480000, 4),  // resolutions
-                    zeros(4), be(1, 2),             // data size, frame count
-                    zeros(32),                      // compressor name
-                    be(t.depth, 2), be(0xFFFF, 2),  // depth, colour table id
-                    t.extensions}));
-}
-
-inline Bytes track(const TrackSpec& t) {
-    Bytes mdhd = t.mdhdVersion == 1
-                     ? fullBox("mdhd", 1, cat({zeros(16), be(t.timescale, 4), be(t.duration, 8), zeros(4)}))
-                     : fullBox("mdhd", 0, cat({zeros(8), be(t.timescale, 4), be(t.duration, 4), zeros(4)}));
+// A 64×32 track of depth 24.
+inline Bytes track(const TrackLayout& t) {
+    const Bytes entry = box(t.code, cat({zeros(6), be(1, 2), zeros(16),  // data reference index at 6
+                                         be(64, 2), be(32, 2), be(0x00480000, 4), be(0x00480000, 4), zeros(4),
+                                         be(1, 2), zeros(32), be(24, 2), be(0xFFFF, 2), t.extensions}));
+    const int wide = t.mdhdVersion == 1 ? 8 : 4;
+    Bytes mdhd = fullBox("mdhd", t.mdhdVersion,
+                         cat({zeros(2 * wide), be(t.timescale, 4), be(t.duration, wide), zeros(4)}));
     Bytes hdlr = fullBox("hdlr", 0, cat({zeros(4), text(t.handler), zeros(12), text("name"), zeros(1)}));
-    Bytes sttsPayload = be(t.stts.size(), 4);
-    for (auto [count, delta] : t.stts) sttsPayload = cat({sttsPayload, be(count, 4), be(delta, 4)});
-    Bytes stbl = cat({t.withStsd ? fullBox("stsd", 0, cat({be(1, 4), sampleEntry(t)})) : Bytes{},
-                      fullBox("stts", 0, sttsPayload), fullBox("stsz", 0, zeros(8))});
+    Bytes stts = be(t.stts.size(), 4);
+    for (auto [count, delta] : t.stts) stts = cat({stts, be(count, 4), be(delta, 4)});
+    Bytes stbl = cat({t.withStsd ? fullBox("stsd", 0, cat({be(1, 4), entry})) : Bytes{},
+                      fullBox("stts", 0, stts), fullBox("stsz", 0, zeros(8))});
     Bytes minf = box("minf", cat({fullBox("vmhd", 0, zeros(8)), box("stbl", stbl)}));
-    Bytes trak = cat({t.tkhd ? *t.tkhd : fullBox("tkhd", 0, zeros(80)),
-                      t.elst ? box("edts", *t.elst) : Bytes{}, box("mdia", cat({mdhd, hdlr, minf}))});
-    return box("trak", trak);
+    return box("trak", cat({t.tkhd ? *t.tkhd : fullBox("tkhd", 0, zeros(80)),
+                            t.elst ? box("edts", *t.elst) : Bytes{}, box("mdia", cat({mdhd, hdlr, minf}))}));
 }
 
 // A display matrix a b u c d v x y w: a to d and x, y in 16.16, u, v, w in 2.30.
@@ -94,8 +76,8 @@ using Matrix = std::array<std::int32_t, 9>;
 // tkhd for track 1 of 64×32 with the given matrix; `keep` cuts what follows version and flags to that many
 // bytes while the box stays whole.
 inline Bytes tkhd(int version, const Matrix& matrix, std::size_t keep = SIZE_MAX) {
-    const bool wide = version == 1;
-    Bytes fields = cat({zeros(wide ? 16 : 8), be(1, 4), zeros(4), be(400, wide ? 8 : 4), zeros(8), zeros(8)});
+    const int wide = version == 1 ? 8 : 4;
+    Bytes fields = cat({zeros(2 * wide), be(1, 4), zeros(4), be(400, wide), zeros(16)});
     for (std::int32_t value : matrix) fields = cat({fields, be(static_cast<std::uint32_t>(value), 4)});
     fields = cat({fields, be(64 << 16, 4), be(32 << 16, 4)});
     if (keep < fields.size()) fields.resize(keep);
@@ -106,21 +88,18 @@ inline Bytes mvhd(std::uint32_t timescale, std::uint32_t duration) {
     return fullBox("mvhd", 0, cat({zeros(8), be(timescale, 4), be(duration, 4), zeros(80)}));
 }
 
-inline Bytes movie(std::initializer_list<TrackSpec> tracks, std::uint32_t movieTimescale = 1000) {
+inline Bytes movie(std::initializer_list<TrackLayout> tracks, std::uint32_t movieTimescale = 1000) {
     Bytes payload = mvhd(movieTimescale, 400);
-    for (const TrackSpec& t : tracks) payload = cat({payload, track(t)});
+    for (const TrackLayout& t : tracks) payload = cat({payload, track(t)});
     return box("moov", payload);
 }
 
 inline Bytes ftyp() { return box("ftyp", cat({text("qt  "), be(0x200, 4), text("qt  ")})); }
 
-// colr nclx: primaries, transfer, matrix, full-range flag in the top bit of the last byte
+// colr nclx: primaries, transfer, matrix, the full-range flag
 inline Bytes nclx(int primaries, int transfer, int matrix, bool full) {
     return box("colr",
                cat({text("nclx"), be(primaries, 2), be(transfer, 2), be(matrix, 2), be(full ? 0x80 : 0, 1)}));
-}
-inline Bytes nclc(int primaries, int transfer, int matrix) {
-    return box("colr", cat({text("nclc"), be(primaries, 2), be(transfer, 2), be(matrix, 2)}));
 }
 // hvcC with the luma bit depth at byte 17 of the payload
 inline Bytes hvcC(int bitDepth) {

@@ -1,0 +1,265 @@
+// Files made by the real ffmpeg, one run per table: probed end to end, checked against what was asked of
+// ffmpeg and against ffprobe's reading, and cut at every offset. Unreadable files give the user's text.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <iterator>
+#include <map>
+#include <sstream>
+#include <tuple>
+
+#include "engine/probe/image_header.h"
+#include "engine/probe/movie_reader.h"
+#include "engine/probe/probe.h"
+#include "tests/engine/probe/probe_box_builder.h"
+#include "tests/support/test_support.h"
+
+namespace tessellane {
+namespace {
+
+using testing::readFile;
+using testing::TempDir;
+using Outputs = std::vector<std::pair<std::string, std::string>>;  // file, options
+
+std::string colours(const std::string& primaries, const std::string& transfer, const std::string& matrix) {
+    return " -color_primaries " + primaries + " -color_trc " + transfer + " -colorspace " + matrix;
+}
+const std::string kBt709 = colours("bt709", "bt709", "bt709");
+
+std::vector<std::string> words(const std::string& line) {
+    std::istringstream in(line);
+    return {std::istream_iterator<std::string>(in), {}};
+}
+
+// One ffmpeg run from `inputs` to every output in `dir`.
+void makeAll(const TempDir& dir, std::vector<std::string> args, const Outputs& outputs) {
+    for (const auto& [file, options] : outputs) {
+        for (std::string& word : words(options)) args.push_back(std::move(word));
+        args.push_back((dir / file).string());
+    }
+    args.pop_back();
+    testing::makeMedia(dir / outputs.back().first, args);
+}
+
+// The first video stream's fields as ffprobe reports them ("unknown" becomes empty text).
+std::map<std::string, std::string> ffprobe(const std::filesystem::path& file) {
+    std::istringstream out(testing::runTool(
+        "ffprobe",
+        {"-v", "error", "-select_streams", "v:0", "-show_entries",
+         "stream=codec_name,codec_tag_string,width,height,pix_fmt,r_frame_rate,nb_frames,color_space,"
+         "color_primaries,color_transfer,color_range:stream_side_data=rotation",
+         "-of", "default=noprint_wrappers=1", file.string()}));
+    std::map<std::string, std::string> fields;
+    for (std::string line; std::getline(out, line);)
+        if (const std::size_t equals = line.find('='); equals != std::string::npos)
+            fields[line.substr(0, equals)] = line.ends_with("=unknown") ? "" : line.substr(equals + 1);
+    return fields;
+}
+
+// Cut at every offset, a file reads as a whole or fails, never with a crash or a made-up value; each piece
+// has its own allocation, so the sanitizers see any read past it. Returns how many pieces read.
+template <typename Read>
+std::size_t readablePrefixes(const std::string& bytes, Read read) {
+    auto piece = [&](std::size_t length) {
+        const testing::Bytes cut(bytes.begin(), bytes.begin() + std::ptrdiff_t(length));
+        MemorySource source(cut);
+        return read(source);
+    };
+    const auto whole = piece(bytes.size());
+    EXPECT_TRUE(whole.has_value());
+    std::size_t readable = 0;
+    for (std::size_t length = 0; length < bytes.size(); ++length) {
+        const auto fields = piece(length);
+        EXPECT_EQ(fields ? fields : whole, whole) << length;
+        readable += fields.has_value();
+    }
+    return readable;
+}
+auto movieFields(ByteSource& source) {
+    const MovieInfo m = readMovie(source);
+    EXPECT_EQ(m.video.has_value(), m.error == MovieReadError::none);
+    const VideoTrack v = m.video.value_or(VideoTrack{});
+    const auto f =
+        std::tuple(v.format.code, v.format.width, v.format.height, v.format.depth, v.format.colorPrimaries,
+                   v.rotation, v.minFrameDuration.value, v.durationSeconds, m.hasAudio);
+    return m.video ? std::optional(f) : std::nullopt;
+}
+auto imageFields(ByteSource& source) {  // alpha may rightly go with a cut tRNS chunk
+    const auto h = readImageHeader(source);
+    return h ? std::optional(std::tuple(int(h->kind), h->width, h->height, h->bitsPerSample)) : std::nullopt;
+}
+
+struct MovieRow {
+    std::string file, rate;
+    int frames;
+    bool audio;
+    std::string options;    // after the input: codec, tag, colour, muxer
+    std::string ours;       // where our reading rightly differs from ffprobe's, which decodes the bitstream
+    std::string from = {};  // an earlier file that these options copy instead
+};
+
+// Names outside the image kinds (.heic, upper case, none) are probed as movies.
+TEST(ProbeMovie, ReadsWhatWasAskedAsFfprobeDoesAndWholeOrNotAtAllWhenCut) {
+    const std::string x264 = "-c:v libx264 -pix_fmt yuv420p",
+                      x265 = "-c:v libx265 -x265-params log-level=error";
+    const std::string prores = "-c:v prores_ks -profile:v ";
+    const std::vector<MovieRow> rows = {
+        // ProRes has no range flag without nclx, and its frame header's colours differ from the colr box.
+        {"prores_hq.mov", "25/1", 5, false, prores + "3 -pix_fmt yuv422p10le" + kBt709,
+         "profile=422 HQ,color_range=,color_space=bt709,color_primaries=bt709,color_transfer=bt709"},
+        // ProRes 4444 decodes to 12 bits; the merge keeps the encoder's 10-bit format.
+        {"prores_4444_alpha.mov", "24000/1001", 4, true, prores + "4 -pix_fmt yuva444p10le",
+         "profile=4444,color_range=,pix_fmt=yuva444p10le"},
+        // A .mov gets a QuickTime nclc colour box, which has no range flag; an .mp4 gets nclx, which has one.
+        {"h264_avc1.mp4", "24000/1001", 6, true, x264 + kBt709 + " -color_range tv", ""},
+        {"h264_avc3.heic", "25/1", 5, false, x264 + " -tag:v avc3 -f mp4 -color_range pc" + kBt709,
+         "pix_fmt=yuv420p"},  // ffprobe: yuvj420p
+        {"h264_faststart.MOV", "60000/1001", 8, true, x264 + " -movflags +faststart" + kBt709,
+         "color_range="},
+        // HEVC: the bit depth comes from hvcC. Transfer 6 (smpte170m) has no media-framework name.
+        {"hevc8_hev1.mp4", "30000/1001", 6, false,
+         x265 + " -pix_fmt yuv420p -tag:v hev1 -color_range tv" +
+             colours("smpte170m", "smpte170m", "smpte170m"),
+         "color_transfer="},
+        {"hevc10_hvc1_pq", "50/1", 6, false,
+         x265 + " -pix_fmt yuv420p10le -tag:v hvc1 -f mp4 -color_range tv" +
+             colours("bt2020", "smpte2084", "bt2020nc"),
+         ""},
+        // Fragmented: no samples (empty_moov) or the first fragment's in the movie box; ffprobe counts none.
+        {"h264_fragmented.mp4", "25/1", 7, false, "-c:v libx264 -g 2 -movflags frag_keyframe+empty_moov",
+         "nb_frames=7"},
+        {"h264_fragments.m4v", "30000/1001", 7, true, "-c:v libx264 -g 3 -movflags frag_keyframe",
+         "nb_frames=7"},
+        // A phone's sideways clip: the track header turns it; the record holds the displayed size.
+        {"turned90.mp4", "24000/1001", 6, true, "-map 0 -c copy -metadata:s:v:0 rotate=90", "",
+         "h264_avc1.mp4"},
+    };
+    TempDir dir;
+    std::vector<std::string> inputs = {"-f", "lavfi", "-i", "sine=d=0.5"};
+    Outputs made;
+    for (const MovieRow& row : rows) {
+        if (!row.from.empty()) continue;  // the last row, copied below
+        inputs.insert(inputs.end(), {"-f", "lavfi", "-i", "testsrc2=s=64x32:d=1:r=" + row.rate});
+        made.emplace_back(row.file, "-map " + std::to_string(made.size() + 1) + ":v -frames:v " +
+                                        std::to_string(row.frames) +
+                                        (row.audio ? " -map 0:a -c:a aac " : " ") + row.options);
+    }
+    makeAll(dir, inputs, made);
+    makeAll(dir, {"-i", (dir / rows.back().from).string()}, {{rows.back().file, rows.back().options}});
+
+    for (const MovieRow& row : rows) {
+        SCOPED_TRACE(row.file);
+        const ClipInfo clip = probe(dir / row.file);
+        ASSERT_EQ(clip.error, std::nullopt);
+        EXPECT_EQ(clip.fpsString, row.rate);
+        EXPECT_EQ(clip.frames, row.frames);
+        EXPECT_NEAR(clip.duration, row.frames / clip.fps(), 0.0015);  // the movie time scale is 1/1000 s
+        EXPECT_EQ(clip.hasAudio, row.audio);
+        EXPECT_EQ(clip.fileSize, std::int64_t(std::filesystem::file_size(dir / row.file)));
+        auto expected = ffprobe(dir / row.file);
+        std::istringstream ours(row.ours);
+        for (std::string field; std::getline(ours, field, ',');)
+            expected[field.substr(0, field.find('='))] = field.substr(field.find('=') + 1);
+        const bool quarter = expected["rotation"] == "90" || expected["rotation"] == "-90";
+        EXPECT_EQ(std::to_string(clip.width), expected[quarter ? "height" : "width"]);
+        EXPECT_EQ(std::to_string(clip.height), expected[quarter ? "width" : "height"]);
+        const auto keys = words(
+            "codec_name codec_tag_string profile pix_fmt r_frame_rate nb_frames color_space "
+            "color_primaries color_transfer color_range");
+        const std::string values[] = {clip.codec,      clip.codecTag,       clip.profile,
+                                      clip.pixFmt,     clip.fpsString,      std::to_string(clip.frames),
+                                      clip.colorSpace, clip.colorPrimaries, clip.colorTransfer,
+                                      clip.colorRange};
+        for (int i = 0; i < 10; ++i) EXPECT_EQ(values[i], expected[keys[i]]) << keys[i];
+        // With moov first every cut past it reads, with moov last none; a cut fragment changes the count.
+        const std::string bytes = readFile(dir / row.file);
+        if (bytes.find("moof") != std::string::npos) continue;
+        const std::size_t readable = readablePrefixes(bytes, movieFields);
+        EXPECT_TRUE(bytes.find("moov") < bytes.find("mdat") ? readable > bytes.size() / 2 : readable == 0);
+    }
+}
+
+// The content decides an image's layout, the extension its codec: a PNG with alpha named .JPG is an rgba
+// mjpeg. The pixel format is the one the merge decodes to, from alpha and depth alone.
+TEST(ProbeImage, ReadsWhatWasAskedAsFfprobeDoesAndWholeOrNotAtAllWhenCut) {
+    // 0 opaque, 1 left half transparent, 2 the same through a palette with a transparent entry (tRNS).
+    const std::vector<std::tuple<std::string, int, std::string, std::string>> rows = {
+        {"rgba16.png", 1, "-pix_fmt rgba64be", "png|rgba64be"},
+        {"grey.png", 0, "-pix_fmt gray", "png|rgb24"},
+        {"palette.png", 2, "", "png|rgba"},
+        {"baseline.jpeg", 0, "", "mjpeg|rgb24"},
+        {"png_alpha.JPG", 1, "-c:v png -f image2", "mjpeg|rgba"},
+        {"rgba16.tiff", 1, "-pix_fmt rgba64le", "tiff|rgba64be"},
+        {"rgb16.tif", 0, "-pix_fmt rgb48le", "tiff|rgb48be"},
+        {"bgra32.bmp", 1, "-pix_fmt bgra", "bmp|rgb24"},  // the 40-byte header has no alpha mask
+        {"lossy.webp", 0, "-c:v libwebp", "webp|rgb24"},
+        {"lossless.webp", 0, "-c:v libwebp -lossless 1", "webp|rgb24"},
+        {"alpha.webp", 1, "-c:v libwebp", "webp|rgba"},
+        {"alpha_lossless.webp", 1, "-c:v libwebp -lossless 1", "webp|rgba"},
+        {"progressive.JPEG", -1, "", "mjpeg|rgb24"},  // baseline.jpeg rewritten by jpegtran
+    };
+    TempDir dir;
+    const std::string alpha =
+        "testsrc2=s=64x32:d=0.04,format=rgba,geq=r='r(X,Y)':g='g(X,Y)':b='b(X,Y)':"
+        "a='if(lt(X,32),0,255)'";
+    Outputs outputs;
+    for (const auto& [file, input, options, record] : rows)
+        if (input >= 0)
+            outputs.emplace_back(file, "-map " + std::to_string(input) + ":v -frames:v 1 " + options);
+    makeAll(
+        dir,
+        {"-f", "lavfi", "-i", "testsrc2=s=64x32:d=0.04", "-f", "lavfi", "-i", alpha, "-f", "lavfi", "-i",
+         alpha + ",split[a][b];[a]palettegen=reserve_transparent=1[p];[b][p]paletteuse=alpha_threshold=128"},
+        outputs);
+    const std::string baseline = (dir / "baseline.jpeg").string(),
+                      progressive = (dir / "progressive.JPEG").string();
+    testing::runTool("jpegtran", {"-progressive", "-outfile", progressive, baseline});
+    ASSERT_NE(readFile(dir / "progressive.JPEG").find("\xFF\xC2"), std::string::npos);  // a progressive frame
+
+    for (const auto& [file, input, options, record] : rows) {
+        SCOPED_TRACE(file);
+        const ClipInfo clip = probe(dir / file);
+        ASSERT_EQ(clip.error, std::nullopt);
+        EXPECT_EQ(clip.codec + "|" + clip.pixFmt, record);
+        EXPECT_EQ(clip.frames, 1);
+        EXPECT_EQ(clip.fileSize, std::int64_t(std::filesystem::file_size(dir / file)));
+        auto oracle = ffprobe(dir / file);
+        EXPECT_EQ(oracle["width"] + "x" + oracle["height"], "64x32");
+        EXPECT_EQ(std::to_string(clip.width) + "x" + std::to_string(clip.height), "64x32");
+        readablePrefixes(readFile(dir / file), imageFields);
+    }
+}
+
+TEST(ProbeUnreadable, GivesTheUsersTextAndTheRealFileSize) {
+    const std::string movie = "영상 스트림 없음(또는 읽을 수 없는 파일)", image = "읽을 수 없는 이미지";
+    const testing::Bytes audio = testing::movie({{.handler = "soun", .code = "mp4a"}});
+    // "<absent>", "<fifo>" and "<folder>" stand for what they say; a FIFO would block a plain open.
+    const std::tuple<std::string, std::string, std::string> cases[] = {
+        {"audio.m4a", std::string(audio.begin(), audio.end()), movie},
+        {"clip.mov", "this is a text file, not a movie\n", movie},
+        {"missing.mov", "<absent>", movie},
+        {"pipe.mov", "<fifo>", movie},
+        {"folder.mov", "<folder>", movie},
+        {"missing.png", "<absent>", image},
+        {"empty.png", "", image},
+        {"pipe.png", "<fifo>", image},
+    };
+    TempDir dir;
+    for (const auto& [name, content, error] : cases) {
+        SCOPED_TRACE(name);
+        const auto file = dir / name;
+        const bool regular = !content.starts_with("<");
+        if (regular) testing::writeFile(file, content);
+        ASSERT_TRUE(content != "<fifo>" || ::mkfifo(file.c_str(), 0600) == 0);
+        if (content == "<folder>") std::filesystem::create_directory(file);
+        const ClipInfo clip = probe(file);
+        EXPECT_EQ(clip.error, error);
+        EXPECT_EQ(clip.fileSize, regular ? std::int64_t(content.size()) : 0);
+        // Everything else stays at the defaults, hasAudio included even for the audio-only file.
+        EXPECT_EQ(clip.codec, "?");
+        EXPECT_EQ(clip.width + clip.height + clip.frames + clip.hasAudio, 0);
+    }
+}
+
+}  // namespace
+}  // namespace tessellane
