@@ -30,6 +30,7 @@ TEST(ProgramArguments, ChoosesWhatToStart) {
         // "--cli" anywhere keeps its meaning: its first occurrence takes everything after it.
         {{"--cli", "out", "_x", "--help.png", "b.png"}, Mode::cli, {"out", "_x", "--help.png", "b.png"}},
         {{"--cli", "--help"}, Mode::cli, {"--help"}},
+        {{"--cli", "--cli", "x"}, Mode::cli, {"--cli", "x"}},
         {{"-x", "--cli", "o", "s"}, Mode::cli, {"o", "s"}},
         {{"--", "--help", "--cli", "o"}, Mode::cli, {"o"}},
         {{"-platform", "--cli"}, Mode::cli, {}},
@@ -40,6 +41,7 @@ TEST(ProgramArguments, ChoosesWhatToStart) {
         // Anything else that looks like an option is refused, the first one named.
         {{"-x", "a.mov", "--bogus"}, Mode::invalid, {}, 0, "알 수 없는 옵션 '-x'"},
         {{"-"}, Mode::invalid, {}, 0, "알 수 없는 옵션 '-'"},
+        {{"-cli", "x"}, Mode::invalid, {}, 0, "알 수 없는 옵션 '-cli'"},
         {{"--helpme"}, Mode::invalid, {}, 0, "알 수 없는 옵션 '--helpme'"},
         {{"-platform=xcb"}, Mode::invalid, {}, 0, "알 수 없는 옵션 '-platform=xcb'"},
         {{"-style="}, Mode::invalid, {}, 0, "알 수 없는 옵션 '-style='"},
@@ -49,23 +51,22 @@ TEST(ProgramArguments, ChoosesWhatToStart) {
     for (const auto& row : rows) {
         std::vector<const char*> argv = {"tessellane"};
         argv.insert(argv.end(), row.argv.begin(), row.argv.end());
-        std::string trace;
-        for (const char* argument : row.argv) trace += std::string(" [") + argument + "]";
+        SCOPED_TRACE(::testing::PrintToString(row.argv));
         const ProgramArguments got = programArguments(static_cast<int>(argv.size()), argv.data());
-        EXPECT_EQ(got.mode, row.mode) << trace;
-        EXPECT_EQ(got.arguments, row.arguments) << trace;
-        EXPECT_EQ(got.error, row.error) << trace;
-        EXPECT_EQ(got.mode == Mode::window ? got.toolkitArgumentCount : 0, row.toolkitArgumentCount) << trace;
+        EXPECT_EQ(got.mode, row.mode);
+        EXPECT_EQ(got.arguments, row.arguments);
+        EXPECT_EQ(got.error, row.error);
+        EXPECT_EQ(got.mode == Mode::window ? got.toolkitArgumentCount : 0, row.toolkitArgumentCount);
     }
 }
 
 TEST(ProgramArguments, HelpShowsEveryWayToStart) {
     const std::string text = usage();
-    EXPECT_TRUE(text.starts_with("사용법:\n  tessellane [파일들...]\n")) << text;
-    for (const char* piece : {"tessellane --cli <출력폴더> <접미사> <파일들...>\n", "\n  -h, --help\n",
-                              "\n  --version\n", "\n  --\n", "tessellane -- --help", "man tessellane"})
+    for (const char* piece :
+         {"사용법:\n  tessellane [파일들...]\n", "tessellane --cli <출력폴더> <접미사> <파일들...>\n",
+          "\n  -h, --help\n", "\n  --version\n", "\n  --\n", "tessellane -- --help", "man tessellane"})
         EXPECT_NE(text.find(piece), std::string::npos) << piece;
-    EXPECT_TRUE(text.ends_with("\n") && !text.ends_with("\n\n"));
+    EXPECT_TRUE(text.starts_with("사용법:") && text.ends_with("\n") && !text.ends_with("\n\n")) << text;
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace tessellane {
 namespace {
 
@@ -18,74 +20,40 @@ ClipInfo image(const std::string& path, const std::string& pixFmt) {
 
 // /m/a.mov (as given) and /m/b.mov (HEVC, which never matters) into /m/o.mov.
 TEST(BuildArguments, VideoFollowsTheFirstClip) {
-    const std::string head =
-        "-nostdin -hide_banner -n -i /m/a.mov -i /m/b.mov -filter_complex "
-        "[0:v][1:v]hstack=inputs=2:shortest=1[v] -map [v] -c:v ";
     const std::string x264 = "libx264 -crf 12 -preset slow -pix_fmt ";
-    const std::pair<ClipFields, std::string> rows[] = {
-        {{.codec = "prores",
-          .codecTag = "apch",
-          .pixFmt = "yuv422p10le",
-          .fpsString = "24000/1001",
-          .colorSpace = "bt709",
-          .colorPrimaries = "bt709",
-          .colorTransfer = "bt709",
-          .colorRange = "tv"},
+    const struct {
+        std::string codec, tag, pixFmt, rate, space, primaries, transfer, range, codecToColours;
+    } rows[] = {
+        {"prores", "apch", "yuv422p10le", "24000/1001", "bt709", "bt709", "bt709", "tv",
          "prores_ks -profile:v 3 -vendor apl0 -pix_fmt yuv422p10le -r 24000/1001 -colorspace bt709 "
          "-color_primaries bt709 -color_trc bt709 -color_range tv"},
-        {{.codec = "prores", .codecTag = "ap4x", .pixFmt = "yuva444p12le"},
-         "prores_ks -profile:v 5 -vendor apl0 -pix_fmt yuva444p12le -r 0/1"},
-        {{.codec = "prores", .codecTag = "ap4h", .pixFmt = "a"},
-         "prores_ks -profile:v 4 -vendor apl0 -pix_fmt a -r 0/1"},
-        {{.codec = "prores", .codecTag = "apco", .pixFmt = "a"},
-         "prores_ks -profile:v 0 -vendor apl0 -pix_fmt a -r 0/1"},
-        {{.codec = "prores", .codecTag = "????", .profile = "4444 XQ", .pixFmt = "a"},
-         "prores_ks -profile:v 5 -vendor apl0 -pix_fmt a -r 0/1"},
-        {{.codec = "prores", .codecTag = "????", .pixFmt = "a"},
-         "prores_ks -profile:v 2 -vendor apl0 -pix_fmt a -r 0/1"},
-        {{.codec = "hevc",
-          .codecTag = "hvc1",
-          .pixFmt = "yuv420p10le",
-          .fpsString = "25/1",
-          .colorTransfer = "smpte2084"},
+        {"hevc", "hvc1", "yuv420p10le", "25/1", "", "", "smpte2084", "",
          "libx265 -crf 12 -preset slow -tag:v hvc1 -pix_fmt yuv420p10le -r 25/1 -color_trc smpte2084"},
-        {{.codec = "h264",
-          .pixFmt = "yuv444p",
-          .fpsString = "30/1",
-          .colorSpace = "bt709",
-          .colorRange = "unknown"},
+        {"h264", "avc1", "yuv444p", "30/1", "bt709", "", "", "unknown",
          x264 + "yuv444p -r 30/1 -colorspace bt709"},
-        {{.codec = "h264", .pixFmt = "yuv420p", .colorSpace = "bt2020nc", .colorRange = "pc"},
-         x264 + "yuv420p -r 0/1 -colorspace bt2020nc -color_range pc"},
+        {"h264", "", "yuv420p", "25/1", "bt2020nc", "", "", "pc",
+         x264 + "yuv420p -r 25/1 -colorspace bt2020nc -color_range pc"},
         // Only the exact lower-case words are dropped; anything else goes to ffmpeg as it is.
-        {{.codec = "h264",
-          .pixFmt = "yuv422p",
-          .colorSpace = "unknown",
-          .colorPrimaries = "reserved",
-          .colorTransfer = "unknown",
-          .colorRange = "Unknown"},
-         x264 + "yuv422p -r 0/1 -color_range Unknown"},
-        {{.codec = "mpeg4", .pixFmt = "yuv420p"}, x264 + "yuv420p -r 0/1"},
-        {{.codec = "ProRes", .codecTag = "apch", .pixFmt = "yuv420p"}, x264 + "yuv420p -r 0/1"},
-        {{.codec = "", .fpsString = ""}, "libx264 -crf 12 -preset slow -r "},  // no pixel format, empty rate
+        {"h264", "", "yuv422p", "25/1", "unknown", "reserved", "unknown", "Unknown",
+         x264 + "yuv422p -r 25/1 -color_range Unknown"},
+        {"ProRes", "apch", "yuv420p", "25/1", "", "", "", "", x264 + "yuv420p -r 25/1"},
+        {"", "", "", "", "", "", "", "",
+         "libx264 -crf 12 -preset slow -r "},  // no pixel format, an empty rate
     };
-    for (const auto& [fields, codecToColour] : rows) {
-        const ClipInfo first("/m/a.mov", fields), second("/m/b.mov", {.codec = "hevc", .codecTag = "hvc1"});
-        EXPECT_EQ(line(buildArguments({first, second}, "/m/o.mov")),
-                  head + codecToColour + " -an -progress pipe:1 -nostats /m/o.mov");
+    for (const auto& row : rows) {
+        ClipInfo first("/m/a.mov");
+        std::tie(first.codec, first.codecTag, first.pixFmt, first.fpsString, first.colorSpace,
+                 first.colorPrimaries, first.colorTransfer, first.colorRange) =
+            std::tie(row.codec, row.tag, row.pixFmt, row.rate, row.space, row.primaries, row.transfer,
+                     row.range);
+        EXPECT_EQ(line(buildArguments({first, ClipInfo("/m/b.mov", {.codec = "hevc"})}, "/m/o.mov")),
+                  "-nostdin -hide_banner -n -i /m/a.mov -i /m/b.mov -filter_complex "
+                  "[0:v][1:v]hstack=inputs=2:shortest=1[v] -map [v] -c:v " +
+                      row.codecToColours + " -an -progress pipe:1 -nostats /m/o.mov");
     }
 }
 
-TEST(BuildArguments, InputsInListOrderAndTheKindFromEveryExtension) {
-    std::vector<ClipInfo> clips;
-    for (int i = 9; i >= 0; --i)
-        clips.emplace_back("/m/" + std::to_string(i) + ".mov", ClipFields{.codec = "h264"});
-    const std::string ten = line(buildArguments(clips, "/m/o.mov"));
-    EXPECT_EQ(
-        ten.substr(0, ten.find(" -map")),
-        "-nostdin -hide_banner -n -i /m/9.mov -i /m/8.mov -i /m/7.mov -i /m/6.mov -i /m/5.mov -i /m/4.mov "
-        "-i /m/3.mov -i /m/2.mov -i /m/1.mov -i /m/0.mov -filter_complex "
-        "[0:v][1:v][2:v][3:v][4:v][5:v][6:v][7:v][8:v][9:v]hstack=inputs=10:shortest=1[v]");
+TEST(BuildArguments, TheKindFromEveryExtension) {
     // Images of any case give the still-image vector; one movie anywhere gives the video vector, whose
     // codec block follows the first clip (a PNG is neither ProRes nor HEVC).
     EXPECT_EQ(

@@ -5,10 +5,8 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <thread>
 
 #include "engine/core/utf8.h"
-#include "engine/merge/cancellation.h"
 #include "tests/support/test_support.h"
 
 namespace tessellane {
@@ -56,93 +54,61 @@ TEST(ToolsFind, WithoutAListTheFixedFoldersComeBeforePath) {
     EXPECT_EQ(message, "ffmpeg를 찾을 수 없습니다 (/usr/local/bin, PATH)");
 }
 
-TEST(RunCapture, StatusAndOutput) {
+// Both pipes are drained, a time limit never reached changes nothing, a child past it is stopped (one that
+// ignores the polite request is killed), and no descriptor is left open.
+TEST(RunCapture, StatusOutputAndTimeLimit) {
     TempDir dir;
-    struct Row {
-        std::string script;  // empty: no file; "-": a file without execute permission
+    const std::string many(8'000'000, 'x');  // far beyond what a pipe buffers
+    const struct {
+        std::string script;  // empty: no such file
         std::vector<std::string> arguments;
         int status;
         std::string output;
-    };
-    const Row rows[] = {
+        bool stopped = false;
+    } rows[] = {
         {"printf 'héllo\\n'; printf 'noise' >&2; exit 3", {}, 3, "héllo\n"},
-        {"for a in \"$@\"; do printf '[%s]' \"$a\"; done",
-         {"a b", "$HOME", "'q\"", "-n", ""},
-         0,
-         "[a b][$HOME]['q\"][-n][]"},
+        {"for a; do printf '[%s]' \"$a\"; done", {"a b", "$HOME", "'q\"", ""}, 0, "[a b][$HOME]['q\"][]"},
         {"cat; echo done", {}, 0, "done\n"},  // stdin is the null device
         {"printf 'ab\\377cd'", {}, 0, ""},    // not UTF-8: empty text, real status
         {"echo partial; kill -9 $$", {}, 9, "partial\n"},
         {"", {}, -1, ""},
-        {"-", {}, -1, ""},
+        {"head -c 8000000 /dev/zero | tr '\\0' x; head -c 8000000 /dev/zero >&2", {}, 0, many},
+        {"echo started; exec sleep 30", {}, -1, "started\n", true},
+        {"trap '' TERM; echo started; while :; do sleep 0.05; done", {}, -1, "started\n", true},
     };
-    for (const Row& row : rows) {
-        const std::filesystem::path program = dir / "program";
-        std::filesystem::remove(program);
-        if (row.script == "-") writeFile(program, "echo hi\n");
-        if (row.script.size() > 1) writeScript(program, row.script + "\n");
-        const CaptureResult result = runCapture(program.string(), row.arguments);
-        EXPECT_EQ(result.status, row.status) << row.script;
-        EXPECT_EQ(result.output, row.output) << row.script;
-    }
-}
-
-TEST(RunCapture, DrainsBothPipesAndLeavesNoDescriptorOpen) {
-    TempDir dir;
-    // 8 MB on each pipe: far beyond what a pipe buffers.
-    writeScript(dir / "flood", "head -c 8000000 /dev/zero | tr '\\0' x; head -c 8000000 /dev/zero >&2\n");
-    auto descriptors = [] {
+    const auto descriptors = [] {
         std::size_t count = 0;
         for ([[maybe_unused]] auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) ++count;
         return count;
     };
     const std::size_t before = descriptors();
-    const CaptureResult result = runCapture((dir / "flood").string(), {});
-    EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.output, std::string(8000000, 'x'));
-    for (int i = 0; i < 5; ++i) runCapture((dir / "missing").string(), {});
+    for (const auto& row : rows) {
+        const std::filesystem::path program = dir / "program";
+        std::filesystem::remove(program);
+        if (!row.script.empty()) writeScript(program, row.script + "\n");
+        const auto began = std::chrono::steady_clock::now();
+        const std::chrono::milliseconds limit(row.stopped ? 300 : 30000);
+        const CaptureResult result = runCapture(program.string(), row.arguments, {.timeout = limit});
+        EXPECT_EQ(result.status, row.status) << row.script;
+        EXPECT_TRUE(result.output == row.output) << row.script;
+        EXPECT_EQ(result.stopped, row.stopped) << row.script;
+        EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(3)) << row.script;
+    }
     EXPECT_EQ(descriptors(), before);
 }
 
-TEST(RunCapture, AChildPastItsTimeLimitOrCancelledIsStopped) {
-    TempDir dir;
-    // The second one ignores the polite request and must be killed.
-    writeScript(dir / "polite", "echo started\nexec sleep 30\n");
-    writeScript(dir / "stubborn", "trap '' TERM\necho started\nwhile :; do sleep 0.05; done\n");
-    for (const char* program : {"polite", "stubborn"}) {
-        const auto began = std::chrono::steady_clock::now();
-        const CaptureResult timed =
-            runCapture((dir / program).string(), {}, {.timeout = std::chrono::milliseconds(300)});
-        EXPECT_TRUE(timed.stopped) << program;
-        EXPECT_EQ(timed.status, -1);
-        EXPECT_EQ(timed.output, "started\n");
-        Cancellation cancel;
-        std::thread canceller([&cancel] {
-            std::this_thread::sleep_for(std::chrono::milliseconds(200));
-            cancel.request();
-        });
-        EXPECT_TRUE(runCapture((dir / program).string(), {}, {.cancel = &cancel}).stopped) << program;
-        canceller.join();
-        EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(4)) << program;
-    }
-    writeScript(dir / "quick", "echo done\n");
-    const CaptureResult quick =
-        runCapture((dir / "quick").string(), {}, {.timeout = std::chrono::seconds(30)});
-    EXPECT_FALSE(quick.stopped);
-    EXPECT_EQ(quick.output, "done\n");
-}
-
 TEST(Utf8, ValidationAndLenientDecoding) {
+    // The bytes, and what lenient decoding makes of them ("" when they are valid as they are): a Latin-1
+    // name, cut characters, a surrogate, a code point past U+10FFFF, an overlong form.
     const std::pair<std::string, std::string> rows[] = {
-        // the bytes, and what lenient decoding makes of them ("" when they are valid as they are)
         {"", ""},
         {"촬영 é ½ 🎬", ""},
         {"\xff", "\uFFFD"},
         {"\xc0\xaf", "\uFFFD\uFFFD"},
-        {"caf\xe9.mov", "caf\uFFFD.mov"},                  // Latin-1
-        {"a\xe1\x84z", "a\uFFFD\uFFFDz"},                  // a cut three-byte character
-        {"\xed\xa0\x80", "\uFFFD\uFFFD\uFFFD"},            // a surrogate is not a character
-        {"\xf4\x90\x80\x80", "\uFFFD\uFFFD\uFFFD\uFFFD"},  // past U+10FFFF
+        {"caf\xe9.mov", "caf\uFFFD.mov"},
+        {"a\xe1\x84z", "a\uFFFD\uFFFDz"},
+        {"\xed\xa0\x80", "\uFFFD\uFFFD\uFFFD"},
+        {"\xf4\x90\x80\x80", "\uFFFD\uFFFD\uFFFD\uFFFD"},
         {"\xf0\x9f\x8e", "\uFFFD\uFFFD\uFFFD"},
         {"a\x80", "a\uFFFD"},
     };
