@@ -34,12 +34,10 @@ class MergeRunner : public ::testing::Test {
         ::alarm(60);  // a runner that hangs ends the test program instead of stalling the suite
         std::filesystem::create_directory(dir / "bin");
         // What two 64×32 clips merge into, made by the real ffmpeg before the fake takes its place.
-        testing::makeMedia(dir / "bin/good.mov",
-                           {"-f", "lavfi", "-i", "testsrc2=s=128x32", "-frames:v", "2"});
+        testing::makeMedia(dir / "bin/good.mov", {"-f", "lavfi", "-i", "testsrc=s=128x32", "-frames:v", "1"});
         scope.emplace(dir / "bin");
-        const ClipFields fields{
-            .codec = "h264", .width = 64, .height = 32, .fpsString = "25/1", .frames = 240};
-        clips = {ClipInfo(dir / "a.mov", fields), ClipInfo(dir / "b.mov", fields)};
+        const ClipFields f{.codec = "h264", .width = 64, .height = 32, .fpsString = "25/1", .frames = 240};
+        clips = {ClipInfo(dir / "a.mov", f), ClipInfo(dir / "b.mov", f)};
     }
 
     void TearDown() override {
@@ -96,8 +94,7 @@ TEST_F(MergeRunner, NothingRunsWhenItCannotOrMustNot) {
     clips[1] = ClipInfo(dir / "b.mov", clips[0]);
     writeFile(dir / "taken.mov", "keep me");
     std::filesystem::create_directory(dir / "folder.mov");
-    std::filesystem::create_symlink(dir / "nowhere.mov",
-                                    dir / "dangling.mov");  // ffmpeg would write through it
+    std::filesystem::create_symlink(dir / "nowhere.mov", dir / "dangling.mov");  // ffmpeg writes through
     for (const FileURL& output : {dir / "taken.mov", dir / "folder.mov", dir / "dangling.mov",
                                   dir.path() / "." / "b.mov", dir.path() / "bin" / ".." / "a.mov"}) {
         MergeError error = mergeError(output);
