@@ -170,6 +170,7 @@ TEST_F(CommandLine, ReportLinesAndExitStatus) {
     EXPECT_FALSE(fs::exists(dir / "home/missing"));
     EXPECT_TRUE(fs::is_empty(dir / "fail"));
 }
+
 // A process that has ended, whether or not anyone has reaped it yet.
 bool gone(pid_t pid) {
     const std::string stat = readFile("/proc/" + std::to_string(pid) + "/stat");
@@ -310,6 +311,7 @@ TEST_F(RealMerge, Hevc10BitPQ) {
                 "color_transfer=smpte2084 color_primaries=bt2020 nb_read_frames=3",
                 "128×64 · HEVC · 3f 완료", false);
 }
+
 // Decodes a picture to raw pixels, reading exactly the file named.
 std::string rawPixels(const fs::path& image, const fs::path& raw) {
     return readFile(
