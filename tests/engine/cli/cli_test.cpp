@@ -131,6 +131,7 @@ TEST_F(CommandLine, ReportLinesAndExitStatus) {
     const std::string ten = clips + "/cam10.mp4", nine = clips + "/cam9.mp4",
                       order = "순서: cam9.mp4, cam10.mp4", done = "결과: 128×32 · H264 · 4f 완료";
     expectRun("", "", {"--version"}, 0, "tessellane " TESSELLANE_EXPECTED_VERSION "\n");
+    expectRun("", "", {"a.png", "-h"}, 0, usage());
     expectRun("", "", {"--bogus", "a.png"}, 2, "",
               "오류: 알 수 없는 옵션 '--bogus'\n도움말: tessellane --help\n");
     expectRun("", "", {"x", "--cli", "out", "_s"}, 2,

@@ -24,7 +24,6 @@ namespace {
 
 using ::testing::ElementsAreArray;
 using testing::readFile;
-using testing::writeFile;
 using Kind = MergeError::Kind;
 
 // Two 64×32 clips that pass validation, and a fake ffmpeg in a search list of its own.
@@ -47,11 +46,10 @@ class MergeRunner : public ::testing::Test {
         EXPECT_EQ(errno, ECHILD);
     }
 
-    // The fake leaves a mark, so a test can tell whether it ran.
+    // The fake leaves a mark (dir/ran), so a test can tell whether it ran.
     void fakeFFmpeg(const std::string& body) {
         testing::writeScript(dir / "bin" / "ffmpeg", "touch '" + (dir / "ran").string() + "'\n" + body);
     }
-    bool ran() const { return std::filesystem::exists(dir / "ran"); }
     // A shell line that copies the good output to ffmpeg's output, its last argument.
     std::string writesGood() const {
         return "for last; do :; done\ncp '" + (dir / "bin/good.mov").string() + "' \"$last\"\n";
@@ -83,7 +81,7 @@ class MergeRunner : public ::testing::Test {
 // Nothing runs without an ffmpeg (reported before validation), with blocking messages, or when the output
 // exists or is an input.
 TEST_F(MergeRunner, NothingRunsWhenItCannotOrMustNot) {
-    writeFile(dir / "bin" / "ffmpeg", "#!/bin/sh\nexit 0\n");  // not executable: not a program
+    testing::writeFile(dir / "bin" / "ffmpeg", "#!/bin/sh\nexit 0\n");  // not executable: not a program
     clips[1].height = 720;
     EXPECT_STREQ(mergeError(dir / "out.mov").what(),
                  ("ffmpeg를 찾을 수 없습니다 (" + (dir / "bin").string() + ")").c_str());
@@ -92,7 +90,7 @@ TEST_F(MergeRunner, NothingRunsWhenItCannotOrMustNot) {
     EXPECT_EQ(mergeError(dir / "out.mov").errorDescription(),
               "높이가 다릅니다: 32 / 720\nfps가 다릅니다: 25 / 30");
     clips[1] = ClipInfo(dir / "b.mov", clips[0]);
-    writeFile(dir / "taken.mov", "keep me");
+    testing::writeFile(dir / "taken.mov", "keep me");
     std::filesystem::create_directory(dir / "folder.mov");
     std::filesystem::create_symlink(dir / "nowhere.mov", dir / "dangling.mov");  // ffmpeg writes through
     for (const FileURL& output : {dir / "taken.mov", dir / "folder.mov", dir / "dangling.mov",
@@ -101,7 +99,7 @@ TEST_F(MergeRunner, NothingRunsWhenItCannotOrMustNot) {
         EXPECT_EQ(error.kind(), Kind::exists) << output;
         EXPECT_EQ(error.errorDescription(), "같은 이름의 파일이 이미 있습니다: " + output.string());
     }
-    EXPECT_FALSE(ran());
+    EXPECT_FALSE(std::filesystem::exists(dir / "ran"));
     EXPECT_EQ(readFile(dir / "taken.mov"), "keep me");
 }
 
@@ -245,7 +243,7 @@ TEST_F(MergeRunner, CancellingStopsFFmpegPromptlyAndLeavesNothing) {
     Cancellation early;  // requested before the start: ffmpeg never runs
     early.request();
     EXPECT_THROW(merge(clips, dir / "out.mov", {}, &early), MergeError);
-    EXPECT_FALSE(ran());
+    EXPECT_FALSE(std::filesystem::exists(dir / "ran"));
 }
 
 TEST(DiagnosticTail, ConsidersTheLastBytesWhateverTheReadSizes) {

@@ -13,14 +13,13 @@ namespace tessellane {
 namespace {
 
 using testing::TempDir;
-using testing::writeFile;
 using testing::writeScript;
 
 TEST(ToolsFind, SearchesTheListInOrderSkippingWhatCannotRun) {
     const std::string tool = "tessellane-probe-tool";
     TempDir dir;
     for (const char* sub : {"a", "b", "c", "dir"}) std::filesystem::create_directory(dir / sub);
-    writeFile(dir / "a" / tool, "not executable");
+    testing::writeFile(dir / "a" / tool, "not executable");
     std::filesystem::create_directory(dir / "dir" / tool);  // a folder is not a program
     writeScript(dir / "b" / tool, "exit 0\n");
     writeScript(dir / "c" / tool, "exit 0\n");
