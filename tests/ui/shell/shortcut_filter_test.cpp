@@ -1,21 +1,14 @@
-// The application-wide keys: Ctrl+A and Backspace/Delete act on the clips unless a text field has focus.
+// The application-wide keys: they act on the clips only while the main window has the keyboard, and never
+// take a key from a text field, a chooser, a question, a menu or another window.
 #include "ui/shell/shortcut_filter.h"
 
-#include <gtest/gtest.h>
-
 #include <QAbstractItemView>
-#include <QApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPlainTextEdit>
-#include <QSpinBox>
-#include <QTest>
-#include <QTimer>
-#include <functional>
+#include <QMessageBox>
 
-#include "tests/support/test_support.h"
 #include "tests/ui/ui_test_support.h"
 #include "ui/shell/desktop_services.h"
 #include "ui/window/file_list_view.h"
@@ -25,11 +18,10 @@ namespace tessellane {
 namespace {
 
 using testing::videoRecord;
-using testing::WindowHarness;
 
 class ShortcutsTest : public ::testing::Test {
   protected:
-    WindowHarness h;
+    testing::WindowHarness h;
     AppModel& model = h.model;
     ShortcutFilter filter;
 
@@ -37,101 +29,101 @@ class ShortcutsTest : public ::testing::Test {
         filter.setModel(&model);
         filter.setWindow(h.window.get());
         qApp->installEventFilter(&filter);
-        model.setClips({videoRecord("/c/a_1.mov"), videoRecord("/c/a_2.mov"), videoRecord("/c/a_3.mov")});
-        QCoreApplication::processEvents();
+        reset({1});
     }
     void TearDown() override { qApp->removeEventFilter(&filter); }
-
+    // Three clips with the given rows selected and "_v2" in the suffix field.
+    void reset(const std::set<int>& selected) {
+        model.setClips({videoRecord("/c/a_1.mov"), videoRecord("/c/a_2.mov"), videoRecord("/c/a_3.mov")});
+        std::set<Uuid> ids;
+        for (int row : selected) ids.insert(model.clips()[row].id());
+        model.setSelected(ids);
+        model.setSuffix("_v2");
+        QCoreApplication::processEvents();
+    }
     QLineEdit* suffix() { return h.window->settings()->suffixField(); }
     QWidget* list() { return h.window->fileList(); }
     void focus(QWidget* widget) {
         widget->setFocus(Qt::OtherFocusReason);
         ASSERT_TRUE(testing::waitFor([&] { return QApplication::focusWidget() == widget; }, 2000));
     }
+    // Nothing changed since reset({1}).
+    void expectUntouched() {
+        EXPECT_EQ(model.clips().size(), 3u);
+        EXPECT_EQ(model.selected(), std::set<Uuid>{model.clips()[1].id()});
+        EXPECT_TRUE(h.services.fileFilters.empty());
+    }
 };
 
-TEST_F(ShortcutsTest, CtrlAInTheSuffixFieldSelectsItsText) {
-    focus(suffix());
-    QTest::keyClicks(suffix(), "_v2");
-    QTest::keyClick(suffix(), Qt::Key_A, Qt::ControlModifier);
-    EXPECT_EQ(suffix()->selectedText(), "_v2");
-    EXPECT_TRUE(model.selected().empty());
-}
-
-TEST_F(ShortcutsTest, CtrlAElsewhereSelectsEveryClip) {
-    focus(list());
-    QTest::keyClick(list(), Qt::Key_A, Qt::ControlModifier);
-    EXPECT_EQ(model.selected().size(), 3u);
-    // Shift+Ctrl+A is not the shortcut.
-    model.setSelected({});
-    QTest::keyClick(list(), Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_TRUE(model.selected().empty());
-    // Plain "a" is not either.
-    QTest::keyClick(list(), Qt::Key_A);
-    EXPECT_TRUE(model.selected().empty());
-}
-
-TEST_F(ShortcutsTest, CtrlAOnAnEmptyListLeavesTheSelectionEmpty) {
-    model.setClips({});
-    focus(h.window.get());  // the list itself is hidden behind the empty-state text
-    QTest::keyClick(h.window.get(), Qt::Key_A, Qt::ControlModifier);
-    EXPECT_TRUE(model.selected().empty());
-}
-
-TEST_F(ShortcutsTest, BackspaceInTheSuffixEditsTextAndKeepsClips) {
-    model.selectAll();
-    focus(suffix());
-    QTest::keyClicks(suffix(), "_v2");
-    QTest::keyClick(suffix(), Qt::Key_Backspace);
-    EXPECT_EQ(model.suffix(), "_v");
-    QTest::keyClick(suffix(), Qt::Key_Home);
-    QTest::keyClick(suffix(), Qt::Key_Delete);
-    EXPECT_EQ(model.suffix(), "v");
-    EXPECT_EQ(model.clips().size(), 3u);
-}
-
-TEST_F(ShortcutsTest, DeleteKeysRemoveTheSelectedClips) {
+TEST_F(ShortcutsTest, SelectAndRemoveActOnTheListButNeverOnTypedText) {
+    const auto none = Qt::NoModifier, ctrl = Qt::ControlModifier, shift = Qt::ShiftModifier;
     const struct {
+        bool inSuffix;
         Qt::Key key;
         Qt::KeyboardModifiers modifiers;
-    } table[] = {{Qt::Key_Backspace, Qt::NoModifier},
-                 {Qt::Key_Delete, Qt::NoModifier},
-                 {Qt::Key_Backspace, Qt::ControlModifier},
-                 {Qt::Key_Delete, Qt::ShiftModifier}};
+        std::set<int> selected;
+        bool running;
+        const char* left;
+        std::size_t selectedAfter;
+        QString suffix;
+    } table[] = {
+        {false, Qt::Key_A, ctrl, {}, false, "123", 3, "_v2"},
+        {false, Qt::Key_A, ctrl | shift, {}, false, "123", 0, "_v2"},
+        {false, Qt::Key_A, none, {}, false, "123", 0, "_v2"},
+        {true, Qt::Key_A, ctrl, {}, false, "123", 0, "_v2"},  // selects the field's text instead
+        {false, Qt::Key_Backspace, none, {0, 2}, false, "2", 0, "_v2"},
+        {false, Qt::Key_Delete, none, {0, 2}, false, "2", 0, "_v2"},
+        {false, Qt::Key_Backspace, ctrl, {0, 2}, false, "2", 0, "_v2"},
+        {false, Qt::Key_Delete, shift, {0, 2}, false, "2", 0, "_v2"},
+        {false, Qt::Key_Delete, none, {}, false, "123", 0, "_v2"},
+        {false, Qt::Key_Backspace, none, {0, 2}, true, "123", 2, "_v2"},  // a merge keeps its clips
+        {true, Qt::Key_Backspace, none, {0, 2}, false, "123", 2, "_v"},
+        {true, Qt::Key_Delete, none, {0, 2}, false, "123", 2, "_v2"},
+    };
     for (const auto& row : table) {
-        model.setClips({videoRecord("/c/a_1.mov"), videoRecord("/c/a_2.mov"), videoRecord("/c/a_3.mov")});
-        model.setSelected({model.clips()[0].id(), model.clips()[2].id()});
-        focus(list());
-        QTest::keyClick(list(), row.key, row.modifiers);
-        ASSERT_EQ(model.clips().size(), 1u) << row.key;
-        EXPECT_EQ(model.clips()[0].name(), "a_2.mov");
-        EXPECT_TRUE(model.selected().empty());
+        SCOPED_TRACE(::testing::Message() << "key " << row.key << " modifiers " << row.modifiers.toInt()
+                                          << (row.inSuffix ? " in the suffix field" : " on the list"));
+        reset(row.selected);
+        model.setRunning(row.running);
+        QWidget* target = row.inSuffix ? static_cast<QWidget*>(suffix()) : list();
+        focus(target);
+        QTest::keyClick(target, row.key, row.modifiers);
+        model.setRunning(false);
+        std::string left;
+        for (const ClipInfo& clip : model.clips()) left += clip.name()[2];
+        EXPECT_EQ(left, row.left);
+        EXPECT_EQ(model.selected().size(), row.selectedAfter);
+        EXPECT_EQ(model.suffix(), row.suffix);
+        EXPECT_EQ(suffix()->selectedText(), row.inSuffix && row.key == Qt::Key_A ? "_v2" : "");
     }
 }
 
-TEST_F(ShortcutsTest, DeleteWithNothingSelectedOrDuringAMergeKeepsClips) {
-    focus(list());
-    QTest::keyClick(list(), Qt::Key_Delete);
-    EXPECT_EQ(model.clips().size(), 3u);
-    model.selectAll();
-    model.setRunning(true);
-    QTest::keyClick(list(), Qt::Key_Backspace);
-    EXPECT_EQ(model.clips().size(), 3u);
-    model.setRunning(false);
+TEST_F(ShortcutsTest, OpenMergeAndQuitWorkFromTheSuffixField) {
+    focus(suffix());
+    QTest::keyClick(suffix(), Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(h.services.fileFilters.size(), 1u);
+    model.setSuffix("a/b");
+    QTest::keyClick(suffix(), Qt::Key_Return, Qt::ControlModifier);  // not while the merge is blocked
+    EXPECT_FALSE(model.running());
+    model.setSuffix("_x");
+    QTest::keyClick(suffix(), Qt::Key_Return);  // without Ctrl it is not the shortcut
+    EXPECT_FALSE(model.running());
+    QTest::keyClick(suffix(), Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier);
+    EXPECT_TRUE(model.running());
+    ASSERT_TRUE(testing::waitFor([&] { return model.pendingTasks() == 0; }));  // the clips do not exist
+    QTest::keyClick(suffix(), Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_FALSE(h.window->isVisible());
 }
 
 TEST_F(ShortcutsTest, TheFileChooserKeepsItsKeysAndTheListIsUntouched) {
-    // The real chooser over the window, opened with Ctrl+O; Ctrl+A selects its files, Backspace goes up
-    // a folder and Escape closes it, while the clips and their selection stay as they were.
+    // The real chooser, opened with Ctrl+O: Ctrl+A selects its files, Backspace goes up a folder.
     testing::TempDir dir;
     std::filesystem::create_directory(dir / "inner");
     for (const char* name : {"a.mov", "b.mov", "c.mov"}) testing::writeFile(dir / "inner" / name, "x");
     DesktopServices desktop;
     desktop.setWindow(h.window.get());
     model.setPlatformServices(&desktop);
-    model.setSelected({model.clips()[1].id()});
     focus(list());
-
     const bool ran = testing::withModal(
         [&] { QTest::keyClick(list(), Qt::Key_O, Qt::ControlModifier); },
         [&](QWidget* modal) {
@@ -139,8 +131,7 @@ TEST_F(ShortcutsTest, TheFileChooserKeepsItsKeysAndTheListIsUntouched) {
             ASSERT_NE(chooser, nullptr);
             EXPECT_EQ(chooser->windowTitle(), "파일 추가");
             chooser->setDirectory(QString::fromStdString((dir / "inner").string()));
-            // The list or the detail view, whichever the chooser shows.
-            QAbstractItemView* files = nullptr;
+            QAbstractItemView* files = nullptr;  // the list or the detail view, whichever is shown
             for (auto* view : chooser->findChildren<QAbstractItemView*>())
                 if (view->isVisible() &&
                     (view->objectName() == "listView" || view->objectName() == "treeView"))
@@ -149,9 +140,7 @@ TEST_F(ShortcutsTest, TheFileChooserKeepsItsKeysAndTheListIsUntouched) {
             ASSERT_TRUE(
                 testing::waitFor([&] { return files->model()->rowCount(files->rootIndex()) == 3; }, 5000));
             files->setFocus();
-            ASSERT_TRUE(testing::waitFor([&] { return QApplication::focusWidget() == files; }, 2000))
-                << (QApplication::focusWidget() ? QApplication::focusWidget()->metaObject()->className()
-                                                : "none");
+            ASSERT_TRUE(testing::waitFor([&] { return QApplication::focusWidget() == files; }, 2000));
             QTest::keyClick(files, Qt::Key_A, Qt::ControlModifier);
             EXPECT_EQ(chooser->selectedFiles().size(), 3);
             QTest::keyClick(files, Qt::Key_Backspace);
@@ -162,82 +151,30 @@ TEST_F(ShortcutsTest, TheFileChooserKeepsItsKeysAndTheListIsUntouched) {
         });
     EXPECT_TRUE(ran) << "Ctrl+O opened no chooser";
     model.setPlatformServices(&h.services);
-    EXPECT_EQ(model.clips().size(), 3u);
-    EXPECT_EQ(model.selected(), std::set<Uuid>{model.clips()[1].id()});
+    expectUntouched();
     EXPECT_EQ(model.pendingTasks(), 0);  // nothing was added
 }
 
-TEST_F(ShortcutsTest, MenusPopUpsAndOtherWindowsKeepTheirKeys) {
-    model.setSelected({model.clips()[0].id()});
+TEST_F(ShortcutsTest, QuestionsMenusAndOtherWindowsKeepTheirKeys) {
+    auto press = [](QWidget* to) {
+        for (Qt::Key key : {Qt::Key_Backspace, Qt::Key_Delete}) QTest::keyClick(to, key);
+        for (Qt::Key key : {Qt::Key_A, Qt::Key_O}) QTest::keyClick(to, key, Qt::ControlModifier);
+    };
+    QMessageBox question(QMessageBox::Question, "", "?", QMessageBox::Ok | QMessageBox::Cancel,
+                         h.window.get());
+    EXPECT_TRUE(testing::withModal([&] { question.exec(); }, press));
     QMenu menu(h.window.get());
     menu.addAction(QStringLiteral("Same as Source"));
     menu.popup(h.window->mapToGlobal(QPoint(500, 200)));
     ASSERT_TRUE(testing::waitFor([&] { return QApplication::activePopupWidget() == &menu; }, 2000));
-    for (Qt::Key key : {Qt::Key_Backspace, Qt::Key_Delete}) QTest::keyClick(&menu, key);
-    QTest::keyClick(&menu, Qt::Key_A, Qt::ControlModifier);
+    press(&menu);
     menu.close();
-
     QWidget other;
     other.show();
     other.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
-    QTest::keyClick(&other, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(&other, Qt::Key_Delete);
-    QTest::keyClick(&other, Qt::Key_O, Qt::ControlModifier);
-
-    EXPECT_EQ(model.clips().size(), 3u);
-    EXPECT_EQ(model.selected(), std::set<Uuid>{model.clips()[0].id()});
-    EXPECT_TRUE(h.services.fileFilters.empty());
-}
-
-TEST_F(ShortcutsTest, CtrlOOpensTheChooserAndCtrlReturnStartsAMergeOnlyWhenAllowed) {
-    focus(suffix());  // these keys mean nothing to a text field, so they work from it too
-    QTest::keyClick(suffix(), Qt::Key_O, Qt::ControlModifier);
-    EXPECT_EQ(h.services.fileFilters.size(), 1u);
-
-    model.setSuffix("a/b");
-    QTest::keyClick(suffix(), Qt::Key_Return, Qt::ControlModifier);
-    EXPECT_FALSE(model.running());
-    model.setSuffix("_x");
-    QTest::keyClick(suffix(), Qt::Key_Return);  // without Ctrl it is not the shortcut
-    EXPECT_FALSE(model.running());
-    ASSERT_TRUE(model.canMerge());
-    QTest::keyClick(suffix(), Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier);
-    EXPECT_TRUE(model.running());
-    // The clips do not exist, so the job fails on its own.
-    ASSERT_TRUE(testing::waitFor([&] { return model.pendingTasks() == 0; }));
-    EXPECT_FALSE(model.running());
-}
-
-TEST_F(ShortcutsTest, CtrlQClosesTheWindow) {
-    focus(list());
-    QTest::keyClick(list(), Qt::Key_Q, Qt::ControlModifier);
-    EXPECT_FALSE(h.window->isVisible());
-}
-
-TEST(EditsText, EveryTextEditingControlCounts) {
-    QLineEdit line;
-    QPlainTextEdit plain;
-    QSpinBox spin;
-    QLineEdit readOnly;
-    readOnly.setReadOnly(true);
-    QWidget other;
-    EXPECT_TRUE(editsText(&line));
-    EXPECT_TRUE(editsText(&plain));
-    EXPECT_TRUE(editsText(plain.viewport()));
-    EXPECT_TRUE(editsText(&spin));
-    EXPECT_FALSE(editsText(&readOnly));
-    EXPECT_FALSE(editsText(&other));
-    EXPECT_FALSE(editsText(nullptr));
-}
-
-TEST(ShortcutFilterAlone, WithoutAModelEveryKeyPassesOn) {
-    ShortcutFilter filter;
-    QWidget target;
-    QKeyEvent selectAll(QEvent::KeyPress, Qt::Key_A, Qt::ControlModifier, "a");
-    QKeyEvent backspace(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier);
-    EXPECT_FALSE(filter.eventFilter(&target, &selectAll));
-    EXPECT_FALSE(filter.eventFilter(&target, &backspace));
+    press(&other);
+    expectUntouched();
 }
 
 }  // namespace

@@ -1,19 +1,18 @@
 // The wrapped path label keeps all its lines.
 #include "ui/widgets/path_label.h"
 
-#include <gtest/gtest.h>
+#include "tests/ui/ui_test_support.h"
 
 namespace tessellane {
 namespace {
 
-TEST(PathLabelAlone, ALongPathKeepsTheInkOfItsSecondLine) {
+TEST(PathLabel, ALongPathKeepsTheInkOfItsSecondLine) {
     PathLabel label;
     label.setText("/home/someone/a_rather_long_folder_name/with_more_parts/and_underscores_at_the_end_");
-    const int width = 220;
-    const int height = label.heightForWidth(width);
+    const int height = label.heightForWidth(220);
     ASSERT_GT(height, QFontMetrics(label.font()).lineSpacing()) << "the path must need two lines";
-    auto inkPixels = [&](int h) {
-        label.resize(width, h);
+    auto ink = [&](int h) {
+        label.resize(220, h);
         QImage shot(label.size(), QImage::Format_RGB32);
         shot.fill(Qt::black);
         label.render(&shot, QPoint(), QRegion(), QWidget::DrawChildren);
@@ -22,7 +21,7 @@ TEST(PathLabelAlone, ALongPathKeepsTheInkOfItsSecondLine) {
             for (int x = 0; x < shot.width(); ++x) count += qGray(shot.pixel(x, y)) > 16;
         return count;
     };
-    EXPECT_EQ(inkPixels(height), inkPixels(height + 20));
+    EXPECT_EQ(ink(height), ink(height + 20));
 }
 
 }  // namespace
