@@ -9,14 +9,12 @@ namespace tessellane::testing {
 
 ClipInfo videoRecord(const FileURL& url, std::int64_t height, const std::string& codec,
                      const std::string& pixFmt) {
-    return ClipInfo(url, {.codec = codec,
-                          .width = 1920,
-                          .height = height,
-                          .pixFmt = pixFmt,
-                          .fpsString = "25/1",
-                          .frames = 125,
-                          .duration = 5.0,
-                          .fileSize = 1234567});
+    ClipInfo clip(url, {.codec = codec, .width = 1920, .height = height, .pixFmt = pixFmt});
+    clip.fpsString = "25/1";
+    clip.frames = 125;
+    clip.duration = 5.0;
+    clip.fileSize = 1234567;
+    return clip;
 }
 
 bool withModal(const std::function<void()>& open, const std::function<void(QWidget*)>& interact) {
@@ -46,6 +44,9 @@ std::vector<std::pair<QString, QColor>> labelRows(const QWidget* parent) {
 }
 
 WindowHarness::WindowHarness() : window(std::make_unique<MainWindow>(model)) {
+    keys.setModel(&model);
+    keys.setWindow(window.get());
+    qApp->installEventFilter(&keys);
     window->resize(1280, 760);
     window->show();
     window->activateWindow();

@@ -5,6 +5,9 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
 #include <functional>
 #include <memory>
@@ -12,8 +15,11 @@
 #include "app/app_model.h"
 #include "tests/app/app_test_support.h"
 #include "tests/support/test_support.h"
+#include "ui/shell/shortcut_filter.h"
 #include "ui/widgets/palette.h"
+#include "ui/window/file_list_view.h"
 #include "ui/window/main_window.h"
+#include "ui/window/settings_column.h"
 
 namespace tessellane::testing {
 
@@ -28,12 +34,14 @@ bool withModal(const std::function<void()>& open, const std::function<void(QWidg
 // The texts and colours of the labels inside `parent`, top to bottom.
 std::vector<std::pair<QString, QColor>> labelRows(const QWidget* parent);
 
-// A model over FakeServices and the real window, shown and active at 1280 x 760.
+// A model over FakeServices and the real window with the program's key hook, shown and active.
 struct WindowHarness {
     WindowHarness();
+    ~WindowHarness() { qApp->removeEventFilter(&keys); }
     FakeServices services;
     AppModel model{&services};
     std::unique_ptr<MainWindow> window;
+    ShortcutFilter keys;
 };
 
 }  // namespace tessellane::testing

@@ -3,10 +3,7 @@
 
 #include "tests/ui/ui_test_support.h"
 
-namespace tessellane {
-namespace {
-
-using testing::videoRecord;
+namespace tessellane::testing {
 
 QImage draw(const ClipInfo& clip, const QImage& thumb = {}, bool selected = false) {
     QImage image(430, cardHeight(), QImage::Format_RGB32);
@@ -49,7 +46,7 @@ TEST(CardLines, FrameRatesKeepThreeSignificantDigitsInEveryLocale) {
     const std::pair<const char*, const char*> table[] = {
         {"24000/1001", "24"}, {"60000/1001", "59.9"}, {"120000/1001", "120"}, {"25/2", "12.5"}};
     for (const char* locale : {"C.UTF-8", "de_DE.UTF-8"}) {
-        testing::ScopedLocale scope(locale);
+        ScopedLocale scope(locale);
         for (const auto& [rate, shown] : table) {
             ClipInfo clip = videoRecord("/c/a.mov");
             clip.fpsString = rate;
@@ -84,5 +81,4 @@ TEST(CardPainting, ColoursSelectionThumbnailAndLongNames) {
         << "a long name must stop before the thumbnail box";
 }
 
-}  // namespace
-}  // namespace tessellane
+}  // namespace tessellane::testing

@@ -6,7 +6,6 @@
 #include "tests/ui/ui_test_support.h"
 
 namespace tessellane {
-namespace {
 
 // The lowest row of ink in `image`, or -1 for none.
 int inkBottom(const QImage& image) {
@@ -44,5 +43,4 @@ TEST(Ellipsis, SitsOnTheBaselineInPaintedTextAndLabels) {
     EXPECT_GE(label("…"), label(QStringLiteral("\u00B7")));  // not above the centred middle dot
 }
 
-}  // namespace
 }  // namespace tessellane

@@ -4,7 +4,6 @@
 #include "tests/ui/ui_test_support.h"
 
 namespace tessellane {
-namespace {
 
 TEST(PathLabel, ALongPathKeepsTheInkOfItsSecondLine) {
     PathLabel label;
@@ -24,5 +23,4 @@ TEST(PathLabel, ALongPathKeepsTheInkOfItsSecondLine) {
     EXPECT_EQ(ink(height), ink(height + 20));
 }
 
-}  // namespace
 }  // namespace tessellane

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 namespace tessellane {
-namespace {
 
 TEST(RowDrag, EncodesOnlyRowNumbersAndRejectsJunk) {
     EXPECT_EQ(FileListView::encodeRows({3, 0, 12}), "0,3,12");
@@ -14,5 +13,4 @@ TEST(RowDrag, EncodesOnlyRowNumbersAndRejectsJunk) {
     }
 }
 
-}  // namespace
 }  // namespace tessellane

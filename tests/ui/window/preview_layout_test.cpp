@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 namespace tessellane {
-namespace {
 
 TEST(PreviewLayout, TwoFullHdClipsInAThousandBySevenHundredPane) {
     const auto layout = previewLayout({1000, 700}, {{1920, 1080}, {1920, 1080}}, 3840, 1080);
@@ -27,5 +26,4 @@ TEST(PreviewLayout, HeightBoundPanesAndShorterClips) {
     EXPECT_EQ(degenerate.tiles[0].size(), QSizeF(0, 0));
 }
 
-}  // namespace
 }  // namespace tessellane
