@@ -20,16 +20,21 @@ ClipInfo videoRecord(const FileURL& url, std::int64_t height, const std::string&
 bool withModal(const std::function<void()>& open, const std::function<void(QWidget*)>& interact) {
     bool ran = false;
     QTimer::singleShot(0, [&] {
-        QWidget* modal = nullptr;
-        waitFor([&] { return (modal = QApplication::activeModalWidget()) != nullptr; }, 5000);
-        if (modal) {
-            interact(modal);
+        if (waitFor([] { return QApplication::activeModalWidget() != nullptr; }, 5000)) {
+            interact(QApplication::activeModalWidget());
             ran = true;
         }
         if (QWidget* still = QApplication::activeModalWidget()) still->close();
     });
     open();
     return ran;
+}
+
+int inkBottom(const QImage& image) {
+    for (int y = image.height() - 1; y >= 0; --y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qGray(image.pixel(x, y)) > 64) return y;
+    return -1;
 }
 
 std::vector<std::pair<QString, QColor>> labelRows(const QWidget* parent) {

@@ -31,6 +31,9 @@ ClipInfo videoRecord(const FileURL& url, std::int64_t height = 1080, const std::
 // closes whatever modal is still open. Returns whether `interact` ran.
 bool withModal(const std::function<void()>& open, const std::function<void(QWidget*)>& interact);
 
+// The lowest row of `image` with ink (grey above 64), or -1 for none.
+int inkBottom(const QImage& image);
+
 // The texts and colours of the labels inside `parent`, top to bottom.
 std::vector<std::pair<QString, QColor>> labelRows(const QWidget* parent);
 

@@ -41,7 +41,7 @@ class ShortcutsTest : public ::testing::Test {
 };
 
 TEST_F(ShortcutsTest, SelectAndRemoveActOnTheListButNeverOnTypedText) {
-    const auto none = Qt::NoModifier, ctrl = Qt::ControlModifier, shift = Qt::ShiftModifier;
+    const auto none = Qt::NoModifier, ctrl = Qt::ControlModifier;
     const struct {
         bool inSuffix, running;
         Qt::Key key;
@@ -49,13 +49,11 @@ TEST_F(ShortcutsTest, SelectAndRemoveActOnTheListButNeverOnTypedText) {
         const char *after, *suffix;
     } table[] = {
         {false, false, Qt::Key_A, ctrl, " 123", "_v2"},
-        {false, false, Qt::Key_A, ctrl | shift, "123 ", "_v2"},
+        {false, false, Qt::Key_A, ctrl | Qt::ShiftModifier, "123 ", "_v2"},
         {false, false, Qt::Key_A, none, "123 ", "_v2"},
         {true, false, Qt::Key_A, ctrl, "123 ", "_v2"},         // the field's text is selected instead
         {false, false, Qt::Key_Backspace, none, "2 ", "_v2"},  // rows 1 and 3 were selected
         {false, false, Qt::Key_Delete, none, "2 ", "_v2"},
-        {false, false, Qt::Key_Backspace, ctrl, "2 ", "_v2"},
-        {false, false, Qt::Key_Delete, shift, "2 ", "_v2"},
         {false, true, Qt::Key_Backspace, none, "2 13", "_v2"},  // a merge keeps its clips
         {true, false, Qt::Key_Backspace, none, "2 13", "_v"},
         {true, false, Qt::Key_Delete, none, "2 13", "_v2"},
@@ -72,7 +70,7 @@ TEST_F(ShortcutsTest, SelectAndRemoveActOnTheListButNeverOnTypedText) {
     }
 }
 
-TEST_F(ShortcutsTest, OpenMergeAndQuitWorkFromTheSuffixField) {
+TEST_F(ShortcutsTest, OpenAndMergeWorkFromTheSuffixField) {
     reset({}, suffix);
     QTest::keyClick(suffix, Qt::Key_O, Qt::ControlModifier);
     EXPECT_EQ(h.services.fileFilters.size(), 1u);
@@ -84,11 +82,9 @@ TEST_F(ShortcutsTest, OpenMergeAndQuitWorkFromTheSuffixField) {
     QTest::keyClick(suffix, Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier);
     EXPECT_TRUE(model.running());
     ASSERT_TRUE(waitFor([&] { return model.pendingTasks() == 0; }));  // the clips do not exist
-    QTest::keyClick(suffix, Qt::Key_Q, Qt::ControlModifier);
-    EXPECT_FALSE(h.window->isVisible());
 }
 
-TEST_F(ShortcutsTest, TheFileChooserKeepsItsKeysAndTheListIsUntouched) {
+TEST_F(ShortcutsTest, ChoosersQuestionsMenusAndOtherWindowsKeepTheirKeys) {
     TempDir dir;
     std::filesystem::create_directory(dir / "inner");
     for (const char* name : {"a.mov", "b.mov", "c.mov"}) writeFile(dir / "inner" / name, "x");
@@ -117,11 +113,8 @@ TEST_F(ShortcutsTest, TheFileChooserKeepsItsKeysAndTheListIsUntouched) {
         }))
         << "Ctrl+O opened no chooser";
     model.setPlatformServices(&h.services);
-    EXPECT_EQ(state(), "13 2");
     EXPECT_EQ(model.pendingTasks(), 0);  // nothing was added
-}
 
-TEST_F(ShortcutsTest, QuestionsMenusAndOtherWindowsKeepTheirKeys) {
     auto press = [](QWidget* to) {
         for (Qt::Key key : {Qt::Key_Backspace, Qt::Key_Delete}) QTest::keyClick(to, key);
         for (Qt::Key key : {Qt::Key_A, Qt::Key_O}) QTest::keyClick(to, key, Qt::ControlModifier);

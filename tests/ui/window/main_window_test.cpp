@@ -58,14 +58,10 @@ class MainWindowTest : public ::testing::Test {
 
 TEST_F(MainWindowTest, EmptyThenWithClipsShowsCardsFooterAndWhatWillBeWrittenWhere) {
     EXPECT_FALSE(window.fileList()->isVisible());
-    const Rows help = labelRows(window.emptyState());
-    ASSERT_EQ(help.size(), 2u);
-    EXPECT_TRUE(help[1].first.contains("Ctrl·Shift+클릭") &&
-                help[1].first.contains("Ctrl+A"));  // Linux words
-    EXPECT_FALSE(help[1].first.contains("⌘"));
+    const QString help = labelRows(window.emptyState()).back().first;  // in Linux words
+    EXPECT_TRUE(help.contains("Ctrl·Shift+클릭") && help.contains("Ctrl+A") && !help.contains("⌘"));
     EXPECT_EQ(window.addButton()->text(), "＋ 파일 추가");
     EXPECT_FALSE(window.mergeButton()->isEnabled() || mergeFaceLit());
-    EXPECT_TRUE(labelRows(window.validationBox()).empty());
 
     setClips(3);
     EXPECT_FALSE(window.emptyState()->isVisible());
@@ -112,8 +108,6 @@ TEST_F(MainWindowTest, BlocksAreRedCrossesFirstAndWarningsAmber) {
             EXPECT_EQ(colour, text.startsWith("✕") ? palette::danger() : palette::warn());
         }
         EXPECT_EQ(shown.join('|'), row.shown);
-        EXPECT_EQ(settings.fileNameBox()->textColor(),
-                  row.suffix == "_x" ? palette::danger() : QColor(Qt::white));
         EXPECT_EQ(window.mergeButton()->isEnabled(), !row.shown.contains("✕"));
         EXPECT_EQ(mergeFaceLit(), !row.shown.contains("✕"));
     }
@@ -147,7 +141,6 @@ TEST(ValidationBoxAlone, MissingFfmpegRowNamesTheFoldersSearchedEvenWithoutClips
 TEST_F(MainWindowTest, WhileAMergeRunsCancelAndProgressShowAndClearWaits) {
     TempDir dir;
     setClips(3, dir.path());
-    EXPECT_FALSE(window.cancelButton()->isVisible());
     model.setRunning(true);
     EXPECT_EQ(window.cancelButton()->isVisible() ? window.cancelButton()->text() : "", "취소");
     EXPECT_FALSE(window.mergeButton()->isEnabled());
@@ -211,6 +204,11 @@ TEST_F(MainWindowTest, ARowDropMovesOnceToThePlaceUnderThePointer) {
     EXPECT_EQ(clipsChanged.count(), 1);
     EXPECT_EQ(cardNames(), "take_2.mov take_3.mov take_1.mov");
     EXPECT_EQ(card(1).index, 2);
+    for (const char* junk : {"", "a", "1,,2", "-1", "1,x", "99999999999"}) {  // refused: nothing moves
+        mime.setData(kRowsMimeType, junk);
+        send<QDropEvent>(list->viewport(), rowCentre(0, -5), mime);
+    }
+    EXPECT_EQ(clipsChanged.count(), 1);
 }
 
 TEST_F(MainWindowTest, DraggingACardNearTheListsEdgesScrollsIt) {
@@ -259,7 +257,7 @@ TEST_F(MainWindowTest, QueueTabListsOutputsWithRevealButtons) {
     EXPECT_EQ(h.services.revealed, std::vector<FileURL>{"/out/a.mov"});
 }
 
-TEST(MergeInTheWindow, EscapeTheCancelButtonAndClosingEachStopIt) {
+TEST(MergeInTheWindow, EscapeTheCancelButtonAndQuittingEachStopIt) {
     TempDir work, tools;
     makeTinyMovie(work / "part1.mov", 1);
     makeTinyMovie(work / "part2.mov", 1);
@@ -272,25 +270,27 @@ TEST(MergeInTheWindow, EscapeTheCancelButtonAndClosingEachStopIt) {
     h.model.add({work / "part1.mov", work / "part2.mov"});
     ASSERT_TRUE(waitFor([&] { return h.model.pendingTasks() == 0; }));
     const auto before = filesIn(work.path());
-    for (const std::string how : {"Escape", "취소", "close"}) {
+    for (const std::string how : {"Escape", "취소", "Ctrl+Q"}) {
         SCOPED_TRACE(how);
         QTest::keyClick(h.window.get(), Qt::Key_Return, Qt::ControlModifier);
         ASSERT_TRUE(waitFor([&] { return filesIn(work.path()) != before; }, 10000)) << "ffmpeg never started";
         if (how == "Escape") QTest::keyClick(h.window.get(), Qt::Key_Escape);
         if (how == "취소") QTest::mouseClick(h.window->cancelButton(), Qt::LeftButton);
-        // Closing asks first; "계속 합치기" keeps merging, the default answer (Enter) stops and closes.
+        // Ctrl+Q closes the window, which asks first: "계속 합치기" keeps merging, Enter (the default) stops.
         for (const bool enter : {false, true}) {
-            if (how != "close") continue;
-            EXPECT_TRUE(withModal([&] { h.window->close(); },
-                                  [&](QWidget* modal) {
-                                      auto* box = qobject_cast<QMessageBox*>(modal);
-                                      ASSERT_TRUE(box && box->defaultButton());
-                                      EXPECT_EQ(box->text(), "합치는 중입니다. 합치기를 멈추고 끝낼까요?");
-                                      EXPECT_EQ(box->defaultButton()->text(), "멈추고 끝내기");
-                                      if (enter) return QTest::keyClick(box, Qt::Key_Return);
-                                      for (QAbstractButton* button : box->buttons())
-                                          if (button->text() == "계속 합치기") button->click();
-                                  }));
+            if (how != "Ctrl+Q") continue;
+            h.window->activateWindow();  // the keys act only on the active window
+            ASSERT_TRUE(QTest::qWaitForWindowActive(h.window.get()));
+            auto close = [&] { QTest::keyClick(h.window.get(), Qt::Key_Q, Qt::ControlModifier); };
+            EXPECT_TRUE(withModal(close, [&](QWidget* modal) {
+                auto* box = qobject_cast<QMessageBox*>(modal);
+                ASSERT_TRUE(box && box->defaultButton());
+                EXPECT_EQ(box->text(), "합치는 중입니다. 합치기를 멈추고 끝낼까요?");
+                EXPECT_EQ(box->defaultButton()->text(), "멈추고 끝내기");
+                if (enter) return QTest::keyClick(box, Qt::Key_Return);
+                for (QAbstractButton* button : box->buttons())
+                    if (button->text() == "계속 합치기") button->click();
+            }));
             EXPECT_EQ(h.window->isVisible() && h.model.running(), !enter);
         }
         ASSERT_TRUE(waitFor([&] { return h.model.pendingTasks() == 0; }, 5000));

@@ -1,19 +1,11 @@
-// The ellipsis drawn on the baseline, in painted text and in labels.
-#include "ui/widgets/fonts.h"
-
+// Text drawn whole: the ellipsis on the baseline, and every line of a wrapped path.
 #include <QPainter>
 
 #include "tests/ui/ui_test_support.h"
+#include "ui/widgets/fonts.h"
+#include "ui/widgets/path_label.h"
 
-namespace tessellane {
-
-// The lowest row of ink in `image`, or -1 for none.
-int inkBottom(const QImage& image) {
-    for (int y = image.height() - 1; y >= 0; --y)
-        for (int x = 0; x < image.width(); ++x)
-            if (qGray(image.pixel(x, y)) > 64) return y;
-    return -1;
-}
+namespace tessellane::testing {
 
 TEST(Ellipsis, SitsOnTheBaselineInPaintedTextAndLabels) {
     const QRect area(0, 0, 200, 80);
@@ -43,4 +35,14 @@ TEST(Ellipsis, SitsOnTheBaselineInPaintedTextAndLabels) {
     EXPECT_GE(label("…"), label(QStringLiteral("\u00B7")));  // not above the centred middle dot
 }
 
-}  // namespace tessellane
+TEST(PathLabel, ALongPathKeepsItsSecondLine) {
+    PathLabel label;
+    label.setText("/home/someone/a_rather_long_folder_name/with_more_parts/and_underscores_at_the_end_");
+    label.resize(220, label.heightForWidth(220));
+    ASSERT_GT(label.height(), QFontMetrics(label.font()).lineSpacing()) << "the path must need two lines";
+    const int fitted = inkBottom(label.grab().toImage());
+    label.resize(220, label.height() + 20);
+    EXPECT_EQ(fitted, inkBottom(label.grab().toImage()));
+}
+
+}  // namespace tessellane::testing

@@ -1,9 +1,10 @@
-// Choosing a platform that can draw, and ending with one line when none can.
-#include "ui/shell/display_check.h"
-
+// Starting the program: a platform that can draw or one line that says why not, Qt's own texts in Korean,
+// and files named on the command line.
 #include <QProcess>
 
 #include "tests/ui/ui_test_support.h"
+#include "ui/shell/display_check.h"
+#include "ui/shell/windowed_app.h"
 
 namespace tessellane::testing {
 
@@ -41,17 +42,6 @@ TEST(DisplayCheck, ChoosesAPlatformThatCanDraw) {
     }
 }
 
-TEST(DisplayCheck, ReadsTheArgumentsAndProbesTheMachine) {
-    const char* argv[] = {"tessellane", "-platform", "offscreen", "a.mov"};
-    EXPECT_EQ(currentDisplayEnvironment(4, argv).platformArgument, "offscreen");
-    const DisplayProbes probes = systemDisplayProbes();
-    EXPECT_TRUE(probes.pluginInstalled("offscreen") && probes.pluginInstalled("xcb"));
-    EXPECT_FALSE(probes.pluginInstalled("no-such-platform"));
-    TempDir dir;
-    EXPECT_FALSE(probes.x11Opens(":64999"));
-    EXPECT_FALSE(probes.waylandOpens((dir / "no-compositor").string()));
-}
-
 TEST(DisplayCheck, TheProgramEndsWithTheNoDisplayLineInsteadOfAborting) {
     // The program's whole environment is set here, so a live X or Wayland session changes nothing.
     TempDir dir;
@@ -73,6 +63,19 @@ TEST(DisplayCheck, TheProgramEndsWithTheNoDisplayLineInsteadOfAborting) {
         EXPECT_EQ(line, QString::fromUtf8(noDisplayMessage()));
         EXPECT_TRUE(line.contains("--cli") && !line.contains('\n'));
     }
+}
+
+TEST(QtTexts, QtsOwnButtonsSpeakKorean) {
+    ASSERT_TRUE(installQtKoreanTexts(*qApp));
+    QMessageBox box(QMessageBox::Question, "", "", QMessageBox::Ok | QMessageBox::Cancel);
+    EXPECT_EQ(box.button(QMessageBox::Cancel)->text(), "취소");
+}
+
+TEST(StartupFiles, PathsAreMadeAbsoluteAndUrlsDecoded) {
+    EXPECT_EQ(startupFiles({"a b.mov", "/abs/c.mov", "-x.png", "file:///tmp/%ED%95%9C.png", "s/../d.mp4", ""},
+                           "/w"),
+              std::vector<std::filesystem::path>(
+                  {"/w/a b.mov", "/abs/c.mov", "/w/-x.png", "/tmp/한.png", "/w/s/../d.mp4"}));
 }
 
 }  // namespace tessellane::testing
