@@ -1,7 +1,6 @@
 #include "tests/ui/ui_test_support.h"
 
 #include <QTimer>
-#include <algorithm>
 
 #include "ui/shell/windowed_app.h"
 
@@ -38,12 +37,8 @@ int inkBottom(const QImage& image) {
 }
 
 std::vector<std::pair<QString, QColor>> labelRows(const QWidget* parent) {
-    auto labels = parent->findChildren<QLabel*>();
-    std::stable_sort(labels.begin(), labels.end(), [parent](QLabel* a, QLabel* b) {
-        return a->mapTo(parent, QPoint()).y() < b->mapTo(parent, QPoint()).y();
-    });
     std::vector<std::pair<QString, QColor>> rows;
-    for (QLabel* label : labels)
+    for (QLabel* label : parent->findChildren<QLabel*>())
         rows.emplace_back(label->text(), label->palette().color(QPalette::WindowText));
     return rows;
 }

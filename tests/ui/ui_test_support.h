@@ -27,20 +27,18 @@ namespace tessellane::testing {
 ClipInfo videoRecord(const FileURL& url, std::int64_t height = 1080, const std::string& codec = "h264",
                      const std::string& pixFmt = "yuv420p");
 
-// Calls `open`, which shows a modal and waits for it; meanwhile runs `interact` on that modal and then
-// closes whatever modal is still open. Returns whether `interact` ran.
+// Calls `open`, which waits for a modal; runs `interact` on it, then closes it. Whether `interact` ran.
 bool withModal(const std::function<void()>& open, const std::function<void(QWidget*)>& interact);
 
 // The lowest row of `image` with ink (grey above 64), or -1 for none.
 int inkBottom(const QImage& image);
 
-// The texts and colours of the labels inside `parent`, top to bottom.
+// The texts and colours of the labels inside `parent`, in the order they were made (top to bottom).
 std::vector<std::pair<QString, QColor>> labelRows(const QWidget* parent);
 
 // A model over FakeServices and the real window with the program's key hook, shown and active.
 struct WindowHarness {
     WindowHarness();
-    ~WindowHarness() { qApp->removeEventFilter(&keys); }
     FakeServices services;
     AppModel model{&services};
     std::unique_ptr<MainWindow> window;

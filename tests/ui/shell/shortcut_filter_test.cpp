@@ -113,7 +113,6 @@ TEST_F(ShortcutsTest, ChoosersQuestionsMenusAndOtherWindowsKeepTheirKeys) {
         }))
         << "Ctrl+O opened no chooser";
     model.setPlatformServices(&h.services);
-    EXPECT_EQ(model.pendingTasks(), 0);  // nothing was added
 
     auto press = [](QWidget* to) {
         for (Qt::Key key : {Qt::Key_Backspace, Qt::Key_Delete}) QTest::keyClick(to, key);

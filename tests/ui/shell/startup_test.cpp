@@ -1,5 +1,4 @@
-// Starting the program: a platform that can draw or one line that says why not, Qt's own texts in Korean,
-// and files named on the command line.
+// Starting the program: a platform that can draw or one line saying why not, Korean Qt texts, files named.
 #include <QProcess>
 
 #include "tests/ui/ui_test_support.h"
@@ -33,11 +32,11 @@ TEST(DisplayCheck, ChoosesAPlatformThatCanDraw) {
         {{"xcb", "offscreen", "", ""}, true, ""},
     };
     for (const auto& row : table) {
-        DisplayProbes probes{[&](const std::string& name) {
-                                 return name == "xcb" || (row.waylandPlugin && name.rfind("wayland", 0) == 0);
-                             },
-                             [](const std::string& display) { return display == ":0"; },
-                             [](const std::string& socket) { return socket == "wayland-0"; }};
+        auto plugin = [&](const std::string& name) {
+            return name == "xcb" || (row.waylandPlugin && name.starts_with("wayland"));
+        };
+        const DisplayProbes probes{plugin, [](auto& x) { return x == ":0"; },
+                                   [](auto& w) { return w == "wayland-0"; }};
         EXPECT_EQ(choosePlatform(row.env, probes).value_or(""), row.platform) << &row - table;
     }
 }
