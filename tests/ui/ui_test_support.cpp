@@ -8,12 +8,11 @@ namespace tessellane::testing {
 
 ClipInfo videoRecord(const FileURL& url, std::int64_t height, const std::string& codec,
                      const std::string& pixFmt) {
-    ClipInfo clip(url, {.codec = codec, .width = 1920, .height = height, .pixFmt = pixFmt});
-    clip.fpsString = "25/1";
-    clip.frames = 125;
-    clip.duration = 5.0;
-    clip.fileSize = 1234567;
-    return clip;
+    ClipInfo c(url, {.codec = codec, .width = 1920, .height = height, .pixFmt = pixFmt, .fpsString = "25/1"});
+    c.frames = 125;
+    c.duration = 5.0;
+    c.fileSize = 1234567;
+    return c;
 }
 
 bool withModal(const std::function<void()>& open, const std::function<void(QWidget*)>& interact) {
@@ -50,14 +49,12 @@ WindowHarness::WindowHarness() : window(std::make_unique<MainWindow>(model)) {
     window->resize(1280, 760);
     window->show();
     window->activateWindow();
-    (void)QTest::qWaitForWindowExposed(window.get());
     (void)QTest::qWaitForWindowActive(window.get());
 }
 
 }  // namespace tessellane::testing
 
-// One QApplication on the offscreen platform with the window's own look; Qt's settings, caches and runtime
-// files go to a private folder instead of the user's.
+// One offscreen QApplication with the window's look; Qt's settings and runtime files in a private folder.
 int main(int argc, char** argv) {
     tessellane::testing::pinTestEnvironment();
     const tessellane::testing::TempDir home;

@@ -1,5 +1,4 @@
-// The application-wide keys: they act on the clips only while the main window has the keyboard, and never
-// take a key from the suffix field, a chooser, a question, a menu or another window.
+// The application-wide keys act on the clips only while the main window itself has the keyboard.
 #include "ui/shell/shortcut_filter.h"
 
 #include <QAbstractItemView>
@@ -12,7 +11,6 @@
 
 namespace tessellane::testing {
 
-// The key hook is the one WindowHarness installs, as the program does.
 class ShortcutsTest : public ::testing::Test {
   protected:
     WindowHarness h;
@@ -31,42 +29,37 @@ class ShortcutsTest : public ::testing::Test {
         focus->setFocus(Qt::OtherFocusReason);
         ASSERT_TRUE(waitFor([&] { return QApplication::focusWidget() == focus; }, 2000));
     }
-    // The clips left, by the digit in their names: "unselected selected".
+    // The clips left by the digit in their names, "unselected|selected|suffix".
     std::string state() {
         std::string unselected, selected;
         for (const ClipInfo& clip : model.clips())
             (model.selected().count(clip.id()) ? selected : unselected) += clip.name()[2];
-        return unselected + " " + selected;
+        return unselected + "|" + selected + "|" + model.suffix().toStdString();
     }
 };
 
 TEST_F(ShortcutsTest, SelectAndRemoveActOnTheListButNeverOnTypedText) {
     const auto none = Qt::NoModifier, ctrl = Qt::ControlModifier;
-    const struct {
-        bool inSuffix, running;
-        Qt::Key key;
-        Qt::KeyboardModifiers modifiers;
-        const char *after, *suffix;
-    } table[] = {
-        {false, false, Qt::Key_A, ctrl, " 123", "_v2"},
-        {false, false, Qt::Key_A, ctrl | Qt::ShiftModifier, "123 ", "_v2"},
-        {false, false, Qt::Key_A, none, "123 ", "_v2"},
-        {true, false, Qt::Key_A, ctrl, "123 ", "_v2"},         // the field's text is selected instead
-        {false, false, Qt::Key_Backspace, none, "2 ", "_v2"},  // rows 1 and 3 were selected
-        {false, false, Qt::Key_Delete, none, "2 ", "_v2"},
-        {false, true, Qt::Key_Backspace, none, "2 13", "_v2"},  // a merge keeps its clips
-        {true, false, Qt::Key_Backspace, none, "2 13", "_v"},
-        {true, false, Qt::Key_Delete, none, "2 13", "_v2"},
+    // In the suffix field (or on the list), during a merge, the key, its modifiers, state() after it.
+    const std::tuple<bool, bool, Qt::Key, Qt::KeyboardModifiers, const char*> table[] = {
+        {false, false, Qt::Key_A, ctrl, "|123|_v2"},
+        {false, false, Qt::Key_A, ctrl | Qt::ShiftModifier, "123||_v2"},
+        {false, false, Qt::Key_A, none, "123||_v2"},
+        {true, false, Qt::Key_A, ctrl, "123||_v2"},         // the field's text is selected instead
+        {false, false, Qt::Key_Backspace, none, "2||_v2"},  // rows 1 and 3 were selected
+        {false, false, Qt::Key_Delete, none, "2||_v2"},
+        {false, true, Qt::Key_Backspace, none, "2|13|_v2"},  // a merge keeps its clips
+        {true, false, Qt::Key_Backspace, none, "2|13|_v"},
+        {true, false, Qt::Key_Delete, none, "2|13|_v2"},
     };
-    for (const auto& row : table) {
-        SCOPED_TRACE(&row - table);
-        reset(row.key == Qt::Key_A ? std::set<int>{} : std::set<int>{0, 2}, row.inSuffix ? suffix : list);
-        model.setRunning(row.running);
-        QTest::keyClick(QApplication::focusWidget(), row.key, row.modifiers);
+    for (const auto& [inSuffix, running, key, modifiers, after] : table) {
+        SCOPED_TRACE(after);
+        reset(key == Qt::Key_A ? std::set<int>{} : std::set<int>{0, 2}, inSuffix ? suffix : list);
+        model.setRunning(running);
+        QTest::keyClick(QApplication::focusWidget(), key, modifiers);
         model.setRunning(false);
-        EXPECT_EQ(state(), row.after);
-        EXPECT_EQ(model.suffix(), row.suffix);
-        EXPECT_EQ(suffix->selectedText(), row.inSuffix && row.key == Qt::Key_A ? "_v2" : "");
+        EXPECT_EQ(state(), after) << key;
+        EXPECT_EQ(suffix->selectedText(), inSuffix && key == Qt::Key_A ? "_v2" : "");
     }
 }
 
@@ -131,7 +124,7 @@ TEST_F(ShortcutsTest, ChoosersQuestionsMenusAndOtherWindowsKeepTheirKeys) {
     other.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
     press(&other);
-    EXPECT_EQ(state(), "13 2");
+    EXPECT_EQ(state(), "13|2|_v2");
     EXPECT_TRUE(h.services.fileFilters.empty());
 }
 

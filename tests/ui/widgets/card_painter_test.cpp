@@ -39,9 +39,8 @@ TEST(CardLines, VideoImageUnreadableAndFrameRatesInEveryLocale) {
     for (const char* locale : {"C.UTF-8", "de_DE.UTF-8"}) {
         ScopedLocale scope(locale);
         for (const auto& [clip, lines] : table) {
-            const CardData card = cardDataFor(2, clip, {}, false);
-            EXPECT_EQ(QStringList({card.formatLine, card.sizeLine, card.timeLine, card.error.value_or("")})
-                          .join(" | "),
+            const CardData c = cardDataFor(2, clip, {}, false);
+            EXPECT_EQ(QStringList({c.formatLine, c.sizeLine, c.timeLine, c.error.value_or("")}).join(" | "),
                       lines);
         }
         for (const auto& [rate, shown] : rates) {

@@ -1,5 +1,4 @@
-// The real window on the offscreen platform: what it shows for a model state, and what its mouse, key and
-// drop handling call on the model.
+// The real window on the offscreen platform: what it shows for a model state, and what its input calls.
 #include "ui/window/main_window.h"
 
 #include <QMimeData>
@@ -87,10 +86,8 @@ TEST_F(MainWindowTest, EmptyThenWithClipsShowsCardsFooterAndWhatWillBeWrittenWhe
 TEST_F(MainWindowTest, BlocksAreRedCrossesFirstAndWarningsAmber) {
     TempDir dir;
     const ClipInfo a = videoRecord(dir / "a_1.mov"), b = videoRecord(dir / "a_2.mov");
-    const struct {
-        std::vector<ClipInfo> clips;
-        QString suffix, shown;  // the first two words of each row
-    } table[] = {
+    // The clips, the suffix, the first two words of each row shown.
+    const std::tuple<std::vector<ClipInfo>, QString, QString> table[] = {
         {{a, videoRecord(dir / "a_2.mov", 720, "h264", "yuv422p")}, "", "✕ 높이가|\u26A0\uFE0E 픽셀"},
         {{a, videoRecord(dir / "a_2.mov", 1080, "hevc")}, "", "\u26A0\uFE0E 코덱이"},
         {{a, b}, "_x", "✕ 같은"},  // a_x.mov exists
@@ -98,18 +95,18 @@ TEST_F(MainWindowTest, BlocksAreRedCrossesFirstAndWarningsAmber) {
         {{a, b}, "_ok", ""},
     };
     writeFile(dir / "a_x.mov", "x");
-    for (const auto& row : table) {
-        SCOPED_TRACE(row.shown.toStdString());
-        model.setClips(row.clips);
-        settings.suffixField()->setText(row.suffix);
-        QStringList shown;
+    for (const auto& [clips, suffix, shown] : table) {
+        SCOPED_TRACE(shown.toStdString());
+        model.setClips(clips);
+        settings.suffixField()->setText(suffix);
+        QStringList words;
         for (const auto& [text, colour] : labelRows(window.validationBox())) {
-            shown << text.section(' ', 0, 1);
+            words << text.section(' ', 0, 1);
             EXPECT_EQ(colour, text.startsWith("✕") ? palette::danger() : palette::warn());
         }
-        EXPECT_EQ(shown.join('|'), row.shown);
-        EXPECT_EQ(window.mergeButton()->isEnabled(), !row.shown.contains("✕"));
-        EXPECT_EQ(mergeFaceLit(), !row.shown.contains("✕"));
+        EXPECT_EQ(words.join('|'), shown);
+        EXPECT_EQ(window.mergeButton()->isEnabled(), !shown.contains("✕"));
+        EXPECT_EQ(mergeFaceLit(), !shown.contains("✕"));
     }
 }
 
@@ -181,7 +178,7 @@ TEST_F(MainWindowTest, DropOfFilesMakesOneAddAndOtherDragsAreRefused) {
     EXPECT_EQ(cardNames(), "p_1.png p_2.png p_3.png");
 }
 
-TEST_F(MainWindowTest, ARowDropMovesOnceToThePlaceUnderThePointer) {
+TEST_F(MainWindowTest, ARowDropMovesOnceToThePlaceUnderThePointerAndClicksSelect) {
     setClips(3);
     FileListView* list = window.fileList();
     const std::pair<QPoint, int> table[] = {{rowCentre(0, -5), 0}, {rowCentre(0, 5), 1},
@@ -203,6 +200,14 @@ TEST_F(MainWindowTest, ARowDropMovesOnceToThePlaceUnderThePointer) {
         send<QDropEvent>(list->viewport(), rowCentre(0, -5), mime);
     }
     EXPECT_EQ(clipsChanged.count(), 1);
+    // A click selects; Shift held adds the range; the footer is no clip.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, rowCentre(1));
+    EXPECT_EQ(model.selected(), std::set<Uuid>{model.clips()[1].id()});
+    EXPECT_TRUE(card(1).selected);
+    h.services.modifiers = Qt::ShiftModifier;
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, rowCentre(2));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, rowCentre(3));
+    EXPECT_EQ(model.selected().size(), 2u);
 }
 
 TEST_F(MainWindowTest, DraggingACardNearTheListsEdgesScrollsIt) {
@@ -226,18 +231,6 @@ TEST_F(MainWindowTest, DraggingACardNearTheListsEdgesScrollsIt) {
     EXPECT_TRUE(waitFor([&] { return bar->value() == 0; }, 5000));
 }
 
-TEST_F(MainWindowTest, ClickingACardCallsClickWithTheHeldModifiers) {
-    setClips(3);
-    QWidget* viewport = window.fileList()->viewport();
-    QTest::mouseClick(viewport, Qt::LeftButton, Qt::NoModifier, rowCentre(1));
-    EXPECT_EQ(model.selected(), std::set<Uuid>{model.clips()[1].id()});
-    EXPECT_TRUE(card(1).selected);
-    h.services.modifiers = Qt::ShiftModifier;
-    QTest::mouseClick(viewport, Qt::LeftButton, Qt::NoModifier, rowCentre(2));
-    QTest::mouseClick(viewport, Qt::LeftButton, Qt::NoModifier, rowCentre(3));  // the footer is no clip
-    EXPECT_EQ(model.selected().size(), 2u);
-}
-
 TEST_F(MainWindowTest, QueueTabListsOutputsWithRevealButtons) {
     QTest::mouseClick(window.tabBar()->tab(1), Qt::LeftButton);
     EXPECT_EQ(window.tabBar()->tab(1)->grab().toImage().pixelColor(2, 2), palette::cyan());
@@ -253,8 +246,7 @@ TEST_F(MainWindowTest, QueueTabListsOutputsWithRevealButtons) {
 
 TEST(MergeInTheWindow, EscapeTheCancelButtonAndQuittingEachStopIt) {
     TempDir work, tools;
-    makeTinyMovie(work / "part1.mov", 1);
-    makeTinyMovie(work / "part2.mov", 1);
+    for (const char* name : {"part1.mov", "part2.mov"}) makeTinyMovie(work / name, 1);
     // Writes into its output (the hidden temporary), reports a frame, then hangs until stopped.
     writeScript(tools / "ffmpeg",
                 "for last; do :; done\nprintf partial > \"$last\"\necho frame=1\nexec /bin/sleep 30\n");
