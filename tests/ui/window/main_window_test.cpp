@@ -29,6 +29,7 @@ class MainWindowTest : public ::testing::Test {
     AppModel& model = h.model;
     ClipListModel& rows = *window.listModel();
     SettingsColumn& settings = *window.settings();
+    FileListView* list = window.fileList();
 
     void setClips(int count, const FileURL& folder = "/clips") {
         std::vector<ClipInfo> clips;
@@ -43,9 +44,7 @@ class MainWindowTest : public ::testing::Test {
         for (int row = 0; row < rows.clipCount(); ++row) names << card(row).name;
         return names.join(' ');
     }
-    QPoint rowCentre(int row, int dy = 0) {
-        return window.fileList()->visualRect(rows.index(row)).center() + QPoint(0, dy);
-    }
+    QPoint rowCentre(int row, int y = 0) { return list->visualRect(rows.index(row)).center() + QPoint(0, y); }
     bool mergeFaceLit() { return window.mergeButton()->grab().toImage().pixelColor(3, 3) == palette::cyan(); }
     template <typename Event>
     bool send(QWidget* to, QPoint at, const QMimeData& mime, Qt::DropAction action = Qt::MoveAction) {
@@ -56,7 +55,7 @@ class MainWindowTest : public ::testing::Test {
 };
 
 TEST_F(MainWindowTest, EmptyThenWithClipsShowsCardsFooterAndWhatWillBeWrittenWhere) {
-    EXPECT_FALSE(window.fileList()->isVisible());
+    EXPECT_FALSE(list->isVisible());
     const QString help = labelRows(window.emptyState()).back().first;  // in Linux words
     EXPECT_TRUE(help.contains("Ctrl·Shift+클릭") && help.contains("Ctrl+A") && !help.contains("⌘"));
     EXPECT_EQ(window.addButton()->text(), "＋ 파일 추가");
@@ -96,7 +95,6 @@ TEST_F(MainWindowTest, BlocksAreRedCrossesFirstAndWarningsAmber) {
     };
     writeFile(dir / "a_x.mov", "x");
     for (const auto& [clips, suffix, shown] : table) {
-        SCOPED_TRACE(shown.toStdString());
         model.setClips(clips);
         settings.suffixField()->setText(suffix);
         QStringList words;
@@ -104,7 +102,7 @@ TEST_F(MainWindowTest, BlocksAreRedCrossesFirstAndWarningsAmber) {
             words << text.section(' ', 0, 1);
             EXPECT_EQ(colour, text.startsWith("✕") ? palette::danger() : palette::warn());
         }
-        EXPECT_EQ(words.join('|'), shown);
+        EXPECT_EQ(words.join('|'), shown) << suffix.toStdString();
         EXPECT_EQ(window.mergeButton()->isEnabled(), !shown.contains("✕"));
         EXPECT_EQ(mergeFaceLit(), !shown.contains("✕"));
     }
@@ -120,7 +118,6 @@ TEST_F(MainWindowTest, StatusRowSuccessWithRevealAndFailure) {
     EXPECT_EQ(reveal->text(), "파일 관리자에서 보기");
     QTest::mouseClick(reveal, Qt::LeftButton);
     EXPECT_EQ(h.services.revealed, std::vector<FileURL>{"/out/take.mov"});
-    model.setLastResult(std::nullopt);
     model.setStatusIsError(true);
     model.setStatus("ffmpeg 실패");
     EXPECT_EQ(labelRows(window.validationBox()), Rows({{"✕ ffmpeg 실패", palette::danger()}}));
@@ -180,7 +177,6 @@ TEST_F(MainWindowTest, DropOfFilesMakesOneAddAndOtherDragsAreRefused) {
 
 TEST_F(MainWindowTest, ARowDropMovesOnceToThePlaceUnderThePointerAndClicksSelect) {
     setClips(3);
-    FileListView* list = window.fileList();
     const std::pair<QPoint, int> table[] = {{rowCentre(0, -5), 0}, {rowCentre(0, 5), 1},
                                             {rowCentre(1, -5), 1}, {rowCentre(2, 5), 3},
                                             {rowCentre(3), 3},     {QPoint(100, 600), 3}};
@@ -212,8 +208,8 @@ TEST_F(MainWindowTest, ARowDropMovesOnceToThePlaceUnderThePointerAndClicksSelect
 
 TEST_F(MainWindowTest, DraggingACardNearTheListsEdgesScrollsIt) {
     setClips(20);
-    QScrollBar* bar = window.fileList()->verticalScrollBar();
-    QWidget* viewport = window.fileList()->viewport();
+    QScrollBar* bar = list->verticalScrollBar();
+    QWidget* viewport = list->viewport();
     QMimeData mime;
     mime.setData(kRowsMimeType, "0");
     auto dragTo = [&](int y) { send<QDragEnterEvent>(viewport, QPoint(100, y), mime); };
