@@ -21,6 +21,9 @@
 #include "ui/window/main_window.h"
 #include "ui/window/settings_column.h"
 
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QColor& c, std::ostream* out) { *out << c.name(QColor::HexArgb).toStdString(); }
+
 namespace tessellane::testing {
 
 // A 5-second 25 fps movie record 1920 pixels wide; the file itself need not exist.

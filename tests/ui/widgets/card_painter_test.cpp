@@ -47,7 +47,7 @@ TEST(CardLines, VideoImageUnreadableAndFrameRatesInEveryLocale) {
             ClipInfo clip = videoRecord("/c/a.mov");
             clip.fpsString = rate;
             EXPECT_TRUE(cardDataFor(1, clip, {}, false).sizeLine.endsWith(QString("· %1 fps").arg(shown)))
-                << locale << rate;
+                << locale << " " << rate;
         }
     }
 }

@@ -114,8 +114,7 @@ TEST_F(MainWindowTest, StatusRowSuccessWithRevealAndFailure) {
     model.setLastResult(FileURL("/out/take.mov"));
     EXPECT_EQ(labelRows(window.validationBox()), Rows({{"✓ 5760×1080 · H264 · 125f 완료", palette::cyan()}}));
     auto* reveal = window.validationBox()->findChild<QPushButton*>("revealLastResult");
-    ASSERT_TRUE(reveal);
-    EXPECT_EQ(reveal->text(), "파일 관리자에서 보기");
+    ASSERT_TRUE(reveal && reveal->text() == "파일 관리자에서 보기");
     QTest::mouseClick(reveal, Qt::LeftButton);
     EXPECT_EQ(h.services.revealed, std::vector<FileURL>{"/out/take.mov"});
     model.setStatusIsError(true);
@@ -168,7 +167,6 @@ TEST_F(MainWindowTest, DropOfFilesMakesOneAddAndOtherDragsAreRefused) {
     QSignalSpy clipsChanged(&model, &AppModel::clipsChanged);
     model.setThumbnailTimeLimit(std::chrono::milliseconds(1));
     EXPECT_TRUE(send<QDragEnterEvent>(&window, at, files, Qt::CopyAction));
-    EXPECT_EQ(window.grab().toImage().pixelColor(600, 1), palette::cyan());  // the outline
     EXPECT_TRUE(send<QDropEvent>(&window, at, files, Qt::CopyAction));
     ASSERT_TRUE(waitFor([&] { return model.pendingTasks() == 0 && model.clips().size() == 3; }));
     EXPECT_EQ(clipsChanged.count(), 1);
