@@ -8,9 +8,8 @@
 namespace tessellane::testing {
 
 TEST(DisplayCheck, ChoosesAPlatformThatCanDraw) {
-    // The X server ":0" and the compositor "wayland-0" answer, nothing else does; "" is no platform.
-    // {-platform argument, QT_QPA_PLATFORM, DISPLAY, WAYLAND_DISPLAY}, the Wayland plugin installed, the
-    // choice.
+    // Only X ":0" and Wayland "wayland-0" answer. Rows: {-platform, QT_QPA_PLATFORM, DISPLAY,
+    // WAYLAND_DISPLAY}, the Wayland plugin installed or not, the platform chosen ("" for none).
     const std::tuple<DisplayEnvironment, bool, const char*> table[] = {
         {{"", "", "", ""}, true, ""},
         {{"", "", ":0", ""}, true, "xcb"},
@@ -33,7 +32,7 @@ TEST(DisplayCheck, ChoosesAPlatformThatCanDraw) {
         const DisplayProbes probes{plugin, [](auto& x) { return x == ":0"; },
                                    [](auto& w) { return w == "wayland-0"; }};
         EXPECT_EQ(choosePlatform(env, probes).value_or(""), platform)
-            << env.qpaPlatform << env.display << env.waylandDisplay;
+            << env.platformArgument + '|' + env.qpaPlatform + '|' + env.display + '|' + env.waylandDisplay;
     }
 }
 
