@@ -15,10 +15,10 @@ ClipInfo videoRecord(const FileURL& url, std::int64_t height, const std::string&
     return c;
 }
 
-bool withModal(const std::function<void()>& open, const std::function<void(QWidget*)>& interact) {
+bool withModal(const std::function<void()>& open, const std::function<void(QWidget*)>& interact, int waitMs) {
     bool ran = false;
     QTimer::singleShot(0, [&] {
-        if (waitFor([] { return QApplication::activeModalWidget() != nullptr; }, 5000)) {
+        if (waitFor([] { return QApplication::activeModalWidget() != nullptr; }, waitMs)) {
             interact(QApplication::activeModalWidget());
             ran = true;
         }

@@ -31,7 +31,8 @@ ClipInfo videoRecord(const FileURL& url, std::int64_t height = 1080, const std::
                      const std::string& pixFmt = "yuv420p");
 
 // Calls `open`, which waits for a modal; runs `interact` on it, then closes it. Whether `interact` ran.
-bool withModal(const std::function<void()>& open, const std::function<void(QWidget*)>& interact);
+bool withModal(const std::function<void()>& open, const std::function<void(QWidget*)>& interact,
+               int waitMs = 5000);
 
 // The lowest row of `image` with ink (grey above 64), or -1 for none.
 int inkBottom(const QImage& image);
