@@ -1,64 +1,25 @@
 #include "tests/ui/ui_test_support.h"
 
-#include <QApplication>
-#include <QTest>
 #include <QTimer>
-#include <algorithm>
+
+#include "ui/shell/windowed_app.h"
 
 namespace tessellane::testing {
 
-ClipInfo videoRecord(const FileURL& url, std::int64_t width, std::int64_t height, const std::string& codec,
+ClipInfo videoRecord(const FileURL& url, std::int64_t height, const std::string& codec,
                      const std::string& pixFmt) {
-    return ClipInfo(url, {.codec = codec,
-                          .codecTag = codec == "h264" ? "avc1" : "hvc1",
-                          .profile = "High",
-                          .width = width,
-                          .height = height,
-                          .pixFmt = pixFmt,
-                          .fpsString = "25/1",
-                          .frames = 125,
-                          .duration = 5.0,
-                          .colorSpace = "bt709",
-                          .colorPrimaries = "bt709",
-                          .colorTransfer = "bt709",
-                          .colorRange = "tv",
-                          .fileSize = 1234567});
+    ClipInfo c(url, {.codec = codec, .width = 1920, .height = height, .pixFmt = pixFmt, .fpsString = "25/1"});
+    c.frames = 125;
+    c.duration = 5.0;
+    c.fileSize = 1234567;
+    return c;
 }
 
-ClipInfo imageRecord(const FileURL& url, std::int64_t width, std::int64_t height) {
-    return ClipInfo(url, {.codec = "png",
-                          .width = width,
-                          .height = height,
-                          .pixFmt = "rgb24",
-                          .frames = 1,
-                          .fileSize = 48000});
-}
-
-ClipInfo brokenRecord(const FileURL& url, const std::string& error) {
-    return ClipInfo(url, {.fileSize = 10, .error = error});
-}
-
-bool hasColourNear(const QImage& image, const QRect& area, const QColor& colour, int tolerance) {
-    const QRect clipped = area & image.rect();
-    for (int y = clipped.top(); y <= clipped.bottom(); ++y) {
-        for (int x = clipped.left(); x <= clipped.right(); ++x) {
-            const QColor c = image.pixelColor(x, y);
-            if (std::abs(c.red() - colour.red()) <= tolerance &&
-                std::abs(c.green() - colour.green()) <= tolerance &&
-                std::abs(c.blue() - colour.blue()) <= tolerance)
-                return true;
-        }
-    }
-    return false;
-}
-
-bool withModal(const std::function<void()>& open, const std::function<void(QWidget*)>& interact) {
+bool withModal(const std::function<void()>& open, const std::function<void(QWidget*)>& interact, int waitMs) {
     bool ran = false;
     QTimer::singleShot(0, [&] {
-        QWidget* modal = nullptr;
-        waitFor([&] { return (modal = QApplication::activeModalWidget()) != nullptr; }, 5000);
-        if (modal) {
-            interact(modal);
+        if (waitFor([] { return QApplication::activeModalWidget() != nullptr; }, waitMs)) {
+            interact(QApplication::activeModalWidget());
             ran = true;
         }
         if (QWidget* still = QApplication::activeModalWidget()) still->close();
@@ -67,25 +28,40 @@ bool withModal(const std::function<void()>& open, const std::function<void(QWidg
     return ran;
 }
 
-WindowHarness::WindowHarness() : window(std::make_unique<MainWindow>(model)) {
-    window->resize(1280, 760);
-    window->show();
-    window->activateWindow();
-    (void)QTest::qWaitForWindowExposed(window.get());
-    (void)QTest::qWaitForWindowActive(window.get());
+int inkBottom(const QImage& image) {
+    for (int y = image.height() - 1; y >= 0; --y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qGray(image.pixel(x, y)) > 64) return y;
+    return -1;
 }
 
-WindowHarness::~WindowHarness() { window.reset(); }
-
-std::vector<std::pair<QString, QColor>> WindowHarness::labelRows(const QWidget* parent) {
-    auto labels = parent->findChildren<QLabel*>();
-    std::stable_sort(labels.begin(), labels.end(), [parent](QLabel* a, QLabel* b) {
-        return a->mapTo(parent, QPoint()).y() < b->mapTo(parent, QPoint()).y();
-    });
+std::vector<std::pair<QString, QColor>> labelRows(const QWidget* parent) {
     std::vector<std::pair<QString, QColor>> rows;
-    for (QLabel* label : labels)
+    for (QLabel* label : parent->findChildren<QLabel*>())
         rows.emplace_back(label->text(), label->palette().color(QPalette::WindowText));
     return rows;
 }
 
+WindowHarness::WindowHarness() : window(std::make_unique<MainWindow>(model)) {
+    keys.setModel(&model);
+    keys.setWindow(window.get());
+    qApp->installEventFilter(&keys);
+    window->resize(1280, 760);
+    window->show();
+    window->activateWindow();
+    (void)QTest::qWaitForWindowActive(window.get());
+}
+
 }  // namespace tessellane::testing
+
+// One offscreen QApplication with the window's look; Qt's settings and runtime files in a private folder.
+int main(int argc, char** argv) {
+    tessellane::testing::pinTestEnvironment();
+    const tessellane::testing::TempDir home;
+    for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_RUNTIME_DIR", "TMPDIR"})
+        ::setenv(name, home.path().c_str(), 1);
+    ::testing::InitGoogleTest(&argc, argv);
+    QApplication application(argc, argv);
+    tessellane::applyLook(application);
+    return RUN_ALL_TESTS();
+}

@@ -1,47 +1,52 @@
-// Helpers for the window tests: clip records made by hand, and a shown window over a scripted desktop.
+// Helpers for the window tests: clip records made by hand, a shown window over a scripted desktop, modals.
 #pragma once
 
-#include <QImage>
+#include <gtest/gtest.h>
+
+#include <QApplication>
 #include <QLabel>
-#include <QWidget>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
 #include <functional>
 #include <memory>
-#include <string>
-#include <vector>
 
 #include "app/app_model.h"
 #include "tests/app/app_test_support.h"
+#include "tests/support/test_support.h"
+#include "ui/shell/shortcut_filter.h"
+#include "ui/widgets/palette.h"
+#include "ui/window/file_list_view.h"
 #include "ui/window/main_window.h"
+#include "ui/window/settings_column.h"
+
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QColor& c, std::ostream* out) { *out << c.name(QColor::HexArgb).toStdString(); }
 
 namespace tessellane::testing {
 
-// A 5-second 25 fps H.264 movie record of the given size; the file itself need not exist.
-ClipInfo videoRecord(const FileURL& url, std::int64_t width = 1920, std::int64_t height = 1080,
-                     const std::string& codec = "h264", const std::string& pixFmt = "yuv420p");
-// A PNG still record.
-ClipInfo imageRecord(const FileURL& url, std::int64_t width = 1920, std::int64_t height = 1080);
-// A record whose probe failed.
-ClipInfo brokenRecord(const FileURL& url, const std::string& error);
+// A 5-second 25 fps movie record 1920 pixels wide; the file itself need not exist.
+ClipInfo videoRecord(const FileURL& url, std::int64_t height = 1080, const std::string& codec = "h264",
+                     const std::string& pixFmt = "yuv420p");
 
-// Whether any pixel in `area` is within `tolerance` (per channel) of `colour`. Text is anti-aliased, so
-// a glyph may not contain one pixel of the exact colour.
-bool hasColourNear(const QImage& image, const QRect& area, const QColor& colour, int tolerance = 24);
+// Calls `open`, which waits for a modal; runs `interact` on it, then closes it. Whether `interact` ran.
+bool withModal(const std::function<void()>& open, const std::function<void(QWidget*)>& interact,
+               int waitMs = 5000);
 
-// Calls `open`, which shows a modal dialog and waits for it; meanwhile runs `interact` on that dialog and
-// then closes whatever modal is still open, so a failing check never leaves the test waiting.
-// Returns whether `interact` ran.
-bool withModal(const std::function<void()>& open, const std::function<void(QWidget*)>& interact);
+// The lowest row of `image` with ink (grey above 64), or -1 for none.
+int inkBottom(const QImage& image);
 
-// A model over FakeServices and the real window, shown on the offscreen platform at 1280 x 760.
+// The texts and colours of the labels inside `parent`, in the order they were made (top to bottom).
+std::vector<std::pair<QString, QColor>> labelRows(const QWidget* parent);
+
+// A model over FakeServices and the real window with the program's key hook, shown and active.
 struct WindowHarness {
     WindowHarness();
-    ~WindowHarness();
     FakeServices services;
     AppModel model{&services};
     std::unique_ptr<MainWindow> window;
-
-    // The texts and colours of the labels directly inside `parent`, top to bottom.
-    static std::vector<std::pair<QString, QColor>> labelRows(const QWidget* parent);
+    ShortcutFilter keys;
 };
 
 }  // namespace tessellane::testing
