@@ -25,9 +25,11 @@ TempDir::~TempDir() {
 
 void pinTestEnvironment() {
     // One private folder per test binary holds every temporary folder and whatever Qt writes to the
-    // user's configuration and cache (the file chooser remembers its folder), and goes at exit.
-    static const TempDir root;
-    ::setenv("TMPDIR", root.path().c_str(), 1);
+    // user's home, configuration, cache and runtime folders (the file chooser remembers its folder), and
+    // goes at exit.
+    static const TempDir root;  // mkdtemp: mode 0700, as a runtime folder must be
+    for (const char* variable : {"TMPDIR", "HOME", "XDG_RUNTIME_DIR"})
+        ::setenv(variable, root.path().c_str(), 1);
     for (const char* variable : {"XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME"})
         ::setenv(variable, (root.path() / variable).c_str(), 1);
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);

@@ -24,7 +24,7 @@ class TempDir {
 
 // Makes every test binary independent of the machine it runs on: the offscreen Qt platform and no display,
 // the C.UTF-8 locale, an ffmpeg search list of one folder (the Debian ffmpeg chosen at configure time) in
-// place of /usr/local/bin and PATH, and a private TMPDIR and XDG folders removed at exit. Called first
+// place of /usr/local/bin and PATH, and a private TMPDIR, HOME and XDG folders removed at exit. Called first
 // thing in each test binary's main.
 void pinTestEnvironment();
 

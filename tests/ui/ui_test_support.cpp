@@ -54,12 +54,9 @@ WindowHarness::WindowHarness() : window(std::make_unique<MainWindow>(model)) {
 
 }  // namespace tessellane::testing
 
-// One offscreen QApplication with the window's look; Qt's settings and runtime files in a private folder.
+// One offscreen QApplication with the window's look, in the pinned environment.
 int main(int argc, char** argv) {
     tessellane::testing::pinTestEnvironment();
-    const tessellane::testing::TempDir home;
-    for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_RUNTIME_DIR", "TMPDIR"})
-        ::setenv(name, home.path().c_str(), 1);
     ::testing::InitGoogleTest(&argc, argv);
     QApplication application(argc, argv);
     tessellane::applyLook(application);
