@@ -53,7 +53,7 @@ class AppModelTest : public ::testing::Test {
         return out;
     }
     // Copies, named as in the comma-separated list, of one movie (64x32, 3 frames) or one wide still
-    // (2400x200), each made once per process.
+    // (2000x100), each made once per process.
     std::vector<FileURL> files(const std::string& names) {
         static TempDir media;
         static FileURL movie, image;
@@ -62,7 +62,7 @@ class AppModelTest : public ::testing::Test {
         for (std::string name; std::getline(in, name, ',');) {
             FileURL& source = name.ends_with(".png") ? image : movie;
             if (source.empty())
-                source = &source == &image ? testing::makeTinyImage(media / "i.png", 2400, 200)
+                source = &source == &image ? testing::makeTinyImage(media / "i.png", 2000, 100)
                                            : testing::makeTinyMovie(media / "m.mov", 3);
             std::filesystem::copy_file(source, work / name);
             out.push_back(work / name);
@@ -238,7 +238,7 @@ TEST_F(AppModelTest, ChoosersAndTheirCancel) {
 TEST_F(AppModelTest, AddSettlesIntoNaturalOrderWithThumbnailsInAPrivateFolder) {
     const std::tuple<const char*, const char*, QSize> cases[] = {
         {"take10.mov,take2.mov", "take2.mov,take10.mov", {64, 32}},
-        {"shot 10.png,Shot 2.png", "Shot 2.png,shot 10.png", {1920, 160}},
+        {"shot 10.png,Shot 2.png", "Shot 2.png,shot 10.png", {1920, 96}},
     };
     FileURL folder;
     for (auto [given, sorted, size] : cases) {
