@@ -216,20 +216,22 @@ TEST_F(AppModelTest, DeleteAndClear) {
     EXPECT_TRUE(model->customOutDir() && model->done().size() == 1u);
 }
 
-TEST_F(AppModelTest, ChoosersAndTheirCancel) {
+// Cancelled choosers and a clip that could not be read start nothing.
+TEST_F(AppModelTest, ChoosersAndWhatStartsNothing) {
     QSignalSpy any(model.get(), &AppModel::changed);
     model->chooseFolder();
     model->openFiles();
+    model->makeThumb(ClipInfo("/nowhere/x.mov", {.error = "읽을 수 없음"}));
     EXPECT_EQ(any.count() + model->pendingTasks(), 0);
-    EXPECT_EQ(services.fileFilters,
-              (std::vector<std::vector<std::string>>{
-                  {"mov", "mp4", "m4v", "png", "jpg", "jpeg", "tif", "tiff", "bmp", "webp"}}));
-    for (const std::optional<FileURL>& folder :
-         {std::optional<FileURL>("/picked"), std::optional<FileURL>()}) {
-        services.folderAnswer = {true, folder};  // the platform may confirm without naming a folder
-        model->chooseFolder();
-        EXPECT_EQ(model->customOutDir(), folder);
-    }
+    const std::vector<std::string> kinds = {"mov",  "mp4", "m4v",  "png", "jpg",
+                                            "jpeg", "tif", "tiff", "bmp", "webp"};
+    EXPECT_EQ(services.fileFilters, std::vector<std::vector<std::string>>{kinds});
+    services.folderAnswer = {true, FileURL("/picked")};
+    model->chooseFolder();
+    EXPECT_EQ(model->customOutDir(), FileURL("/picked"));
+    services.folderAnswer = {true, std::nullopt};  // the platform may confirm without naming a folder
+    model->chooseFolder();
+    EXPECT_FALSE(model->customOutDir());
     EXPECT_EQ(services.folderLabels, std::vector<QString>(3, "선택"));
 }
 

@@ -19,11 +19,10 @@ std::vector<FileURL> urls(const std::string& list) {
     return out;
 }
 
-// Hangul written as conjoining jamo, the way macOS file systems store it: 촬영 테이크 and 촬.
+// Hangul as conjoining jamo, the way macOS file systems store it: 촬영 테이크 here, 촬 in the last row.
 const std::string kDecomposedTake =
     "\xE1\x84\x8E\xE1\x85\xAA\xE1\x86\xAF\xE1\x84\x8B\xE1\x85\xA7\xE1\x86\xBC "
     "\xE1\x84\x90\xE1\x85\xA6\xE1\x84\x8B\xE1\x85\xB5\xE1\x84\x8F\xE1\x85\xB3";
-const std::string kDecomposedChwal = "\xE1\x84\x8E\xE1\x85\xAA\xE1\x86\xAF";
 
 // The output name is the shared leading part, the suffix and the first extension.
 TEST(Naming, OutputNames) {
@@ -47,7 +46,7 @@ TEST(Naming, OutputNames) {
         {"촬영.mov,촬실.mov", "", "촬.mov"},
         {kDecomposedTake + "_01.mov," + kDecomposedTake + "_02.mov", "", "촬영 테이크.mov"},
         {kDecomposedTake + "1.mov,촬영 테이크2.mov", "", "촬영 테이크.mov"},
-        {kDecomposedChwal + ".mov,촐.mov", "", ".mov"},
+        {"\xE1\x84\x8E\xE1\x85\xAA\xE1\x86\xAF.mov,촐.mov", "", ".mov"},
     };
     for (const auto& [inputs, suffix, output] : cases)
         EXPECT_EQ(outputFileName(urls(inputs), suffix), output) << inputs;

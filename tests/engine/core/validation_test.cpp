@@ -12,8 +12,6 @@
 namespace tessellane {
 namespace {
 
-using Texts = std::vector<std::string>;
-
 // Clips written as "name WxH codec/tag pixfmt rate Nf !error" separated by ";". Any word may be left out:
 // h264/avc1 (png/ for an image) 1920x1080 yuv420p 30/1 100f by default.
 std::vector<ClipInfo> clips(const std::string& list) {
@@ -71,7 +69,7 @@ std::string say(char kind, const std::string& a = "", const std::string& b = "yu
 // Blocking problems and warnings in the order they are found. The table runs in the pinned locale and in
 // one with a decimal comma, which must not leak into the rates.
 TEST(Validation, MessagesAndTheirOrder) {
-    const std::tuple<std::string, Texts, Texts> cases[] = {
+    const std::tuple<std::string, std::vector<std::string>, std::vector<std::string>> cases[] = {
         {"", {say('2')}, {}},
         {"a.mov !x", {say('2')}, {}},
         {"a.mov 1920x720; b.mov !읽을", {"b.mov: 읽을"}, {}},
