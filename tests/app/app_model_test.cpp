@@ -1,436 +1,407 @@
-// AppModel without background work: fields and signals, derived values, selection, move, choosers.
+// AppModel: derived values, list editing, choosers; with real files: adding, thumbnails, merging, stopping.
 #include "app/app_model.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 
+#include <QDir>
+#include <QElapsedTimer>
 #include <QSignalSpy>
+#include <algorithm>
+#include <map>
+#include <sstream>
+#include <tuple>
 
+#include "engine/merge/merge.h"
+#include "engine/probe/probe.h"
 #include "tests/app/app_test_support.h"
 #include "tests/support/test_support.h"
 
 namespace tessellane {
 namespace {
 
-using testing::FakeServices;
+using testing::filesIn;
 using testing::TempDir;
-
-// Five listed clips A..E in /clips, already "probed" as 1920x1080 H.264.
-std::vector<ClipInfo> fiveClips() {
-    std::vector<ClipInfo> clips;
-    for (const char* name : {"A", "B", "C", "D", "E"})
-        clips.push_back(ClipInfo(FileURL("/clips") / (std::string(name) + ".mov"), {.codec = "h264",
-                                                                                    .codecTag = "avc1",
-                                                                                    .profile = "High",
-                                                                                    .width = 1920,
-                                                                                    .height = 1080,
-                                                                                    .pixFmt = "yuv420p",
-                                                                                    .fpsString = "25/1",
-                                                                                    .frames = 50,
-                                                                                    .duration = 2.0}));
-    return clips;
-}
-
-std::string names(const std::vector<ClipInfo>& clips) {
-    std::string result;
-    for (const ClipInfo& clip : clips) result += clip.url().stem().string();
-    return result;
-}
-
-std::string selectedNames(const AppModel& model) {
-    std::string result;
-    for (const ClipInfo& clip : model.clips())
-        if (model.selected().count(clip.id())) result += clip.url().stem().string();
-    return result;
-}
 
 class AppModelTest : public ::testing::Test {
   protected:
-    FakeServices services;
-    AppModel model{&services};
+    testing::FakeServices services;
+    std::unique_ptr<AppModel> model = std::make_unique<AppModel>(&services);
+    TempDir work;
 
-    const Uuid& idOf(char name) {
-        for (const ClipInfo& clip : model.clips())
-            if (clip.url().stem().string() == std::string(1, name)) return clip.id();
-        throw std::runtime_error("no clip " + std::string(1, name));
+    // Clips A..E, or the ones named, already probed.
+    std::vector<ClipInfo> clips(const std::string& names = "ABCDE") {
+        std::vector<ClipInfo> out;
+        for (char name : names)
+            out.emplace_back(work / std::string(1, name), ClipFields{.codec = "h264", .width = 1920});
+        return out;
     }
-    std::string anchorName() {
-        if (!model.anchor()) return "";
-        for (const ClipInfo& clip : model.clips())
-            if (clip.id() == *model.anchor()) return clip.url().stem().string();
-        return "?";
+    Uuid idOf(char name) {
+        for (const ClipInfo& clip : model->clips())
+            if (clip.url().stem() == std::string(1, name)) return clip.id();
+        return Uuid::random();
+    }
+    // The stems of the listed clips, of the selected ones or of the anchor; or the names, comma-separated.
+    std::string list(char which = 'l') {
+        std::string out;
+        for (const ClipInfo& clip : model->clips())
+            if (which == 'l' || (which == 's' && model->selected().count(clip.id())) ||
+                (which == 'a' && clip.id() == model->anchor()))
+                out += clip.url().stem().string();
+            else if (which == ',')
+                out += (out.empty() ? "" : ",") + clip.name();
+        return out;
+    }
+    // Copies, named as in the comma-separated list, of one movie (64x32, 3 frames) or one wide still
+    // (2000x100), each made once per process.
+    std::vector<FileURL> files(const std::string& names) {
+        static TempDir media;
+        static FileURL movie, image;
+        std::vector<FileURL> out;
+        std::istringstream in(names);
+        for (std::string name; std::getline(in, name, ',');) {
+            FileURL& source = name.ends_with(".png") ? image : movie;
+            if (source.empty())
+                source = &source == &image ? testing::makeTinyImage(media / "i.png", 2000, 100)
+                                           : testing::makeTinyMovie(media / "m.mov", 3);
+            std::filesystem::copy_file(source, work / name);
+            out.push_back(work / name);
+        }
+        return out;
+    }
+    bool settle(int timeoutMs = 30000) {
+        return testing::waitFor([&] { return model->pendingTasks() == 0; }, timeoutMs);
     }
 };
-
-TEST_F(AppModelTest, StartsEmptyWithEmptyDerivedValues) {
-    EXPECT_TRUE(model.clips().empty());
-    EXPECT_TRUE(model.selected().empty());
-    EXPECT_TRUE(model.suffix().isEmpty());
-    EXPECT_FALSE(model.customOutDir());
-    EXPECT_EQ(model.progress(), 0.0);
-    EXPECT_FALSE(model.running());
-    EXPECT_TRUE(model.status().isEmpty());
-    EXPECT_FALSE(model.statusIsError());
-    EXPECT_FALSE(model.lastResult());
-    EXPECT_TRUE(model.done().empty());
-    EXPECT_TRUE(model.thumbs().empty());
-    EXPECT_FALSE(model.anchor());
-    EXPECT_FALSE(model.ffmpegMissing());  // the suite needs the real ffmpeg
-
-    EXPECT_TRUE(model.urls().empty());
-    EXPECT_TRUE(model.fileName().isEmpty());
-    EXPECT_EQ(model.totalWidth(), 0);
-    EXPECT_EQ(model.outHeight(), 0);
-    EXPECT_EQ(model.codecSummary(), "-");
-    EXPECT_FALSE(model.outDir());
-    EXPECT_FALSE(model.outURL());
-    EXPECT_FALSE(model.outputExists());
-    EXPECT_FALSE(model.canMerge());
-}
-
-TEST_F(AppModelTest, EveryAssignmentAnnouncesItselfOnceEvenWithoutChange) {
-    QSignalSpy any(&model, &AppModel::changed);
-    struct Case {
-        const char* field;
-        void (AppModel::*signal)();
-        std::function<void()> assign;
-    };
-    const std::vector<Case> cases = {
-        {"clips", &AppModel::clipsChanged, [&] { model.setClips({}); }},
-        {"selected", &AppModel::selectedChanged, [&] { model.setSelected({}); }},
-        {"suffix", &AppModel::suffixChanged, [&] { model.setSuffix(""); }},
-        {"customOutDir", &AppModel::customOutDirChanged, [&] { model.setCustomOutDir(std::nullopt); }},
-        {"progress", &AppModel::progressChanged, [&] { model.setProgress(0); }},
-        {"running", &AppModel::runningChanged, [&] { model.setRunning(false); }},
-        {"status", &AppModel::statusChanged, [&] { model.setStatus(""); }},
-        {"statusIsError", &AppModel::statusIsErrorChanged, [&] { model.setStatusIsError(false); }},
-        {"lastResult", &AppModel::lastResultChanged, [&] { model.setLastResult(std::nullopt); }},
-        {"done", &AppModel::doneChanged, [&] { model.setDone({}); }},
-        {"thumbs", &AppModel::thumbsChanged, [&] { model.setThumbs({}); }},
-    };
-    int expectedAny = 0;
-    for (const Case& test : cases) {
-        QSignalSpy own(&model, test.signal);
-        test.assign();
-        test.assign();
-        EXPECT_EQ(own.count(), 2) << test.field;
-        expectedAny += 2;
-        EXPECT_EQ(any.count(), expectedAny) << test.field;
-    }
-    // The anchor is not observed.
-    model.setAnchor(Uuid::random());
-    EXPECT_EQ(any.count(), expectedAny);
-}
 
 TEST_F(AppModelTest, DerivedValuesFollowTheListAndSettings) {
-    std::vector<ClipInfo> clips = fiveClips();
-    clips[1].width = 1280;
-    clips[0].codec = "prores";
-    clips[0].codecTag = "apch";
-    model.setClips(clips);
-    model.setSuffix("_wide");
-    EXPECT_EQ(model.urls().size(), 5u);
-    EXPECT_EQ(model.fileName(), "_wide.mov");  // A, B, ... share no leading part
-    EXPECT_EQ(model.totalWidth(), 4 * 1920 + 1280);
-    EXPECT_EQ(model.outHeight(), 1080);
-    EXPECT_EQ(model.codecSummary(), "ProRes 422 HQ");
-    EXPECT_EQ(model.outDir(), FileURL("/clips"));
-    EXPECT_EQ(model.outURL(), FileURL("/clips/_wide.mov"));
-
-    // The first clip decides the folder, so reordering can move the output.
-    clips[1] = ClipInfo("/other/B.mov", {.codec = "h264",
-                                         .codecTag = "avc1",
-                                         .profile = "High",
-                                         .width = 1280,
-                                         .height = 1080,
-                                         .pixFmt = "yuv420p",
-                                         .fpsString = "25/1",
-                                         .frames = 50,
-                                         .duration = 2.0});
-    model.setClips(clips);
-    model.move({1}, 0);
-    EXPECT_EQ(model.outDir(), FileURL("/other"));
-
-    model.setCustomOutDir(FileURL("/elsewhere"));
-    EXPECT_EQ(model.outURL(), FileURL("/elsewhere/_wide.mov"));
+    model->setCustomOutDir(work.path());
+    EXPECT_EQ(model->outURL(), work.path()) << "without clips the folder itself";
+    EXPECT_TRUE(model->outputExists());
+    model->setCustomOutDir(std::nullopt);
+    std::vector<ClipInfo> list = clips("ABC");
+    list[1] = ClipInfo("/other/B.mov", {.codec = "prores", .codecTag = "apch", .width = 1280, .height = 720});
+    model->setClips(list);
+    model->setSuffix("_wide");
+    EXPECT_EQ(model->totalWidth(), 2 * 1920 + 1280);
+    ASSERT_EQ(model->outURL(), work / "_wide");  // A, B, C share no leading part; A has no extension
+    EXPECT_FALSE(model->outputExists());
+    std::filesystem::create_symlink(work / "nowhere", work / "_wide");  // writing through it makes a file
+    EXPECT_TRUE(model->outputExists());
+    std::filesystem::remove(work / "_wide");
+    std::filesystem::create_directory(work / "_wide");
+    EXPECT_TRUE(model->outputExists());
+    model->move({1}, 0);
+    EXPECT_EQ(model->outURL(), FileURL("/other/_wide.mov")) << "the first clip decides the folder";
+    EXPECT_EQ(model->codecSummary(), "ProRes 422 HQ");
+    EXPECT_EQ(model->outHeight(), 720);
+    model->setCustomOutDir(FileURL("/elsewhere"));
+    EXPECT_EQ(model->outURL(), FileURL("/elsewhere/_wide.mov"));
 }
 
-TEST_F(AppModelTest, CustomFolderWithoutClipsNamesTheFolderItself) {
-    TempDir dir;
-    model.setCustomOutDir(dir.path());
-    EXPECT_EQ(model.outURL(), dir.path());
-    EXPECT_TRUE(model.outputExists());
-    model.setCustomOutDir(dir / "missing");
-    EXPECT_FALSE(model.outputExists());
-}
-
-TEST_F(AppModelTest, OutputExistsForAnyObjectAtThePathEvenADanglingLink) {
-    TempDir dir;
-    std::vector<ClipInfo> clips = {ClipInfo(dir / "cam 1.mov"), ClipInfo(dir / "cam 2.mov")};
-    model.setClips(clips);
-    const FileURL out = *model.outURL();
-    ASSERT_EQ(out, dir / "cam.mov");
-    EXPECT_FALSE(model.outputExists());
-    std::filesystem::create_symlink(dir / "nowhere", out);  // writing through it would create a file
-    EXPECT_TRUE(model.outputExists());
-    std::filesystem::remove(out);
-    std::filesystem::create_directory(out);
-    EXPECT_TRUE(model.outputExists());
-}
-
-TEST_F(AppModelTest, MakeThumbStartsNothingForAClipThatFailedToProbe) {
-    ClipInfo broken("/nowhere/x.mov");
-    broken.error = "읽을 수 없음";
-    model.makeThumb(broken);
-    EXPECT_EQ(model.pendingTasks(), 0);
-    EXPECT_TRUE(model.thumbnailFolder().isEmpty()) << "not even the folder is made";
-}
-
-TEST_F(AppModelTest, SuffixIsInvalidOnlyWithSlashOrColon) {
-    const std::pair<const char*, bool> cases[] = {
-        {"", false},       {"_x", false}, {" with spaces ", false},
-        {"한글·…", false}, {"a/b", true}, {"/", true},
-        {"a:b", true},     {":", true},   {"\\", false},
+// A refused merge changes nothing. ffmpeg missing when the model was made stays missing.
+TEST_F(AppModelTest, MergeStartsOnlyWhenEveryPreconditionHolds) {
+    std::unique_ptr<AppModel> blind;
+    {
+        TempDir none;
+        testing::ScopedToolPath scope(none.path());
+        blind = std::make_unique<AppModel>(&services);
+    }
+    const std::pair<const char*, std::function<void()>> cases[] = {
+        {"", [] {}},
+        {"running", [&] { model->setRunning(true); }},
+        {"one clip", [&] { model->setClips(clips("a")); }},
+        {"output exists", [&] { testing::writeFile(work / "_wide", "x"); }},
+        {"slash in suffix", [&] { model->setSuffix("_a/b"); }},
+        {"colon in suffix", [&] { model->setSuffix("_a:b"); }},
+        {"", [&] { model->setSuffix("\\ 한글·…"); }},
+        {"no ffmpeg", [&] { model.swap(blind), model->setClips(clips("ab")); }},
     };
-    for (auto [suffix, invalid] : cases) {
-        model.setSuffix(QString::fromUtf8(suffix));
-        EXPECT_EQ(model.suffixInvalid(), invalid) << suffix;
+    for (auto [refused, make] : cases) {
+        model->setClips(clips("ab"));
+        model->setSuffix("_wide");
+        std::filesystem::remove(work / "_wide");
+        make();
+        EXPECT_EQ(model->canMerge(), !*refused) << refused;
+        QSignalSpy any(model.get(), &AppModel::changed);
+        if (*refused) model->runMerge();
+        EXPECT_EQ(any.count() + model->pendingTasks(), 0) << refused;
+        model->setRunning(false);
     }
 }
 
-// One click: modifiers held, clicked clip, then the expected selection and anchor.
-struct Click {
-    Qt::KeyboardModifiers held;
-    char target;
-    std::string selected;
-    std::string anchor;
-};
-
-constexpr Qt::KeyboardModifiers kPlain = Qt::NoModifier;
-constexpr Qt::KeyboardModifiers kShift = Qt::ShiftModifier;
-constexpr Qt::KeyboardModifiers kCommand = Qt::ControlModifier;
-const Qt::KeyboardModifiers kShiftCommand = Qt::ShiftModifier | Qt::ControlModifier;
-
+// Sequences of clicks "[modifiers]target=selection@anchor", modifiers + for Shift, ^ for Ctrl, ~ for Alt
+// and Meta, each sequence on a fresh list; the target * is a clip that is not listed.
 TEST_F(AppModelTest, ClickSelectionRules) {
-    struct Sequence {
-        const char* name;
-        std::vector<Click> clicks;
-    };
-    const std::vector<Sequence> sequences = {
-        {"plain click replaces", {{kPlain, 'B', "B", "B"}, {kPlain, 'D', "D", "D"}}},
-        {"shift range from the anchor, anchor stays",
-         {{kPlain, 'B', "B", "B"},
-          {kShift, 'D', "BCD", "B"},
-          {kShift, 'A', "AB", "B"},
-          {kShift, 'B', "B", "B"}}},
-        {"command toggles and moves the anchor",
-         {{kPlain, 'B', "B", "B"},
-          {kCommand, 'D', "BD", "D"},
-          {kCommand, 'B', "D", "B"},
-          {kShift, 'E', "BCDE", "B"}}},
-        {"shift+command adds the range",
-         {{kPlain, 'A', "A", "A"}, {kCommand, 'E', "AE", "E"}, {kShiftCommand, 'C', "ACDE", "E"}}},
-        {"shift without an anchor is a plain click", {{kShift, 'C', "C", "C"}, {kShift, 'E', "CDE", "C"}}},
-        {"shift+command without an anchor toggles",
-         {{kShiftCommand, 'C', "C", "C"}, {kShiftCommand, 'A', "ABC", "C"}}},
-        {"other modifiers are ignored", {{Qt::AltModifier | Qt::MetaModifier, 'C', "C", "C"}}},
-    };
-    for (const Sequence& sequence : sequences) {
-        model.setClips(fiveClips());
-        model.setSelected({});
-        model.setAnchor(std::nullopt);
-        for (const Click& click : sequence.clicks) {
-            services.modifiers = click.held;
-            model.click(idOf(click.target));
-            EXPECT_EQ(selectedNames(model), click.selected) << sequence.name << ", click " << click.target;
-            EXPECT_EQ(anchorName(), click.anchor) << sequence.name << ", click " << click.target;
+    const std::map<char, Qt::KeyboardModifiers> keys = {
+        {'+', Qt::ShiftModifier}, {'^', Qt::ControlModifier}, {'~', Qt::AltModifier | Qt::MetaModifier}};
+    std::istringstream sequences(
+        "B=B@B D=D@D; B=B@B +D=BCD@B +A=AB@B +B=B@B; B=B@B ^D=BD@D ^B=D@B +E=BCDE@B; A=A@A ^E=AE@E "
+        "+^C=ACDE@E;"
+        "+C=C@C +E=CDE@C; +^C=C@C +^A=ABC@C; B=B@B ^*=B@ +D=D@D; +^A=A@A ^*=A@ +^C=AC@C; ~C=C@C");
+    for (std::string sequence; std::getline(sequences, sequence, ';');) {
+        model->setClips(clips());
+        model->setSelected({});
+        model->setAnchor(std::nullopt);
+        std::istringstream clicks(sequence);
+        for (std::string click; clicks >> click;) {
+            SCOPED_TRACE(sequence + ", click " + click);
+            const std::size_t target = click.find_first_not_of("+^~"), at = click.find('@');
+            services.modifiers = {};
+            for (char key : click.substr(0, target)) services.modifiers |= keys.at(key);
+            QSignalSpy any(model.get(), &AppModel::changed);
+            model->click(idOf(click[target]));
+            EXPECT_EQ(any.count(), 1) << "one assignment per click";
+            EXPECT_EQ(list('s'), click.substr(target + 2, at - target - 2));
+            EXPECT_EQ(list('a'), click.substr(at + 1));
         }
     }
-}
-
-TEST_F(AppModelTest, ShiftClickWithAStaleAnchorActsWithoutShift) {
-    model.setClips(fiveClips());
-    model.click(idOf('B'));
-    model.deleteSelected();  // the anchor's clip is gone
-    ASSERT_EQ(names(model.clips()), "ACDE");
-
-    services.modifiers = kShift;
-    model.click(idOf('D'));
-    EXPECT_EQ(selectedNames(model), "D");
-    EXPECT_EQ(anchorName(), "D");
-
-    model.clear();
-    model.setClips(fiveClips());  // new ids: the anchor no longer names any clip
-    services.modifiers = kShiftCommand;
-    model.click(idOf('A'));
-    model.setAnchor(Uuid::random());
-    model.click(idOf('C'));
-    EXPECT_EQ(selectedNames(model), "AC");
-    EXPECT_EQ(anchorName(), "C");
-}
-
-TEST_F(AppModelTest, EachClickIsOneSelectionAssignment) {
-    model.setClips(fiveClips());
-    QSignalSpy spy(&model, &AppModel::selectedChanged);
-    QSignalSpy any(&model, &AppModel::changed);
-    model.click(idOf('A'));
-    services.modifiers = kShift;
-    model.click(idOf('C'));
-    EXPECT_EQ(spy.count(), 2);
-    EXPECT_EQ(any.count(), 2);
-}
-
-TEST_F(AppModelTest, SelectAllSelectsEveryClipAndKeepsTheAnchor) {
-    model.selectAll();
-    EXPECT_TRUE(model.selected().empty());
-    model.setClips(fiveClips());
-    model.click(idOf('C'));
-    model.selectAll();
-    EXPECT_EQ(selectedNames(model), "ABCDE");
-    EXPECT_EQ(anchorName(), "C");
-}
-
-TEST_F(AppModelTest, DeleteSelectedKeepsOrderAnchorAndThumbs) {
-    model.setClips(fiveClips());
-    const Uuid b = idOf('B');
-    model.setThumb(b, QImage(4, 2, QImage::Format_RGB32));
-    model.click(idOf('B'));
-    services.modifiers = kCommand;
-    model.click(idOf('D'));
-    const Uuid d = idOf('D');
-
-    {
-        model.setRunning(true);  // a merge is under way
-        QSignalSpy any(&model, &AppModel::changed);
-        model.deleteSelected();
-        EXPECT_EQ(any.count(), 0);
-        EXPECT_EQ(names(model.clips()), "ABCDE");
-        model.setRunning(false);
-    }
-
-    model.deleteSelected();
-    EXPECT_EQ(names(model.clips()), "ACE");
-    EXPECT_TRUE(model.selected().empty());
-    EXPECT_EQ(model.anchor(), d);  // left naming a clip that is gone
-    EXPECT_EQ(model.thumbs().count(b), 1u);
-
-    QSignalSpy any(&model, &AppModel::changed);
-    model.deleteSelected();  // nothing selected
-    EXPECT_EQ(any.count(), 0);
-    EXPECT_EQ(names(model.clips()), "ACE");
+    model->selectAll();
+    EXPECT_EQ(list('s'), "ABCDE");
+    EXPECT_EQ(list('a'), "C") << "select all keeps the anchor";
 }
 
 TEST_F(AppModelTest, MoveRules) {
-    struct Case {
-        const char* name;
-        std::string selected;
-        std::set<int> from;
-        int to;
-        std::string expected;
+    const std::tuple<std::string, std::set<int>, int, std::string> cases[] = {
+        {"", {0}, 3, "BCADE"},   {"", {3}, 1, "ADBCE"},     {"", {1}, 5, "ACDEB"},   {"", {2}, 2, "ABCDE"},
+        {"", {2}, 3, "ABCDE"},   {"", {1, 3}, 0, "BDACE"},  {"AC", {0}, 5, "BDEAC"}, {"BE", {4}, 0, "BEACD"},
+        {"AC", {1}, 0, "BACDE"}, {"D", {1, 3}, 5, "ACEBD"}, {"A", {}, 3, "ABCDE"},   {"", {5}, 0, "ABCDE"},
+        {"", {-1}, 0, "ABCDE"},  {"", {0}, 6, "ABCDE"},
     };
-    const Case cases[] = {
-        {"one unselected row down", "", {0}, 3, "BCADE"},
-        {"one row up", "", {3}, 1, "ADBCE"},
-        {"to the end", "", {1}, 5, "ACDEB"},
-        {"onto itself", "", {2}, 2, "ABCDE"},
-        {"just after itself", "", {2}, 3, "ABCDE"},
-        {"several unselected rows keep their order", "", {1, 3}, 0, "BDACE"},
-        {"first row selected carries the whole selection", "AC", {0}, 5, "BDEAC"},
-        {"selection carried upward", "BE", {4}, 0, "BEACD"},
-        {"first dragged row unselected moves only the dragged rows", "AC", {1}, 0, "BACDE"},
-        {"only the first dragged row decides", "D", {1, 3}, 5, "ACEBD"},
-        {"empty source", "A", {}, 3, "ABCDE"},
-        {"source out of range", "", {5}, 0, "ABCDE"},
-        {"negative source", "", {-1}, 0, "ABCDE"},
-        {"destination past the end", "", {0}, 6, "ABCDE"},
-    };
-    for (const Case& test : cases) {
-        model.setClips(fiveClips());
+    for (const auto& [selection, from, to, expected] : cases) {
+        model->setClips(clips());
         std::set<Uuid> selected;
-        for (char name : test.selected) selected.insert(idOf(name));
-        model.setSelected(selected);
-        model.move(test.from, test.to);
-        EXPECT_EQ(names(model.clips()), test.expected) << test.name;
-        EXPECT_EQ(selectedNames(model).size(), test.selected.size()) << test.name;  // selection follows by id
+        for (char name : selection) selected.insert(idOf(name));
+        model->setSelected(selected);
+        model->move(from, to);
+        EXPECT_EQ(list(), expected) << selection << ::testing::PrintToString(from) << " to " << to;
+        EXPECT_EQ(list('s').size(), selection.size()) << "the selection follows the clips";
     }
 }
 
-TEST_F(AppModelTest, ClearEmptiesTheListButKeepsSettingsAndHistory) {
-    model.setClips(fiveClips());
-    model.click(idOf('B'));
-    model.setThumb(idOf('B'), QImage(4, 2, QImage::Format_RGB32));
-    model.setSuffix("_s");
-    model.setCustomOutDir(FileURL("/out"));
-    model.setStatus("실패");
-    model.setStatusIsError(true);
-    model.setProgress(0.5);
-    model.setLastResult(FileURL("/out/x.mov"));
-    model.setDone({DoneItem("/out/x.mov", "요약")});
+// Deleting keeps the order, the anchor and the thumbnails, never during a merge; clear keeps the settings
+// and the history. Every assignment is announced, also one that changes nothing.
+TEST_F(AppModelTest, DeleteAndClear) {
+    model->setClips(clips());
+    const Uuid b = idOf('B'), d = idOf('D');
+    model->setThumb(b, QImage(4, 2, QImage::Format_RGB32));
+    model->setSelected({b, d});
+    model->setAnchor(d);
+    model->setRunning(true);
+    QSignalSpy any(model.get(), &AppModel::changed);
+    model->deleteSelected();  // during a merge: nothing
+    model->setRunning(true);  // announced, though nothing changes
+    EXPECT_EQ(any.count(), 1);
+    model->setRunning(false);
+    model->deleteSelected();
+    model->deleteSelected();  // nothing selected
+    EXPECT_EQ(any.count(), 4);
+    EXPECT_EQ(list(), "ACE");
+    EXPECT_TRUE(model->selected().empty());
+    EXPECT_EQ(model->anchor(), d);
+    EXPECT_EQ(model->thumbs().count(b), 1u);
 
-    std::vector<std::string> order;
-    for (auto [signal, name] : std::vector<std::pair<void (AppModel::*)(), std::string>>{
-             {&AppModel::clipsChanged, "clips"},
-             {&AppModel::selectedChanged, "selected"},
-             {&AppModel::thumbsChanged, "thumbs"},
-             {&AppModel::statusChanged, "status"},
-             {&AppModel::lastResultChanged, "lastResult"},
-             {&AppModel::doneChanged, "done"},
-             {&AppModel::suffixChanged, "suffix"}}) {
-        QObject::connect(&model, signal, &model, [&order, name] { order.push_back(name); });
-    }
-    model.clear();
-    EXPECT_EQ(order, (std::vector<std::string>{"clips", "selected", "thumbs", "status", "lastResult"}));
-    EXPECT_TRUE(model.clips().empty());
-    EXPECT_TRUE(model.selected().empty());
-    EXPECT_TRUE(model.thumbs().empty());
-    EXPECT_TRUE(model.status().isEmpty());
-    EXPECT_FALSE(model.lastResult());
-    EXPECT_TRUE(model.statusIsError());
-    EXPECT_EQ(model.progress(), 0.5);
-    EXPECT_EQ(model.suffix(), "_s");
-    EXPECT_EQ(model.customOutDir(), FileURL("/out"));
-    EXPECT_EQ(model.done().size(), 1u);
-    EXPECT_TRUE(model.anchor());
+    model->setSelected({idOf('A')});
+    model->setSuffix("_s");
+    model->setCustomOutDir(FileURL("/out"));
+    model->setStatus("실패");
+    model->setStatusIsError(true);
+    model->setProgress(0.5);
+    model->setLastResult(FileURL("/out/x.mov"));
+    model->setDone({DoneItem("/out/x.mov", "요약")});
+    model->clear();
+    EXPECT_TRUE(model->clips().empty() && model->selected().empty() && model->thumbs().empty());
+    EXPECT_TRUE(model->status().isEmpty() && !model->lastResult());
+    EXPECT_TRUE(model->statusIsError() && model->progress() == 0.5 && model->suffix() == "_s");
+    EXPECT_TRUE(model->customOutDir() && model->done().size() == 1u);
 }
 
-TEST_F(AppModelTest, ChooseFolderAsksWithTheSelectLabelAndKeepsCancel) {
+// Cancelled choosers and a clip that could not be read start nothing.
+TEST_F(AppModelTest, ChoosersAndWhatStartsNothing) {
+    QSignalSpy any(model.get(), &AppModel::changed);
+    model->chooseFolder();
+    model->openFiles();
+    model->makeThumb(ClipInfo("/nowhere/x.mov", {.error = "읽을 수 없음"}));
+    EXPECT_EQ(any.count() + model->pendingTasks(), 0);
+    const std::vector<std::string> kinds = {"mov",  "mp4", "m4v",  "png", "jpg",
+                                            "jpeg", "tif", "tiff", "bmp", "webp"};
+    EXPECT_EQ(services.fileFilters, std::vector<std::vector<std::string>>{kinds});
     services.folderAnswer = {true, FileURL("/picked")};
-    model.chooseFolder();
-    ASSERT_EQ(services.folderLabels.size(), 1u);
-    EXPECT_EQ(services.folderLabels[0], QString::fromUtf8("선택"));
-    EXPECT_EQ(model.customOutDir(), FileURL("/picked"));
-
-    QSignalSpy any(&model, &AppModel::changed);
-    services.folderAnswer = {false, FileURL("/ignored")};
-    model.chooseFolder();
-    EXPECT_EQ(any.count(), 0);
-    EXPECT_EQ(model.customOutDir(), FileURL("/picked"));
-
-    services.folderAnswer = {true, std::nullopt};  // confirmed without a folder
-    model.chooseFolder();
-    EXPECT_FALSE(model.customOutDir());
+    model->chooseFolder();
+    EXPECT_EQ(model->customOutDir(), FileURL("/picked"));
+    services.folderAnswer = {true, std::nullopt};  // the platform may confirm without naming a folder
+    model->chooseFolder();
+    EXPECT_FALSE(model->customOutDir());
+    EXPECT_EQ(services.folderLabels, std::vector<QString>(3, "선택"));
 }
 
-TEST_F(AppModelTest, OpenFilesOffersTheAcceptedKindsAndCancelDoesNothing) {
-    QSignalSpy any(&model, &AppModel::changed);
-    services.filesAnswer = std::nullopt;
-    model.openFiles();
-    ASSERT_EQ(services.fileFilters.size(), 1u);
-    EXPECT_EQ(services.fileFilters[0], (std::vector<std::string>{"mov", "mp4", "m4v", "png", "jpg", "jpeg",
-                                                                 "tif", "tiff", "bmp", "webp"}));
-    EXPECT_EQ(model.pendingTasks(), 0);
-    EXPECT_EQ(any.count(), 0);
+// Each row's files go through the file chooser; a cleaner of the temporary directory removes the thumbnail
+// folder between the rows.
+TEST_F(AppModelTest, AddSettlesIntoNaturalOrderWithThumbnailsInAPrivateFolder) {
+    const std::tuple<const char*, const char*, QSize> cases[] = {
+        {"take10.mov,take2.mov", "take2.mov,take10.mov", {64, 32}},
+        {"shot 10.png,Shot 2.png", "Shot 2.png,shot 10.png", {1920, 96}},
+    };
+    FileURL folder;
+    for (auto [given, sorted, size] : cases) {
+        if (!folder.empty()) std::filesystem::remove_all(folder);
+        model->clear();
+        model->setStatus("이전 오류");
+        model->setStatusIsError(true);
+        QSignalSpy clipsSpy(model.get(), &AppModel::clipsChanged);
+        services.filesAnswer = files(given);
+        model->openFiles();
+        EXPECT_TRUE(model->clips().empty()) << "the list changes only when probing is done";
+        ASSERT_TRUE(settle());
+        EXPECT_EQ(clipsSpy.count(), 1);
+        EXPECT_EQ(list(','), sorted);
+        EXPECT_TRUE(model->status().isEmpty() && model->statusIsError()) << "add leaves the error flag alone";
+        for (const ClipInfo& clip : model->clips())
+            EXPECT_EQ(model->thumb(clip.id()).size(), size) << clip.name();
+        folder = model->thumbnailFolder().toStdString();
+        const auto info = std::filesystem::symlink_status(folder);
+        EXPECT_TRUE(is_directory(info)) << "thumbnails never go to a folder others can enter";
+        EXPECT_EQ(info.permissions(), std::filesystem::perms::owner_all);
+        EXPECT_EQ(folder.parent_path(), FileURL(QDir::tempPath().toStdString()));
+        EXPECT_TRUE(filesIn(folder).empty()) << "no picture is left behind";
+    }
+    model->move({1}, 0);  // a drag, then an add: the whole list is sorted again
+    model->add(files("shot 3.png"));
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(list(','), "Shot 2.png,shot 3.png,shot 10.png");
+    model.reset();
+    EXPECT_FALSE(std::filesystem::exists(folder)) << "the folder goes with the model";
 }
 
-TEST_F(AppModelTest, RevealGoesToTheFileManager) {
-    model.reveal("/out/x.mov");
-    EXPECT_EQ(services.revealed, std::vector<FileURL>{FileURL("/out/x.mov")});
+// What is added: accepted kinds in any letter case, each file once (a missing one too); a call that passes
+// nothing changes nothing.
+TEST_F(AppModelTest, ExtensionAndDuplicateRules) {
+    const std::vector<FileURL> given = files("a.mov,B.MOV");
+    std::filesystem::create_directory(work / "sub");
+    model->setThumbnailTimeLimit(std::chrono::milliseconds(1));  // the pictures are not the point here
+    model->add({given[0]});
+    ASSERT_TRUE(settle());
+    const std::pair<std::vector<FileURL>, std::size_t> cases[] = {
+        {{given[1]}, 1},       {{work / "c.mkv", work / "d.gif", work / "noext", work / "e.mov.txt"}, 0},
+        {{work / ".mov"}, 1},  {{work / "." / "a.mov", work / "sub" / ".." / "a.mov"}, 0},
+        {{work / "A.mov"}, 1}, {{work / "f.mov", work / "f.mov"}, 2},
+    };
+    for (const auto& [urls, added] : cases) {
+        SCOPED_TRACE(::testing::PrintToString(urls));
+        const std::size_t before = model->clips().size();
+        QSignalSpy any(model.get(), &AppModel::changed);
+        model->add(urls);
+        EXPECT_EQ(model->pendingTasks() == 0, added == 0);
+        ASSERT_TRUE(settle());
+        EXPECT_EQ(model->clips().size() - before, added);
+        EXPECT_EQ(any.count() == 0, added == 0);
+    }
 }
 
-TEST(DoneItem, EachRecordGetsItsOwnId) {
-    DoneItem a("/o/x.mov", "요약"), b("/o/x.mov", "요약");
-    EXPECT_NE(a.id(), b.id());
-    EXPECT_EQ(a.url(), FileURL("/o/x.mov"));
-    EXPECT_EQ(a.summary(), QString::fromUtf8("요약"));
+// A merge works on the list as it was when it started, shows the summary and lists its output first; a
+// failed one shows the reason, which the next add blanks.
+TEST_F(AppModelTest, MergeJobs) {
+    const std::vector<FileURL> parts = files("part1.mov,part2.mov,take10.mov");
+    model->setThumbnailTimeLimit(std::chrono::milliseconds(1));
+    model->add({parts[0], parts[1]});
+    ASSERT_TRUE(settle());
+    model->setSuffix("_wide");
+    model->setDone({DoneItem(work / "earlier.mov", "이전")});
+    const FileURL out = work / "part_wide.mov";
+    std::vector<double> progress;
+    QObject::connect(model.get(), &AppModel::progressChanged, [&] { progress.push_back(model->progress()); });
+    model->runMerge();
+    EXPECT_TRUE(model->running() && model->status() == kMergingStatus);
+    model->clear();
+    model->setSuffix("_again");
+    model->add({parts[2]});
+    ASSERT_TRUE(settle());
+    const ClipInfo written = probe(out);
+    EXPECT_EQ(written.width, 128) << "both clips of the snapshot";
+    EXPECT_EQ(model->status(), QString::fromStdString(resultSummary(written)));
+    EXPECT_FALSE(model->statusIsError());
+    EXPECT_EQ(model->lastResult(), out);
+    ASSERT_EQ(model->done().size(), 2u);
+    EXPECT_EQ(model->done()[0].url(), out);
+    EXPECT_EQ(model->done()[0].summary(), model->status());
+    EXPECT_EQ(list(','), "take10.mov");
+    EXPECT_TRUE(progress.size() >= 2 && std::is_sorted(progress.begin(), progress.end()));
+    EXPECT_EQ(progress.back(), 1.0);
+
+    model->add({parts[0]});
+    ASSERT_TRUE(settle());
+    std::filesystem::remove(parts[2]);  // listed but gone: ffmpeg cannot read it
+    model->runMerge();
+    ASSERT_TRUE(settle());
+    EXPECT_TRUE(model->statusIsError());
+    EXPECT_FALSE(model->status().isEmpty() || model->status() == kMergingStatus);
+    EXPECT_FALSE(model->lastResult()) << "cleared at the start and not set by a failure";
+    EXPECT_EQ(model->done().size(), 2u);
+    EXPECT_FALSE(std::filesystem::exists(work / "_again.mov"));
+    model->add({parts[1]});
+    ASSERT_TRUE(settle());
+    EXPECT_TRUE(model->status().isEmpty());
+}
+
+// A stand-in for ffmpeg records its pid, writes into its last argument (output or PNG), reports a frame and
+// hangs. Without ffmpeg no thumbnail starts; a thumbnail past its time limit, two cancelled merges and
+// quitting with thumbnails queued stop it, leave no file and let no ffmpeg run on.
+TEST_F(AppModelTest, StoppingLeavesNothingBehind) {
+    std::string names = "part1.mov,part2.mov,part3.mov";
+    for (int i = 0; i < 24; ++i) names += ",shot_" + std::to_string(i) + ".png";
+    const std::vector<FileURL> given = files(names);
+    TempDir tools, none;
+    testing::writeScript(tools / "ffmpeg", "echo $$ >> '" + (tools / "pids").string() +
+                                               "'\nfor last; do :; done\nprintf partial > \"$last\"\n"
+                                               "echo frame=1\nexec /bin/sleep 30\n");
+    testing::ScopedToolPath scope(tools.path());
+    model = std::make_unique<AppModel>(&services);  // looks for ffmpeg now
+    std::vector<pid_t> started;
+    const auto running = [&] {
+        std::istringstream in(testing::readFile(tools / "pids"));
+        started.clear();
+        for (pid_t pid; in >> pid;) started.push_back(pid);
+        return std::count_if(started.begin(), started.end(), [](pid_t pid) { return ::kill(pid, 0) == 0; });
+    };
+    {
+        testing::ScopedToolPath missing(none.path());  // probing needs no ffmpeg; the thumbnail does
+        model->add({given[0], given[1]});
+        ASSERT_TRUE(settle());
+    }
+    model->setThumbnailTimeLimit(std::chrono::milliseconds(300));
+    model->add({given[2]});
+    ASSERT_TRUE(settle(10000));
+    EXPECT_EQ(running(), 0);
+    EXPECT_EQ(started.size(), 1u);
+    EXPECT_TRUE(model->thumbs().empty());
+    const FileURL folder = model->thumbnailFolder().toStdString();
+    EXPECT_TRUE(filesIn(folder).empty());
+
+    const auto before = filesIn(work.path());
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_TRUE(model->canMerge()) << round;
+        model->runMerge();
+        ASSERT_TRUE(
+            testing::waitFor([&] { return model->progress() > 0 || filesIn(work.path()) != before; }, 10000));
+        model->cancelMerge();
+        ASSERT_TRUE(settle());
+        EXPECT_EQ(model->status(), "합치기를 취소했습니다");
+        EXPECT_TRUE(!model->running() && model->statusIsError() && model->done().empty() &&
+                    !model->lastResult());
+        EXPECT_EQ(filesIn(work.path()), before) << round;
+        EXPECT_EQ(running(), 0) << round;
+    }
+    const std::size_t merges = started.size();
+    model->setThumbnailTimeLimit(std::chrono::seconds(30));
+    model->add({given.begin() + 3, given.end()});
+    ASSERT_TRUE(testing::waitFor([&] { return model->clips().size() == 27 && running() > 0; }, 10000));
+    QElapsedTimer clock;
+    clock.start();
+    model.reset();
+    EXPECT_LT(clock.elapsed(), 3000) << "each hanging ffmpeg would hold the process 30 s";
+    EXPECT_EQ(running(), 0);
+    EXPECT_LT(started.size(), merges + 24) << "queued thumbnails were started anyway";
+    EXPECT_FALSE(std::filesystem::exists(folder));
 }
 
 }  // namespace

@@ -1,8 +1,6 @@
 #include "tests/app/app_test_support.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <QThread>
+#include <QTest>
 #include <filesystem>
 
 #include "tests/support/test_support.h"
@@ -21,15 +19,7 @@ FileURL makeTinyImage(const FileURL& path, int width, int height) {
                "-frames:v", "1"});
 }
 
-bool waitFor(const std::function<bool()>& done, int timeoutMs) {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!done()) {
-        if (deadline.hasExpired()) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(1);
-    }
-    return true;
-}
+bool waitFor(const std::function<bool()>& done, int timeoutMs) { return QTest::qWaitFor(done, timeoutMs); }
 
 std::vector<std::string> filesIn(const FileURL& folder) {
     std::vector<std::string> names;

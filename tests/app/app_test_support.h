@@ -1,7 +1,6 @@
 // Helpers for the application-model tests: a scripted stand-in for the desktop, tiny real media, waiting.
 #pragma once
 
-#include <cstdlib>
 #include <functional>
 #include <optional>
 #include <string>
@@ -17,7 +16,6 @@ class FakeServices : public PlatformServices {
     Qt::KeyboardModifiers modifiers = Qt::NoModifier;
     FolderChoice folderAnswer;
     std::optional<std::vector<FileURL>> filesAnswer;
-
     std::vector<QString> folderLabels;
     std::vector<std::vector<std::string>> fileFilters;
     std::vector<FileURL> revealed;
@@ -34,15 +32,14 @@ class FakeServices : public PlatformServices {
     void reveal(const FileURL& file) override { revealed.push_back(file); }
 };
 
-// A 64x32 H.264 movie of `frames` frames at 25 fps, made by the real ffmpeg.
+// A 64x32 H.264 movie of `frames` frames at 25 fps, and a width x height PNG, made by the real ffmpeg.
 FileURL makeTinyMovie(const FileURL& path, int frames = 5);
-// A width x height PNG still, made by the real ffmpeg.
 FileURL makeTinyImage(const FileURL& path, int width = 64, int height = 32);
 
 // Runs the event loop until `done` holds or `timeoutMs` passes; returns done().
 bool waitFor(const std::function<bool()>& done, int timeoutMs = 30000);
 
-// Regular files directly inside `folder`.
+// The names of the entries directly inside `folder`.
 std::vector<std::string> filesIn(const FileURL& folder);
 
 }  // namespace tessellane::testing
