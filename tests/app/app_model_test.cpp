@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QSignalSpy>
+#include <QThread>
 #include <algorithm>
 #include <map>
 #include <sstream>
@@ -347,8 +348,10 @@ TEST_F(AppModelTest, MergeJobs) {
 // hangs. Without ffmpeg no thumbnail starts; a thumbnail past its time limit, two cancelled merges and
 // quitting with thumbnails queued stop it, leave no file and let no ffmpeg run on.
 TEST_F(AppModelTest, StoppingLeavesNothingBehind) {
+    // More thumbnails than the pool has threads on this machine, so some are still queued at the end.
+    const int shots = QThread::idealThreadCount() + 4;
     std::string names = "part1.mov,part2.mov,part3.mov";
-    for (int i = 0; i < 24; ++i) names += ",shot_" + std::to_string(i) + ".png";
+    for (int i = 0; i < shots; ++i) names += ",shot_" + std::to_string(i) + ".png";
     const std::vector<FileURL> given = files(names);
     TempDir tools, none;
     testing::writeScript(tools / "ffmpeg", "echo $$ >> '" + (tools / "pids").string() +
@@ -394,13 +397,14 @@ TEST_F(AppModelTest, StoppingLeavesNothingBehind) {
     const std::size_t merges = started.size();
     model->setThumbnailTimeLimit(std::chrono::seconds(30));
     model->add({given.begin() + 3, given.end()});
-    ASSERT_TRUE(testing::waitFor([&] { return model->clips().size() == 27 && running() > 0; }, 10000));
+    ASSERT_TRUE(
+        testing::waitFor([&] { return model->clips().size() == given.size() && running() > 0; }, 10000));
     QElapsedTimer clock;
     clock.start();
     model.reset();
     EXPECT_LT(clock.elapsed(), 3000) << "each hanging ffmpeg would hold the process 30 s";
     EXPECT_EQ(running(), 0);
-    EXPECT_LT(started.size(), merges + 24) << "queued thumbnails were started anyway";
+    EXPECT_LT(started.size(), merges + shots) << "queued thumbnails were started anyway";
     EXPECT_FALSE(std::filesystem::exists(folder));
 }
 
