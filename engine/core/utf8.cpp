@@ -30,6 +30,12 @@ std::size_t utf8CharLength(std::string_view bytes) {
     return length;
 }
 
+void appendHex(std::string& text, const char* prefix, unsigned value, int digits) {
+    static constexpr char hex[] = "0123456789abcdef";
+    text += prefix;
+    for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) text += hex[(value >> shift) & 0xF];
+}
+
 }  // namespace
 
 bool isValidUtf8(std::string_view bytes) {
@@ -53,6 +59,28 @@ std::string toValidUtf8(std::string_view bytes) {
             text.append(bytes.substr(0, length));
             bytes.remove_prefix(length);
         }
+    }
+    return text;
+}
+
+std::string escapeControls(std::string_view bytes) {
+    std::string text;
+    text.reserve(bytes.size());
+    while (!bytes.empty()) {
+        const auto c = static_cast<unsigned char>(bytes[0]);
+        const std::size_t length = utf8CharLength(bytes);
+        if (length == 0) {
+            appendHex(text, "\\x", c, 2);
+        } else if (c == '\n' || c == '\r' || c == '\t') {
+            text += c == '\n' ? "\\n" : c == '\r' ? "\\r" : "\\t";
+        } else if (c < 0x20 || c == 0x7F) {
+            appendHex(text, "\\x", c, 2);
+        } else if (c == 0xC2 && static_cast<unsigned char>(bytes[1]) < 0xA0) {
+            appendHex(text, "\\u", static_cast<unsigned char>(bytes[1]), 4);  // U+0080..U+009F
+        } else {
+            text.append(bytes.substr(0, length));
+        }
+        bytes.remove_prefix(length == 0 ? 1 : length);
     }
     return text;
 }

@@ -116,6 +116,9 @@ TEST(Utf8, ValidationAndLenientDecoding) {
         EXPECT_EQ(isValidUtf8(bytes), valid) << ::testing::PrintToString(bytes);
         EXPECT_EQ(toValidUtf8(bytes), valid ? bytes : decoded) << ::testing::PrintToString(bytes);
     }
+    // Printed names: control characters (C0, DEL, C1) and broken bytes escaped, everything else kept.
+    EXPECT_EQ(escapeControls("촬영\n\t\r\x1b[2J\x7f\xc2\x9b\xc2\xa0\xff.mov"),
+              "촬영\\n\\t\\r\\x1b[2J\\x7f\\u009b\xc2\xa0\\xff.mov");
 }
 
 }  // namespace
