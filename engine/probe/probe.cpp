@@ -1,7 +1,9 @@
 #include "engine/probe/probe.h"
 
+#include <cerrno>
 #include <filesystem>
 #include <limits>
+#include <optional>
 
 #include "engine/probe/byte_source.h"
 #include "engine/probe/image_header.h"
@@ -9,6 +11,17 @@
 #include "engine/probe/movie_record.h"
 
 namespace tessellane {
+
+namespace {
+
+// A file that is not there, or that this user may not read, is told apart from one that is not media.
+std::optional<std::string> openProblem(int error) {
+    if (error == ENOENT || error == ENOTDIR) return "파일이 없습니다";
+    if (error == EACCES || error == EPERM) return "읽을 권한이 없습니다";
+    return std::nullopt;
+}
+
+}  // namespace
 
 ClipInfo probe(const FileURL& url) {
     ClipInfo record(url);
@@ -20,20 +33,26 @@ ClipInfo probe(const FileURL& url) {
     if (hasImageExtension(url)) return probeImage(url, std::move(record));
 
     FileSource file;
-    if (file.open(url)) {
+    errno = 0;
+    const bool opened = file.open(url);
+    const int openError = errno;
+    if (opened) {
         const MovieInfo movie = readMovie(file);
         if (movie.video) return movieRecord(std::move(record), *movie.video, movie.hasAudio);
     }
-    record.error = std::string(kMovieErrorText);
+    record.error = (opened ? std::nullopt : openProblem(openError)).value_or(std::string(kMovieErrorText));
     return record;
 }
 
 ClipInfo probeImage(const FileURL& url, ClipInfo started) {
     FileSource file;
-    if (file.open(url)) {
+    errno = 0;
+    const bool opened = file.open(url);
+    const int openError = errno;
+    if (opened) {
         if (const auto header = readImageHeader(file)) return imageRecord(std::move(started), *header);
     }
-    started.error = std::string(kImageErrorText);
+    started.error = (opened ? std::nullopt : openProblem(openError)).value_or(std::string(kImageErrorText));
     return started;
 }
 

@@ -237,10 +237,10 @@ TEST(ProbeUnreadable, GivesTheUsersTextAndTheRealFileSize) {
     const std::tuple<std::string, std::string, std::string> cases[] = {
         {"audio.m4a", std::string(audio.begin(), audio.end()), movie},
         {"clip.mov", "this is a text file, not a movie\n", movie},
-        {"missing.mov", "<absent>", movie},
+        {"missing.mov", "<absent>", "파일이 없습니다"},
         {"pipe.mov", "<fifo>", movie},
         {"folder.mov", "<folder>", movie},
-        {"missing.png", "<absent>", image},
+        {"missing.png", "<absent>", "파일이 없습니다"},
         {"empty.png", "", image},
         {"pipe.png", "<fifo>", image},
     };
