@@ -1,5 +1,6 @@
 #include "engine/merge/tools.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -24,6 +25,11 @@ std::filesystem::path join(const std::string& directory, std::string_view name) 
     return path;
 }
 
+// Owned by root or this user and writable by no one else.
+bool isGuarded(const struct stat& info) {
+    return (info.st_uid == 0 || info.st_uid == ::geteuid()) && (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
 std::vector<std::string> splitFolders(const char* list) {
     std::vector<std::string> folders;
     std::string_view rest = list ? list : "";
@@ -40,21 +46,39 @@ std::vector<std::string> splitFolders(const char* list) {
 // A packager, or a test that must not depend on the machine, names the folders to search instead.
 std::vector<std::string> overrideFolders() { return splitFolders(std::getenv("TESSELLANE_TOOL_PATH")); }
 
-}  // namespace
-
-std::optional<std::filesystem::path> Tools::resourceFolder() {
+std::optional<std::filesystem::path> ownExecutable() {
     std::error_code error;
     std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error) return std::nullopt;
-    std::filesystem::path folder = executable.parent_path().parent_path() / "share" / "tessellane";
-    if (!std::filesystem::is_directory(folder, error)) return std::nullopt;
+    return error ? std::nullopt : std::optional(std::move(executable));
+}
+
+}  // namespace
+
+std::optional<std::filesystem::path> Tools::bundledFolder(const std::filesystem::path& executable) {
+    const std::filesystem::path programs = executable.parent_path();
+    if (programs.filename() != "bin") return std::nullopt;
+    std::filesystem::path folder = programs.parent_path() / "share" / "tessellane" / "bin";
+    struct stat info {};
+    if (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || !isGuarded(info)) return std::nullopt;
     return folder;
+}
+
+std::optional<std::string> Tools::bundledTool(const std::filesystem::path& executable,
+                                              std::string_view name) {
+    const std::optional<std::filesystem::path> folder = bundledFolder(executable);
+    if (!folder) return std::nullopt;
+    const std::filesystem::path tool = join(folder->string(), name);
+    struct stat info {};
+    if (::stat(tool.c_str(), &info) != 0 || !isGuarded(info) || !isExecutableFile(tool)) return std::nullopt;
+    return tool.string();
 }
 
 std::vector<std::string> Tools::searchFolders() {
     std::vector<std::string> folders = overrideFolders();
     if (!folders.empty()) return folders;
-    if (auto resources = resourceFolder()) folders.push_back((*resources / "bin").string());
+    if (auto executable = ownExecutable()) {
+        if (auto bundled = bundledFolder(*executable)) folders.push_back(bundled->string());
+    }
 #ifdef __APPLE__
     folders.insert(folders.end(), {"/opt/homebrew/bin", "/usr/local/bin"});
 #else
@@ -66,7 +90,13 @@ std::vector<std::string> Tools::searchFolders() {
 }
 
 std::optional<std::string> Tools::find(std::string_view name) {
-    for (const std::string& folder : searchFolders()) {
+    std::vector<std::string> folders = searchFolders();
+    const std::optional<std::filesystem::path> executable = ownExecutable();
+    if (overrideFolders().empty() && executable) {
+        if (auto tool = bundledTool(*executable, name)) return tool;
+        if (auto bundled = bundledFolder(*executable)) std::erase(folders, bundled->string());
+    }
+    for (const std::string& folder : folders) {
         std::filesystem::path candidate = join(folder, name);
         if (isExecutableFile(candidate)) return candidate.string();
     }

@@ -14,15 +14,21 @@ class Cancellation;
 
 namespace Tools {
 
-// <directory of the executable>/../share/tessellane when it exists (an installed tree).
-std::optional<std::filesystem::path> resourceFolder();
+// <prefix>/share/tessellane/bin for a program installed as <prefix>/bin/tessellane, when that folder exists
+// and no one but root and this user can change it; absent for any other place of the program. Anyone who
+// could write there could put an ffmpeg that runs as whoever starts Tessellane.
+std::optional<std::filesystem::path> bundledFolder(const std::filesystem::path& executable);
 
-// The folders searched, in order: the resource folder's bin/, the fixed folders of this platform
+// bundledFolder()/name when that program, too, can be changed by no one but root and this user.
+std::optional<std::string> bundledTool(const std::filesystem::path& executable, std::string_view name);
+
+// The folders searched, in order: the bundled folder of this program, the fixed folders of this platform
 // (/usr/local/bin; on macOS /opt/homebrew/bin first), then each PATH entry. When TESSELLANE_TOOL_PATH is set
 // (folders separated by ':'), only its folders.
 std::vector<std::string> searchFolders();
 
-// The first executable file named `name` in searchFolders(), read anew on every call.
+// The first executable file named `name` in searchFolders(), read anew on every call; in the bundled
+// folder only bundledTool().
 std::optional<std::string> find(std::string_view name);
 
 // find("ffmpeg").

@@ -12,6 +12,7 @@
 namespace tessellane {
 namespace {
 
+namespace fs = std::filesystem;
 using testing::TempDir;
 using testing::writeScript;
 
@@ -51,6 +52,42 @@ TEST(ToolsFind, WithoutAListTheFixedFoldersComeBeforePath) {
     ::setenv("TESSELLANE_TOOL_PATH", pinned.c_str(), 1);
     EXPECT_EQ(folders, (std::vector<std::string>{"/usr/local/bin", "/x/y", "/z"}));
     EXPECT_EQ(message, "ffmpeg를 찾을 수 없습니다 (/usr/local/bin, PATH)");
+}
+
+// The bundled folder counts only beside an installed program (<prefix>/bin/tessellane) and only while no one
+// but root and this user can change it or the program in it.
+TEST(ToolsFind, TheBundledFolderOnlyWhenInstalledAndGuarded) {
+    TempDir dir;
+    const fs::path installed = dir / "usr/bin/tessellane", bin = dir / "usr/share/tessellane/bin";
+    const std::filesystem::path ffmpeg = bin / "ffmpeg";
+    const struct {
+        fs::path executable;
+        fs::perms folder, tool;
+        bool found;
+    } rows[] = {
+        {installed, fs::perms(0755), fs::perms(0755), true},
+        {dir / "usr/tessellane", fs::perms(0755), fs::perms(0755), false},  // not an installed layout
+        {dir / "usr/share/tessellane/bin/tessellane", fs::perms(0755), fs::perms(0755), false},
+        {installed, fs::perms(0775), fs::perms(0755), false},  // the folder writable by its group
+        {installed, fs::perms(01777), fs::perms(0755), false},
+        {installed, fs::perms(0755), fs::perms(0757), false},  // the program writable by anyone
+        {installed, fs::perms(0755), fs::perms(0644), false},  // not a program
+    };
+    fs::create_directories(bin);
+    writeScript(ffmpeg, "exit 0\n");
+    for (const auto& row : rows) {
+        fs::permissions(bin, row.folder);
+        fs::permissions(ffmpeg, row.tool);
+        EXPECT_EQ(Tools::bundledTool(row.executable, "ffmpeg"),
+                  row.found ? std::optional(ffmpeg.string()) : std::nullopt)
+            << row.executable << " " << static_cast<int>(row.folder) << " " << static_cast<int>(row.tool);
+    }
+    if (::geteuid() == 0) {  // another user's folder
+        fs::permissions(bin, fs::perms(0755));
+        ASSERT_EQ(::chown(bin.c_str(), 65534, 65534), 0);
+        EXPECT_EQ(Tools::bundledTool(installed, "ffmpeg"), std::nullopt);
+    }
+    EXPECT_EQ(Tools::bundledTool(dir / "opt/bin/tessellane", "ffmpeg"), std::nullopt);  // none there
 }
 
 // Both pipes are drained, a time limit never reached changes nothing, a child past it is stopped (one that
