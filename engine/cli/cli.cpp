@@ -112,6 +112,7 @@ class StopSignals {
 
 std::optional<std::vector<std::string>> cliArguments(int argc, const char* const* argv) {
     for (int i = 0; i < argc; ++i) {
+        if (argv[i] != nullptr && std::strcmp(argv[i], "--") == 0) break;  // files from here on
         if (argv[i] != nullptr && std::strcmp(argv[i], "--cli") == 0)
             return std::vector<std::string>(argv + i + 1, argv + argc);
     }

@@ -27,12 +27,13 @@ TEST(ProgramArguments, ChoosesWhatToStart) {
         // After "--" everything is a file, and Qt sees only what comes before it.
         {{"--", "--help"}, Mode::window, {"--help"}, 1},
         {{"a.png", "--", "-b.png", "", "--", "-h"}, Mode::window, {"a.png", "-b.png", "--", "-h"}, 2},
-        // "--cli" anywhere keeps its meaning: its first occurrence takes everything after it.
+        // "--cli" before "--" keeps its meaning: its first occurrence takes everything after it.
         {{"--cli", "out", "_x", "--help.png", "b.png"}, Mode::cli, {"out", "_x", "--help.png", "b.png"}},
         {{"--cli", "--help"}, Mode::cli, {"--help"}},
         {{"--cli", "--cli", "x"}, Mode::cli, {"--cli", "x"}},
         {{"-x", "--cli", "o", "s"}, Mode::cli, {"o", "s"}},
-        {{"--", "--help", "--cli", "o"}, Mode::cli, {"o"}},
+        {{"--cli", "--", "x"}, Mode::cli, {"--", "x"}},
+        {{"--", "--help", "--cli", "o"}, Mode::window, {"--help", "--cli", "o"}, 1},
         {{"-platform", "--cli"}, Mode::cli, {}},
         // Qt's own options pass, their values are not files.
         {{"-platform", "offscreen", "a.png", "--style", "Fusion"}, Mode::window, {"a.png"}, 6},
