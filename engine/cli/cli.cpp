@@ -85,16 +85,16 @@ void onStopSignal(int signal) {
 
 class StopSignals {
   public:
-    explicit StopSignals(Cancellation& cancel) {
+    explicit StopSignals(Cancellation& cancel) : signals_(stopSignals()), saved_(signals_.size()) {
         stopSignal = 0;
         activeCancellation = &cancel;
         struct sigaction action {};
         action.sa_handler = onStopSignal;
         sigemptyset(&action.sa_mask);
-        for (int i = 0; i < 3; ++i) ::sigaction(signals_[i], &action, &saved_[i]);
+        for (std::size_t i = 0; i < signals_.size(); ++i) ::sigaction(signals_[i], &action, &saved_[i]);
     }
     ~StopSignals() {
-        for (int i = 0; i < 3; ++i) ::sigaction(signals_[i], &saved_[i], nullptr);
+        for (std::size_t i = 0; i < signals_.size(); ++i) ::sigaction(signals_[i], &saved_[i], nullptr);
         activeCancellation = nullptr;
     }
     StopSignals(const StopSignals&) = delete;
@@ -104,8 +104,8 @@ class StopSignals {
     static int exitStatus() { return 128 + stopSignal; }
 
   private:
-    static constexpr int signals_[3] = {SIGINT, SIGTERM, SIGHUP};
-    struct sigaction saved_[3];
+    std::vector<int> signals_;
+    std::vector<struct sigaction> saved_;
 };
 
 }  // namespace

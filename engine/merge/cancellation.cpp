@@ -1,6 +1,7 @@
 #include "engine/merge/cancellation.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -29,6 +30,16 @@ void Cancellation::request() noexcept {
     // which the flag still carries for the next check.
     [[maybe_unused]] const ssize_t written = ::write(writeFd_, &byte, 1);
     errno = saved;
+}
+
+std::vector<int> stopSignals() {
+    std::vector<int> signals = {SIGHUP,  SIGINT,    SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGTERM,
+                                SIGXCPU, SIGVTALRM, SIGPROF, SIGIO,   SIGPWR,  SIGXFSZ};
+#ifdef SIGSTKFLT
+    signals.push_back(SIGSTKFLT);
+#endif
+    for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal) signals.push_back(signal);
+    return signals;
 }
 
 }  // namespace tessellane

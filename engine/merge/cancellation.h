@@ -2,6 +2,7 @@
 #pragma once
 
 #include <atomic>
+#include <vector>
 
 namespace tessellane {
 
@@ -24,5 +25,11 @@ class Cancellation {
     int readFd_ = -1;
     int writeFd_ = -1;
 };
+
+// The signals whose default action ends the program without a crash: SIGINT, SIGTERM, SIGHUP, SIGQUIT,
+// SIGUSR1, SIGALRM, the real-time ones and the like. A program that catches each of them as a stop request
+// gets to stop ffmpeg and remove its temporary first. Crash signals (SIGSEGV, SIGABRT, ...) are left to
+// their default: whatever they strand, the next run in that folder reclaims.
+std::vector<int> stopSignals();
 
 }  // namespace tessellane

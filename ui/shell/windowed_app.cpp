@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "app/app_model.h"
 #include "engine/merge/cancellation.h"
@@ -75,8 +76,9 @@ std::vector<std::filesystem::path> startupFiles(const std::vector<std::string>& 
 
 namespace {
 
-// Set by SIGINT, SIGTERM and SIGHUP; the window then quits as it does normally, so the merge is stopped
-// and the private thumbnail folder removed. A second signal ends the process at once (SA_RESETHAND).
+// Set by SIGINT, SIGTERM, SIGHUP, SIGQUIT and the other stop signals; the window then quits as it does
+// normally, so the merge is stopped and the private thumbnail folder removed. A second signal ends the
+// process at once (SA_RESETHAND).
 Cancellation* quitSignal = nullptr;
 
 void onQuitSignal(int) {
@@ -92,17 +94,17 @@ class QuitSignals {
         action.sa_handler = onQuitSignal;
         action.sa_flags = SA_RESETHAND | SA_RESTART;
         sigemptyset(&action.sa_mask);
-        for (int signal : kSignals) ::sigaction(signal, &action, nullptr);
+        for (int signal : signals_) ::sigaction(signal, &action, nullptr);
     }
     ~QuitSignals() {
-        for (int signal : kSignals) ::signal(signal, SIG_DFL);
+        for (int signal : signals_) ::signal(signal, SIG_DFL);
         quitSignal = nullptr;
     }
     QuitSignals(const QuitSignals&) = delete;
     QuitSignals& operator=(const QuitSignals&) = delete;
 
   private:
-    static constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+    const std::vector<int> signals_ = stopSignals();
 };
 
 }  // namespace

@@ -11,8 +11,8 @@ class QCoreApplication;
 namespace tessellane {
 
 // Starts the window with `files` added. Qt reads its own options from the first `argc` entries of argv.
-// Without a display it prints one line pointing to "--cli" and returns 2. SIGINT, SIGTERM and SIGHUP quit
-// it as closing the window does, without the question about a running merge.
+// Without a display it prints one line pointing to "--cli" and returns 2. SIGINT, SIGTERM, SIGHUP, SIGQUIT
+// and the other stop signals quit it as closing the window does, without the question about a running merge.
 int runWindowedApp(int argc, char** argv, const std::vector<std::string>& files);
 
 // The dark look: Fusion style, the window palette and the Korean-capable font.

@@ -192,7 +192,14 @@ TEST_F(CommandLine, StoppingTheProgramStopsFFmpegAndLeavesNothing) {
     writeScript(dir / "bin" / "ffmpeg",
                 "for last; do :; done\nhead -c 1000 /dev/zero > \"$last\"\necho $$ > '" + pidFile.string() +
                     "'\nexec sleep 30\n");
-    const std::pair<int, int> rows[] = {{SIGINT, 130}, {SIGTERM, 143}, {SIGHUP, 129}, {SIGKILL, SIGKILL}};
+    const std::pair<int, int> rows[] = {{SIGINT, 130},
+                                        {SIGTERM, 143},
+                                        {SIGHUP, 129},
+                                        {SIGQUIT, 131},
+                                        {SIGUSR1, 138},
+                                        {SIGALRM, 142},
+                                        {SIGRTMIN, 128 + SIGRTMIN},
+                                        {SIGKILL, SIGKILL}};
     for (const auto& [signal, status] : rows) {
         fs::remove(pidFile);
         const std::set<std::string> before = entries(dir.path());
