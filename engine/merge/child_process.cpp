@@ -35,7 +35,7 @@ Pipe makePipe() {
 
 // Between fork and exec only async-signal-safe calls: everything else is prepared before the fork.
 [[noreturn]] void becomeChild(const char* executable, char* const* argv, pid_t parent, int stdoutFd,
-                              int stderrFd, int reportFd) {
+                              int stderrFd, int reportFd, const ChildExtras& extras) {
     int error = 0;
     // Dies with the thread that supervises it; if that already happened before prctl, leave at once.
     if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0) error = errno;
@@ -50,6 +50,17 @@ Pipe makePipe() {
         int source = sources[i];
         if (source < 0) source = ::open("/dev/null", O_WRONLY);
         if (source < 0 || ::dup2(source, targets[i]) < 0) error = errno;
+    }
+
+    for (const int fd : extras.inherited)
+        if (error == 0 && ::fcntl(fd, F_SETFD, 0) != 0) error = errno;
+    if (error == 0 && extras.openFiles > 0) {
+        rlimit limit{};
+        ::getrlimit(RLIMIT_NOFILE, &limit);
+        if (limit.rlim_cur < extras.openFiles) {
+            limit.rlim_cur = extras.openFiles;
+            if (::setrlimit(RLIMIT_NOFILE, &limit) != 0) error = errno;
+        }
     }
 
     // The parent ignores SIGPIPE and may run threads with blocked signals; the child must not inherit either.
@@ -72,7 +83,7 @@ Pipe makePipe() {
 }  // namespace
 
 ChildProcess spawnChild(const std::string& executable, const std::vector<std::string>& arguments,
-                        ChildOutput out, ChildOutput err) {
+                        ChildOutput out, ChildOutput err, const ChildExtras& extras) {
     Pipe outPipe, errPipe;
     if (out == ChildOutput::pipe) outPipe = makePipe();
     if (err == ChildOutput::pipe) errPipe = makePipe();
@@ -89,7 +100,7 @@ ChildProcess spawnChild(const std::string& executable, const std::vector<std::st
     if (pid < 0) throw std::system_error(errno, std::generic_category(), executable);
     if (pid == 0)
         becomeChild(executable.c_str(), argv.data(), parent, outPipe.write.get(), errPipe.write.get(),
-                    report.write.get());
+                    report.write.get(), extras);
 
     // The child holds its own copies of the write ends; ours must go so that end of file can arrive.
     outPipe.write.reset();

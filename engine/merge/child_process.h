@@ -1,6 +1,7 @@
 // Starting a child program with an argument vector (never a shell) and reaping it.
 #pragma once
 
+#include <sys/resource.h>
 #include <sys/types.h>
 
 #include <chrono>
@@ -21,13 +22,22 @@ struct ChildProcess {
     UniqueFd stderrRead;  // valid when stderr was piped
 };
 
+// What a child gets beyond its standard streams.
+struct ChildExtras {
+    // Descriptors of ours (close-on-exec here) that the child keeps under the same numbers, so that it can
+    // open exactly these files as /proc/self/fd/N.
+    std::vector<int> inherited;
+    // The child's limit of open files, when it needs more than it would inherit (0: inherited as it is).
+    rlim_t openFiles = 0;
+};
+
 // Starts `executable` with `arguments` (argv[0] is the executable path). Standard input is /dev/null;
 // the environment and working directory are inherited; SIGPIPE and the signal mask are reset to defaults.
 // The child is killed when the thread that started it dies, so a child never outlives its supervisor,
 // even when the program itself is killed.
 // Throws std::system_error when the program cannot be started (missing file, no permission).
 ChildProcess spawnChild(const std::string& executable, const std::vector<std::string>& arguments,
-                        ChildOutput out, ChildOutput err);
+                        ChildOutput out, ChildOutput err, const ChildExtras& extras = {});
 
 // How a child ended, decoded once from the platform's status word: "exited with N" and "killed by signal S"
 // stay apart.
