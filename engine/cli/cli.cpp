@@ -10,7 +10,9 @@
 #include <filesystem>
 #include <system_error>
 
+#include "engine/cli/shell_word.h"
 #include "engine/core/naming.h"
+#include "engine/core/utf8.h"
 #include "engine/core/validation.h"
 #include "engine/merge/cancellation.h"
 #include "engine/merge/merge.h"
@@ -61,13 +63,10 @@ FileURL appendingComponent(const FileURL& folder, const std::string& name) {
     return path + name;
 }
 
-// Display only: ffmpeg itself gets the arguments unquoted.
+// The command as a shell reads it back: pasted, it runs exactly this vector.
 std::string commandLine(const std::vector<std::string>& arguments) {
     std::string line = "ffmpeg";
-    for (const std::string& argument : arguments) {
-        const bool quote = argument.find(' ') != std::string::npos || argument.find('[') != std::string::npos;
-        line += quote ? " \"" + argument + "\"" : " " + argument;
-    }
+    for (const std::string& argument : arguments) line += " " + shellWord(argument);
     return line;
 }
 
@@ -129,6 +128,11 @@ int runCLI(const std::vector<std::string>& arguments, std::ostream& out) {
         print(out, "오류: 접미사에는 \"/\"를 넣을 수 없습니다");
         return 2;
     }
+    // Nor a line feed or an escape sequence, which would print as something else than a name.
+    if (escapeControls(arguments[1]) != arguments[1]) {
+        print(out, "오류: 접미사에는 제어 문자를 넣을 수 없습니다");
+        return 2;
+    }
     Cancellation cancel;
     StopSignals signals(cancel);
     try {
@@ -142,12 +146,14 @@ int runCLI(const std::vector<std::string>& arguments, std::ostream& out) {
         for (const FileURL& url : inputs) clips.push_back(probe(url));
 
         std::string order = "순서: ";
-        for (std::size_t i = 0; i < clips.size(); ++i) order += (i > 0 ? ", " : "") + clips[i].name();
+        for (std::size_t i = 0; i < clips.size(); ++i)
+            order += (i > 0 ? ", " : "") + escapeControls(clips[i].name());
         print(out, order);
-        for (const std::string& warning : validate(clips).warnings) print(out, "경고: " + warning);
+        for (const std::string& warning : validate(clips).warnings)
+            print(out, "경고: " + escapeControls(warning));
 
         const FileURL output = appendingComponent(folder, outputFileName(inputs, suffix));
-        print(out, "출력: " + output.string());
+        print(out, "출력: " + escapeControls(output.string()));
 
         // Printed as ffmpeg starts, with the temporary it really writes: run again by hand, the line can
         // never overwrite a file.
@@ -163,7 +169,7 @@ int runCLI(const std::vector<std::string>& arguments, std::ostream& out) {
         if (error.kind() == MergeError::Kind::cancelled) return StopSignals::exitStatus();
     } catch (const std::exception& error) {
         // A refused start of ffmpeg (or any other failure of the system) in its own words.
-        print(out, std::string("오류: ") + error.what());
+        print(out, "오류: " + escapeControls(error.what()));
     }
     return 1;
 }

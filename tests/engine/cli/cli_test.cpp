@@ -138,6 +138,9 @@ TEST_F(CommandLine, ReportLinesAndExitStatus) {
               "사용법: Tessellane --cli <출력폴더> <접미사> <파일들...>\n");
     // A suffix is part of one name: the output always lands in the folder named.
     expectRun("", "", {"--cli", home, "/../x", ten, nine}, 2, "오류: 접미사에는 \"/\"를 넣을 수 없습니다\n");
+    // Nor a control character, which would print as something else than a name.
+    expectRun("", "", {"--cli", home, "_\n결과: 완료", ten, nine}, 2,
+              "오류: 접미사에는 제어 문자를 넣을 수 없습니다\n");
     // Refused before ffmpeg starts: no command line, nothing written.
     expectRun("", "", {"--cli", home, "_x", nine}, 1,
               lines("순서: cam9.mp4", "출력: " + home + "/cam_x.mp4", "오류: 파일이 2개 이상 필요합니다"));
