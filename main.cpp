@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <signal.h>
 
 #include <iostream>
@@ -9,6 +10,11 @@
 int main(int argc, char** argv) {
     // A closed pipe must show up as a failed write, never end the program half-way through a merge.
     ::signal(SIGPIPE, SIG_IGN);
+    // Standard input, output and error always exist, so no file opened later takes their numbers and is
+    // then replaced by a child's standard stream.
+    for (int fd = 0; fd < 3; ++fd) {
+        if (::fcntl(fd, F_GETFD) < 0 && ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY) < 0) return 1;
+    }
 
     const tessellane::ProgramArguments program = tessellane::programArguments(argc, argv);
     if (auto status = tessellane::answerDirectly(program, std::cout, std::cerr)) return *status;

@@ -15,8 +15,11 @@ MergeOutcome mergeAndSummarise(const std::vector<ClipInfo>& clips, const FileURL
                                const std::function<void(double)>& progress, Cancellation* stop) {
     MergeOutcome outcome;
     try {
-        ClipInfo written = merge(clips, out, progress, stop);
-        outcome.summary = toQString(resultSummary(written));
+        const MergeResult written = merge(clips, out, progress, stop);
+        std::string summary = resultSummary(written.output);
+        // Beside the result, in the status and in the finished list alike: never hidden.
+        if (!written.warning.empty()) summary += " — ⚠︎ " + written.warning;
+        outcome.summary = toQString(summary);
     } catch (const MergeError& error) {
         outcome.failure = toQString(error.errorDescription());
     } catch (const std::exception& error) {

@@ -155,14 +155,14 @@ int runCLI(const std::vector<std::string>& arguments, std::ostream& out) {
         const FileURL output = appendingComponent(folder, outputFileName(inputs, suffix));
         print(out, "출력: " + escapeControls(output.string()));
 
-        // Printed as ffmpeg starts, with the temporary it really writes: run again by hand, the line can
-        // never overwrite a file.
+        // Printed once ffmpeg runs: the same merge by hand, which never overwrites a file ("-n").
         auto started = [&out](const std::vector<std::string>& command) {
             print(out, "명령: " + commandLine(command));
         };
-        const ClipInfo result = merge(
+        const MergeResult result = merge(
             clips, output, [](double) {}, &cancel, started);
-        print(out, "결과: " + resultSummary(result));
+        if (!result.warning.empty()) print(out, "경고: " + result.warning);
+        print(out, "결과: " + resultSummary(result.output));
         return 0;
     } catch (const MergeError& error) {
         print(out, "오류: " + error.errorDescription());

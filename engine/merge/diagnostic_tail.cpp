@@ -21,6 +21,27 @@ bool isReasonLine(std::string_view line) {
     return true;
 }
 
+enum class Level { untagged, error, other };
+
+// Takes out the "[level] " tag that "-loglevel level+info" puts after the "[name @ 0x...] " prefixes of
+// the part that wrote the line, and says which level it was.
+Level takeLevel(std::string& line) {
+    std::size_t at = 0;
+    while (at < line.size() && line[at] == '[') {
+        const std::size_t close = line.find("] ", at);
+        if (close == std::string::npos) break;
+        const std::string_view tag = std::string_view(line).substr(at + 1, close - at - 1);
+        const bool error = tag == "error" || tag == "fatal" || tag == "panic";
+        if (error || tag == "warning" || tag == "info" || tag == "verbose" || tag == "debug" ||
+            tag == "trace") {
+            line.erase(at, close + 2 - at);
+            return error ? Level::error : Level::other;
+        }
+        at = close + 2;
+    }
+    return Level::untagged;
+}
+
 }  // namespace
 
 void DiagnosticTail::append(std::string_view bytes) {
@@ -35,23 +56,33 @@ std::string_view DiagnosticTail::window() const {
     return all.size() > diagnosticTailKeep ? all.substr(all.size() - diagnosticTailKeep) : all;
 }
 
-std::string DiagnosticTail::reason(std::size_t count) const {
+std::string_view DiagnosticTail::wholeLines() const {
     std::string_view text = window();
     if (cut_ || text.size() < buffer_.size()) {
         const std::size_t end = text.find_first_of("\r\n");
         text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
     }
-    return lastDiagnosticLines(text, count);
+    return text;
 }
 
-std::string lastDiagnosticLines(std::string_view bytes, std::size_t count) {
+std::string DiagnosticTail::reason(std::size_t count) const {
+    return lastDiagnosticLines(wholeLines(), count);
+}
+
+std::string DiagnosticTail::errors(std::size_t count) const {
+    return lastDiagnosticLines(wholeLines(), count, true);
+}
+
+std::string lastDiagnosticLines(std::string_view bytes, std::size_t count, bool onlyErrors) {
     const std::string text = toValidUtf8(bytes);
-    std::vector<std::string_view> lines;
+    std::vector<std::string> lines;
     std::string_view rest = text;
     while (!rest.empty()) {
         const std::size_t end = rest.find_first_of("\r\n");
-        const std::string_view line = rest.substr(0, end);
-        if (isReasonLine(line)) lines.push_back(line);
+        std::string line(rest.substr(0, end));
+        const Level level = takeLevel(line);
+        if (isReasonLine(line) && (!onlyErrors || level == Level::error))
+            lines.push_back(escapeControls(line));
         if (end == std::string_view::npos) break;
         rest.remove_prefix(end + 1);
     }

@@ -19,15 +19,21 @@ class DiagnosticTail {
     std::string_view window() const;
     // The reason lines of window(); a first line cut by the window is not one.
     std::string reason(std::size_t count = 3) const;
+    // The lines of window() that ffmpeg wrote at its error level, as the reason lines are shown: empty when
+    // it reported no error.
+    std::string errors(std::size_t count = 3) const;
 
   private:
+    std::string_view wholeLines() const;  // window() without a first line it cut
+
     std::string buffer_;
     bool cut_ = false;
 };
 
 // The last `count` lines of `text` that say something (blank lines, progress and statistics lines and the
-// indented stream listing left out), joined with " | ". Lines end at "\n" or "\r"; invalid UTF-8 shows as
-// U+FFFD.
-std::string lastDiagnosticLines(std::string_view text, std::size_t count = 3);
+// indented stream listing left out), joined with " | "; with `onlyErrors`, only those that ffmpeg wrote at
+// its error level. Lines end at "\n" or "\r"; the level tags of "-loglevel level+info" are taken out;
+// invalid UTF-8 shows as U+FFFD and control characters as escapes.
+std::string lastDiagnosticLines(std::string_view text, std::size_t count = 3, bool onlyErrors = false);
 
 }  // namespace tessellane

@@ -1,86 +1,202 @@
 #include "engine/merge/merge.h"
 
+#include <signal.h>
+#include <sys/stat.h>
+
 #include <algorithm>
-#include <charconv>
-#include <cmath>
+#include <climits>
 #include <filesystem>
 #include <optional>
-#include <system_error>
 
+#include "engine/core/utf8.h"
 #include "engine/core/validation.h"
 #include "engine/merge/cancellation.h"
 #include "engine/merge/child_process.h"
 #include "engine/merge/diagnostic_tail.h"
 #include "engine/merge/ffmpeg_args.h"
+#include "engine/merge/pinned_inputs.h"
 #include "engine/merge/progress_reader.h"
 #include "engine/merge/temporary_output.h"
 #include "engine/merge/tools.h"
+#include "engine/probe/image_header.h"
 #include "engine/probe/probe.h"
 
 namespace tessellane {
 
 namespace {
 
-std::string describe(MergeError::Kind kind, const std::string& payload) {
-    switch (kind) {
-        case MergeError::Kind::exists:
-            return "같은 이름의 파일이 이미 있습니다: " + payload;
-        case MergeError::Kind::invalid:
-            return payload;
-        case MergeError::Kind::failed:
-            return "ffmpeg 실패: " + payload;
-        case MergeError::Kind::noFFmpeg:
-            return Tools::missingFFmpegMessage();
-        case MergeError::Kind::cancelled:
-            return "합치기를 취소했습니다";
-        case MergeError::Kind::unverified:
-            return payload;
-    }
-    return payload;
-}
-
 std::string sizeText(long long width, long long height) {
     return std::to_string(width) + "×" + std::to_string(height);
 }
 
-// ffmpeg can exit 0 and still leave nothing usable (a damaged input picture does this): the result must
-// probe as the kind of picture asked for, at the size the clips add up to.
-void verifyOutput(const std::vector<ClipInfo>& clips, const FileURL& written) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(written, error))
-        throw MergeError::unverified("ffmpeg가 결과 파일을 만들지 않았습니다");
-    const ClipInfo result = probe(written);
-    if (result.error || (!result.isImage() && result.frames < 1))
-        throw MergeError::unverified("ffmpeg가 만든 결과 파일을 읽을 수 없습니다");
+// ffmpeg picks its writer by the output's extension, but the file it writes here is /proc/self/fd/N: the
+// writer it would pick for the name is named for it, and the encoder where the format block leaves it open.
+struct Writer {
+    std::string_view extension;
+    const char* format;
+    const char* codec;  // nullptr: given by the vector
+};
+constexpr Writer kWriters[] = {
+    {"mov", "mov", nullptr},    {"mp4", "mp4", nullptr},     {"m4v", "ipod", nullptr},
+    {"png", "image2", nullptr}, {"jpg", "image2", nullptr},  {"jpeg", "image2", nullptr},
+    {"tif", "image2", nullptr}, {"tiff", "image2", nullptr}, {"bmp", "image2", "bmp"},
+    {"webp", "webp", nullptr},
+};
+
+const Writer& writerFor(const FileURL& output) {
+    const std::string extension = lowerExtensionOf(output);
+    for (const Writer& writer : kWriters)
+        if (writer.extension == extension) return writer;
+    throw MergeError::refused("이 확장자로는 쓸 수 없습니다: " + escapeControls(output.filename().string()) +
+                              " (mov·mp4·m4v·png·jpg·jpeg·tif·tiff·bmp·webp만)");
+}
+
+// Sizes that an encoder refuses only once ffmpeg runs, in words that do not say why.
+void checkEncoderLimits(const std::vector<ClipInfo>& clips, const FileURL& output) {
     long long width = 0;
     for (const ClipInfo& clip : clips) width += clip.width;
-    const int height = clips.front().height;
-    if (result.width != width || result.height != height)
+    const long long height = clips.front().height;
+    const std::string extension = lowerExtensionOf(output);
+    const std::string& codec = clips.front().codec;
+    long long largest = 0;
+    std::string who;
+    if (hasImageExtension(output) && (extension == "jpg" || extension == "jpeg")) {
+        largest = 65500, who = "JPEG는";
+    } else if (hasImageExtension(output) && extension == "webp") {
+        largest = 16383, who = "WebP는";
+    } else if (!hasImageExtension(output) && codec != "prores" && codec != "hevc") {
+        largest = 16384, who = "H.264는";
+    }
+    const std::string size = "결과 크기가 너무 큽니다: " + sizeText(width, height) + " — ";
+    if (largest > 0 && (width > largest || height > largest))
+        throw MergeError::refused(size + who + " 가로·세로 " + std::to_string(largest) + " 이하여야 합니다");
+    // Every picture ffmpeg handles: (width + 128) × (height + 128) below INT_MAX / 8.
+    if ((width + 128) * (height + 128) >= INT_MAX / 8)
+        throw MergeError::refused(size + "ffmpeg가 다룰 수 있는 그림보다 큽니다");
+}
+
+// The vector ffmpeg really runs: the inputs and the output as descriptors of ours; "-y" because the output
+// file exists already (this run made it); the writer named; each diagnostic line with its level, so that
+// errors on the way to a good result can be told from the rest.
+std::vector<std::string> realArguments(const std::vector<std::string>& display, const PinnedInputs& inputs,
+                                       const TemporaryOutput& temporary, const Writer& writer) {
+    std::vector<std::string> arguments;
+    std::size_t input = 0;
+    for (std::size_t i = 0; i + 1 < display.size(); ++i) {
+        if (display[i] == "-n") {
+            arguments.insert(arguments.end(), {"-y", "-loglevel", "level+info"});
+            continue;
+        }
+        arguments.push_back(display[i]);
+        if (display[i] == "-i") arguments.push_back(inputs.path(input++)), ++i;
+    }
+    arguments.insert(arguments.end(), {"-f", writer.format});
+    if (writer.codec) arguments.insert(arguments.end(), {"-c:v", writer.codec});
+    arguments.push_back(temporary.path());
+    return arguments;
+}
+
+std::string imageKindName(ImageKind kind) {
+    switch (kind) {
+        case ImageKind::png:
+            return "PNG";
+        case ImageKind::jpeg:
+            return "JPEG";
+        case ImageKind::tiff:
+            return "TIFF";
+        case ImageKind::bmp:
+            return "BMP";
+        case ImageKind::webp:
+            return "WebP";
+    }
+    return "?";
+}
+
+// The sample-description code each encoder writes, for the codec the first clip asks for.
+std::string expectedTag(const ClipInfo& first) {
+    static constexpr const char* prores[] = {"apco", "apcs", "apcn", "apch", "ap4h", "ap4x"};
+    if (first.codec == "prores")
+        return prores[std::clamp(proresProfileNumber(first.codecTag, first.profile), 0, 5)];
+    return first.codec == "hevc" ? "hvc1" : "avc1";
+}
+
+// ffmpeg can exit 0 and still leave something else than asked (a damaged or cut input does this): the
+// result must probe as the kind of file asked for, at the size the clips add up to, in the codec asked for,
+// with every frame of the shortest clip.
+ClipInfo verifyOutput(const std::vector<ClipInfo>& clips, const TemporaryOutput& temporary,
+                      const FileURL& output) {
+    struct stat info {};
+    if (::fstat(temporary.fd(), &info) != 0 || info.st_size == 0)
+        throw MergeError::unverified("ffmpeg가 결과 파일을 만들지 않았습니다");
+    const std::string written = temporary.path();
+    const bool image = hasImageExtension(output);
+    ClipInfo result(output, image ? probeImage(written, ClipInfo(output)) : probe(written));
+    result.fileSize = info.st_size;
+    if (result.error || (!image && result.frames < 1))
+        throw MergeError::unverified("ffmpeg가 만든 결과 파일을 읽을 수 없습니다");
+
+    long long width = 0;
+    for (const ClipInfo& clip : clips) width += clip.width;
+    const ClipInfo& first = clips.front();
+    if (result.width != width || result.height != first.height)
         throw MergeError::unverified("결과 크기가 예상과 다릅니다: " + sizeText(result.width, result.height) +
-                                     " (예상 " + sizeText(width, height) + ")");
+                                     " (예상 " + sizeText(width, first.height) + ")");
+    if (image) {
+        FileSource file;
+        std::optional<ImageKind> kind;
+        if (file.open(written)) {
+            if (const std::optional<ImageHeader> header = readImageHeader(file)) kind = header->kind;
+        }
+        const std::string extension = lowerExtensionOf(output);
+        const ImageKind asked = extension == "png"                          ? ImageKind::png
+                                : extension == "jpg" || extension == "jpeg" ? ImageKind::jpeg
+                                : extension == "bmp"                        ? ImageKind::bmp
+                                : extension == "webp"                       ? ImageKind::webp
+                                                                            : ImageKind::tiff;
+        if (kind != asked)
+            throw MergeError::unverified(
+                "결과 형식이 예상과 다릅니다: " + (kind ? imageKindName(*kind) : "?") + " (예상 " +
+                imageKindName(asked) + ")");
+        return result;
+    }
+    const std::string tag = expectedTag(first);
+    if (result.codec != first.codec || result.codecTag != tag) {
+        const bool sameCodec = result.codec == first.codec;
+        throw MergeError::unverified(
+            "결과 코덱이 예상과 다릅니다: " + (sameCodec ? result.codecTag : result.codec) + " (예상 " +
+            (sameCodec ? tag : first.codec) + ")");
+    }
+    const std::int64_t frames =
+        std::min_element(clips.begin(), clips.end(), [](const auto& a, const auto& b) {
+            return a.frames < b.frames;
+        })->frames;
+    if (frames > 0 && result.frames != frames)
+        throw MergeError::unverified("결과 프레임 수가 예상과 다릅니다: " + std::to_string(result.frames) +
+                                     " (예상 " + std::to_string(frames) + ")");
+    return result;
 }
 
 }  // namespace
 
-MergeError::MergeError(Kind kind, std::string payload)
-    : kind_(kind), payload_(std::move(payload)), description_(describe(kind_, payload_)) {}
-
-std::string MergeError::errorDescription() const { return description_; }
-
-ClipInfo merge(const std::vector<ClipInfo>& clips, const FileURL& output, const ProgressCallback& progress,
-               const Cancellation* cancel, const CommandCallback& started) {
+MergeResult merge(const std::vector<ClipInfo>& clips, const FileURL& output, const ProgressCallback& progress,
+                  const Cancellation* cancel, const CommandCallback& started) {
     const std::optional<std::string> ffmpeg = Tools::find("ffmpeg");
     if (!ffmpeg) throw MergeError::noFFmpeg();
 
     const Validation validation = validate(clips);
     if (!validation.ok()) {
         std::string message;
-        for (const std::string& line : validation.blocking) message += (message.empty() ? "" : "\n") + line;
+        for (const std::string& line : validation.blocking)
+            message += (message.empty() ? "" : "\n") + escapeControls(line);
         throw MergeError::invalid(message);
     }
 
+    // An output named by nothing would name its folder.
+    const std::string name = output.filename().string();
+    if (name.empty()) throw MergeError::refused("출력 파일 이름이 없습니다 — 접미사를 정해 주세요");
+    if (name == "." || name == "..") throw MergeError::refused("출력 파일 이름으로 쓸 수 없습니다: " + name);
     // symlink_status: a dangling link counts as taken too. This early look only gives the clear message
-    // before any work; publishing below is what guarantees nothing is replaced.
+    // before any work; publishing is what guarantees nothing is replaced.
     std::error_code ignored;
     if (std::filesystem::exists(std::filesystem::symlink_status(output, ignored)))
         throw MergeError::exists(output.string());
@@ -88,6 +204,8 @@ ClipInfo merge(const std::vector<ClipInfo>& clips, const FileURL& output, const 
     for (const ClipInfo& clip : clips) {
         if (clip.url().lexically_normal() == standardOutput) throw MergeError::exists(output.string());
     }
+    const Writer& writer = writerFor(output);
+    checkEncoderLimits(clips, output);
     if (cancel && cancel->requested()) throw MergeError::cancelled();
 
     double total = 1;
@@ -98,18 +216,21 @@ ClipInfo merge(const std::vector<ClipInfo>& clips, const FileURL& output, const 
             })->frames);
     }
 
-    std::optional<TemporaryOutput> temporary;
-    try {
-        temporary.emplace(output);
-    } catch (const std::system_error& error) {
-        // A missing or unwritable folder: the same failure ffmpeg would have reported opening the file.
-        throw MergeError::failed(output.string() + ": " + error.code().message());
-    }
-
-    const std::vector<std::string> arguments = buildArguments(clips, temporary->path());
-    if (started) started(arguments);
+    const PinnedInputs inputs(clips);
+    TemporaryOutput temporary(output);
+    const std::vector<std::string> display = buildArguments(clips, output);
+    ChildExtras extras{.inherited = inputs.fds(), .openFiles = inputs.childOpenFiles()};
+    extras.inherited.push_back(temporary.fd());
     // A refused start throws std::system_error, which the callers show as it is.
-    ChildProcess child = spawnChild(*ffmpeg, arguments, ChildOutput::pipe, ChildOutput::pipe);
+    ChildProcess child = spawnChild(*ffmpeg, realArguments(display, inputs, temporary, writer),
+                                    ChildOutput::pipe, ChildOutput::pipe, extras);
+    try {
+        if (started) started(display);
+    } catch (...) {
+        ::kill(child.pid, SIGKILL);
+        waitForChild(child.pid);
+        throw;
+    }
     ProgressReader reader(total, progress);
     DiagnosticTail diagnostics;
     const ChildOutcome outcome = superviseChild(
@@ -117,18 +238,17 @@ ClipInfo merge(const std::vector<ClipInfo>& clips, const FileURL& output, const 
         [&diagnostics](std::string_view chunk) { diagnostics.append(chunk); }, ChildLimits{.cancel = cancel});
 
     if (outcome.stopped || (cancel && cancel->requested())) throw MergeError::cancelled();
+    // A signal nobody here sent: ffmpeg's last lines would only mislead.
+    if (outcome.status.kind == ExitStatus::Kind::killed) throw MergeError::killed(outcome.status.number);
     if (!outcome.status.succeeded()) throw MergeError::failed(diagnostics.reason());
-    verifyOutput(clips, temporary->path());
+    MergeResult result{verifyOutput(clips, temporary, output), {}};
 
-    TemporaryOutput::Publish published;
-    try {
-        published = temporary->publish(output);
-    } catch (const std::system_error& error) {
-        throw MergeError::failed(output.string() + ": " + error.code().message());
-    }
-    if (published == TemporaryOutput::Publish::nameTaken) throw MergeError::exists(output.string());
+    if (temporary.publish() == TemporaryOutput::Publish::nameTaken) throw MergeError::exists(output.string());
+    if (const std::string errors = diagnostics.errors(); !errors.empty())
+        result.warning =
+            "ffmpeg가 입력을 읽으며 오류를 알렸습니다 — 결과에 손상된 곳이 있을 수 있습니다: " + errors;
     if (progress) progress(1.0);
-    return probe(output);
+    return result;
 }
 
 std::string resultSummary(const ClipInfo& clip) {

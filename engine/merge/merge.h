@@ -2,57 +2,37 @@
 #pragma once
 
 #include <functional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "engine/core/clip_info.h"
+#include "engine/merge/merge_error.h"
 
 namespace tessellane {
 
 class Cancellation;
 
-class MergeError : public std::exception {
-  public:
-    enum class Kind { exists, invalid, failed, noFFmpeg, cancelled, unverified };
-
-    static MergeError exists(std::string outputPath) {
-        return MergeError(Kind::exists, std::move(outputPath));
-    }
-    static MergeError invalid(std::string blocking) { return MergeError(Kind::invalid, std::move(blocking)); }
-    static MergeError failed(std::string lastLines) { return MergeError(Kind::failed, std::move(lastLines)); }
-    static MergeError noFFmpeg() { return MergeError(Kind::noFFmpeg, {}); }
-    static MergeError cancelled() { return MergeError(Kind::cancelled, {}); }
-    // ffmpeg reported success but what it wrote is not the expected picture; the payload says how.
-    static MergeError unverified(std::string problem) {
-        return MergeError(Kind::unverified, std::move(problem));
-    }
-
-    Kind kind() const { return kind_; }
-    const std::string& payload() const { return payload_; }
-    // The Korean text the window and the command line show.
-    std::string errorDescription() const;
-    const char* what() const noexcept override { return description_.c_str(); }
-
-  private:
-    MergeError(Kind kind, std::string payload);
-    Kind kind_;
-    std::string payload_;
-    std::string description_;
+struct MergeResult {
+    ClipInfo output;  // the published file, as probed
+    // Errors that ffmpeg reported while still finishing (a damaged input it decoded as well as it could),
+    // as one sentence to show beside the result; empty when there were none.
+    std::string warning;
 };
 
 using ProgressCallback = std::function<void(double)>;
-// Called with ffmpeg's arguments just before it starts (they name the temporary it writes, not `output`).
+// Called once ffmpeg has started, with the vector that runs the same merge by hand: the inputs and the
+// output under their own names ("-n": it never overwrites). ffmpeg itself gets descriptors of ours.
 using CommandCallback = std::function<void(const std::vector<std::string>&)>;
 
-// Blocks until ffmpeg ends. Returns the probed output, or throws MergeError; a refused start of ffmpeg
-// throws std::system_error. progress is called on the calling thread with fractions 0..1, 1 once at success.
-// ffmpeg writes into a hidden temporary beside the output; only a result that probes as the expected
-// picture is published, under the output's name, and never over a file that appeared meanwhile. A failed
-// or cancelled run leaves nothing behind. When `cancel` is requested, ffmpeg is stopped and the call throws
-// MergeError::cancelled().
-ClipInfo merge(const std::vector<ClipInfo>& clips, const FileURL& output, const ProgressCallback& progress,
-               const Cancellation* cancel = nullptr, const CommandCallback& started = {});
+// Blocks until ffmpeg ends; throws MergeError, or std::system_error for a refused start of ffmpeg.
+// progress is called on the calling thread with fractions 0..1, 1 once at success. Names, sizes, the
+// output folder and the inputs are checked before ffmpeg starts; ffmpeg reads the inputs exactly as they
+// were checked and writes a temporary in the output folder. Only a result that probes as the one asked for
+// (size, codec, frame count) is flushed to disk and published under the output's name, never over a file
+// that appeared meanwhile. A failed or cancelled run leaves nothing behind. When `cancel` is requested,
+// ffmpeg is stopped and the call throws MergeError::cancelled().
+MergeResult merge(const std::vector<ClipInfo>& clips, const FileURL& output, const ProgressCallback& progress,
+                  const Cancellation* cancel = nullptr, const CommandCallback& started = {});
 
 // "5760×1080 · ProRes 422 HQ · 1440f 완료", or for images "3840×1080 · PNG · rgb24 완료".
 std::string resultSummary(const ClipInfo& clip);

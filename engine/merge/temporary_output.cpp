@@ -2,91 +2,173 @@
 
 #include <fcntl.h>
 #include <stdio.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <system_error>
-#include <vector>
 
 #include "engine/core/clip_info.h"
-#include "engine/merge/child_process.h"
+#include "engine/core/utf8.h"
+#include "engine/merge/merge_error.h"
 
 namespace tessellane {
 
 namespace {
 
-[[noreturn]] void fail(int error, const std::filesystem::path& path) {
-    throw std::system_error(error, std::generic_category(), path.string());
+std::string shown(const std::filesystem::path& path) { return escapeControls(path.string()); }
+
+MergeError folderProblem(const std::filesystem::path& folder, int error) {
+    if (error == ENOENT || error == ENOTDIR)
+        return MergeError::refused("출력 폴더가 없습니다: " + shown(folder));
+    return MergeError::refused("출력 폴더에 쓸 수 없습니다: " + shown(folder) + ": " + fileProblem(error));
 }
 
-// The last way to publish where the file system has neither a no-replace rename nor hard links (FAT,
-// some network shares): an exclusive create at the final name, then a copy.
-TemporaryOutput::Publish copyExclusively(const std::filesystem::path& from, const std::filesystem::path& to) {
-    UniqueFd source(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!source) fail(errno, from);
-    UniqueFd target(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-    if (!target) {
-        if (errno == EEXIST) return TemporaryOutput::Publish::nameTaken;
-        fail(errno, to);
-    }
-    std::vector<char> buffer(1 << 20);
-    for (;;) {
-        const long n = readSome(source.get(), buffer.data(), buffer.size());
-        if (n < 0) {
-            const int error = errno;
-            ::unlink(to.c_str());  // ours: created exclusively above
-            fail(error, from);
-        }
-        if (n == 0) break;
-        for (long done = 0; done < n;) {
-            const ssize_t w = ::write(target.get(), buffer.data() + done, static_cast<std::size_t>(n - done));
-            if (w < 0 && errno == EINTR) continue;
-            if (w < 0) {
-                const int error = errno;
-                ::unlink(to.c_str());
-                fail(error, to);
-            }
-            done += w;
-        }
-    }
-    if (::close(target.release()) != 0) {
-        const int error = errno;
-        ::unlink(to.c_str());
-        fail(error, to);
-    }
-    ::unlink(from.c_str());
-    return TemporaryOutput::Publish::published;
+// A flush; file systems that have none to offer (some FUSE and network ones) say so with these errors.
+bool flushed(int (*flush)(int), int fd) {
+    int result;
+    do {
+        result = flush(fd);
+    } while (result != 0 && errno == EINTR);
+    return result == 0 || errno == EINVAL || errno == ENOTSUP || errno == ENOSYS;
+}
+
+bool lacksFeature(int error) {
+    return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP || error == EPERM || error == EISDIR;
 }
 
 }  // namespace
 
-TemporaryOutput::TemporaryOutput(const std::filesystem::path& output) {
-    std::string pattern = (output.parent_path() / ".tessellane-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) fail(errno, output);
-    folder_ = pattern;
-    const std::string extension = extensionOf(output);
-    file_ = folder_ / (extension.empty() ? std::string("merge") : "merge." + extension);
+OutputCalls& outputCalls() {
+    static OutputCalls calls{[](int folder, const char* name, int flags, mode_t mode) {
+                                 return ::openat(folder, name, flags, mode);
+                             },
+                             ::renameat2, ::linkat, ::fdatasync, ::fsync};
+    return calls;
 }
 
-TemporaryOutput::~TemporaryOutput() {
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
-}
+TemporaryOutput::TemporaryOutput(const std::filesystem::path& output)
+    : output_(output), name_(output.filename().string()) {
+    const std::filesystem::path folder = output.parent_path();
+    folder_ = UniqueFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!folder_) throw folderProblem(folder, errno);
+    struct stat taken {};
+    if (::fstatat(folder_.get(), name_.c_str(), &taken, AT_SYMLINK_NOFOLLOW) == 0)
+        throw MergeError::exists(output.string());
 
-TemporaryOutput::Publish TemporaryOutput::publish(const std::filesystem::path& output) {
-    if (::renameat2(AT_FDCWD, file_.c_str(), AT_FDCWD, output.c_str(), RENAME_NOREPLACE) == 0)
-        return Publish::published;
-    if (errno == EEXIST) return Publish::nameTaken;
-    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) fail(errno, output);
-
-    // No no-replace rename here: a hard link refuses an existing name just the same.
-    if (::link(file_.c_str(), output.c_str()) == 0) {
-        ::unlink(file_.c_str());
-        return Publish::published;
+    reclaimDeadRuns(folder_.get());
+    try {
+        run_.emplace(folder_.get());
+    } catch (const std::system_error& error) {
+        throw folderProblem(folder, error.code().value());
     }
+    checkName();
+
+    // Anonymous where the file system allows it: nothing to leave behind, whatever happens to this program.
+    int fd = outputCalls().openat(folder_.get(), ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+        file_ = UniqueFd(fd);
+        run_.reset();
+        return;
+    }
+    if (!lacksFeature(errno) && errno != ENOENT) throw folderProblem(folder, errno);
+    // The same extension as the output, so a look at the folder shows what it is.
+    const std::string extension = extensionOf(output);
+    runEntry_ = extension.empty() ? "merge" : "merge." + extension;
+    fd = outputCalls().openat(run_->fd(), runEntry_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) throw folderProblem(folder, errno);
+    run_->adopt(runEntry_);
+    file_ = UniqueFd(fd);
+}
+
+TemporaryOutput::~TemporaryOutput() = default;
+
+// The final name, tried where a kill can leave nothing under it: in this run's hidden folder, beside it.
+void TemporaryOutput::checkName() {
+    const int fd =
+        outputCalls().openat(run_->fd(), name_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+        ::close(fd);
+        ::unlinkat(run_->fd(), name_.c_str(), 0);
+        return;
+    }
+    const int error = errno;
+    if (error == ENAMETOOLONG) {
+        const long longest = ::fpathconf(folder_.get(), _PC_NAME_MAX);
+        throw MergeError::refused("파일 이름이 너무 깁니다: " + std::to_string(name_.size()) +
+                                  "바이트 (이 폴더에는 " + std::to_string(longest) + "바이트까지)");
+    }
+    if (error == EINVAL || error == EILSEQ || error == ENOENT)
+        throw MergeError::refused("이 폴더의 파일 시스템에서 쓸 수 없는 이름입니다: " +
+                                  escapeControls(name_));
+    throw folderProblem(output_.parent_path(), error);
+}
+
+TemporaryOutput::Publish TemporaryOutput::publish() {
+    const OutputCalls& calls = outputCalls();
+    const auto failure = [this](int error) {
+        return MergeError::storage(shown(output_) + ": " + fileProblem(error));
+    };
+    if (!flushed(calls.fdatasync, file_.get())) throw failure(errno);
+    if (runEntry_.empty()) {
+        // Linking an anonymous file refuses an existing name just as creating one does.
+        if (calls.linkat(AT_FDCWD, path().c_str(), folder_.get(), name_.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+            if (errno == EEXIST) return Publish::nameTaken;
+            throw failure(errno);
+        }
+    } else if (moveIntoPlace() == Publish::nameTaken) {
+        return Publish::nameTaken;
+    }
+    // The new name, and the file's own record of it, are flushed before success is reported.
+    if (!flushed(calls.fsync, file_.get()) || !flushed(calls.fsync, folder_.get())) {
+        const int error = errno;
+        unpublish();
+        throw failure(error);
+    }
+    return Publish::published;
+}
+
+TemporaryOutput::Publish TemporaryOutput::moveIntoPlace() {
+    const OutputCalls& calls = outputCalls();
+    const int from = run_->fd(), to = folder_.get();
+    const char* entry = runEntry_.c_str();
+    if (calls.renameat2(from, entry, to, name_.c_str(), RENAME_NOREPLACE) == 0) return Publish::published;
     if (errno == EEXIST) return Publish::nameTaken;
-    if (errno != EPERM && errno != EOPNOTSUPP && errno != ENOSYS) fail(errno, output);
-    return copyExclusively(file_, output);
+    if (!lacksFeature(errno)) throw MergeError::storage(shown(output_) + ": " + fileProblem(errno));
+    // A hard link refuses an existing name just the same; the run's own name goes with its folder.
+    if (calls.linkat(from, entry, to, name_.c_str(), 0) == 0) return Publish::published;
+    if (errno == EEXIST) return Publish::nameTaken;
+    if (!lacksFeature(errno) && errno != EMLINK)
+        throw MergeError::storage(shown(output_) + ": " + fileProblem(errno));
+
+    // Neither (FAT and exFAT through FUSE, some network shares): a look, then a plain rename, with the
+    // folder locked against other runs of ours. The rename is atomic, so the name never holds part of a file.
+    ::flock(to, LOCK_EX);
+    struct stat taken {};
+    Publish result = Publish::nameTaken;
+    int error = 0;
+    if (::fstatat(to, name_.c_str(), &taken, AT_SYMLINK_NOFOLLOW) == 0)
+        result = Publish::nameTaken;
+    else if (errno != ENOENT)
+        error = errno;
+    else if (calls.renameat2(from, entry, to, name_.c_str(), 0) == 0)
+        result = Publish::published;
+    else
+        error = errno;
+    ::flock(to, LOCK_UN);
+    if (error != 0) throw MergeError::storage(shown(output_) + ": " + fileProblem(error));
+    return result;
+}
+
+// Takes back a name given to this run's file whose keeping failed, unless something else holds it by now.
+void TemporaryOutput::unpublish() {
+    struct stat mine {
+    }, named{};
+    if (::fstat(file_.get(), &mine) == 0 &&
+        ::fstatat(folder_.get(), name_.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+        mine.st_dev == named.st_dev && mine.st_ino == named.st_ino)
+        ::unlinkat(folder_.get(), name_.c_str(), 0);
 }
 
 }  // namespace tessellane

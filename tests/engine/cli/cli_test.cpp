@@ -11,7 +11,9 @@
 #include <thread>
 
 #include "engine/cli/program_arguments.h"
+#include "engine/core/naming.h"
 #include "engine/merge/child_process.h"
+#include "engine/merge/ffmpeg_args.h"
 #include "engine/merge/tools.h"
 #include "engine/probe/probe.h"
 #include "tests/support/test_support.h"
@@ -28,17 +30,19 @@ using testing::writeScript;
 
 struct ProgramRun {
     ExitStatus exit;
-    std::string out, err;  // out with the temporary's random part written XXXXXX
+    std::string out, err;
 };
 
-// Runs the program in `cwd` with extra variables; a run past a minute is stopped and fails the test.
-// `meanwhile` runs on its own thread with the program's pid while the program runs.
+// Runs the program in `cwd` with extra variables (and a launcher command before it, such as prlimit); a
+// run past a minute is stopped and fails the test. `meanwhile` runs on its own thread with the program's pid
+// while the program runs.
 ProgramRun runProgram(const fs::path& cwd, const std::vector<std::string>& variables,
-                      const std::vector<std::string>& args,
-                      const std::function<void(pid_t)>& meanwhile = {}) {
+                      const std::vector<std::string>& args, const std::function<void(pid_t)>& meanwhile = {},
+                      const std::vector<std::string>& launcher = {}) {
     std::vector<std::string> full = {
         "-C", cwd, "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "-u", "QT_QPA_PLATFORM"};
     full.insert(full.end(), variables.begin(), variables.end());
+    full.insert(full.end(), launcher.begin(), launcher.end());
     full.push_back(TESSELLANE_BUILD_DIR "/tessellane");
     full.insert(full.end(), args.begin(), args.end());
     ChildProcess child = spawnChild("/usr/bin/env", full, ChildOutput::pipe, ChildOutput::pipe);
@@ -50,8 +54,6 @@ ProgramRun runProgram(const fs::path& cwd, const std::vector<std::string>& varia
         [&](std::string_view bytes) { run.err += bytes; }, {.timeout = std::chrono::seconds(60)});
     EXPECT_FALSE(outcome.stopped) << "tessellane did not finish within a minute";
     run.exit = outcome.status;
-    run.out =
-        std::regex_replace(run.out, std::regex("/\\.tessellane-[A-Za-z0-9]{6}/"), "/.tessellane-XXXXXX/");
     return run;
 }
 
@@ -64,13 +66,13 @@ const std::vector<std::string> h264 = {"-c:v",        "libx264", "-pix_fmt",    
                                        "-colorspace", "bt709",   "-color_primaries", "bt709",
                                        "-color_trc",  "bt709",   "-color_range",     "tv"};
 
-// The "명령: " line for two H.264 clips made by clip(), the temporary in `folder` (all as displayed).
-std::string h264Command(const std::string& first, const std::string& second, const std::string& folder) {
+// The "명령: " line for two H.264 clips made by clip() and their output (all as displayed).
+std::string h264Command(const std::string& first, const std::string& second, const std::string& output) {
     return "명령: ffmpeg -nostdin -hide_banner -n -i " + first + " -i " + second +
            " -filter_complex \"[0:v][1:v]hstack=inputs=2:shortest=1[v]\" -map \"[v]\" -c:v libx264 -crf 12 "
            "-preset slow -pix_fmt yuv420p -r 25/1 -colorspace bt709 -color_primaries bt709 -color_trc bt709 "
            "-color_range tv -an -progress pipe:1 -nostats " +
-           folder + "/.tessellane-XXXXXX/merge.mp4";
+           output;
 }
 
 std::set<std::string> entries(const fs::path& folder) {
@@ -104,11 +106,12 @@ class CommandLine : public ::testing::Test {
 
     // Runs the program in dir/cwd with HOME at dir/home and ffmpeg searched in dir/tools when named.
     void expectRun(const std::string& cwd, const std::string& tools, const std::vector<std::string>& args,
-                   int status, const std::string& out, const std::string& err = "") {
+                   int status, const std::string& out, const std::string& err = "",
+                   const std::vector<std::string>& launcher = {}) {
         SCOPED_TRACE(cwd + " " + args.back());
         std::vector<std::string> variables = {"HOME=" + (dir / "home").string()};
         if (!tools.empty()) variables.push_back("TESSELLANE_TOOL_PATH=" + (dir / tools).string());
-        const ProgramRun run = runProgram(dir / cwd, variables, args);
+        const ProgramRun run = runProgram(dir / cwd, variables, args, {}, launcher);
         EXPECT_EQ(run.exit, (ExitStatus{ExitStatus::Kind::exited, status}));
         EXPECT_EQ(run.out, out);
         EXPECT_EQ(run.err, err);
@@ -149,25 +152,32 @@ TEST_F(CommandLine, ReportLinesAndExitStatus) {
                     "오류: 같은 이름의 파일이 이미 있습니다: " + home + "/out/cam_v.mp4"));
     expectRun("", "", {"--cli", home + "/missing", "_v", ten, nine}, 1,
               lines(order, "출력: " + home + "/missing/cam_v.mp4",
-                    "오류: ffmpeg 실패: " + home + "/missing/cam_v.mp4: No such file or directory"));
+                    "오류: 출력 폴더가 없습니다: " + home + "/missing"));
+    // More inputs than may be open at once, under a limit of 32 files: said before anything starts.
+    expectRun("", "", {"--cli", home, "_n", ten, nine}, 1,
+              lines(order, "출력: " + home + "/cam_n.mp4",
+                    "오류: 입력 파일이 너무 많습니다: 2개 — 한 번에 열 수 있는 파일은 32개까지입니다"),
+              "", {"prlimit", "--nofile=32:32"});
     expectRun("", "fail", {"--cli", fail, "_f", ten, nine}, 1,
               lines(order, "출력: " + fail + "/cam_f.mp4", "오류: ffmpeg를 찾을 수 없습니다 (" + fail + ")"));
-    // A start the system refuses is reported in its words, after the command line.
+    // A start the system refuses is reported in its words; the command line is printed only once ffmpeg runs.
     expectRun("", "broken", {"--cli", fail, "_f", ten, nine}, 1,
-              lines(order, "출력: " + fail + "/cam_f.mp4", h264Command(nine, ten, fail),
+              lines(order, "출력: " + fail + "/cam_f.mp4",
                     "오류: " + (dir / "broken/ffmpeg").string() + ": No such file or directory"));
     // Paths are quoted only on the displayed command line; "~", "..", "." and relative paths made absolute.
-    expectRun(
-        "", "", {"--cli", out, " side", in + "/shot [10].mp4", in + "/shot [9].mp4"}, 0,
-        lines("순서: shot [9].mp4, shot [10].mp4", "출력: " + out + "/shot [ side.mp4",
-              h264Command("\"" + in + "/shot [9].mp4\"", "\"" + in + "/shot [10].mp4\"", "\"" + out) + "\"",
-              done));
+    expectRun("", "", {"--cli", out, " side", in + "/shot [10].mp4", in + "/shot [9].mp4"}, 0,
+              lines("순서: shot [9].mp4, shot [10].mp4", "출력: " + out + "/shot [ side.mp4",
+                    h264Command("\"" + in + "/shot [9].mp4\"", "\"" + in + "/shot [10].mp4\"",
+                                "\"" + out + "/shot [ side.mp4\""),
+                    done));
     expectRun(
         "work", "", {"--cli", "~/out", "_r", "../home/clips/cam9.mp4", ten}, 0,
         lines(order, "출력: " + home + "/out/cam_r.mp4",
-              h264Command((dir / "work").string() + "/../home/clips/cam9.mp4", ten, home + "/out"), done));
-    expectRun("home/clips", "", {"--cli", ".", "_d", "./cam10.mp4", "~/clips/cam9.mp4"}, 0,
-              lines(order, "출력: " + clips + "/cam_d.mp4", h264Command(nine, ten, clips), done));
+              h264Command((dir / "work").string() + "/../home/clips/cam9.mp4", ten, home + "/out/cam_r.mp4"),
+              done));
+    expectRun(
+        "home/clips", "", {"--cli", ".", "_d", "./cam10.mp4", "~/clips/cam9.mp4"}, 0,
+        lines(order, "출력: " + clips + "/cam_d.mp4", h264Command(nine, ten, clips + "/cam_d.mp4"), done));
     EXPECT_EQ(readFile(dir / "home/out/cam_v.mp4"), "precious");
     EXPECT_EQ(entries(dir / "home/out"), (std::set<std::string>{"cam_r.mp4", "cam_v.mp4"}))
         << "a temporary left";
@@ -257,6 +267,52 @@ TEST_F(CommandLine, AFullDiskIsReportedInFFmpegsWords) {
     EXPECT_THAT(out, HasSubstr("\n오류: ffmpeg 실패: "));
     EXPECT_THAT(out, HasSubstr("No space left on device"));
     EXPECT_THAT(out, ::testing::EndsWith("\nleft: \n")) << "the folder is left as it was";
+}
+
+// A file that is missing and one that may not be read are told apart. Root reads everything, so the
+// program runs in a user namespace of its own there, where a file mode holds for it too.
+TEST_F(CommandLine, MissingAndUnreadableInputsAreToldApart) {
+    clip("locked.mp4");
+    clip("open.mp4");
+    fs::permissions(dir / "locked.mp4", fs::perms::none);
+    std::vector<std::string> launcher;
+    if (::geteuid() == 0) launcher = {"unshare", "--user"};
+    for (const auto& [name, problem] :
+         {std::pair{"gone.mp4", "파일이 없습니다"}, {"locked.mp4", "읽을 권한이 없습니다"}}) {
+        const ProgramRun run =
+            runProgram(dir.path(), {}, {"--cli", ".", "_x", name, "open.mp4"}, {}, launcher);
+        if (run.err.starts_with("unshare")) GTEST_SKIP() << run.err;
+        EXPECT_THAT(run.out, ::testing::EndsWith("\n오류: " + std::string(name) + ": " + problem + "\n"));
+    }
+}
+
+// Whatever a name holds, the "명령:" line pasted into a shell runs exactly the vector shown, and every line
+// stays one line: names print with their control characters escaped.
+TEST_F(CommandLine, TheCommandLineRunsAsPasted) {
+    const std::vector<std::string> names = {"a $(touch PWNED) 'q\"!`x` _1.png",
+                                            "a $(touch PWNED) 'q\"!`x` _2.png", "n\x1b[2J\n결과: 가짜 _1.png",
+                                            "n\x1b[2J\n결과: 가짜 _2.png"};
+    for (const std::string& name : names)
+        makeMedia(dir / name, {"-f", "lavfi", "-i", "testsrc2=s=32x32", "-frames:v", "1", "-update", "1"});
+    fs::create_directory(dir / "shown");
+    writeScript(dir / "shown/ffmpeg", "printf '%s\\0' \"$@\"\n");  // what a pasted line finds
+    const std::string prefix = "명령: ";
+    for (std::size_t first : {0, 2}) {
+        const ProgramRun run = runProgram(dir.path(), {}, {"--cli", ".", "", names[first], names[first + 1]});
+        ASSERT_EQ(run.exit, (ExitStatus{ExitStatus::Kind::exited, 0})) << run.out;
+        EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 4) << run.out;
+        const std::size_t at = run.out.find(prefix) + prefix.size();
+        const std::string pasted = run.out.substr(at, run.out.find('\n', at) - at);
+        const std::vector<ClipInfo> clips = {probe(dir / names[first]), probe(dir / names[first + 1])};
+        std::string expected;
+        for (const std::string& argument :
+             buildArguments(clips, dir / outputFileName({clips[0].url(), clips[1].url()}, "")))
+            expected += argument + '\0';
+        EXPECT_EQ(runTool("bash", {"-c", "PATH='" + (dir / "shown").string() + "'; cd '" +
+                                             dir.path().string() + "' && " + pasted}),
+                  expected);
+    }
+    EXPECT_FALSE(fs::exists(dir / "PWNED"));
 }
 
 // Our probe reads the output as it reads the first clip: codec, tag, profile, pixel format, rate and colours.

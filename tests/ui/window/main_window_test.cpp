@@ -243,9 +243,10 @@ TEST_F(MainWindowTest, QueueTabListsOutputsWithRevealButtons) {
 TEST(MergeInTheWindow, EscapeTheCancelButtonAndQuittingEachStopIt) {
     TempDir work, tools;
     for (const char* name : {"part1.mov", "part2.mov"}) makeTinyMovie(work / name, 1);
-    // Writes into its output (the hidden temporary), reports a frame, then hangs until stopped.
-    writeScript(tools / "ffmpeg",
-                "for last; do :; done\nprintf partial > \"$last\"\necho frame=1\nexec /bin/sleep 30\n");
+    // Writes into its output (the temporary), says it has started, reports a frame, then hangs until stopped.
+    const std::filesystem::path started = tools / "started";
+    writeScript(tools / "ffmpeg", "for last; do :; done\nprintf partial > \"$last\"\ntouch '" +
+                                      started.string() + "'\necho frame=1\nexec /bin/sleep 30\n");
     ScopedToolPath path(tools.path());
     WindowHarness h;
     h.model.setThumbnailTimeLimit(std::chrono::milliseconds(1));
@@ -254,8 +255,10 @@ TEST(MergeInTheWindow, EscapeTheCancelButtonAndQuittingEachStopIt) {
     const auto before = filesIn(work.path());
     for (const std::string how : {"Escape", "취소", "Ctrl+Q"}) {
         SCOPED_TRACE(how);
+        std::filesystem::remove(started);
         QTest::keyClick(h.window.get(), Qt::Key_Return, Qt::ControlModifier);
-        ASSERT_TRUE(waitFor([&] { return filesIn(work.path()) != before; }, 10000)) << "ffmpeg never started";
+        ASSERT_TRUE(waitFor([&] { return std::filesystem::exists(started); }, 10000))
+            << "ffmpeg never started";
         if (how == "Escape") QTest::keyClick(h.window.get(), Qt::Key_Escape);
         if (how == "취소") QTest::mouseClick(h.window->cancelButton(), Qt::LeftButton);
         // Ctrl+Q closes the window, which asks first: "계속 합치기" keeps merging, Enter (the default) stops.
