@@ -1,8 +1,10 @@
 // libFuzzer target: any bytes, as ffmpeg's progress output and as its diagnostics, read in chunks whose
-// sizes the input chooses, must not crash, must keep progress within 0..1 and must give readable reasons.
+// sizes the input chooses, must not crash, must keep progress within 0..1 and must give readable reasons
+// and decoder errors, each on one line.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 #include <string_view>
 
 #include "engine/core/utf8.h"
@@ -23,6 +25,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         progress.feed(bytes.substr(at, chunk));
         diagnostics.append(bytes.substr(at, chunk));
     }
-    if (!tessellane::isValidUtf8(diagnostics.reason())) std::abort();
+    // Shown on one line: valid UTF-8 without control characters, the decoder errors as the reasons.
+    for (const std::string& shown : {diagnostics.reason(), diagnostics.errors()}) {
+        if (!tessellane::isValidUtf8(shown) || tessellane::escapeControls(shown) != shown) std::abort();
+    }
     return 0;
 }
