@@ -71,9 +71,13 @@ namespace {
 // A desktop without choosers or a file manager: the benchmark never opens one.
 class NoDesktop : public QtPlatformServices {
   public:
-    FolderChoice chooseFolder(const QString&) override { return {}; }
-    std::optional<std::vector<FileURL>> chooseFiles(const std::vector<std::string>&) override { return {}; }
+    FolderChoice chooseFolder(const QString&, const std::optional<FileURL>&) override { return {}; }
+    std::optional<std::vector<FileURL>> chooseFiles(const std::vector<std::string>&,
+                                                    const std::optional<FileURL>&) override {
+        return {};
+    }
     void reveal(const FileURL&) override {}
+    void open(const FileURL&) override {}
 };
 
 // Waits without end would hide a hang; ten minutes is far beyond any step here.
