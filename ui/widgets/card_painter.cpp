@@ -5,6 +5,7 @@
 
 #include "ui/widgets/fonts.h"
 #include "ui/widgets/palette.h"
+#include "ui/widgets/visible_text.h"
 
 namespace tessellane {
 
@@ -35,7 +36,7 @@ QString fromStd(const std::string& s) { return QString::fromStdString(s); }
 CardData cardDataFor(int index, const ClipInfo& clip, const QImage& thumb, bool selected) {
     CardData card;
     card.index = index;
-    card.name = fromStd(clip.name());
+    card.name = visibleText(fromStd(clip.name()));
     card.thumb = thumb;
     card.selected = selected;
     if (clip.error) {
