@@ -1,5 +1,6 @@
 #include "tests/ui/ui_test_support.h"
 
+#include <QTextDocumentFragment>
 #include <QTimer>
 
 #include "ui/shell/windowed_app.h"
@@ -38,14 +39,17 @@ int inkBottom(const QImage& image) {
 std::vector<std::pair<QString, QColor>> labelRows(const QWidget* parent) {
     std::vector<std::pair<QString, QColor>> rows;
     for (QLabel* label : parent->findChildren<QLabel*>())
-        rows.emplace_back(label->text(), label->palette().color(QPalette::WindowText));
+        if (label->isVisibleTo(parent) && !label->text().isEmpty()) {
+            // A text with "…" is set as rich text (its ellipsis from another font); read it as shown.
+            const QString text = label->textFormat() == Qt::RichText
+                                     ? QTextDocumentFragment::fromHtml(label->text()).toPlainText()
+                                     : label->text();
+            rows.emplace_back(text, label->palette().color(QPalette::WindowText));
+        }
     return rows;
 }
 
 WindowHarness::WindowHarness() : window(std::make_unique<MainWindow>(model)) {
-    keys.setModel(&model);
-    keys.setWindow(window.get());
-    qApp->installEventFilter(&keys);
     window->resize(1280, 760);
     window->show();
     window->activateWindow();

@@ -3,6 +3,7 @@
 #include <QAbstractItemView>
 #include <QPainter>
 
+#include "ui/widgets/button_face.h"
 #include "ui/widgets/card_painter.h"
 #include "ui/widgets/output_item_painter.h"
 #include "ui/widgets/palette.h"
@@ -19,6 +20,7 @@ void CardDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
         return;
     }
     paintCard(*painter, option.rect, index.data(ClipListModel::CardRole).value<CardData>());
+    if (option.state & QStyle::State_HasFocus) paintFocusRing(*painter, option.rect);
 }
 
 QSize CardDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const {
