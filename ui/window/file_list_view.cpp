@@ -94,6 +94,10 @@ void FileListView::resizeEvent(QResizeEvent* event) {
 }
 
 void FileListView::keyPressEvent(QKeyEvent* event) {
+    if (!keyboardFocus_) {
+        keyboardFocus_ = true;
+        viewport()->update();
+    }
     const int clips = rows_.clipCount();
     const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
     const bool shift = mods & Qt::ShiftModifier;
@@ -214,7 +218,15 @@ int FileListView::dropPosition(const QPoint& pos) const {
     return pos.y() < rect.center().y() ? index.row() : index.row() + 1;
 }
 
+void FileListView::focusInEvent(QFocusEvent* event) {
+    // Coming back to the window keeps what the list showed before.
+    if (event->reason() != Qt::ActiveWindowFocusReason)
+        keyboardFocus_ = event->reason() != Qt::MouseFocusReason;
+    QListView::focusInEvent(event);
+}
+
 void FileListView::mousePressEvent(QMouseEvent* event) {
+    keyboardFocus_ = false;
     setFocus(Qt::MouseFocusReason);
     pressedRow_ = -1;
     dragging_ = false;

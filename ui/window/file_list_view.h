@@ -43,6 +43,9 @@ class FileListView : public QListView {
     std::optional<Uuid> currentClip() const { return currentId_; }
     // The rows of the cards at least partly on screen.
     std::pair<int, int> visibleRows() const;
+    // Whether the current card shows the focus ring: the list has the keyboard and got it, or was last
+    // used, by key rather than by mouse.
+    bool showsFocus() const { return hasFocus() && keyboardFocus_; }
 
   protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -56,6 +59,7 @@ class FileListView : public QListView {
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
 
   private:
     void setCurrentRow(int row);
@@ -75,6 +79,7 @@ class FileListView : public QListView {
     QTimer autoScroll_;
     QPoint dragPos_;  // last position of a row drag over the viewport
     std::optional<Uuid> currentId_;
+    bool keyboardFocus_ = false;
     QTimer visibleReport_;  // coalesces scrolls and relayouts into one report of the cards on screen
 };
 

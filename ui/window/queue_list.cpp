@@ -1,6 +1,7 @@
 #include "ui/window/queue_list.h"
 
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
 #include <algorithm>
@@ -46,7 +47,9 @@ class OutputDelegate : public QStyledItemDelegate {
         p->setPen(palette::cyan());
         p->drawText(QueueList::revealLink(option.rect), Qt::AlignCenter, words::kRevealOutput);
         p->restore();
-        if (option.state & QStyle::State_HasFocus) paintFocusRing(*p, option.rect);
+        auto* view = qobject_cast<const QueueList*>(parent());
+        if ((option.state & QStyle::State_HasFocus) && (!view || view->showsFocus()))
+            paintFocusRing(*p, option.rect.adjusted(kBarWidth, 0, 0, 0));
     }
 
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
@@ -111,7 +114,17 @@ std::set<Uuid> QueueList::chosenIds() const {
     return ids;
 }
 
+void QueueList::focusInEvent(QFocusEvent* event) {
+    if (event->reason() != Qt::ActiveWindowFocusReason)
+        keyboardFocus_ = event->reason() != Qt::MouseFocusReason;
+    QListView::focusInEvent(event);
+}
+
 void QueueList::keyPressEvent(QKeyEvent* event) {
+    if (!keyboardFocus_) {
+        keyboardFocus_ = true;
+        viewport()->update();
+    }
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
         (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
         for (const FileURL& file : chosenFiles()) model_.open(file);
@@ -121,6 +134,7 @@ void QueueList::keyPressEvent(QKeyEvent* event) {
 }
 
 void QueueList::mousePressEvent(QMouseEvent* event) {
+    keyboardFocus_ = false;
     const QModelIndex index = indexAt(event->position().toPoint());
     // The link shows its own row's file and leaves the selection as it is.
     if (index.isValid() && event->button() == Qt::LeftButton &&

@@ -27,6 +27,8 @@ class QueueList : public QListView {
 
     // Where a row's file-manager link is drawn, for a row drawn in `row`.
     static QRect revealLink(const QRect& row);
+    // Whether the current row shows the focus ring: the list has the keyboard, got by key.
+    bool showsFocus() const { return hasFocus() && keyboardFocus_; }
 
   signals:
     // The chosen rows may have changed.
@@ -37,8 +39,10 @@ class QueueList : public QListView {
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
 
   private:
+    bool keyboardFocus_ = false;
     AppModel& model_;
     DoneListModel* rows_;
 };
