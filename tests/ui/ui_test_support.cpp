@@ -18,13 +18,17 @@ ClipInfo videoRecord(const FileURL& url, std::int64_t height, const std::string&
 
 bool withModal(const std::function<void()>& open, const std::function<void(QWidget*)>& interact, int waitMs) {
     bool ran = false;
-    QTimer::singleShot(0, [&] {
+    // Owned here: when `open` returns without a modal, the timer goes with this call and never fires later.
+    QTimer look;
+    look.setSingleShot(true);
+    QObject::connect(&look, &QTimer::timeout, [&] {
         if (waitFor([] { return QApplication::activeModalWidget() != nullptr; }, waitMs)) {
             interact(QApplication::activeModalWidget());
             ran = true;
         }
         if (QWidget* still = QApplication::activeModalWidget()) still->close();
     });
+    look.start(0);
     open();
     return ran;
 }
