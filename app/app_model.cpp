@@ -166,10 +166,7 @@ void AppModel::clear() {
     if (!running_) setStatus(QString());
     setLastResult(std::nullopt);
     listEdited();
-    if (removal.removed > 0) {
-        undo_ = std::move(removal);
-        notify(&AppModel::undoChanged);
-    }
+    rememberRemoval(std::move(removal));
 }
 
 void AppModel::deleteSelected() {
@@ -182,10 +179,13 @@ void AppModel::deleteSelected() {
     setClips(std::move(kept));
     setSelected({});
     listEdited();
-    if (removal.removed > 0) {
-        undo_ = std::move(removal);
-        notify(&AppModel::undoChanged);
-    }
+    rememberRemoval(std::move(removal));
+}
+
+void AppModel::rememberRemoval(Removal removal) {
+    if (removal.removed == 0) return;
+    undo_ = std::move(removal);
+    notify(&AppModel::undoChanged);
 }
 
 void AppModel::undoRemoval() {

@@ -242,11 +242,6 @@ class AppModel : public QObject {
     void finishMerge(const FileURL& out, const std::shared_ptr<Cancellation>& stop,
                      const MergeOutcome& outcome);
     void finishTask();
-    // A list edit: the status and progress of a finished merge go, and so does the undo of a removal.
-    void listEdited();
-    void rememberRemoval(std::size_t removed);
-    std::optional<FileURL> firstClipFolder() const;
-
     // What undoRemoval() puts back.
     struct Removal {
         std::vector<ClipInfo> clips;
@@ -254,6 +249,11 @@ class AppModel : public QObject {
         std::map<Uuid, QImage> thumbs;
         std::size_t removed = 0;
     };
+    // A list edit: the status and progress of a finished merge go, and so does the undo of a removal.
+    void listEdited();
+    // Keeps `removal` for undoRemoval() when it took anything away.
+    void rememberRemoval(Removal removal);
+    std::optional<FileURL> firstClipFolder() const;
 
     PlatformServices* services_ = nullptr;
 

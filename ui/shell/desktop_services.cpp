@@ -7,7 +7,6 @@
 #include <QDBusPendingReply>
 #include <QFileDialog>
 #include <QGuiApplication>
-#include <QLabel>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>

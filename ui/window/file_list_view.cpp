@@ -114,6 +114,12 @@ void FileListView::keyPressEvent(QKeyEvent* event) {
         if (currentId_) restoreCurrent();
         return;
     }
+    if ((key == Qt::Key_Delete || key == Qt::Key_Backspace) && mods != Qt::NoModifier &&
+        !(mods & Qt::AltModifier)) {
+        // Shift or Ctrl with a Delete key removes too (the plain keys are the window's action).
+        model_.deleteSelected();
+        return;
+    }
     if (clips == 0 || (mods & ~(Qt::ShiftModifier | Qt::ControlModifier)))
         return QListView::keyPressEvent(event);
 

@@ -130,6 +130,11 @@ void QueueList::keyPressEvent(QKeyEvent* event) {
         for (const FileURL& file : chosenFiles()) model_.open(file);
         return;
     }
+    if (event->key() == Qt::Key_Delete || event->key() == Qt::Key_Backspace) {
+        // The plain keys are the window's action; Shift or Ctrl with them reach the list.
+        model_.removeDone(chosenIds());
+        return;
+    }
     QListView::keyPressEvent(event);
 }
 

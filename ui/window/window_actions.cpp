@@ -29,11 +29,9 @@ WindowActions::WindowActions(MainWindow& window, AppModel& model)
         if (window_.currentTab() == MainWindow::kFilesTab) return model_.selectAll();
         window_.queueList()->selectAll();
     });
-    // The Delete keys count with any modifier, as they always have here.
-    QList<QKeySequence> deleteKeys;
-    for (Qt::KeyboardModifiers mods : {Qt::KeyboardModifiers(), Qt::KeyboardModifiers(Qt::ShiftModifier),
-                                       Qt::KeyboardModifiers(ctrl), Qt::KeyboardModifiers(Qt::AltModifier)})
-        for (Qt::Key key : {Qt::Key_Backspace, Qt::Key_Delete}) deleteKeys << QKeySequence(mods | key);
+    // Plain Delete and Backspace only: a text field claims those for itself, so they never reach the clips
+    // while the suffix is typed. The lists take the Shift and Ctrl forms themselves.
+    const QList<QKeySequence> deleteKeys = {QKeySequence(Qt::Key_Delete), QKeySequence(Qt::Key_Backspace)};
     remove_ = make(QStringLiteral("목록에서 빼기"), deleteKeys, [this] {
         if (window_.currentTab() == MainWindow::kFilesTab) return model_.deleteSelected();
         model_.removeDone(window_.queueList()->chosenIds());

@@ -63,9 +63,11 @@ TEST_F(ShortcutsTest, SelectAndRemoveActOnTheListButNeverOnTypedText) {
         {true, false, Qt::Key_A, Qt::ControlModifier, "123||_v2"},    // the field's text is selected instead
         {false, false, Qt::Key_Backspace, Qt::NoModifier, "2||_v2"},  // rows 1 and 3 were selected
         {false, false, Qt::Key_Delete, Qt::NoModifier, "2||_v2"},
+        {false, false, Qt::Key_Delete, Qt::ShiftModifier, "2||_v2"},
         {false, true, Qt::Key_Backspace, Qt::NoModifier, "2|13|_v2"},  // a merge keeps its clips
         {true, false, Qt::Key_Backspace, Qt::NoModifier, "2|13|_v"},
         {true, false, Qt::Key_Delete, Qt::NoModifier, "2|13|_v2"},
+        {true, false, Qt::Key_Backspace, Qt::ControlModifier, "2|13|"},  // a word of the suffix
     };
     for (const auto& [inSuffix, running, key, modifiers, after] : table) {
         reset(key == Qt::Key_A ? std::set<int>{} : std::set<int>{0, 2}, inSuffix ? suffix : list);
