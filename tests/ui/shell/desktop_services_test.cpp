@@ -37,6 +37,9 @@ TEST(DesktopServices, RevealAndOpenEndInTheFolderTheFileOrANoticeWithThePath) {
         }
         EXPECT_TRUE(waitFor([&] { return given.empty() || std::filesystem::exists(dir / "given"); }, 5000));
         EXPECT_EQ(FileURL(readFile(dir / "given")), given);
+        // The closed notice and the finished opener go now, not with the application.
+        QTest::qWait(300);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 }
 
