@@ -19,7 +19,7 @@ AppModel::AppModel(PlatformServices* services, QObject* parent)
 AppModel::~AppModel() {
     // Quitting never waits for pictures nobody will see, nor for a merge nobody can collect.
     thumbnails_.stopAll();
-    cancelMerge();
+    if (mergeStop_) mergeStop_->request();
     userPool_.waitForDone();
     thumbnails_.waitForDone();
 }
@@ -99,6 +99,30 @@ QString AppModel::codecSummary() const {
     return clips_.empty() ? QStringLiteral("-") : toQString(clips_.front().codecLabel());
 }
 
+bool AppModel::nextMergeDiffers() const {
+    if (!running_ || !mergeTarget_) return false;
+    if (outURL() != mergeTarget_->out || clips_.size() != mergeTarget_->clips.size()) return true;
+    for (std::size_t i = 0; i < clips_.size(); ++i)
+        if (clips_[i].id() != mergeTarget_->clips[i]) return true;
+    return false;
+}
+
+std::optional<FileURL> AppModel::outputWrittenHere() const {
+    const std::optional<FileURL> out = outURL();
+    if (!out || clips_.empty() || !outputExists()) return std::nullopt;
+    for (const DoneItem& item : done_)
+        if (item.url().lexically_normal() == out->lexically_normal()) return item.url();
+    return std::nullopt;
+}
+
+std::optional<FileURL> AppModel::outputIsAnInput() const {
+    const std::optional<FileURL> out = outURL();
+    if (!out || clips_.empty()) return std::nullopt;
+    for (const ClipInfo& clip : clips_)
+        if (clip.url().lexically_normal() == out->lexically_normal()) return clip.url();
+    return std::nullopt;
+}
+
 // ---- list editing and selection ----
 
 void AppModel::add(const std::vector<FileURL>& urls) {
@@ -126,31 +150,73 @@ void AppModel::add(const std::vector<FileURL>& urls) {
         std::vector<ClipInfo> all = clips_;
         all.insert(all.end(), records.begin(), records.end());
         setClips(naturalSorted(all));
-        setStatus(QString());
+        // During a merge the status is the job's own.
+        if (!running_) setStatus(QString());
+        listEdited();
         for (const ClipInfo& clip : records) makeThumb(clip);
         finishTask();
     });
 }
 
 void AppModel::clear() {
+    Removal removal{clips_, selected_, thumbs_, clips_.size()};
     setClips({});
     setSelected({});
     setThumbs({});
-    setStatus(QString());
+    if (!running_) setStatus(QString());
     setLastResult(std::nullopt);
+    listEdited();
+    rememberRemoval(std::move(removal));
 }
 
 void AppModel::deleteSelected() {
     if (running_ || selected_.empty()) return;
+    Removal removal{clips_, selected_, {}, 0};
     std::vector<ClipInfo> kept;
     for (const ClipInfo& clip : clips_)
         if (!selected_.count(clip.id())) kept.push_back(clip);
+    removal.removed = clips_.size() - kept.size();
     setClips(std::move(kept));
     setSelected({});
+    listEdited();
+    rememberRemoval(std::move(removal));
+}
+
+void AppModel::rememberRemoval(Removal removal) {
+    if (removal.removed == 0) return;
+    undo_ = std::move(removal);
+    notify(&AppModel::undoChanged);
+}
+
+void AppModel::undoRemoval() {
+    if (!undo_) return;
+    Removal removal = std::move(*undo_);
+    undo_.reset();
+    // Pictures that arrived for clips still listed are kept; the removed clips get theirs back.
+    std::map<Uuid, QImage> thumbs = thumbs_;
+    thumbs.insert(removal.thumbs.begin(), removal.thumbs.end());
+    setClips(std::move(removal.clips));
+    setSelected(std::move(removal.selected));
+    if (thumbs.size() != thumbs_.size()) setThumbs(std::move(thumbs));
+    notify(&AppModel::undoChanged);
+}
+
+void AppModel::listEdited() {
+    if (!running_) {
+        if (!status_.isEmpty()) setStatus(QString());
+        if (progress_ != 0.0) setProgress(0.0);
+    }
+    if (undo_) {
+        undo_.reset();
+        notify(&AppModel::undoChanged);
+    }
 }
 
 void AppModel::click(const Uuid& id) {
-    const Qt::KeyboardModifiers held = services_ ? services_->keyboardModifiers() : Qt::NoModifier;
+    select(id, services_ ? services_->keyboardModifiers() : Qt::NoModifier);
+}
+
+void AppModel::select(const Uuid& id, Qt::KeyboardModifiers held) {
     const bool shift = held.testFlag(Qt::ShiftModifier);
     const bool command = held.testFlag(Qt::ControlModifier);
 
@@ -215,11 +281,39 @@ void AppModel::move(const std::set<int>& from, int to) {
     }
     rest.insert(rest.begin() + std::ptrdiff_t(insertAt), block.begin(), block.end());
     setClips(std::move(rest));
+    listEdited();
+}
+
+bool AppModel::moveSelected(int step) {
+    std::vector<ClipInfo> list = clips_;
+    const int count = int(list.size());
+    bool moved = false;
+    // Walking from the end the clips move towards, each selected clip changes place with an unselected
+    // neighbour on that side; a selected neighbour means the block before it is stuck.
+    const int direction = step < 0 ? -1 : 1;
+    for (int k = 0; k < count; ++k) {
+        const int i = direction < 0 ? k : count - 1 - k;
+        const int j = i + direction;
+        if (j < 0 || j >= count) continue;
+        if (selected_.count(list[std::size_t(i)].id()) && !selected_.count(list[std::size_t(j)].id())) {
+            std::swap(list[std::size_t(i)], list[std::size_t(j)]);
+            moved = true;
+        }
+    }
+    if (!moved) return false;
+    setClips(std::move(list));
+    listEdited();
+    return true;
+}
+
+std::optional<FileURL> AppModel::firstClipFolder() const {
+    if (clips_.empty()) return std::nullopt;
+    return clips_.front().url().parent_path();
 }
 
 void AppModel::chooseFolder() {
     if (!services_) return;
-    FolderChoice choice = services_->chooseFolder(kChooseFolderLabel);
+    FolderChoice choice = services_->chooseFolder(kChooseFolderLabel, outDir());
     if (choice.confirmed) setCustomOutDir(choice.folder);
 }
 
@@ -227,12 +321,23 @@ void AppModel::openFiles() {
     if (!services_) return;
     std::vector<std::string> kinds = videoExts;
     kinds.insert(kinds.end(), imageExts.begin(), imageExts.end());
-    std::optional<std::vector<FileURL>> chosen = services_->chooseFiles(kinds);
+    std::optional<std::vector<FileURL>> chosen = services_->chooseFiles(kinds, firstClipFolder());
     if (chosen) add(*chosen);
 }
 
 void AppModel::reveal(const FileURL& file) {
     if (services_) services_->reveal(file);
+}
+
+void AppModel::open(const FileURL& file) {
+    if (services_) services_->open(file);
+}
+
+void AppModel::removeDone(const std::set<Uuid>& ids) {
+    std::vector<DoneItem> kept;
+    for (const DoneItem& item : done_)
+        if (!ids.count(item.id())) kept.push_back(item);
+    if (kept.size() != done_.size()) setDone(std::move(kept));
 }
 
 // ---- thumbnails ----
@@ -261,8 +366,11 @@ void AppModel::runMerge() {
     if (!out) return;
 
     std::vector<ClipInfo> snapshot = clips_;
+    MergeTarget target{*out, {}, totalWidth(), outHeight()};
+    for (const ClipInfo& clip : clips_) target.clips.push_back(clip.id());
     auto stop = std::make_shared<Cancellation>();
     mergeStop_ = stop;
+    setMergeTarget(std::move(target));
     setRunning(true);
     setProgress(0.0);
     setStatus(kMergingStatus);
@@ -279,6 +387,7 @@ void AppModel::finishMerge(const FileURL& out, const std::shared_ptr<Cancellatio
                            const MergeOutcome& outcome) {
     if (mergeStop_ == stop) mergeStop_.reset();
     setRunning(false);
+    if (stopping_) setStopping(false);
     if (outcome.summary) {
         setStatus(*outcome.summary);
         setLastResult(out);
@@ -286,6 +395,8 @@ void AppModel::finishMerge(const FileURL& out, const std::shared_ptr<Cancellatio
         next.insert(next.begin(), DoneItem(out, *outcome.summary));
         setDone(std::move(next));
     } else {
+        // A stopped merge leaves nothing, and its bar shows nothing either.
+        if (stop->requested()) setProgress(0.0);
         setStatus(outcome.failure);
         setStatusIsError(true);
     }
@@ -293,7 +404,10 @@ void AppModel::finishMerge(const FileURL& out, const std::shared_ptr<Cancellatio
 }
 
 void AppModel::cancelMerge() {
-    if (mergeStop_) mergeStop_->request();
+    if (!mergeStop_ || mergeStop_->requested()) return;
+    mergeStop_->request();
+    setStopping(true);
+    setStatus(kStoppingStatus);
 }
 
 void AppModel::finishTask() {

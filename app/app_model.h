@@ -41,10 +41,21 @@ class DoneItem {
     QString summary_;
 };
 
-// The text shown while a merge runs.
+// The text shown while a merge runs, and once it has been asked to stop until it has.
 inline const QString kMergingStatus = QStringLiteral("합치는 중…");
+inline const QString kStoppingStatus = QStringLiteral("멈추는 중…");
 // The confirm label of the output-folder chooser.
 inline const QString kChooseFolderLabel = QStringLiteral("선택");
+
+// What a merge job took when it started: the file it writes and the list and size it writes it from.
+// Kept after the job ends, so the window can name the file the last merge wrote.
+struct MergeTarget {
+    FileURL out;
+    std::vector<Uuid> clips;
+    std::int64_t width = 0;
+    std::int64_t height = 0;
+    friend bool operator==(const MergeTarget&, const MergeTarget&) = default;
+};
 
 class AppModel : public QObject {
     Q_OBJECT
@@ -111,6 +122,20 @@ class AppModel : public QObject {
     // The picture for id, or a null image.
     QImage thumb(const Uuid& id) const;
 
+    // Set when a job starts; see MergeTarget.
+    const std::optional<MergeTarget>& mergeTarget() const { return mergeTarget_; }
+    void setMergeTarget(std::optional<MergeTarget> target) {
+        setField(mergeTarget_, std::move(target), &AppModel::mergeTargetChanged);
+    }
+
+    // The running merge was asked to stop and has not ended yet.
+    bool stopping() const { return stopping_; }
+    void setStopping(bool stopping) { setField(stopping_, stopping, &AppModel::stoppingChanged); }
+
+    // How many clips the last removal (deleteSelected or clear) took out of the list while it can still be
+    // undone; 0 when there is nothing to undo.
+    std::size_t undoableRemoval() const { return undo_ ? undo_->removed : 0; }
+
     // Not observed.
     bool ffmpegMissing() const { return ffmpegMissing_; }
     const std::optional<Uuid>& anchor() const { return anchor_; }
@@ -129,28 +154,50 @@ class AppModel : public QObject {
     bool suffixInvalid() const;
     bool canMerge() const;
     QString codecSummary() const;
+    // While a merge runs: the list or the output edited since it started, so what the settings show is
+    // the next merge, not the one being written.
+    bool nextMergeDiffers() const;
+    // The finished output (of `done`) whose file now holds the name the next merge would write, if any.
+    std::optional<FileURL> outputWrittenHere() const;
+    // The listed clip whose file the next merge would write over, if any.
+    std::optional<FileURL> outputIsAnInput() const;
 
-    // List editing and selection. Main thread only.
+    // List editing and selection. Main thread only. An edit of the list made while no merge runs also
+    // takes away the last merge's status and progress: they were about the list as it was.
     void add(const std::vector<FileURL>& urls);
+    // clear and deleteSelected can be undone until the list is next edited.
     void clear();
     void deleteSelected();
+    void undoRemoval();
+    // A click with the modifier keys held now; select() is the same with the keys given.
     void click(const Uuid& id);
+    void select(const Uuid& id, Qt::KeyboardModifiers held);
     void selectAll();
     // `from`: positions before the move; `to`: the position before which the block lands, or the list's
     // length for the end. Out-of-range positions make the call do nothing.
     void move(const std::set<int>& from, int to);
+    // Moves each selected clip one place up (step < 0) or down, past the unselected clip beside it; a
+    // selected clip already at that end of the list stops the ones behind it. Whether anything moved.
+    bool moveSelected(int step);
+    // The choosers open in the folder of the first clip (the output folder chooser: in the output folder).
     void chooseFolder();
     void openFiles();
-    // Shows a finished output in the file manager.
+    // A finished output: shown in the file manager, opened, or taken off the finished list (the files
+    // themselves stay).
     void reveal(const FileURL& file);
+    void open(const FileURL& file);
+    void removeDone(const std::set<Uuid>& ids);
 
     // Starts one background thumbnail for the clip when ffmpeg is found and the clip probed cleanly.
     void makeThumb(const ClipInfo& clip);
+    // The clips on screen: their queued thumbnails are made before the others.
+    void preferThumbnails(const std::vector<Uuid>& visible) { thumbnails_.prefer(visible); }
 
     // Starts the merge job when every precondition holds; otherwise changes nothing.
     void runMerge();
-    // Asks the running merge, if any, to stop. The job then ends through its failure path with the
-    // cancellation message, and the engine removes its temporary file. Main thread only.
+    // Asks the running merge, if any, to stop: `stopping` and the stopping status until the job ends
+    // through its failure path with the cancellation message and an empty progress bar; the engine
+    // removes its temporary file. Main thread only.
     void cancelMerge();
 
     // The time limit of each thumbnail's ffmpeg (kThumbnailTimeLimit unless changed).
@@ -173,6 +220,9 @@ class AppModel : public QObject {
     void lastResultChanged();
     void doneChanged();
     void thumbsChanged();
+    void mergeTargetChanged();
+    void stoppingChanged();
+    void undoChanged();
     // After every assignment of any observed field, right after the field's own signal.
     void changed();
     // pendingTasks() dropped to zero.
@@ -192,6 +242,18 @@ class AppModel : public QObject {
     void finishMerge(const FileURL& out, const std::shared_ptr<Cancellation>& stop,
                      const MergeOutcome& outcome);
     void finishTask();
+    // What undoRemoval() puts back.
+    struct Removal {
+        std::vector<ClipInfo> clips;
+        std::set<Uuid> selected;
+        std::map<Uuid, QImage> thumbs;
+        std::size_t removed = 0;
+    };
+    // A list edit: the status and progress of a finished merge go, and so does the undo of a removal.
+    void listEdited();
+    // Keeps `removal` for undoRemoval() when it took anything away.
+    void rememberRemoval(Removal removal);
+    std::optional<FileURL> firstClipFolder() const;
 
     PlatformServices* services_ = nullptr;
 
@@ -208,6 +270,9 @@ class AppModel : public QObject {
     std::map<Uuid, QImage> thumbs_;
     bool ffmpegMissing_ = false;
     std::optional<Uuid> anchor_;
+    std::optional<MergeTarget> mergeTarget_;
+    bool stopping_ = false;
+    std::optional<Removal> undo_;
 
     int pendingTasks_ = 0;
     // The running merge's stop request; empty when no merge runs.

@@ -6,6 +6,7 @@
 
 #include <QMetaObject>
 #include <QThread>
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <optional>
@@ -49,23 +50,54 @@ bool ThumbnailJobs::start(const ClipInfo& clip, QObject* receiver,
         folder_ = std::make_shared<PrivateTempFolder>();
     if (!folder_->valid()) return false;  // never fall back to the shared temporary directory
 
-    pool_.start([receiver, clip, folder = folder_, stop = stop_, limit = limit_, done = std::move(done)] {
+    {
+        std::lock_guard lock(waiting_->mutex);
+        waiting_->jobs.push_back(Job{clip, receiver, std::move(done), folder_, limit_});
+    }
+    pool_.start([waiting = waiting_, stop = stop_] {
+        std::optional<Job> job = waiting->takeNext();
+        if (!job) return;  // dropped by stopAll
         lowerThisThreadsPriority();
         // The lookup is made anew for each clip, off the main thread since it walks PATH.
         QImage image;
         std::optional<std::string> ffmpeg;
         if (!stop->requested()) ffmpeg = Tools::ffmpeg();
         if (ffmpeg)
-            image = makeThumbnailImage(*ffmpeg, clip, folder->path(), CaptureLimits{limit, stop.get()});
+            image = makeThumbnailImage(*ffmpeg, job->clip, job->folder->path(),
+                                       CaptureLimits{job->limit, stop.get()});
         QMetaObject::invokeMethod(
-            receiver, [done, id = clip.id(), image] { done(id, image); }, Qt::QueuedConnection);
+            job->receiver, [done = std::move(job->done), id = job->clip.id(), image] { done(id, image); },
+            Qt::QueuedConnection);
     });
     return true;
+}
+
+std::optional<ThumbnailJobs::Job> ThumbnailJobs::Waiting::takeNext() {
+    std::lock_guard lock(mutex);
+    if (jobs.empty()) return std::nullopt;
+    auto next = jobs.begin();
+    if (!preferred.empty()) {
+        auto found = std::find_if(jobs.begin(), jobs.end(),
+                                  [this](const Job& job) { return preferred.count(job.clip.id()) > 0; });
+        if (found != jobs.end()) next = found;
+    }
+    Job job = std::move(*next);
+    jobs.erase(next);
+    return job;
+}
+
+void ThumbnailJobs::prefer(const std::vector<Uuid>& ids) {
+    std::lock_guard lock(waiting_->mutex);
+    waiting_->preferred = std::set<Uuid>(ids.begin(), ids.end());
 }
 
 void ThumbnailJobs::stopAll() {
     // Quitting never waits for pictures nobody will see.
     pool_.clear();
+    {
+        std::lock_guard lock(waiting_->mutex);
+        waiting_->jobs.clear();
+    }
     stop_->request();
 }
 

@@ -7,8 +7,13 @@
 #include <QString>
 #include <QThreadPool>
 #include <chrono>
+#include <deque>
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <optional>
+#include <set>
+#include <vector>
 
 #include "app/thumbnail.h"
 #include "engine/core/clip_info.h"
@@ -32,6 +37,9 @@ class ThumbnailJobs {
     // made. Main thread only.
     bool start(const ClipInfo& clip, QObject* receiver, std::function<void(const Uuid&, const QImage&)> done);
 
+    // Queued jobs of these clips start before the others (the cards on screen); replaces the last call.
+    void prefer(const std::vector<Uuid>& ids);
+
     // Drops the queued jobs and stops every running ffmpeg; called once, when quitting.
     void stopAll();
     void waitForDone() { pool_.waitForDone(); }
@@ -42,6 +50,23 @@ class ThumbnailJobs {
     QString folder() const;
 
   private:
+    struct Job {
+        ClipInfo clip;
+        QObject* receiver;
+        std::function<void(const Uuid&, const QImage&)> done;
+        std::shared_ptr<PrivateTempFolder> folder;
+        std::chrono::milliseconds limit;
+    };
+    // The jobs not started yet. The pool gets one runner per job, and each runner takes whichever job
+    // should go first when a thread is free, so the order can change while they wait.
+    struct Waiting {
+        std::mutex mutex;
+        std::deque<Job> jobs;
+        std::set<Uuid> preferred;
+        std::optional<Job> takeNext();
+    };
+
+    std::shared_ptr<Waiting> waiting_ = std::make_shared<Waiting>();
     std::shared_ptr<PrivateTempFolder> folder_;
     std::chrono::milliseconds limit_ = kThumbnailTimeLimit;
     std::shared_ptr<Cancellation> stop_ = std::make_shared<Cancellation>();

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Starts the real program under Xvfb with generated sample clips named on its command line and writes
 # PNG screenshots to docs/: the empty window, three clips with thumbnails and a warning, a merge in
-# progress, the finished-outputs tab, a cancelled merge and the question asked when the window is closed
-# during a merge.
+# progress, the same merge with the next merge's suffix typed meanwhile, the finished-outputs tab, the
+# list driven by the keyboard (focus on a card), a cancelled merge and the question asked when the
+# window is closed during a merge.
 # Usage: scripts/screenshot.sh [build dir] [output dir]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -27,9 +28,9 @@ clip() {  # name source seconds
   ffmpeg -nostdin -v error -y -f lavfi -i "$2=size=640x360:rate=25" -t "$3" \
     -c:v libx264 -preset ultrafast -pix_fmt yuv420p "$work/$1"
 }
-clip "take_1.mov" testsrc2 20
-clip "take_2.mov" smptehdbars 20
-clip "take_3.mov" rgbtestsrc 18
+clip "take_1.mov" testsrc2 40
+clip "take_2.mov" smptehdbars 40
+clip "take_3.mov" rgbtestsrc 36
 
 # A private display exactly the size of the window.
 Xvfb -displayfd 3 -screen 0 1280x760x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
@@ -84,19 +85,32 @@ shot window-clips
 click 215 733  # the merge button
 sleep 0.8
 shot window-merging
+# The next merge's suffix, typed while this one runs: the running merge keeps its name and status.
+click 645 340  # the suffix field
+xdotool type --delay 50 "_v2"
+sleep 0.5
+shot window-next-merge
 for _ in $(seq 1 240); do
   [ -s "$work/take.mov" ] && ! merging && break
   sleep 0.25
 done
 sleep 1
-click 322 13  # the Queue tab
+xdotool key ctrl+2  # the finished tab
+sleep 0.3
+click 200 90  # its entry, for the tool row to act on
 shot window-queue
 
-# A second merge under a new suffix, started with Ctrl+Return and stopped with Escape.
-click 107 13  # the Files tab
-click 645 340  # the suffix field
-xdotool type --delay 50 "_v2"
+# The keyboard alone: back to the files, Tab round to the list, then a card and the one below it.
+xdotool key ctrl+1
+click 645 340  # the suffix field again, so that Tab starts from a known place
+for key in Tab Tab Tab Tab Down Down shift+Up; do
+  xdotool key "$key"
+  sleep 0.1
+done
 sleep 0.3
+shot window-keyboard
+
+# A second merge under the new suffix, started with Ctrl+Return and stopped with Escape.
 xdotool key ctrl+Return
 sleep 0.8
 xdotool key Escape

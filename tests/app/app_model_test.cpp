@@ -98,6 +98,20 @@ TEST_F(AppModelTest, DerivedValuesFollowTheListAndSettings) {
     EXPECT_EQ(model->outHeight(), 720);
     model->setCustomOutDir(FileURL("/elsewhere"));
     EXPECT_EQ(model->outURL(), FileURL("/elsewhere/_wide.mov"));
+    // A name already taken: by one of the inputs, or by an output this window made (then removed from
+    // the finished list, the files staying).
+    model->setCustomOutDir(std::nullopt);
+    model->setClips({ClipInfo(work / "interview.mp4", {}), ClipInfo(work / "interview_b.mp4", {})});
+    model->setSuffix("");
+    EXPECT_EQ(model->outputIsAnInput(), work / "interview.mp4");
+    model->setSuffix("_x");
+    testing::writeFile(work / "interview_x.mp4", "x");
+    EXPECT_FALSE(model->outputIsAnInput() || model->outputWrittenHere());
+    model->setDone({DoneItem(work / "other.mp4", "1"), DoneItem(work / "." / "interview_x.mp4", "2")});
+    EXPECT_EQ(model->outputWrittenHere(), work / "." / "interview_x.mp4");
+    model->removeDone({model->done()[1].id()});
+    EXPECT_TRUE(model->done().size() == 1 && !model->outputWrittenHere());
+    EXPECT_TRUE(std::filesystem::exists(work / "interview_x.mp4"));
 }
 
 // A refused merge changes nothing. ffmpeg missing when the model was made stays missing.
@@ -169,14 +183,27 @@ TEST_F(AppModelTest, MoveRules) {
         {"AC", {1}, 0, "BACDE"}, {"D", {1, 3}, 5, "ACEBD"}, {"A", {}, 3, "ABCDE"},   {"", {5}, 0, "ABCDE"},
         {"", {-1}, 0, "ABCDE"},  {"", {0}, 6, "ABCDE"},
     };
-    for (const auto& [selection, from, to, expected] : cases) {
+    const auto select = [&](const std::string& names) {
         model->setClips(clips());
         std::set<Uuid> selected;
-        for (char name : selection) selected.insert(idOf(name));
+        for (char name : names) selected.insert(idOf(name));
         model->setSelected(selected);
+    };
+    for (const auto& [selection, from, to, expected] : cases) {
+        select(selection);
         model->move(from, to);
         EXPECT_EQ(list(), expected) << selection << ::testing::PrintToString(from) << " to " << to;
         EXPECT_EQ(list('s').size(), selection.size()) << "the selection follows the clips";
+    }
+    // One step up (-1) or down for each selected clip, past an unselected neighbour.
+    const std::tuple<std::string, int, std::string> steps[] = {
+        {"B", -1, "BACDE"}, {"A", -1, "ABCDE"}, {"BD", -1, "BADCE"}, {"AC", -1, "ACBDE"},
+        {"DE", 1, "ABCDE"}, {"BD", 1, "ACBED"}, {"CE", 1, "ABDCE"},  {"", 1, "ABCDE"},
+    };
+    for (const auto& [selection, step, expected] : steps) {
+        select(selection);
+        EXPECT_EQ(model->moveSelected(step), expected != "ABCDE") << selection << step;
+        EXPECT_EQ(list(), expected) << selection << step;
     }
 }
 
@@ -196,7 +223,7 @@ TEST_F(AppModelTest, DeleteAndClear) {
     model->setRunning(false);
     model->deleteSelected();
     model->deleteSelected();  // nothing selected
-    EXPECT_EQ(any.count(), 4);
+    EXPECT_EQ(any.count(), 5) << "the clips, the selection and the undo";
     EXPECT_EQ(list(), "ACE");
     EXPECT_TRUE(model->selected().empty());
     EXPECT_EQ(model->anchor(), d);
@@ -212,9 +239,20 @@ TEST_F(AppModelTest, DeleteAndClear) {
     model->setDone({DoneItem("/out/x.mov", "요약")});
     model->clear();
     EXPECT_TRUE(model->clips().empty() && model->selected().empty() && model->thumbs().empty());
-    EXPECT_TRUE(model->status().isEmpty() && !model->lastResult());
-    EXPECT_TRUE(model->statusIsError() && model->progress() == 0.5 && model->suffix() == "_s");
+    EXPECT_TRUE(model->status().isEmpty() && !model->lastResult() && model->progress() == 0);
+    EXPECT_TRUE(model->statusIsError() && model->suffix() == "_s");
     EXPECT_TRUE(model->customOutDir() && model->done().size() == 1u);
+    // The last removal comes back whole until the list is edited again; only one step is kept.
+    ASSERT_EQ(model->undoableRemoval(), 3u);
+    model->undoRemoval();
+    EXPECT_EQ(list() + list('s'), "ACEA");
+    EXPECT_EQ(model->thumbs().count(b), 1u);
+    EXPECT_EQ(model->undoableRemoval(), 0u);
+    model->setSelected({idOf('C')});
+    model->deleteSelected();
+    model->move({0}, 2);
+    model->undoRemoval();
+    EXPECT_EQ(list(), "EA");
 }
 
 // Cancelled choosers and a clip that could not be read start nothing.
@@ -234,6 +272,14 @@ TEST_F(AppModelTest, ChoosersAndWhatStartsNothing) {
     model->chooseFolder();
     EXPECT_FALSE(model->customOutDir());
     EXPECT_EQ(services.folderLabels, std::vector<QString>(3, "선택"));
+    // The choosers open where the clips are; the folder chooser where the output goes.
+    model->setClips(clips("ab"));
+    model->openFiles();
+    model->setCustomOutDir(FileURL("/out"));
+    model->chooseFolder();
+    const std::vector<std::optional<FileURL>> starts = {std::nullopt,       std::nullopt, std::nullopt,
+                                                        FileURL("/picked"), work.path(),  FileURL("/out")};
+    EXPECT_EQ(services.startFolders, starts);
 }
 
 // Each row's files go through the file chooser; a cleaner of the temporary directory removes the thumbnail
@@ -350,7 +396,7 @@ TEST_F(AppModelTest, MergeJobs) {
 TEST_F(AppModelTest, StoppingLeavesNothingBehind) {
     // More thumbnails than the pool has threads on this machine, so some are still queued at the end.
     const int shots = QThread::idealThreadCount() + 4;
-    std::string names = "part1.mov,part2.mov,part3.mov";
+    std::string names = "part1.mov,part2.mov,part3.mov,part4.mov";
     for (int i = 0; i < shots; ++i) names += ",shot_" + std::to_string(i) + ".png";
     const std::vector<FileURL> given = files(names);
     TempDir tools, none;
@@ -386,17 +432,24 @@ TEST_F(AppModelTest, StoppingLeavesNothingBehind) {
         model->runMerge();
         ASSERT_TRUE(
             testing::waitFor([&] { return model->progress() > 0 || filesIn(work.path()) != before; }, 10000));
+        if (round == 0) {  // a file added meanwhile is the next merge's; the status stays the job's
+            model->add({given[3]});
+            ASSERT_TRUE(testing::waitFor([&] { return model->clips().size() == 4; }, 10000));
+            EXPECT_TRUE(model->status() == kMergingStatus && model->nextMergeDiffers());
+            EXPECT_EQ(model->mergeTarget()->out, work / "part.mov");
+        }
         model->cancelMerge();
+        EXPECT_TRUE(model->stopping() && model->status() == kStoppingStatus);
         ASSERT_TRUE(settle());
         EXPECT_EQ(model->status(), "합치기를 취소했습니다");
-        EXPECT_TRUE(!model->running() && model->statusIsError() && model->done().empty() &&
-                    !model->lastResult());
+        EXPECT_TRUE(!model->running() && !model->stopping() && model->statusIsError() &&
+                    model->done().empty() && !model->lastResult() && model->progress() == 0);
         EXPECT_EQ(filesIn(work.path()), before) << round;
         EXPECT_EQ(running(), 0) << round;
     }
     const std::size_t merges = started.size();
     model->setThumbnailTimeLimit(std::chrono::seconds(30));
-    model->add({given.begin() + 3, given.end()});
+    model->add({given.begin() + 4, given.end()});
     ASSERT_TRUE(
         testing::waitFor([&] { return model->clips().size() == given.size() && running() > 0; }, 10000));
     QElapsedTimer clock;
@@ -406,6 +459,40 @@ TEST_F(AppModelTest, StoppingLeavesNothingBehind) {
     EXPECT_EQ(running(), 0);
     EXPECT_LT(started.size(), merges + shots) << "queued thumbnails were started anyway";
     EXPECT_FALSE(std::filesystem::exists(folder));
+}
+
+// While the first thumbnails are made, the cards put on screen are next, ahead of those queued before them.
+// Each stand-in ffmpeg notes its clip and waits to be let go, so one thread at a time comes free.
+TEST_F(AppModelTest, ThumbnailsOfTheCardsOnScreenComeFirst) {
+    TempDir tools;
+    testing::writeScript(tools / "ffmpeg", "n=$(basename \"$8\")\necho \"$n\" >> '" +
+                                               (tools / "order").string() + "'\nwhile [ ! -e '" +
+                                               tools.path().string() +
+                                               "'/\"$n.go\" ]; do sleep 0.02; done\n");
+    testing::ScopedToolPath scope(tools.path());
+    const int first = QThread::idealThreadCount();
+    std::vector<ClipInfo> cards;
+    for (int i = 0; i < first + 4; ++i) cards.push_back(ClipInfo(work / std::to_string(i), {.width = 64}));
+    for (const ClipInfo& card : cards) model->makeThumb(card);
+    const auto started = [&] {
+        std::vector<std::string> lines;
+        std::istringstream in(testing::readFile(tools / "order"));
+        for (std::string line; std::getline(in, line);) lines.push_back(line);
+        return lines;
+    };
+    const auto release = [&](int card, std::size_t lines) {
+        testing::writeFile(tools / (std::to_string(card) + ".go"), "");
+        return testing::waitFor([&] { return started().size() == lines; }, 10000);
+    };
+    ASSERT_TRUE(testing::waitFor([&] { return int(started().size()) == first; }, 10000));
+    model->preferThumbnails({cards.back().id(), cards[std::size_t(first) + 1].id()});
+    ASSERT_TRUE(release(0, std::size_t(first) + 1));
+    EXPECT_EQ(started().back(), std::to_string(first + 1));
+    ASSERT_TRUE(release(first + 1, std::size_t(first) + 2));
+    EXPECT_EQ(started().back(), std::to_string(first + 3));
+    for (int i = 0; i < int(cards.size()); ++i) testing::writeFile(tools / (std::to_string(i) + ".go"), "");
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(started().size(), cards.size());
 }
 
 }  // namespace

@@ -18,18 +18,24 @@ class FakeServices : public PlatformServices {
     std::optional<std::vector<FileURL>> filesAnswer;
     std::vector<QString> folderLabels;
     std::vector<std::vector<std::string>> fileFilters;
+    std::vector<std::optional<FileURL>> startFolders;  // of both choosers, in the order they opened
     std::vector<FileURL> revealed;
+    std::vector<FileURL> opened;
 
     Qt::KeyboardModifiers keyboardModifiers() const override { return modifiers; }
-    FolderChoice chooseFolder(const QString& confirmLabel) override {
+    FolderChoice chooseFolder(const QString& confirmLabel, const std::optional<FileURL>& startIn) override {
         folderLabels.push_back(confirmLabel);
+        startFolders.push_back(startIn);
         return folderAnswer;
     }
-    std::optional<std::vector<FileURL>> chooseFiles(const std::vector<std::string>& extensions) override {
+    std::optional<std::vector<FileURL>> chooseFiles(const std::vector<std::string>& extensions,
+                                                    const std::optional<FileURL>& startIn) override {
         fileFilters.push_back(extensions);
+        startFolders.push_back(startIn);
         return filesAnswer;
     }
     void reveal(const FileURL& file) override { revealed.push_back(file); }
+    void open(const FileURL& file) override { opened.push_back(file); }
 };
 
 // A 64x32 H.264 movie of `frames` frames at 25 fps, and a width x height PNG, made by the real ffmpeg.

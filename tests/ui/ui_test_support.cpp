@@ -1,5 +1,6 @@
 #include "tests/ui/ui_test_support.h"
 
+#include <QTextDocumentFragment>
 #include <QTimer>
 
 #include "ui/shell/windowed_app.h"
@@ -17,13 +18,17 @@ ClipInfo videoRecord(const FileURL& url, std::int64_t height, const std::string&
 
 bool withModal(const std::function<void()>& open, const std::function<void(QWidget*)>& interact, int waitMs) {
     bool ran = false;
-    QTimer::singleShot(0, [&] {
+    // Owned here: when `open` returns without a modal, the timer goes with this call and never fires later.
+    QTimer look;
+    look.setSingleShot(true);
+    QObject::connect(&look, &QTimer::timeout, [&] {
         if (waitFor([] { return QApplication::activeModalWidget() != nullptr; }, waitMs)) {
             interact(QApplication::activeModalWidget());
             ran = true;
         }
         if (QWidget* still = QApplication::activeModalWidget()) still->close();
     });
+    look.start(0);
     open();
     return ran;
 }
@@ -38,14 +43,17 @@ int inkBottom(const QImage& image) {
 std::vector<std::pair<QString, QColor>> labelRows(const QWidget* parent) {
     std::vector<std::pair<QString, QColor>> rows;
     for (QLabel* label : parent->findChildren<QLabel*>())
-        rows.emplace_back(label->text(), label->palette().color(QPalette::WindowText));
+        if (label->isVisibleTo(parent) && !label->text().isEmpty()) {
+            // A text with "…" is set as rich text (its ellipsis from another font); read it as shown.
+            const QString text = label->textFormat() == Qt::RichText
+                                     ? QTextDocumentFragment::fromHtml(label->text()).toPlainText()
+                                     : label->text();
+            rows.emplace_back(text, label->palette().color(QPalette::WindowText));
+        }
     return rows;
 }
 
 WindowHarness::WindowHarness() : window(std::make_unique<MainWindow>(model)) {
-    keys.setModel(&model);
-    keys.setWindow(window.get());
-    qApp->installEventFilter(&keys);
     window->resize(1280, 760);
     window->show();
     window->activateWindow();

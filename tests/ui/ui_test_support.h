@@ -15,7 +15,6 @@
 #include "app/app_model.h"
 #include "tests/app/app_test_support.h"
 #include "tests/support/test_support.h"
-#include "ui/shell/shortcut_filter.h"
 #include "ui/widgets/palette.h"
 #include "ui/window/file_list_view.h"
 #include "ui/window/main_window.h"
@@ -37,16 +36,15 @@ bool withModal(const std::function<void()>& open, const std::function<void(QWidg
 // The lowest row of `image` with ink (grey above 64), or -1 for none.
 int inkBottom(const QImage& image);
 
-// The texts and colours of the labels inside `parent`, in the order they were made (top to bottom).
+// The texts and colours of the shown labels inside `parent`, in the order they were made (top to bottom).
 std::vector<std::pair<QString, QColor>> labelRows(const QWidget* parent);
 
-// A model over FakeServices and the real window with the program's key hook, shown and active.
+// A model over FakeServices and the real window with its keys, shown and active.
 struct WindowHarness {
     WindowHarness();
     FakeServices services;
     AppModel model{&services};
     std::unique_ptr<MainWindow> window;
-    ShortcutFilter keys;
 };
 
 }  // namespace tessellane::testing

@@ -6,6 +6,7 @@
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QPalette>
+#include <QScreen>
 #include <QSocketNotifier>
 #include <QStyleFactory>
 #include <QTranslator>
@@ -19,7 +20,6 @@
 #include "engine/merge/cancellation.h"
 #include "ui/shell/desktop_services.h"
 #include "ui/shell/display_check.h"
-#include "ui/shell/shortcut_filter.h"
 #include "ui/widgets/fonts.h"
 #include "ui/widgets/palette.h"
 #include "ui/window/main_window.h"
@@ -150,11 +150,6 @@ int runWindowedApp(int argc, char** argv, const std::vector<std::string>& files)
     MainWindow window(model);
     services.setWindow(&window);
 
-    ShortcutFilter shortcuts;
-    app.installEventFilter(&shortcuts);
-    shortcuts.setModel(&model);
-    shortcuts.setWindow(&window);
-
     QSocketNotifier quitNotifier(quitRequest.waitFd(), QSocketNotifier::Read);
     QObject::connect(&quitNotifier, &QSocketNotifier::activated, &app, [&] {
         quitNotifier.setEnabled(false);
@@ -162,7 +157,10 @@ int runWindowedApp(int argc, char** argv, const std::vector<std::string>& files)
         QApplication::quit();
     });
 
-    window.resize(1280, 760);
+    // The preferred size, or the screen's room when that is smaller.
+    QSize size(1280, 760);
+    if (const QScreen* screen = window.screen()) size = size.boundedTo(screen->availableGeometry().size());
+    window.resize(size.expandedTo(window.minimumSize()));
     window.show();
     window.raise();
     window.activateWindow();

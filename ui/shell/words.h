@@ -18,9 +18,17 @@ inline const QString kEmptyListHelp = QStringLiteral(
     "이름순 자동 정렬 · Ctrl·Shift+클릭 다중선택 · Ctrl+A 전체 · 드래그로 순서 변경 · Delete로 삭제");
 #endif
 
-// Titles of the two choosers.
+// Titles of the two choosers, and the file chooser's filter that shows everything.
 inline const QString kAddFilesTitle = QStringLiteral("파일 추가");
 inline const QString kChooseFolderTitle = QStringLiteral("출력 폴더 선택");
+inline const QString kAllFilesFilter = QStringLiteral("모든 파일 (*)");
+
+// The notice shown when the desktop cannot show or open a file.
+inline const QString kRevealFailed = QStringLiteral("파일 관리자를 열 수 없습니다");
+inline const QString kOpenFailed = QStringLiteral("이 파일을 열 프로그램을 찾지 못했습니다");
+inline const QString kFileIsHere = QStringLiteral("파일은 여기에 있습니다:");
+inline const QString kCopyPath = QStringLiteral("경로 복사");
+inline const QString kClose = QStringLiteral("닫기");
 
 // The merge-job controls and the question asked when the window closes during a merge.
 inline const QString kCancelMerge = QStringLiteral("취소");

@@ -1,5 +1,6 @@
 #include "ui/widgets/alley_button.h"
 
+#include <QKeyEvent>
 #include <QPainter>
 
 #include "ui/widgets/button_face.h"
@@ -14,7 +15,7 @@ constexpr int kMinHeight = 34;
 
 AlleyButton::AlleyButton(QWidget* parent) : QAbstractButton(parent) {
     setFont(uiFont(13, QFont::DemiBold));
-    setFocusPolicy(Qt::NoFocus);
+    setFocusPolicy(Qt::TabFocus);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }
 
@@ -31,6 +32,16 @@ void AlleyButton::paintEvent(QPaintEvent*) {
     p.setPen(isEnabled() ? palette::text() : palette::dimText());
     p.setFont(font());
     drawTextLine(p, rect(), Qt::AlignCenter, text());
+    if (hasFocus()) paintFocusRing(p, rect());
+}
+
+void AlleyButton::keyPressEvent(QKeyEvent* event) {
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        event->modifiers() == Qt::NoModifier) {
+        animateClick();
+        return;
+    }
+    QAbstractButton::keyPressEvent(event);
 }
 
 }  // namespace tessellane

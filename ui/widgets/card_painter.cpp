@@ -5,13 +5,13 @@
 
 #include "ui/widgets/fonts.h"
 #include "ui/widgets/palette.h"
+#include "ui/widgets/visible_text.h"
 
 namespace tessellane {
 
 namespace {
 
 constexpr int kInsetY = 6;
-constexpr int kBarWidth = 3;
 constexpr int kTextInset = 10;
 constexpr int kLineSpacing = 3;
 constexpr int kThumbWidth = 150;
@@ -35,7 +35,7 @@ QString fromStd(const std::string& s) { return QString::fromStdString(s); }
 CardData cardDataFor(int index, const ClipInfo& clip, const QImage& thumb, bool selected) {
     CardData card;
     card.index = index;
-    card.name = fromStd(clip.name());
+    card.name = visibleText(fromStd(clip.name()));
     card.thumb = thumb;
     card.selected = selected;
     if (clip.error) {
@@ -72,12 +72,12 @@ void paintCard(QPainter& p, const QRect& rect, const CardData& card) {
     p.save();
     p.fillRect(rect, card.selected ? palette::selectedCardBG() : palette::panelBG());
     if (card.selected) {
-        p.fillRect(QRect(rect.left(), rect.top() + kInsetY, kBarWidth, rect.height() - 2 * kInsetY),
+        p.fillRect(QRect(rect.left(), rect.top() + kInsetY, kSelectionBarWidth, rect.height() - 2 * kInsetY),
                    palette::cyan());
     }
 
     const QRect box = thumbnailBox(rect);
-    const int textLeft = rect.left() + kBarWidth + kTextInset;
+    const int textLeft = rect.left() + kSelectionBarWidth + kTextInset;
     const int textWidth = std::max(0, box.left() - textLeft);
     int y = rect.top() + (rect.height() - textBlockHeight(3)) / 2;
 

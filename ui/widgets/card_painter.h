@@ -27,6 +27,9 @@ struct CardData {
 // The card of `clip` at 1-based position `index`.
 CardData cardDataFor(int index, const ClipInfo& clip, const QImage& thumb, bool selected);
 
+// The accent bar on the left of a selected card.
+inline constexpr int kSelectionBarWidth = 3;
+
 // Every card has this height, so the list can lay out any number of rows without measuring them.
 int cardHeight();
 

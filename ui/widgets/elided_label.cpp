@@ -9,6 +9,7 @@
 #include "ui/widgets/button_face.h"
 #include "ui/widgets/fonts.h"
 #include "ui/widgets/palette.h"
+#include "ui/widgets/visible_text.h"
 
 namespace tessellane {
 
@@ -56,12 +57,12 @@ void ElidedLabel::resizeEvent(QResizeEvent* event) {
 void ElidedLabel::relayout() {
     const QMargins m = contentsMargins();
     const int room = width() - m.left() - m.right() - 2 * margin() - 2;
-    const QString shown = fontMetrics().elidedText(full_, Qt::ElideMiddle, std::max(room, 1));
+    const QString shown = fontMetrics().elidedText(visibleText(full_), Qt::ElideMiddle, std::max(room, 1));
     if (shown != shown_ || QLabel::text().isEmpty()) {
         shown_ = shown;
         setLabelText(this, shown);
     }
-    setToolTip(shown == full_ ? QString() : full_);
+    setToolTip(shown == visibleText(full_) ? QString() : full_);
 }
 
 void ElidedLabel::contextMenuEvent(QContextMenuEvent* event) {

@@ -27,6 +27,7 @@ class FolderMenuButton : public QAbstractButton {
 
   protected:
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     QMenu* menu_;

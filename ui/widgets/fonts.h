@@ -13,7 +13,8 @@ class QRectF;
 
 namespace tessellane {
 
-// The family list, most preferred first: Korean glyphs first, then a font with the ✕ ✓ ⚠ ⌘ symbols.
+// The family list, most preferred first: Korean glyphs first, then a font with the ✕ ✓ ⚠ ⌘ symbols, then
+// the emoji and the control-character symbols.
 QStringList uiFontFamilies();
 
 // A font of the window at `pixelSize` pixels and the given weight.

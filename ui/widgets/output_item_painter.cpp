@@ -5,6 +5,7 @@
 
 #include "ui/widgets/fonts.h"
 #include "ui/widgets/palette.h"
+#include "ui/widgets/visible_text.h"
 
 namespace tessellane {
 
@@ -25,16 +26,21 @@ QRect detailBounds(const QString& detail, int textWidth) {
         .boundingRect(QRect(0, 0, std::max(1, textWidth), 100000), Qt::AlignLeft | Qt::TextWordWrap, detail);
 }
 
+int folderLineHeight(const QString& folder) {
+    return folder.isEmpty() ? 0 : kLineSpacing + QFontMetrics(itemDetailFont()).height();
+}
+
 }  // namespace
 
-int outputItemHeight(const QString& detail, int width) {
+int outputItemHeight(const QString& detail, int width, const QString& folder) {
     const int textWidth = width - textLeftOffset() - kInsetX;
-    const int text =
-        QFontMetrics(itemNameFont()).height() + kLineSpacing + detailBounds(detail, textWidth).height();
+    const int text = QFontMetrics(itemNameFont()).height() + kLineSpacing +
+                     detailBounds(detail, textWidth).height() + folderLineHeight(folder);
     return std::max(text, QFontMetrics(markFont()).height()) + 2 * kInsetY;
 }
 
-void paintOutputItem(QPainter& p, const QRect& rect, const QString& name, const QString& detail) {
+void paintOutputItem(QPainter& p, const QRect& rect, const QString& name, const QString& detail,
+                     const QString& folder) {
     p.save();
     const int top = rect.top() + kInsetY;
     p.setFont(markFont());
@@ -49,13 +55,20 @@ void paintOutputItem(QPainter& p, const QRect& rect, const QString& name, const 
     p.setFont(itemNameFont());
     p.setPen(palette::text());
     drawTextLine(p, QRect(left, top, width, nameMetrics.height()), Qt::AlignLeft | Qt::AlignVCenter,
-                 nameMetrics.elidedText(name, Qt::ElideMiddle, width));
+                 nameMetrics.elidedText(visibleText(name), Qt::ElideMiddle, width));
 
     p.setFont(itemDetailFont());
     p.setPen(palette::dimText());
     const int detailTop = top + nameMetrics.height() + kLineSpacing;
-    p.drawText(QRect(left, detailTop, width, detailBounds(detail, width).height()),
-               Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, detail);
+    const int detailHeight = detailBounds(detail, width).height();
+    p.drawText(QRect(left, detailTop, width, detailHeight), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
+               detail);
+    if (!folder.isEmpty()) {
+        const QFontMetrics metrics(itemDetailFont());
+        drawTextLine(p, QRect(left, detailTop + detailHeight + kLineSpacing, width, metrics.height()),
+                     Qt::AlignLeft | Qt::AlignVCenter,
+                     metrics.elidedText(visibleText(folder), Qt::ElideMiddle, width));
+    }
     p.restore();
 }
 

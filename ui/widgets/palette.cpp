@@ -73,5 +73,9 @@ const QColor& tileBG() {
     static const QColor c = fromHex(0x15191B);
     return c;
 }
+const QColor& focusRing() {
+    static const QColor c = fromHex(0xF2F4F5);
+    return c;
+}
 
 }  // namespace tessellane::palette

@@ -27,5 +27,6 @@ const QColor& selectedCardBG();  // a selected file card
 const QColor& divider();         // the lines between the settings sections
 const QColor& pictureBG();       // behind pictures: the preview pane, letterboxed thumbnails
 const QColor& tileBG();          // a preview tile before its picture arrives
+const QColor& focusRing();       // the outline around whatever has the keyboard
 
 }  // namespace tessellane::palette

@@ -6,6 +6,7 @@
 
 #include "ui/widgets/fonts.h"
 #include "ui/widgets/palette.h"
+#include "ui/widgets/visible_text.h"
 
 namespace tessellane {
 
@@ -48,7 +49,8 @@ PathLabel::PathLabel(QWidget* parent) : QWidget(parent) {
     setSizePolicy(policy);
 }
 
-void PathLabel::setText(const QString& text) {
+void PathLabel::setText(const QString& raw) {
+    const QString text = visibleText(raw);
     if (text == text_) return;
     text_ = text;
     setToolTip(text);

@@ -13,7 +13,7 @@ constexpr int kInset = 10;
 constexpr int kHeight = 3;
 }  // namespace
 
-ProgressBar::ProgressBar(QWidget* parent) : QWidget(parent) {
+ProgressBar::ProgressBar(QWidget* parent) : QWidget(parent), fill_(palette::cyan()) {
     setFixedHeight(kHeight);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }
@@ -27,6 +27,12 @@ void ProgressBar::setState(double value, bool visible) {
     update();
 }
 
+void ProgressBar::setFill(const QColor& colour) {
+    if (colour == fill_) return;
+    fill_ = colour;
+    update();
+}
+
 double ProgressBar::fillWidth(double value, double trackWidth) {
     return std::clamp(value, 0.0, 1.0) * std::max(0.0, trackWidth);
 }
@@ -36,7 +42,7 @@ void ProgressBar::paintEvent(QPaintEvent*) {
     p.setOpacity(visible_ ? 1.0 : 0.3);
     const QRectF track(kInset, 0, std::max(0, width() - 2 * kInset), kHeight);
     p.fillRect(track, palette::idleBG());
-    p.fillRect(QRectF(track.left(), 0, fillWidth(value_, track.width()), kHeight), palette::cyan());
+    p.fillRect(QRectF(track.left(), 0, fillWidth(value_, track.width()), kHeight), fill_);
 }
 
 }  // namespace tessellane

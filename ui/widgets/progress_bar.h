@@ -1,4 +1,4 @@
-// A 3-pixel bar: dark track, accent fill from the left; faded to 30 % when nothing is being reported.
+// A 3-pixel bar: dark track, a fill from the left; faded to 30 % when nothing is being reported.
 // It keeps its height when faded so the layout below never jumps.
 #pragma once
 
@@ -15,6 +15,9 @@ class ProgressBar : public QWidget {
     bool barVisible() const { return visible_; }
     // value is clamped to 0..1.
     void setState(double value, bool visible);
+    // The colour of the fill (the accent unless changed).
+    void setFill(const QColor& colour);
+    QColor fill() const { return fill_; }
 
     // Width of the fill for a track of trackWidth pixels.
     static double fillWidth(double value, double trackWidth);
@@ -27,6 +30,7 @@ class ProgressBar : public QWidget {
   private:
     double value_ = 0;
     bool visible_ = false;
+    QColor fill_;
 };
 
 }  // namespace tessellane

@@ -1,8 +1,10 @@
 #include "ui/widgets/tab_bar.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QPainter>
 
+#include "ui/widgets/button_face.h"
 #include "ui/widgets/fonts.h"
 #include "ui/widgets/palette.h"
 
@@ -29,6 +31,7 @@ class Tab : public QAbstractButton {
         p.setPen(selected ? palette::textOnAccent() : palette::text());
         p.setFont(font());
         p.drawText(rect(), Qt::AlignCenter, text());
+        if (selected && bar_->hasFocus()) paintFocusRing(p, rect());
     }
 
   private:
@@ -39,6 +42,8 @@ class Tab : public QAbstractButton {
 }  // namespace
 
 TabBar::TabBar(QWidget* parent) : QWidget(parent) {
+    // One stop in the Tab order, as a tab row is; the arrow keys then choose the tab.
+    setFocusPolicy(Qt::TabFocus);
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(2);
@@ -64,11 +69,43 @@ QStringList TabBar::titles() const {
     return out;
 }
 
+void TabBar::setAccessibleNames(const QStringList& names) {
+    for (int i = 0; i < tabs_.size() && i < names.size(); ++i) tabs_[i]->setAccessibleName(names[i]);
+    setAccessibleName(names.value(selection_));
+}
+
 void TabBar::setSelection(int index) {
-    if (index == selection_) return;
+    if (index == selection_ || index < 0 || index >= std::max<int>(1, int(tabs_.size()))) return;
     selection_ = index;
     for (auto* tab : tabs_) tab->update();
+    if (auto* tab = tabs_.value(index)) setAccessibleName(tab->accessibleName());
     emit selectionChanged(index);
+}
+
+void TabBar::keyPressEvent(QKeyEvent* event) {
+    const int last = int(tabs_.size()) - 1;
+    switch (event->key()) {
+        case Qt::Key_Left:
+            return setSelection(std::max(0, selection_ - 1));
+        case Qt::Key_Right:
+            return setSelection(std::min(last, selection_ + 1));
+        case Qt::Key_Home:
+            return setSelection(0);
+        case Qt::Key_End:
+            return setSelection(last);
+        default:
+            QWidget::keyPressEvent(event);
+    }
+}
+
+void TabBar::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    for (auto* tab : tabs_) tab->update();
+}
+
+void TabBar::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    for (auto* tab : tabs_) tab->update();
 }
 
 }  // namespace tessellane

@@ -1,4 +1,5 @@
-// A row of equally wide tabs: the selected one in the accent colour, the others on the button grey.
+// A row of equally wide tabs: the selected one in the accent colour, the others on the button grey. The row
+// is one stop of the Tab order; Left, Right, Home and End choose the tab.
 #pragma once
 
 #include <QAbstractButton>
@@ -18,9 +19,17 @@ class TabBar : public QWidget {
     int selection() const { return selection_; }
     void setSelection(int index);
     QAbstractButton* tab(int index) const { return tabs_.value(index); }
+    int count() const { return int(tabs_.size()); }
+    // Names for screen readers, one per tab; the bar itself reads as its selected tab.
+    void setAccessibleNames(const QStringList& names);
 
   signals:
     void selectionChanged(int index);
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
   private:
     QList<QAbstractButton*> tabs_;

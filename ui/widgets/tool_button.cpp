@@ -1,5 +1,6 @@
 #include "ui/widgets/tool_button.h"
 
+#include <QKeyEvent>
 #include <QPainter>
 
 #include "ui/widgets/button_face.h"
@@ -17,7 +18,8 @@ ToolButton::ToolButton(const QString& label, QWidget* parent) : QAbstractButton(
     setText(label);
     setFont(uiFont(12));
     setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::NoFocus);
+    // The keyboard reaches it with Tab; a click leaves the keyboard where it was.
+    setFocusPolicy(Qt::TabFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
@@ -32,6 +34,17 @@ void ToolButton::paintEvent(QPaintEvent*) {
     p.setPen(isEnabled() ? palette::text() : palette::dimText());
     p.setFont(font());
     p.drawText(rect().adjusted(kPadX, kPadY, -kPadX, -kPadY), Qt::AlignCenter, text());
+    if (hasFocus()) paintFocusRing(p, rect());
+}
+
+void ToolButton::keyPressEvent(QKeyEvent* event) {
+    // Return and Enter press a focused button as Space does.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        event->modifiers() == Qt::NoModifier) {
+        animateClick();
+        return;
+    }
+    QAbstractButton::keyPressEvent(event);
 }
 
 }  // namespace tessellane

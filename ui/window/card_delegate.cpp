@@ -3,10 +3,12 @@
 #include <QAbstractItemView>
 #include <QPainter>
 
+#include "ui/widgets/button_face.h"
 #include "ui/widgets/card_painter.h"
 #include "ui/widgets/output_item_painter.h"
 #include "ui/widgets/palette.h"
 #include "ui/window/clip_list_model.h"
+#include "ui/window/file_list_view.h"
 
 namespace tessellane {
 
@@ -19,6 +21,11 @@ void CardDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
         return;
     }
     paintCard(*painter, option.rect, index.data(ClipListModel::CardRole).value<CardData>());
+    auto* view = qobject_cast<const FileListView*>(parent());
+    if ((option.state & QStyle::State_HasFocus) && (!view || view->showsFocus())) {
+        // Beside the selection bar, not over it.
+        paintFocusRing(*painter, option.rect.adjusted(kSelectionBarWidth, 0, 0, 0));
+    }
 }
 
 QSize CardDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const {

@@ -41,6 +41,8 @@ QVariant ClipListModel::data(const QModelIndex& index, int role) const {
     if (role == IsFooterRole) return footer;
     if (footer) {
         if (role == FooterNameRole || role == Qt::DisplayRole) return model_.fileName();
+        if (role == Qt::AccessibleTextRole)
+            return "출력 파일 " + model_.fileName() + ", " + footerDetail(model_);
         if (role == FooterDetailRole) return footerDetail(model_);
         return {};
     }
@@ -48,6 +50,16 @@ QVariant ClipListModel::data(const QModelIndex& index, int role) const {
     if (static_cast<std::size_t>(row) >= clips.size()) return {};
     const ClipInfo& clip = clips[static_cast<std::size_t>(row)];
     if (role == Qt::DisplayRole) return QString::fromStdString(clip.name());
+    if (role == Qt::AccessibleTextRole) {
+        const CardData card = cardDataFor(row + 1, clip, {}, false);
+        QStringList parts{QString::number(row + 1) + "번", card.name};
+        if (card.error)
+            parts << *card.error;
+        else
+            parts << card.formatLine << card.sizeLine << card.timeLine;
+        if (model_.selected().count(clip.id())) parts << QStringLiteral("선택됨");
+        return parts.join(", ");
+    }
     if (role == CardRole) {
         const bool selected = model_.selected().count(clip.id()) > 0;
         return QVariant::fromValue(cardDataFor(row + 1, clip, cardThumb(clip.id()), selected));

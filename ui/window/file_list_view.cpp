@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDrag>
 #include <QDragEnterEvent>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
@@ -39,6 +40,133 @@ FileListView::FileListView(AppModel& model, ClipListModel& rows, QWidget* parent
     viewport()->setAutoFillBackground(true);
     autoScroll_.setInterval(30);
     connect(&autoScroll_, &QTimer::timeout, this, &FileListView::autoScrollTick);
+    // Tab brings the keyboard here; a click too.
+    setFocusPolicy(Qt::StrongFocus);
+    setAccessibleName(QStringLiteral("합칠 파일 목록"));
+    setAccessibleDescription(QStringLiteral(
+        "화살표로 이동·선택, Shift+화살표로 범위 선택, Ctrl+Space로 하나씩 선택, Alt+↑↓로 순서 변경"));
+    connect(selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& index) {
+        if (auto id = rows_.clipIdAt(index.row())) currentId_ = id;
+    });
+    connect(&rows_, &QAbstractItemModel::modelReset, this, &FileListView::restoreCurrent);
+    visibleReport_.setSingleShot(true);
+    connect(&visibleReport_, &QTimer::timeout, this, &FileListView::reportVisible);
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, &visibleReport_, qOverload<>(&QTimer::start));
+    connect(&rows_, &QAbstractItemModel::modelReset, &visibleReport_, qOverload<>(&QTimer::start));
+}
+
+void FileListView::setCurrentRow(int row) {
+    const QModelIndex index = rows_.index(row);
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+    scrollTo(index);
+}
+
+void FileListView::restoreCurrent() {
+    // The rows were rebuilt: the keyboard stays on the same clip wherever it went.
+    if (!currentId_) return;
+    for (int row = 0; row < rows_.clipCount(); ++row) {
+        if (rows_.clipIdAt(row) == currentId_) return setCurrentRow(row);
+    }
+    currentId_.reset();
+}
+
+std::pair<int, int> FileListView::visibleRows() const {
+    const int clips = rows_.clipCount();
+    if (clips == 0) return {0, -1};
+    const QModelIndex first = indexAt(QPoint(1, 0));
+    const QModelIndex last = indexAt(QPoint(1, viewport()->height() - 1));
+    const int from = first.isValid() ? std::min(first.row(), clips - 1) : 0;
+    const int to = last.isValid() ? std::min(last.row(), clips - 1) : clips - 1;
+    return {from, to};
+}
+
+void FileListView::reportVisible() {
+    std::vector<Uuid> ids;
+    const auto [from, to] = visibleRows();
+    for (int row = from; row <= to; ++row)
+        if (auto id = rows_.clipIdAt(row)) ids.push_back(*id);
+    model_.preferThumbnails(ids);
+}
+
+void FileListView::resizeEvent(QResizeEvent* event) {
+    QListView::resizeEvent(event);
+    visibleReport_.start();
+}
+
+void FileListView::keyPressEvent(QKeyEvent* event) {
+    if (!keyboardFocus_) {
+        keyboardFocus_ = true;
+        viewport()->update();
+    }
+    const int clips = rows_.clipCount();
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    const bool shift = mods & Qt::ShiftModifier;
+    const bool ctrl = mods & Qt::ControlModifier;
+    const int key = event->key();
+    const QModelIndex currentIndex = this->currentIndex();
+    const int current = currentIndex.isValid() && currentIndex.row() < clips ? currentIndex.row() : -1;
+
+    if (mods == Qt::AltModifier && (key == Qt::Key_Up || key == Qt::Key_Down)) {
+        // Nothing selected: the current card is what moves.
+        if (model_.selected().empty() && current >= 0)
+            model_.select(*rows_.clipIdAt(current), Qt::NoModifier);
+        model_.moveSelected(key == Qt::Key_Up ? -1 : 1);
+        if (currentId_) restoreCurrent();
+        return;
+    }
+    if ((key == Qt::Key_Delete || key == Qt::Key_Backspace) && mods != Qt::NoModifier &&
+        !(mods & Qt::AltModifier)) {
+        // Shift or Ctrl with a Delete key removes too (the plain keys are the window's action).
+        model_.deleteSelected();
+        return;
+    }
+    if (clips == 0 || (mods & ~(Qt::ShiftModifier | Qt::ControlModifier)))
+        return QListView::keyPressEvent(event);
+
+    const int page = std::max(1, viewport()->height() / std::max(1, sizeHintForRow(0)));
+    int target = -1;
+    switch (key) {
+        case Qt::Key_Up:
+            target = current < 0 ? clips - 1 : std::max(0, current - 1);
+            break;
+        case Qt::Key_Down:
+            target = current < 0 ? 0 : std::min(clips - 1, current + 1);
+            break;
+        case Qt::Key_PageUp:
+            target = std::max(0, current - page);
+            break;
+        case Qt::Key_PageDown:
+            target = std::min(clips - 1, current < 0 ? page - 1 : current + page);
+            break;
+        case Qt::Key_Home:
+            target = 0;
+            break;
+        case Qt::Key_End:
+            target = clips - 1;
+            break;
+        case Qt::Key_Space:
+            target = current < 0 ? 0 : current;
+            break;
+        default:
+            return QListView::keyPressEvent(event);
+    }
+    const Uuid id = *rows_.clipIdAt(target);
+    setCurrentRow(target);
+    currentId_ = id;
+    if (key == Qt::Key_Space) {
+        // Space selects the card; Ctrl+Space adds it to the selection or takes it out, as a Ctrl-click does.
+        model_.select(id, ctrl ? Qt::ControlModifier : mods);
+        return;
+    }
+    if (ctrl && !shift) return;  // Ctrl+arrow moves the keyboard only
+    if (shift && current >= 0) {
+        // A range needs a first end: the card the keyboard was on, when no click or key set one.
+        const auto& anchor = model_.anchor();
+        bool anchorListed = false;
+        for (int row = 0; row < clips && anchor; ++row) anchorListed |= rows_.clipIdAt(row) == anchor;
+        if (!anchorListed) model_.setAnchor(rows_.clipIdAt(current));
+    }
+    model_.select(id, mods);
 }
 
 int FileListView::autoScrollStep(int y, int height) {
@@ -96,7 +224,15 @@ int FileListView::dropPosition(const QPoint& pos) const {
     return pos.y() < rect.center().y() ? index.row() : index.row() + 1;
 }
 
+void FileListView::focusInEvent(QFocusEvent* event) {
+    // Coming back to the window keeps what the list showed before.
+    if (event->reason() != Qt::ActiveWindowFocusReason)
+        keyboardFocus_ = event->reason() != Qt::MouseFocusReason;
+    QListView::focusInEvent(event);
+}
+
 void FileListView::mousePressEvent(QMouseEvent* event) {
+    keyboardFocus_ = false;
     setFocus(Qt::MouseFocusReason);
     pressedRow_ = -1;
     dragging_ = false;
@@ -125,7 +261,11 @@ void FileListView::mouseReleaseEvent(QMouseEvent* event) {
     // A click is a press and release on the same card.
     const QModelIndex index = indexAt(event->position().toPoint());
     if (!index.isValid() || index.row() != row) return;
-    if (auto id = rows_.clipIdAt(row)) model_.click(*id);
+    if (auto id = rows_.clipIdAt(row)) {
+        setCurrentRow(row);
+        currentId_ = id;
+        model_.click(*id);
+    }
 }
 
 void FileListView::mouseDoubleClickEvent(QMouseEvent* event) {

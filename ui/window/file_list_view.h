@@ -1,11 +1,16 @@
 // The clip list: cards painted by CardDelegate, a click hands the clip to AppModel::click, and dragging a
-// card to a new place makes one AppModel::move. The drag carries only row numbers.
+// card to a new place makes one AppModel::move. The drag carries only row numbers. From the keyboard the
+// arrows, Page Up/Down, Home and End move the current card and select it (with Shift: the range from the
+// anchor; with Ctrl: the current card only), Space selects it (Ctrl+Space adds or takes it away) and
+// Alt+Up/Down move the selected clips. The cards on screen get their thumbnails first.
 #pragma once
 
 #include <QListView>
 #include <QTimer>
 #include <optional>
 #include <set>
+
+#include "engine/core/clip_info.h"
 
 namespace tessellane {
 
@@ -34,6 +39,14 @@ class FileListView : public QListView {
     static QByteArray encodeRows(const std::set<int>& rows);
     static std::optional<std::set<int>> decodeRows(const QByteArray& data);
 
+    // The clip of the current card (where the keyboard is), kept by id across edits of the list.
+    std::optional<Uuid> currentClip() const { return currentId_; }
+    // The rows of the cards at least partly on screen.
+    std::pair<int, int> visibleRows() const;
+    // Whether the current card shows the focus ring: the list has the keyboard and got it, or was last
+    // used, by key rather than by mouse.
+    bool showsFocus() const { return hasFocus() && keyboardFocus_; }
+
   protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -44,8 +57,14 @@ class FileListView : public QListView {
     void dragLeaveEvent(QDragLeaveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
 
   private:
+    void setCurrentRow(int row);
+    void restoreCurrent();
+    void reportVisible();
     void startRowDrag(int row);
     void setIndicator(int position);
     void stopAutoScroll();
@@ -59,6 +78,9 @@ class FileListView : public QListView {
     int indicator_ = -1;  // insertion position drawn while a row drag hovers, -1 when none
     QTimer autoScroll_;
     QPoint dragPos_;  // last position of a row drag over the viewport
+    std::optional<Uuid> currentId_;
+    bool keyboardFocus_ = false;
+    QTimer visibleReport_;  // coalesces scrolls and relayouts into one report of the cards on screen
 };
 
 }  // namespace tessellane

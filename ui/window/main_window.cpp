@@ -1,5 +1,6 @@
 #include "ui/window/main_window.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QHBoxLayout>
@@ -13,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "app/app_model.h"
+#include "app/qt_text.h"
 #include "ui/shell/words.h"
 #include "ui/widgets/alley_button.h"
 #include "ui/widgets/button_face.h"
@@ -21,12 +23,14 @@
 #include "ui/widgets/progress_bar.h"
 #include "ui/widgets/tab_bar.h"
 #include "ui/widgets/tool_button.h"
+#include "ui/widgets/visible_text.h"
 #include "ui/window/clip_list_model.h"
 #include "ui/window/file_list_view.h"
 #include "ui/window/preview_pane.h"
 #include "ui/window/queue_list.h"
 #include "ui/window/settings_column.h"
 #include "ui/window/validation_box.h"
+#include "ui/window/window_actions.h"
 
 namespace tessellane {
 
@@ -99,18 +103,33 @@ bool carriesFiles(const QMimeData* mime) {
 }  // namespace
 
 QString windowTitleFor(const AppModel& model) {
+    // While a merge runs the title is about the file being written, whatever is edited meanwhile.
+    if (const auto& target = model.mergeTarget(); model.running() && target) {
+        return visibleText(toQString(target->out.filename().string())) + " - " +
+               QString::number(target->width) + " x " + QString::number(target->height);
+    }
     if (model.clips().empty()) return QStringLiteral("Tessellane");
-    return model.fileName() + " - " + QString::number(model.totalWidth()) + " x " +
+    return visibleText(model.fileName()) + " - " + QString::number(model.totalWidth()) + " x " +
            QString::number(model.outHeight());
 }
 
 QString mergeButtonTitle(const AppModel& model) {
+    if (model.stopping()) return kStoppingStatus;
     if (model.running()) return QStringLiteral("Merging\u2026");
     return "Merge " + QString::number(model.clips().size()) + " Files";
 }
 
+std::pair<int, int> columnWidths(int available) {
+    constexpr int kPreviewRoom = 360, kMinLeft = 340, kMinSettings = 300;
+    const int lacking = 2 * MainWindow::kColumnWidth + kPreviewRoom - available;
+    if (lacking <= 0) return {MainWindow::kColumnWidth, MainWindow::kColumnWidth};
+    // Both columns give up half of what is lacking, down to what their rows need; then the preview narrows.
+    return {std::max(kMinLeft, MainWindow::kColumnWidth - (lacking + 1) / 2),
+            std::max(kMinSettings, MainWindow::kColumnWidth - lacking / 2)};
+}
+
 MainWindow::MainWindow(AppModel& model, QWidget* parent) : QMainWindow(parent), model_(model) {
-    setMinimumSize(1220, 600);
+    setMinimumSize(kMinimumSize);
     setAcceptDrops(true);
 
     auto* root = new QWidget(this);
@@ -119,9 +138,9 @@ MainWindow::MainWindow(AppModel& model, QWidget* parent) : QMainWindow(parent), 
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(1);  // the window colour shows through as 1-pixel dividers
 
-    QWidget* left = buildLeftColumn();
-    left->setFixedWidth(kColumnWidth);
-    row->addWidget(left);
+    left_ = buildLeftColumn();
+    left_->setFixedWidth(kColumnWidth);
+    row->addWidget(left_);
 
     settings_ = new SettingsColumn(model_, root);
     settings_->setFixedWidth(kColumnWidth);
@@ -133,18 +152,69 @@ MainWindow::MainWindow(AppModel& model, QWidget* parent) : QMainWindow(parent), 
     setCentralWidget(root);
     overlay_ = new DropOutline(root);
     new OverlayFollower(overlay_, root);
+    actions_ = new WindowActions(*this, model_);
+    setTabOrder();
+    // The window opens with the keyboard on no control in particular (no ring until Tab is pressed); Tab
+    // then starts at the tabs.
+    root->setFocus();
 
     for (auto signal : {&AppModel::clipsChanged, &AppModel::suffixChanged, &AppModel::customOutDirChanged,
-                        &AppModel::runningChanged, &AppModel::progressChanged, &AppModel::doneChanged}) {
+                        &AppModel::runningChanged, &AppModel::progressChanged, &AppModel::doneChanged,
+                        &AppModel::stoppingChanged, &AppModel::statusIsErrorChanged}) {
         connect(&model_, signal, this, &MainWindow::refreshControls);
     }
     connect(&model_, &AppModel::clipsChanged, this, &MainWindow::refreshLists);
     connect(&model_, &AppModel::doneChanged, this, &MainWindow::refreshLists);
+    connect(queue_, &QueueList::chosenChanged, this, &MainWindow::refreshFinishedTools);
     refreshControls();
     refreshLists();
+    refreshFinishedTools();
 }
 
 MainWindow::~MainWindow() = default;
+
+QWidget* MainWindow::buildToolRows(QWidget* parent) {
+    toolRows_ = new QStackedWidget(parent);
+    auto row = [this](std::initializer_list<ToolButton*> buttons) {
+        auto* page = new QWidget(toolRows_);
+        auto* tools = new QHBoxLayout(page);
+        tools->setContentsMargins(10, 8, 10, 8);
+        tools->setSpacing(6);
+        for (ToolButton* button : buttons) tools->addWidget(button);
+        tools->addStretch(1);
+        toolRows_->addWidget(page);
+        return page;
+    };
+    auto button = [parent](const QString& text, const QString& spoken) {
+        auto* made = new ToolButton(text, parent);
+        made->setAccessibleName(spoken);
+        return made;
+    };
+    // The files tab: adding and emptying.
+    addButton_ = button(QStringLiteral("\uFF0B 파일 추가"), QStringLiteral("파일 추가"));
+    clearButton_ = button(QStringLiteral("비우기"), QStringLiteral("목록 비우기"));
+    row({addButton_, clearButton_});
+    connect(addButton_, &QAbstractButton::clicked, this, [this] { model_.openFiles(); });
+    connect(clearButton_, &QAbstractButton::clicked, this, [this] { model_.clear(); });
+    // The finished tab: what is chosen in its list, the files themselves untouched by removing.
+    openButton_ = button(QStringLiteral("열기"), QStringLiteral("완료된 합본 열기"));
+    revealButton_ = button(words::kRevealOutput, QStringLiteral("완료된 합본을 파일 관리자에서 보기"));
+    removeButton_ = button(QStringLiteral("목록에서 빼기"), QStringLiteral("완료된 합본을 목록에서 빼기"));
+    removeButton_->setToolTip(QStringLiteral("파일은 지우지 않습니다"));
+    row({openButton_, revealButton_, removeButton_});
+    connect(openButton_, &QAbstractButton::clicked, this, [this] {
+        for (const FileURL& file : queue_->chosenFiles()) model_.open(file);
+    });
+    connect(revealButton_, &QAbstractButton::clicked, this, [this] {
+        for (const FileURL& file : queue_->chosenFiles()) model_.reveal(file);
+    });
+    connect(removeButton_, &QAbstractButton::clicked, this,
+            [this] { model_.removeDone(queue_->chosenIds()); });
+    // The rows are one height whichever is shown.
+    toolRows_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    toolRows_->setFixedHeight(addButton_->sizeHint().height() + 16);
+    return toolRows_;
+}
 
 QWidget* MainWindow::buildLeftColumn() {
     auto* left = new QWidget(this);
@@ -155,18 +225,7 @@ QWidget* MainWindow::buildLeftColumn() {
 
     tabs_ = new TabBar(left);
     column->addWidget(tabs_);
-
-    auto* tools = new QHBoxLayout;
-    tools->setContentsMargins(10, 8, 10, 8);
-    tools->setSpacing(6);
-    addButton_ = new ToolButton(QStringLiteral("\uFF0B 파일 추가"), left);
-    clearButton_ = new ToolButton(QStringLiteral("비우기"), left);
-    tools->addWidget(addButton_);
-    tools->addWidget(clearButton_);
-    tools->addStretch(1);
-    column->addLayout(tools);
-    connect(addButton_, &QAbstractButton::clicked, this, [this] { model_.openFiles(); });
-    connect(clearButton_, &QAbstractButton::clicked, this, [this] { model_.clear(); });
+    column->addWidget(buildToolRows(left));
 
     pages_ = new QStackedWidget(left);
     filePage_ = new QStackedWidget(pages_);
@@ -190,7 +249,15 @@ QWidget* MainWindow::buildLeftColumn() {
     pages_->addWidget(filePage_);
     pages_->addWidget(queue_);
     column->addWidget(pages_, 1);
-    connect(tabs_, &TabBar::selectionChanged, pages_, &QStackedWidget::setCurrentIndex);
+    connect(tabs_, &TabBar::selectionChanged, this, [this](int tab) {
+        QWidget* focus = QApplication::focusWidget();
+        const bool inHiddenList = focus == fileList_ || focus == queue_;
+        pages_->setCurrentIndex(tab);
+        toolRows_->setCurrentIndex(tab);
+        if (inHiddenList)
+            (tab == kFilesTab ? static_cast<QWidget*>(fileList_) : queue_)->setFocus(Qt::TabFocusReason);
+        if (actions_) actions_->refresh();
+    });
 
     validation_ = new ValidationBox(model_, left);
     column->addWidget(validation_);
@@ -205,6 +272,7 @@ QWidget* MainWindow::buildLeftColumn() {
     // never changes height.
     cancel_ = new ToolButton(words::kCancelMerge, left);
     cancel_->setObjectName(QStringLiteral("cancelMerge"));
+    cancel_->setAccessibleName(QStringLiteral("합치기 취소"));
     cancel_->setFixedHeight(merge_->sizeHint().height());
     cancel_->setMinimumWidth(72);
     cancel_->hide();
@@ -215,20 +283,68 @@ QWidget* MainWindow::buildLeftColumn() {
     return left;
 }
 
+void MainWindow::setTabOrder() {
+    // The order the controls are seen in; hidden ones (the other tab's, the status buttons) are skipped.
+    // New rows of the settings column go after the suffix field's place in settings_->focusChain().
+    QList<QWidget*> chain = {tabs_,
+                             addButton_,
+                             clearButton_,
+                             openButton_,
+                             revealButton_,
+                             removeButton_,
+                             fileList_,
+                             queue_,
+                             validation_->undoButton(),
+                             validation_->revealButton(),
+                             merge_,
+                             cancel_};
+    chain += settings_->focusChain();
+    for (qsizetype i = 1; i < chain.size(); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
+    settings_->setFocusPolicy(Qt::NoFocus);
+}
+
+int MainWindow::currentTab() const { return tabs_->selection(); }
+
+void MainWindow::showTab(int tab) { tabs_->setSelection(tab); }
+
 void MainWindow::refreshControls() {
     setWindowTitle(windowTitleFor(model_));
     clearButton_->setEnabled(!model_.running());
     merge_->setText(mergeButtonTitle(model_));
+    merge_->setAccessibleName(model_.stopping() ? kStoppingStatus
+                              : model_.running()
+                                  ? kMergingStatus
+                                  : "파일 " + QString::number(model_.clips().size()) + "개 합치기");
     merge_->setEnabled(model_.canMerge());
     merge_->update();
     cancel_->setVisible(model_.running());
+    cancel_->setEnabled(!model_.stopping());
+    // The bar tells a run from a stop and a failure; a finished or cleared one shows nothing more.
+    QColor fill = palette::cyan();
+    if (model_.stopping()) fill = palette::dimText();
+    if (!model_.running() && model_.statusIsError()) fill = palette::danger();
+    progress_->setFill(fill);
     progress_->setState(model_.progress(), model_.running() || model_.progress() > 0);
 }
 
 void MainWindow::refreshLists() {
-    tabs_->setTitles({"Files (" + QString::number(model_.clips().size()) + ")",
-                      "Queue (" + QString::number(model_.done().size()) + ")"});
+    const QString clips = QString::number(model_.clips().size());
+    const QString done = QString::number(model_.done().size());
+    tabs_->setTitles({"Files (" + clips + ")", "Queue (" + done + ")"});
+    tabs_->setAccessibleNames({"파일 목록 (" + clips + "개)", "완료된 합본 (" + done + "개)"});
     filePage_->setCurrentWidget(model_.clips().empty() ? emptyState_ : static_cast<QWidget*>(fileList_));
+}
+
+void MainWindow::refreshFinishedTools() {
+    const bool chosen = !queue_->chosenRows().empty();
+    for (ToolButton* button : {openButton_, revealButton_, removeButton_}) button->setEnabled(chosen);
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    const auto [left, settings] = columnWidths(centralWidget()->width() - 2);
+    left_->setFixedWidth(left);
+    settings_->setFixedWidth(settings);
 }
 
 void MainWindow::setDropHover(bool hover) {
@@ -264,11 +380,13 @@ void MainWindow::dropEvent(QDropEvent* event) {
         return;
     }
     event->acceptProposedAction();
-    // All dropped files in one call: the model filters, de-duplicates and sorts them as one batch.
+    // All dropped files in one call: the model filters, de-duplicates and sorts them as one batch. They
+    // land in the file list, which is shown.
     std::vector<FileURL> files;
     for (const QUrl& url : event->mimeData()->urls()) {
         if (url.isLocalFile()) files.emplace_back(url.toLocalFile().toStdString());
     }
+    showTab(kFilesTab);
     model_.add(files);
 }
 
@@ -278,7 +396,6 @@ void MainWindow::closeEvent(QCloseEvent* event) {
             event->ignore();
             return;
         }
-        // The merge may have ended while the question was open; cancelling then does nothing.
         model_.cancelMerge();
     }
     event->accept();
@@ -294,8 +411,15 @@ bool MainWindow::confirmStopMerge() {
     QPushButton* keep = box.addButton(words::kKeepMerging, QMessageBox::RejectRole);
     box.setDefaultButton(stop);
     box.setEscapeButton(keep);
+    // The question is only about a running merge: when it ends meanwhile, the window just closes.
+    bool ended = false;
+    connect(&model_, &AppModel::runningChanged, &box, [&] {
+        if (model_.running()) return;
+        ended = true;
+        box.reject();
+    });
     box.exec();
-    return box.clickedButton() == stop;
+    return ended || box.clickedButton() == stop;
 }
 
 void MainWindow::changeEvent(QEvent* event) {

@@ -1,9 +1,11 @@
-// The one window: the left column (tabs, tool buttons, the clip list or the finished outputs, validation,
-// progress and the merge button), the settings column and the preview; files dropped anywhere on it are
-// added in one call.
+// The one window: the left column (tabs, the tool row of the tab on screen, the clip list or the finished
+// outputs, validation and status, progress and the merge button), the settings column and the preview;
+// files dropped anywhere on it are added in one call. Every control is reached with Tab, in the order they
+// are seen: the left column from the top, then the settings column from the top.
 #pragma once
 
 #include <QMainWindow>
+#include <utility>
 
 class QLabel;
 class QStackedWidget;
@@ -21,11 +23,16 @@ class SettingsColumn;
 class TabBar;
 class ToolButton;
 class ValidationBox;
+class WindowActions;
 
-// "Tessellane", or "<file name> - <width> x <height>" once there are clips.
+// "Tessellane", or "<file name> - <width> x <height>" once there are clips; while a merge runs, the file
+// it writes.
 QString windowTitleFor(const AppModel& model);
-// "Merging…" while a merge runs, otherwise "Merge <n> Files".
+// "Merging…" while a merge runs ("멈추는 중…" once it is asked to stop), otherwise "Merge <n> Files".
 QString mergeButtonTitle(const AppModel& model);
+// The widths of the left and settings columns when the row is `available` pixels wide: 430 each while the
+// preview keeps 360, narrower (down to 340 and 300) on smaller screens.
+std::pair<int, int> columnWidths(int available);
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -33,9 +40,18 @@ class MainWindow : public QMainWindow {
     explicit MainWindow(AppModel& model, QWidget* parent = nullptr);
     ~MainWindow() override;
 
+    static constexpr int kFilesTab = 0;
+    static constexpr int kFinishedTab = 1;
+    int currentTab() const;
+    // Shows the tab; the keyboard follows to its list when it was in the list now hidden.
+    void showTab(int tab);
+
     TabBar* tabBar() const { return tabs_; }
     ToolButton* addButton() const { return addButton_; }
     ToolButton* clearButton() const { return clearButton_; }
+    ToolButton* openButton() const { return openButton_; }
+    ToolButton* revealButton() const { return revealButton_; }
+    ToolButton* removeButton() const { return removeButton_; }
     FileListView* fileList() const { return fileList_; }
     ClipListModel* listModel() const { return listModel_; }
     QWidget* emptyState() const { return emptyState_; }
@@ -46,9 +62,12 @@ class MainWindow : public QMainWindow {
     ProgressBar* progressBar() const { return progress_; }
     AlleyButton* mergeButton() const { return merge_; }
     ToolButton* cancelButton() const { return cancel_; }
+    WindowActions* actions() const { return actions_; }
     bool dropHover() const { return dropHover_; }
 
     static constexpr int kColumnWidth = 430;
+    // Fits a 1280 × 720 screen (and 1366 × 768 at 125 %) with the desktop's bars around it.
+    static constexpr QSize kMinimumSize{900, 540};
 
   protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -56,20 +75,29 @@ class MainWindow : public QMainWindow {
     void dragLeaveEvent(QDragLeaveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     // During a merge, asks whether to stop it and quit; the default answer stops it.
     void closeEvent(QCloseEvent* event) override;
 
   private:
     QWidget* buildLeftColumn();
+    QWidget* buildToolRows(QWidget* parent);
+    void setTabOrder();
     void refreshControls();
     void refreshLists();
+    void refreshFinishedTools();
     void setDropHover(bool hover);
     bool confirmStopMerge();
 
     AppModel& model_;
     TabBar* tabs_ = nullptr;
+    QStackedWidget* toolRows_ = nullptr;
     ToolButton* addButton_ = nullptr;
     ToolButton* clearButton_ = nullptr;
+    ToolButton* openButton_ = nullptr;
+    ToolButton* revealButton_ = nullptr;
+    ToolButton* removeButton_ = nullptr;
+    QWidget* left_ = nullptr;
     QStackedWidget* pages_ = nullptr;
     QStackedWidget* filePage_ = nullptr;
     QWidget* emptyState_ = nullptr;
@@ -83,6 +111,7 @@ class MainWindow : public QMainWindow {
     SettingsColumn* settings_ = nullptr;
     PreviewPane* preview_ = nullptr;
     QWidget* overlay_ = nullptr;
+    WindowActions* actions_ = nullptr;
     bool dropHover_ = false;
 };
 

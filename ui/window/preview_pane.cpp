@@ -10,9 +10,12 @@
 namespace tessellane {
 
 PreviewPane::PreviewPane(AppModel& model, QWidget* parent) : QWidget(parent), model_(model) {
-    setMinimumWidth(358);
+    setMinimumWidth(240);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    for (auto signal : {&AppModel::clipsChanged, &AppModel::thumbsChanged}) {
+    setAccessibleName(QStringLiteral("미리보기"));
+    // The caption that marks a preview of the next merge follows the output name and the job too.
+    for (auto signal : {&AppModel::clipsChanged, &AppModel::thumbsChanged, &AppModel::suffixChanged,
+                        &AppModel::customOutDirChanged, &AppModel::runningChanged}) {
         connect(&model_, signal, this, qOverload<>(&QWidget::update));
     }
 }
@@ -69,6 +72,12 @@ void PreviewPane::paintEvent(QPaintEvent*) {
     p.setPen(outline);
     p.setBrush(Qt::NoBrush);
     for (const QRectF& tile : layout.tiles) p.drawRect(tile);
+    if (model_.nextMergeDiffers()) {
+        p.setFont(uiFont(11));
+        p.setPen(palette::warn());
+        p.drawText(rect().adjusted(12, 8, -12, -8), Qt::AlignLeft | Qt::AlignTop,
+                   QStringLiteral("다음 합치기"));
+    }
 }
 
 }  // namespace tessellane

@@ -1,92 +1,169 @@
 #include "ui/window/queue_list.h"
 
-#include <QHBoxLayout>
-#include <QLabel>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
-#include <QPushButton>
-#include <QVBoxLayout>
+#include <QStyledItemDelegate>
+#include <algorithm>
 
 #include "app/app_model.h"
 #include "ui/shell/words.h"
+#include "ui/widgets/button_face.h"
 #include "ui/widgets/fonts.h"
 #include "ui/widgets/output_item_painter.h"
 #include "ui/widgets/palette.h"
+#include "ui/window/done_list_model.h"
 
 namespace tessellane {
 
-OutputItemWidget::OutputItemWidget(const QString& name, const QString& detail, QWidget* parent)
-    : QWidget(parent), name_(name), detail_(detail) {
-    QSizePolicy policy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-    policy.setHeightForWidth(true);
-    setSizePolicy(policy);
+namespace {
+
+constexpr int kLinkRightSpace = 12;
+constexpr int kBarWidth = 3;
+
+QFont linkFont() { return uiFont(12); }
+
+int linkWidth() { return QFontMetrics(linkFont()).horizontalAdvance(words::kRevealOutput); }
+
+// The entry takes the row but the link's room on the right.
+QRect entryRect(const QRect& row) { return row.adjusted(0, 0, -(linkWidth() + kLinkRightSpace + 8), 0); }
+
+class OutputDelegate : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        const bool selected = option.state & QStyle::State_Selected;
+        p->fillRect(option.rect, selected ? palette::selectedCardBG() : palette::panelBG());
+        if (selected)
+            p->fillRect(
+                QRect(option.rect.left(), option.rect.top() + 6, kBarWidth, option.rect.height() - 12),
+                palette::cyan());
+        paintOutputItem(*p, entryRect(option.rect), index.data(Qt::DisplayRole).toString(),
+                        index.data(DoneListModel::SummaryRole).toString(),
+                        index.data(DoneListModel::FolderRole).toString());
+        p->save();
+        p->setFont(linkFont());
+        p->setPen(palette::cyan());
+        p->drawText(QueueList::revealLink(option.rect), Qt::AlignCenter, words::kRevealOutput);
+        p->restore();
+        auto* view = qobject_cast<const QueueList*>(parent());
+        if ((option.state & QStyle::State_HasFocus) && (!view || view->showsFocus()))
+            paintFocusRing(*p, option.rect.adjusted(kBarWidth, 0, 0, 0));
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        auto* view = qobject_cast<QAbstractItemView*>(parent());
+        const int width = view ? view->viewport()->width() : std::max(1, option.rect.width());
+        const QRect entry = entryRect(QRect(0, 0, width, 1));
+        return {width, outputItemHeight(index.data(DoneListModel::SummaryRole).toString(), entry.width(),
+                                        index.data(DoneListModel::FolderRole).toString())};
+    }
+};
+
+}  // namespace
+
+QRect QueueList::revealLink(const QRect& row) {
+    const QFontMetrics metrics(linkFont());
+    const int width = linkWidth();
+    return {row.right() + 1 - kLinkRightSpace - width, row.center().y() - metrics.height() / 2, width,
+            metrics.height()};
 }
 
-int OutputItemWidget::heightForWidth(int width) const { return outputItemHeight(detail_, width); }
-
-QSize OutputItemWidget::sizeHint() const { return {300, heightForWidth(std::max(300, width()))}; }
-
-void OutputItemWidget::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    paintOutputItem(p, rect(), name_, detail_);
-}
-
-QueueList::QueueList(AppModel& model, QWidget* parent) : QScrollArea(parent), model_(model) {
+QueueList::QueueList(AppModel& model, QWidget* parent)
+    : QListView(parent), model_(model), rows_(new DoneListModel(model, this)) {
+    setModel(rows_);
+    setItemDelegate(new OutputDelegate(this));
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
     setFrameShape(QFrame::NoFrame);
-    setWidgetResizable(true);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    auto* content = new QWidget;
-    QPalette pal = content->palette();
+    setResizeMode(QListView::Adjust);
+    setFocusPolicy(Qt::StrongFocus);
+    setAccessibleName(QStringLiteral("완료된 합본 목록"));
+    setAccessibleDescription(QStringLiteral("Return으로 열기, Delete로 목록에서 빼기"));
+    QPalette pal = palette();
+    pal.setColor(QPalette::Base, palette::panelBG());
     pal.setColor(QPalette::Window, palette::panelBG());
-    content->setPalette(pal);
-    content->setAutoFillBackground(true);
-    viewport()->setPalette(pal);
-    rows_ = new QVBoxLayout(content);
-    rows_->setContentsMargins(0, 0, 0, 0);
-    rows_->setSpacing(0);
-    setWidget(content);
-    connect(&model_, &AppModel::doneChanged, this, &QueueList::refresh);
-    refresh();
+    setPalette(pal);
+    viewport()->setAutoFillBackground(true);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &QueueList::chosenChanged);
+    connect(selectionModel(), &QItemSelectionModel::currentChanged, this, &QueueList::chosenChanged);
+    connect(rows_, &QAbstractItemModel::modelReset, this, &QueueList::chosenChanged);
 }
 
-void QueueList::refresh() {
-    // The list only grows by insertion at the top, so its length says whether anything changed.
-    if (model_.done().size() == shown_) return;
-    shown_ = model_.done().size();
-    while (QLayoutItem* item = rows_->takeAt(0)) {
-        if (QWidget* widget = item->widget()) delete widget;
-        delete item;
+std::vector<int> QueueList::chosenRows() const {
+    std::vector<int> rows;
+    for (const QModelIndex& index : selectionModel()->selectedRows()) rows.push_back(index.row());
+    if (rows.empty() && currentIndex().isValid()) rows.push_back(currentIndex().row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+std::vector<FileURL> QueueList::chosenFiles() const {
+    std::vector<FileURL> files;
+    for (int row : chosenRows())
+        if (const DoneItem* item = rows_->itemAt(row)) files.push_back(item->url());
+    return files;
+}
+
+std::set<Uuid> QueueList::chosenIds() const {
+    std::set<Uuid> ids;
+    for (int row : chosenRows())
+        if (const DoneItem* item = rows_->itemAt(row)) ids.insert(item->id());
+    return ids;
+}
+
+void QueueList::focusInEvent(QFocusEvent* event) {
+    if (event->reason() != Qt::ActiveWindowFocusReason)
+        keyboardFocus_ = event->reason() != Qt::MouseFocusReason;
+    QListView::focusInEvent(event);
+}
+
+void QueueList::keyPressEvent(QKeyEvent* event) {
+    if (!keyboardFocus_) {
+        keyboardFocus_ = true;
+        viewport()->update();
     }
-    QWidget* content = widget();
-    if (model_.done().empty()) {
-        rows_->addSpacing(40);
-        auto* empty = new QLabel(QStringLiteral("완료된 합본이 없습니다"), content);
-        empty->setObjectName(QStringLiteral("queueEmpty"));
-        QPalette pal = empty->palette();
-        pal.setColor(QPalette::WindowText, palette::dimText());
-        empty->setPalette(pal);
-        rows_->addWidget(empty, 0, Qt::AlignHCenter);
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        for (const FileURL& file : chosenFiles()) model_.open(file);
+        return;
     }
-    for (const DoneItem& item : model_.done()) {
-        auto* row = new QWidget(content);
-        auto* line = new QHBoxLayout(row);
-        line->setContentsMargins(0, 0, 12, 0);
-        const QString name = QString::fromStdString(item.url().filename().string());
-        line->addWidget(new OutputItemWidget(name, item.summary(), row), 1);
-        auto* finder = new QPushButton(words::kRevealOutput, row);
-        finder->setObjectName(QStringLiteral("revealOutput"));
-        finder->setFlat(true);
-        finder->setCursor(Qt::PointingHandCursor);
-        finder->setFocusPolicy(Qt::NoFocus);
-        finder->setFont(uiFont(12));
-        finder->setStyleSheet(QStringLiteral("QPushButton { color: %1; background: transparent; border: none;"
-                                             " padding: 0px; }")
-                                  .arg(palette::cyan().name()));
-        const FileURL url = item.url();
-        connect(finder, &QPushButton::clicked, this, [this, url] { model_.reveal(url); });
-        line->addWidget(finder, 0, Qt::AlignVCenter);
-        rows_->addWidget(row);
+    if (event->key() == Qt::Key_Delete || event->key() == Qt::Key_Backspace) {
+        // The plain keys are the window's action; Shift or Ctrl with them reach the list.
+        model_.removeDone(chosenIds());
+        return;
     }
-    rows_->addStretch(1);
+    QListView::keyPressEvent(event);
+}
+
+void QueueList::mousePressEvent(QMouseEvent* event) {
+    keyboardFocus_ = false;
+    const QModelIndex index = indexAt(event->position().toPoint());
+    // The link shows its own row's file and leaves the selection as it is.
+    if (index.isValid() && event->button() == Qt::LeftButton &&
+        revealLink(visualRect(index)).contains(event->position().toPoint())) {
+        if (const DoneItem* item = rows_->itemAt(index.row())) model_.reveal(item->url());
+        return;
+    }
+    QListView::mousePressEvent(event);
+}
+
+void QueueList::mouseDoubleClickEvent(QMouseEvent* event) {
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (!index.isValid() || revealLink(visualRect(index)).contains(event->position().toPoint())) return;
+    if (const DoneItem* item = rows_->itemAt(index.row())) model_.open(item->url());
+}
+
+void QueueList::paintEvent(QPaintEvent* event) {
+    QListView::paintEvent(event);
+    if (rows_->rowCount() > 0) return;
+    QPainter p(viewport());
+    p.setFont(uiFont(12));
+    p.setPen(palette::dimText());
+    p.drawText(viewport()->rect().adjusted(10, 40, -10, 0), Qt::AlignHCenter | Qt::AlignTop,
+               QStringLiteral("완료된 합본이 없습니다"));
 }
 
 }  // namespace tessellane

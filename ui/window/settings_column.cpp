@@ -10,6 +10,7 @@
 #include "ui/widgets/fonts.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/path_label.h"
+#include "ui/widgets/visible_text.h"
 
 namespace tessellane {
 
@@ -66,17 +67,33 @@ QLabel* makeHeading(QWidget* parent) {
     return heading;
 }
 
+QLabel* makeNextMergeNote(QWidget* parent) {
+    auto* note = new QLabel(parent);
+    note->setObjectName(QStringLiteral("nextMergeNote"));
+    note->setFont(uiFont(11));
+    note->setWordWrap(true);
+    note->setTextFormat(Qt::PlainText);
+    note->setStyleSheet(QStringLiteral("QLabel { background: %1; color: %2; border-left: 3px solid %2;"
+                                       " padding: 6px 8px; margin-bottom: 12px; }")
+                            .arg(palette::fieldBG().name(), palette::warn().name()));
+    note->hide();
+    return note;
+}
+
 QLineEdit* makeSuffixField(QWidget* parent) {
     auto* suffix = new QLineEdit(parent);
     suffix->setPlaceholderText(QStringLiteral("예: _v2"));
     suffix->setFont(uiFont(12));
     suffix->setFixedHeight(24);
     suffix->setFrame(false);
-    suffix->setStyleSheet(
-        QStringLiteral("QLineEdit { background: %1; color: %3; border: 1px solid %2;"
-                       " border-radius: 2px; padding: 0px 7px;"
-                       " selection-background-color: %2; selection-color: %3; }")
-            .arg(palette::fieldBG().name(), palette::cyan().name(), palette::text().name()));
+    suffix->setStyleSheet(QStringLiteral("QLineEdit { background: %1; color: %3; border: 1px solid %2;"
+                                         " border-radius: 2px; padding: 0px 7px;"
+                                         " selection-background-color: %2; selection-color: %3; }"
+                                         // Where the keyboard is: the same ring as every other control's.
+                                         " QLineEdit:focus { border: 2px solid %4; padding: 0px 6px; }")
+                              .arg(palette::fieldBG().name(), palette::cyan().name(), palette::text().name(),
+                                   palette::focusRing().name()));
+    suffix->setAccessibleName(QStringLiteral("파일 이름 접미사"));
     QPalette suffixPalette = suffix->palette();
     suffixPalette.setColor(QPalette::PlaceholderText, palette::dimText());
     suffix->setPalette(suffixPalette);
@@ -102,10 +119,14 @@ SettingsColumn::SettingsColumn(AppModel& model, QWidget* parent) : QScrollArea(p
     column->setSpacing(0);
 
     column->addWidget(makeHeading(content));
+    nextNote_ = makeNextMergeNote(content);
+    column->addWidget(nextNote_);
 
     order_ = makeBox(content);
+    order_->setAccessibleName(QStringLiteral("순서"));
     addSection(column, QStringLiteral("Order"), {order_}, false, content);
     codec_ = makeBox(content);
+    codec_->setAccessibleName(QStringLiteral("코덱"));
     addSection(column, QStringLiteral("Codec"), {codec_}, false, content);
 
     folderMenu_ = new FolderMenuButton(content);
@@ -122,6 +143,7 @@ SettingsColumn::SettingsColumn(AppModel& model, QWidget* parent) : QScrollArea(p
     connect(folderMenu_, &FolderMenuButton::chooseRequested, this, [this] { model_.chooseFolder(); });
 
     baseName_ = makeBox(content);
+    baseName_->setAccessibleName(QStringLiteral("기본 이름"));
     addSection(column, QStringLiteral("Base Name"), {baseName_}, false, content);
 
     suffix_ = makeSuffixField(content);
@@ -132,6 +154,7 @@ SettingsColumn::SettingsColumn(AppModel& model, QWidget* parent) : QScrollArea(p
     });
 
     fileName_ = makeBox(content);
+    fileName_->setAccessibleName(QStringLiteral("파일 이름"));
     addSection(column, QStringLiteral("Filename"), {fileName_}, true, content);
     column->addStretch(1);
 
@@ -145,6 +168,8 @@ SettingsColumn::SettingsColumn(AppModel& model, QWidget* parent) : QScrollArea(p
     refresh();
 }
 
+QList<QWidget*> SettingsColumn::focusChain() const { return {folderMenu_, suffix_}; }
+
 void SettingsColumn::refresh() {
     const bool hasClips = !model_.clips().empty();
     order_->setFullText(hasClips ? QStringLiteral("가로 순서 = 목록 순서 (왼쪽 → 오른쪽)") : kDash);
@@ -155,10 +180,25 @@ void SettingsColumn::refresh() {
     folderMenu_->update();
     const auto outDir = model_.outDir();
     folderPath_->setText(outDir ? QString::fromStdString(outDir->string()) : kDash);
+    folderMenu_->setAccessibleName(QStringLiteral("출력 폴더: ") +
+                                   (model_.customOutDir()
+                                        ? QStringLiteral("직접 고른 폴더 ") + folderPath_->text()
+                                        : QStringLiteral("원본과 같은 폴더")));
     baseName_->setFullText(orDash(model_.baseName()));
     if (suffix_->text() != model_.suffix()) suffix_->setText(model_.suffix());
     fileName_->setFullText(orDash(model_.fileName()));
-    fileName_->setTextColor(model_.outputExists() ? palette::danger() : palette::text());
+    // A name taken by an output this window made is no fault of the user's: dim, not red.
+    const bool taken = model_.outputExists();
+    fileName_->setTextColor(!taken                       ? palette::text()
+                            : model_.outputWrittenHere() ? palette::dimText()
+                                                         : palette::danger());
+    const bool next = model_.nextMergeDiffers();
+    if (next) {
+        const QString writing = QString::fromStdString(model_.mergeTarget()->out.filename().string());
+        nextNote_->setText("다음 합치기 설정입니다 — 지금 합치는 " + visibleText(writing) +
+                           "에는 적용되지 않습니다");
+    }
+    nextNote_->setVisible(next);
 }
 
 }  // namespace tessellane

@@ -1,5 +1,6 @@
 // The middle column: what will be written and where. Order, codec, output folder, base name, suffix and
-// the resulting file name, each in a titled section.
+// the resulting file name, each in a titled section. While a merge runs and the list or the settings have
+// been changed since it started, a note on top says that they are the next merge's.
 #pragma once
 
 #include <QScrollArea>
@@ -26,6 +27,10 @@ class SettingsColumn : public QScrollArea {
     ElidedLabel* baseNameBox() const { return baseName_; }
     QLineEdit* suffixField() const { return suffix_; }
     ElidedLabel* fileNameBox() const { return fileName_; }
+    QLabel* nextMergeNote() const { return nextNote_; }
+
+    // The column's controls in the order Tab visits them, top to bottom.
+    QList<QWidget*> focusChain() const;
 
   public slots:
     // Re-reads everything shown from the model.
@@ -40,6 +45,7 @@ class SettingsColumn : public QScrollArea {
     ElidedLabel* baseName_;
     QLineEdit* suffix_;
     ElidedLabel* fileName_;
+    QLabel* nextNote_;
 };
 
 }  // namespace tessellane

@@ -2,14 +2,17 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 #include "app/app_model.h"
+#include "app/qt_text.h"
 #include "engine/merge/tools.h"
 #include "ui/shell/words.h"
+#include "ui/widgets/elided_label.h"
 #include "ui/widgets/fonts.h"
 #include "ui/widgets/palette.h"
+#include "ui/widgets/tool_button.h"
+#include "ui/widgets/visible_text.h"
 
 namespace tessellane {
 
@@ -18,8 +21,17 @@ namespace {
 const QString kBlockPrefix = QStringLiteral("\u2715 ");       // ✕
 const QString kOkPrefix = QStringLiteral("\u2713 ");          // ✓
 const QString kWarnPrefix = QStringLiteral("\u26A0\uFE0E ");  // ⚠︎ in text presentation
+const QString kNotePrefix = QStringLiteral("\u2139\uFE0E ");  // ℹ︎
 
 QString fromStd(const std::string& s) { return QString::fromStdString(s); }
+QString nameOf(const FileURL& file) { return visibleText(toQString(file.filename().string())); }
+
+void setColour(QWidget* widget, const QColor& colour) {
+    QPalette pal = widget->palette();
+    pal.setColor(QPalette::WindowText, colour);
+    pal.setColor(QPalette::Text, colour);
+    widget->setPalette(pal);
+}
 
 QLabel* rowLabel(const QString& text, const QColor& colour, QWidget* parent) {
     auto* label = new QLabel(parent);
@@ -27,18 +39,20 @@ QLabel* rowLabel(const QString& text, const QColor& colour, QWidget* parent) {
     label->setWordWrap(true);
     label->setFont(uiFont(11));
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    QPalette pal = label->palette();
-    pal.setColor(QPalette::WindowText, colour);
-    label->setPalette(pal);
+    setColour(label, colour);
     return label;
+}
+
+ToolButton* smallButton(const QString& text, QWidget* parent) {
+    auto* button = new ToolButton(text, parent);
+    button->setFont(uiFont(11));
+    return button;
 }
 
 void clearLayout(QLayout* layout) {
     while (QLayoutItem* item = layout->takeAt(0)) {
         if (QWidget* widget = item->widget()) delete widget;
-        if (QLayout* child = item->layout()) {
-            clearLayout(child);
-        }
+        if (QLayout* child = item->layout()) clearLayout(child);
         delete item;
     }
 }
@@ -59,8 +73,20 @@ std::vector<ValidationRow> validationRows(const AppModel& model) {
         rows.push_back({kWarnPrefix + fromStd(message), palette::warn()});
     }
     if (model.outputExists()) {
-        rows.push_back({kBlockPrefix + QStringLiteral("같은 이름의 파일이 이미 있습니다 — 접미사를 바꾸세요"),
-                        palette::danger()});
+        if (auto input = model.outputIsAnInput()) {
+            rows.push_back({kBlockPrefix + "출력 이름이 입력 파일과 같습니다: " + nameOf(*input) +
+                                QStringLiteral(" — 접미사를 바꾸세요"),
+                            palette::danger()});
+        } else if (model.outputWrittenHere()) {
+            // Not a fault: the name is taken by what this window has just made.
+            rows.push_back({kNotePrefix + QStringLiteral("이 이름은 앞서 만든 합본이 쓰고 있습니다 — 새로 "
+                                                         "합치려면 접미사를 바꾸세요"),
+                            palette::dimText()});
+        } else {
+            rows.push_back(
+                {kBlockPrefix + QStringLiteral("같은 이름의 파일이 이미 있습니다 — 접미사를 바꾸세요"),
+                 palette::danger()});
+        }
     }
     if (model.suffixInvalid()) {
         rows.push_back({kBlockPrefix + QStringLiteral("접미사에 / : 는 쓸 수 없습니다"), palette::danger()});
@@ -70,8 +96,24 @@ std::vector<ValidationRow> validationRows(const AppModel& model) {
 
 std::optional<StatusRow> statusRow(const AppModel& model) {
     if (model.status().isEmpty()) return std::nullopt;
-    if (model.statusIsError()) return StatusRow{kBlockPrefix + model.status(), palette::danger(), false};
-    return StatusRow{kOkPrefix + model.status(), palette::cyan(), model.lastResult().has_value()};
+    const auto& target = model.mergeTarget();
+    if (model.running()) {
+        // In progress is not yet a success: no check mark, and the file being written named below.
+        return StatusRow{model.status(), model.stopping() ? palette::dimText() : palette::cyan(),
+                         target ? visibleText(toQString(target->out.string())) : QString(), false};
+    }
+    if (model.statusIsError()) return StatusRow{kBlockPrefix + model.status(), palette::danger(), {}, false};
+    if (const auto& written = model.lastResult()) {
+        return StatusRow{kOkPrefix + nameOf(*written) + " · " + model.status(), palette::cyan(),
+                         visibleText(toQString(written->parent_path().string())), true};
+    }
+    return StatusRow{kOkPrefix + model.status(), palette::cyan(), {}, false};
+}
+
+QString undoText(const AppModel& model) {
+    const std::size_t removed = model.undoableRemoval();
+    if (removed == 0) return {};
+    return "파일 " + QString::number(removed) + "개를 목록에서 뺐습니다";
 }
 
 ValidationBox::ValidationBox(AppModel& model, QWidget* parent) : QWidget(parent), model_(model) {
@@ -80,52 +122,93 @@ ValidationBox::ValidationBox(AppModel& model, QWidget* parent) : QWidget(parent)
     column->setSpacing(3);
     setFont(uiFont(11));
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
+
+    rowsBox_ = new QWidget(this);
+    auto* rows = new QVBoxLayout(rowsBox_);
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->setSpacing(3);
+    column->addWidget(rowsBox_);
+
+    undoLine_ = new QWidget(this);
+    auto* undo = new QHBoxLayout(undoLine_);
+    undo->setContentsMargins(0, 0, 0, 0);
+    undoLabel_ = rowLabel({}, palette::dimText(), undoLine_);
+    undoLabel_->setObjectName(QStringLiteral("undoText"));
+    undoButton_ = smallButton(QStringLiteral("되돌리기 (Ctrl+Z)"), undoLine_);
+    undoButton_->setObjectName(QStringLiteral("undoRemoval"));
+    undoButton_->setAccessibleName(QStringLiteral("목록에서 뺀 파일 되돌리기"));
+    undo->addWidget(undoLabel_, 1, Qt::AlignVCenter);
+    undo->addWidget(undoButton_, 0, Qt::AlignVCenter);
+    column->addWidget(undoLine_);
+    connect(undoButton_, &QAbstractButton::clicked, this, [this] { model_.undoRemoval(); });
+
+    statusLine_ = new QWidget(this);
+    auto* status = new QHBoxLayout(statusLine_);
+    status->setContentsMargins(0, 0, 0, 0);
+    auto* texts = new QVBoxLayout;
+    texts->setSpacing(1);
+    statusText_ = rowLabel({}, palette::cyan(), statusLine_);
+    statusText_->setObjectName(QStringLiteral("statusText"));
+    statusWhere_ = new ElidedLabel(statusLine_);
+    statusWhere_->setObjectName(QStringLiteral("statusWhere"));
+    statusWhere_->setFont(uiFont(10));
+    statusWhere_->setTextColor(palette::dimText());
+    texts->addWidget(statusText_);
+    texts->addWidget(statusWhere_);
+    status->addLayout(texts, 1);
+    revealButton_ = smallButton(words::kRevealLastResult, statusLine_);
+    revealButton_->setObjectName(QStringLiteral("revealLastResult"));
+    status->addWidget(revealButton_, 0, Qt::AlignVCenter);
+    column->addWidget(statusLine_);
+    connect(revealButton_, &QAbstractButton::clicked, this, [this] {
+        if (model_.lastResult()) model_.reveal(*model_.lastResult());
+    });
+
     // Every field the rows depend on; progress ticks are deliberately not among them.
     for (auto signal : {&AppModel::clipsChanged, &AppModel::suffixChanged, &AppModel::customOutDirChanged,
                         &AppModel::statusChanged, &AppModel::statusIsErrorChanged,
-                        &AppModel::lastResultChanged, &AppModel::doneChanged, &AppModel::runningChanged}) {
+                        &AppModel::lastResultChanged, &AppModel::doneChanged, &AppModel::runningChanged,
+                        &AppModel::stoppingChanged, &AppModel::undoChanged}) {
         connect(&model_, signal, this, &ValidationBox::refresh);
     }
     refresh();
 }
 
 void ValidationBox::refresh() {
+    const QString undo = undoText(model_);
+    undoLabel_->setText(undo);
+    undoLine_->setVisible(!undo.isEmpty());
+
     auto rows = validationRows(model_);
     auto status = statusRow(model_);
     if (built_ && rows == rows_ && status == status_) return;
-    rows_ = std::move(rows);
+    const bool first = !built_;
+    built_ = true;
+    if (first || rows != rows_) {
+        rows_ = std::move(rows);
+        rebuildRows();
+    }
     status_ = std::move(status);
-    rebuild();
+    statusLine_->setVisible(status_.has_value());
+    if (!status_) return;
+    setLabelText(statusText_, status_->text);
+    setColour(statusText_, status_->colour);
+    statusWhere_->setFullText(status_->where);
+    statusWhere_->setVisible(!status_->where.isEmpty());
+    revealButton_->setVisible(status_->canReveal);
+    if (const auto& written = model_.lastResult())
+        revealButton_->setAccessibleName(words::kRevealLastResult + ": " + nameOf(*written));
 }
 
-void ValidationBox::rebuild() {
-    built_ = true;
-    auto* column = static_cast<QVBoxLayout*>(layout());
+void ValidationBox::rebuildRows() {
+    auto* column = static_cast<QVBoxLayout*>(rowsBox_->layout());
     clearLayout(column);
-    for (const ValidationRow& row : rows_) column->addWidget(rowLabel(row.text, row.colour, this));
-    if (status_) {
-        auto* line = new QHBoxLayout;
-        line->setContentsMargins(0, 0, 0, 0);
-        auto* text = rowLabel(status_->text, status_->colour, this);
-        text->setObjectName(QStringLiteral("statusText"));
-        line->addWidget(text, 1, Qt::AlignVCenter);
-        if (status_->canReveal) {
-            auto* reveal = new QPushButton(words::kRevealLastResult, this);
-            reveal->setObjectName(QStringLiteral("revealLastResult"));
-            reveal->setFont(uiFont(11));
-            reveal->setCursor(Qt::PointingHandCursor);
-            reveal->setFocusPolicy(Qt::NoFocus);
-            reveal->setFlat(true);
-            reveal->setStyleSheet(QStringLiteral("QPushButton { color: %2; background: %1; border: none;"
-                                                 " border-radius: 2px; padding: 3px 8px; }")
-                                      .arg(palette::buttonBG().name(), palette::text().name()));
-            connect(reveal, &QPushButton::clicked, this, [this] {
-                if (model_.lastResult()) model_.reveal(*model_.lastResult());
-            });
-            line->addWidget(reveal, 0, Qt::AlignVCenter);
-        }
-        column->addLayout(line);
+    for (const ValidationRow& row : rows_) {
+        QLabel* label = rowLabel(row.text, row.colour, rowsBox_);
+        column->addWidget(label);
+        label->show();  // at once, not when the layout gets round to it
     }
+    rowsBox_->setVisible(!rows_.empty());
 }
 
 }  // namespace tessellane

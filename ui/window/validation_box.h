@@ -1,4 +1,5 @@
-// The box under the file list: why a merge cannot start, what it will change, and the last status line.
+// The box under the file list: why the next merge cannot start and what it will change, an undo for the
+// last removal, and the status of the running or last merge with the file it writes or wrote.
 #pragma once
 
 #include <QColor>
@@ -7,9 +8,13 @@
 #include <optional>
 #include <vector>
 
+class QLabel;
+
 namespace tessellane {
 
 class AppModel;
+class ElidedLabel;
+class ToolButton;
 
 struct ValidationRow {
     QString text;
@@ -20,6 +25,7 @@ struct ValidationRow {
 struct StatusRow {
     QString text;
     QColor colour;
+    QString where;           // the merge's output (while it runs) or folder (once written); may be empty
     bool canReveal = false;  // the button that shows the last result in the file manager
     friend bool operator==(const StatusRow&, const StatusRow&) = default;
 };
@@ -28,6 +34,8 @@ struct StatusRow {
 std::vector<ValidationRow> validationRows(const AppModel& model);
 // The status row, when there is a status.
 std::optional<StatusRow> statusRow(const AppModel& model);
+// "파일 3개를 목록에서 뺐습니다" while the last removal can be undone, otherwise empty.
+QString undoText(const AppModel& model);
 
 class ValidationBox : public QWidget {
     Q_OBJECT
@@ -38,13 +46,25 @@ class ValidationBox : public QWidget {
     const std::vector<ValidationRow>& shownRows() const { return rows_; }
     const std::optional<StatusRow>& shownStatus() const { return status_; }
 
+    // The two buttons, made once so that they keep their place in the Tab order.
+    ToolButton* undoButton() const { return undoButton_; }
+    ToolButton* revealButton() const { return revealButton_; }
+
   public slots:
     void refresh();
 
   private:
-    void rebuild();
+    void rebuildRows();
 
     AppModel& model_;
+    QWidget* rowsBox_;
+    QWidget* undoLine_;
+    QLabel* undoLabel_;
+    ToolButton* undoButton_;
+    QWidget* statusLine_;
+    QLabel* statusText_;
+    ElidedLabel* statusWhere_;
+    ToolButton* revealButton_;
     std::vector<ValidationRow> rows_;
     std::optional<StatusRow> status_;
     bool built_ = false;

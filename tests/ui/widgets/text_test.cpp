@@ -4,6 +4,7 @@
 #include "tests/ui/ui_test_support.h"
 #include "ui/widgets/fonts.h"
 #include "ui/widgets/path_label.h"
+#include "ui/widgets/visible_text.h"
 
 namespace tessellane::testing {
 
@@ -42,6 +43,28 @@ TEST(PathLabel, ALongPathKeepsItsSecondLine) {
     const int fitted = inkBottom(label.grab().toImage());
     label.resize(220, label.height() + 20);
     EXPECT_EQ(fitted, inkBottom(label.grab().toImage()));
+}
+
+// A name stays on one line with its control characters shown; those and emoji are drawn, not boxes.
+TEST(VisibleText, ControlCharactersShowAndEmojiAreDrawn) {
+    const std::pair<QString, QString> table[] = {
+        {"a\nb.mov", "a␊b.mov"},        {"\t\r\x1b", "␉␍␛"},      {"x\x7f", "x␡"},
+        {u"a\u2028b\u0085"_qs, "a␤b␤"}, {u"\u009b"_qs, "\uFFFD"}, {"한글 🎬.mov", "한글 🎬.mov"},
+    };
+    for (const auto& [given, shown] : table) EXPECT_EQ(visibleText(given), shown);
+    // Each drawn as itself, not as the box of a character no installed font has (a private-use one).
+    auto drawn = [](const QString& text) {
+        QImage image(48, 48, QImage::Format_RGB32);
+        image.fill(Qt::black);
+        QPainter p(&image);
+        p.setPen(Qt::white);
+        p.setFont(uiFont(32));
+        p.drawText(image.rect(), Qt::AlignCenter, text);
+        return image;
+    };
+    const QImage missing = drawn(u"\U0010FFFD"_qs);
+    for (const QString& text : {u"\U0001F3AC"_qs, u"\u240A"_qs})  // 🎬, ␊: in no Korean or Latin font
+        EXPECT_NE(drawn(text), missing) << text.toStdString();
 }
 
 }  // namespace tessellane::testing

@@ -15,6 +15,8 @@
 #include "ui/widgets/tab_bar.h"
 #include "ui/widgets/tool_button.h"
 #include "ui/window/clip_list_model.h"
+#include "ui/window/done_list_model.h"
+#include "ui/window/preview_pane.h"
 #include "ui/window/queue_list.h"
 #include "ui/window/validation_box.h"
 
@@ -82,44 +84,140 @@ TEST_F(MainWindowTest, EmptyThenWithClipsShowsCardsFooterAndWhatWillBeWrittenWhe
     EXPECT_EQ(settings.folderMenu()->text() + " " + settings.folderPath()->text(), "Same as Source /clips");
 }
 
-TEST_F(MainWindowTest, BlocksAreRedCrossesFirstAndWarningsAmber) {
+TEST_F(MainWindowTest, BlocksAreRedCrossesFirstWarningsAmberAndNotesDim) {
     TempDir dir;
     const ClipInfo a = videoRecord(dir / "a_1.mov"), b = videoRecord(dir / "a_2.mov");
     // The clips, the suffix, the first two words of each row shown.
     const std::tuple<std::vector<ClipInfo>, QString, QString> table[] = {
         {{a, videoRecord(dir / "a_2.mov", 720, "h264", "yuv422p")}, "", "✕ 높이가|\u26A0\uFE0E 픽셀"},
         {{a, videoRecord(dir / "a_2.mov", 1080, "hevc")}, "", "\u26A0\uFE0E 코덱이"},
-        {{a, b}, "_x", "✕ 같은"},  // a_x.mov exists
+        {{a, b}, "_x", "✕ 같은"},           // a_x.mov exists
+        {{a, b}, "_w", "\u2139\uFE0E 이"},  // a_w.mov too, written by this window
+        {{videoRecord(dir / "b.mov"), videoRecord(dir / "b_2.mov")}, "", "✕ 출력"},  // the first input's name
         {{a, b}, "a/b", "✕ 접미사에"},
         {{a, b}, "_ok", ""},
     };
-    writeFile(dir / "a_x.mov", "x");
+    for (const char* name : {"a_x.mov", "a_w.mov", "b.mov"}) writeFile(dir / name, "x");
+    model.setDone({DoneItem(dir / "a_w.mov", "1f 완료")});
     for (const auto& [clips, suffix, shown] : table) {
         model.setClips(clips);
         settings.suffixField()->setText(suffix);
         QStringList words;
         for (const auto& [text, colour] : labelRows(window.validationBox())) {
             words << text.section(' ', 0, 1);
-            EXPECT_EQ(colour, text.startsWith("✕") ? palette::danger() : palette::warn());
+            EXPECT_EQ(colour, text.startsWith("✕")   ? palette::danger()
+                              : text.startsWith("⚠") ? palette::warn()
+                                                     : palette::dimText());
         }
         EXPECT_EQ(words.join('|'), shown) << suffix.toStdString();
-        EXPECT_EQ(window.mergeButton()->isEnabled(), !shown.contains("✕"));
-        EXPECT_EQ(mergeFaceLit(), !shown.contains("✕"));
+        const bool mergeable = !shown.contains("✕") && !shown.contains("\u2139");
+        EXPECT_EQ(window.mergeButton()->isEnabled(), mergeable);
+        EXPECT_EQ(mergeFaceLit(), mergeable);
+        EXPECT_EQ(settings.fileNameBox()->textColor() == palette::danger(),
+                  shown.startsWith("✕ 같은") || shown.startsWith("✕ 출력"));
     }
 }
 
-TEST_F(MainWindowTest, StatusRowSuccessWithRevealAndFailure) {
+// The status line, the bar and the buttons through a merge's states, each set as the job sets it.
+TEST_F(MainWindowTest, StatesOfAMergeAreShownAsTheyAre) {
     setClips(3);
-    model.setStatus("5760×1080 · H264 · 125f 완료");
-    model.setLastResult(FileURL("/out/take.mov"));
-    EXPECT_EQ(labelRows(window.validationBox()), Rows({{"✓ 5760×1080 · H264 · 125f 완료", palette::cyan()}}));
-    auto* reveal = window.validationBox()->findChild<QPushButton*>("revealLastResult");
-    ASSERT_TRUE(reveal && reveal->text() == "파일 관리자에서 보기");
+    model.setMergeTarget(MergeTarget{"/clips/take.mov", {}, 5760, 1080});
+    auto* reveal = window.validationBox()->revealButton();
+    const QColor dim = palette::dimText(), cyan = palette::cyan(), red = palette::danger();
+    // running, stopping, error, last result, status and progress; then the status line, the line under it,
+    // the merge button, the bar's fill (transparent when faded out) and whether cancelling is offered.
+    const std::tuple<bool, bool, bool, bool, QString, double, QString, QString, QString, QColor, bool>
+        table[] = {
+            {true, false, false, false, kMergingStatus, 0.4, "합치는 중…", "/clips/take.mov", "Merging…",
+             cyan, true},
+            {true, true, false, false, kStoppingStatus, 0.4, "멈추는 중…", "/clips/take.mov", "멈추는 중…",
+             dim, false},
+            {false,
+             false,
+             true,
+             false,
+             "합치기를 취소했습니다",
+             0,
+             "✕ 합치기를 취소했습니다",
+             "",
+             "Merge 3 Files",
+             {},
+             false},
+            {false, false, true, false, "ffmpeg 실패", 0.4, "✕ ffmpeg 실패", "", "Merge 3 Files", red, false},
+            {false, false, false, true, "5760×1080 · H264 · 125f 완료", 1,
+             "✓ take.mov · 5760×1080 · H264 · 125f 완료", "/clips", "Merge 3 Files", cyan, false},
+        };
+    for (const auto& [running, stopping, error, result, status, progress, line, where, button, fill, cancel] :
+         table) {
+        model.setRunning(running);
+        model.setStopping(stopping);
+        model.setStatusIsError(error);
+        model.setLastResult(result ? std::optional<FileURL>("/clips/take.mov") : std::nullopt);
+        model.setStatus(status);
+        model.setProgress(progress);
+        const Rows rows = labelRows(window.validationBox());
+        ASSERT_FALSE(rows.empty());
+        EXPECT_EQ(rows[0].first, line);
+        const std::string shown = line.toStdString();
+        EXPECT_EQ(rows.size() > 1 ? rows[1].first : "", where) << shown;
+        EXPECT_EQ(window.mergeButton()->text(), button);
+        const QColor drawn = window.progressBar()->grab().toImage().pixelColor(11, 1);
+        EXPECT_EQ(window.progressBar()->barVisible() ? drawn : QColor(), fill) << shown;
+        EXPECT_EQ(window.cancelButton()->isVisible() && window.cancelButton()->isEnabled(), cancel) << shown;
+        EXPECT_EQ(reveal->isVisible(), result) << shown;
+    }
     QTest::mouseClick(reveal, Qt::LeftButton);
-    EXPECT_EQ(h.services.revealed, std::vector<FileURL>{"/out/take.mov"});
-    model.setStatusIsError(true);
-    model.setStatus("ffmpeg 실패");
-    EXPECT_EQ(labelRows(window.validationBox()), Rows({{"✕ ffmpeg 실패", palette::danger()}}));
+    EXPECT_EQ(h.services.revealed, std::vector<FileURL>{"/clips/take.mov"});
+}
+
+// A running merge keeps its title and status line; what is edited meanwhile is marked as the next merge.
+TEST_F(MainWindowTest, ARunningMergeKeepsItsPartOfTheScreen) {
+    setClips(3);
+    std::vector<Uuid> ids;
+    for (const ClipInfo& clip : model.clips()) ids.push_back(clip.id());
+    const std::function<void()> edits[] = {[] {}, [&] { settings.suffixField()->setText("_v2"); },
+                                           [&] { model.setCustomOutDir(FileURL("/elsewhere")); },
+                                           [&] { setClips(4); }};
+    bool edited = false;
+    for (const auto& edit : edits) {
+        setClips(3);
+        model.setSuffix("");
+        model.setCustomOutDir(std::nullopt);
+        for (std::size_t i = 0; i < ids.size(); ++i) ids[i] = model.clips()[i].id();
+        model.setMergeTarget(MergeTarget{"/clips/take.mov", ids, 5760, 1080});
+        model.setRunning(true);
+        model.setStatus(kMergingStatus);
+        edit();
+        EXPECT_EQ(window.windowTitle(), "take.mov - 5760 x 1080");
+        EXPECT_EQ(labelRows(window.validationBox()).front().first, "합치는 중…");
+        EXPECT_EQ(settings.nextMergeNote()->isVisible(), edited);
+        EXPECT_EQ(settings.nextMergeNote()->text().contains("take.mov에는 적용되지 않습니다"), edited);
+        const QImage preview = window.preview()->grab(QRect(0, 0, 100, 30)).toImage();
+        EXPECT_EQ(inkBottom(preview) >= 0, edited) << "the caption of the next merge's preview";
+        model.setRunning(false);
+        EXPECT_FALSE(settings.nextMergeNote()->isVisible());
+        edited = true;
+    }
+    EXPECT_EQ(window.windowTitle(), "take.mov - 7680 x 1080");
+}
+
+// At its smallest the window still shows every control; the columns narrow first, then the preview.
+TEST_F(MainWindowTest, TheSmallestWindowKeepsEveryControl) {
+    const std::tuple<int, int, int> widths[] = {{1278, 430, 430}, {1218, 429, 429}, {898, 340, 300}};
+    for (const auto& [available, left, settings] : widths)
+        EXPECT_EQ(columnWidths(available), std::make_pair(left, settings)) << available;
+    setClips(3);
+    window.resize(MainWindow::kMinimumSize);
+    ASSERT_TRUE(waitFor([&] { return window.size() == MainWindow::kMinimumSize; }, 2000));
+    QCoreApplication::processEvents();
+    const QRect inside = window.rect();
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{window.mergeButton(), window.addButton(), window.clearButton(),
+                                         window.tabBar(), window.preview()})
+        EXPECT_TRUE(inside.contains(QRect(control->mapTo(&window, QPoint()), control->size())))
+            << control->metaObject()->className();
+    EXPECT_GE(window.preview()->width(), 240);
+    EXPECT_GE(window.fileList()->height(), 100);
 }
 
 TEST(ValidationBoxAlone, MissingFfmpegRowNamesTheFoldersSearchedEvenWithoutClips) {
@@ -140,7 +238,6 @@ TEST_F(MainWindowTest, WhileAMergeRunsCancelAndProgressShowAndClearWaits) {
     QTest::mouseClick(window.clearButton(), Qt::LeftButton);
     EXPECT_EQ(model.clips().size(), 3u);
     model.setProgress(0.4);
-    EXPECT_EQ(window.progressBar()->grab().toImage().pixelColor(12, 1), palette::cyan());  // the fill
     writeFile(dir / "take.mov", "x");  // the result, written by the job
     model.setRunning(false);
     EXPECT_FALSE(window.cancelButton()->isVisible());
@@ -148,7 +245,17 @@ TEST_F(MainWindowTest, WhileAMergeRunsCancelAndProgressShowAndClearWaits) {
     EXPECT_EQ(settings.fileNameBox()->textColor(), palette::danger());
     QTest::mouseClick(window.clearButton(), Qt::LeftButton);
     EXPECT_TRUE(model.clips().empty());
+    EXPECT_FALSE(window.progressBar()->barVisible()) << "the bar was about the list just emptied";
     EXPECT_FALSE(withModal([&] { window.close(); }, [](QWidget*) {}, 100)) << "no question without a merge";
+    EXPECT_FALSE(window.isVisible());
+    // A merge that ends while the question is open takes the question with it, and the window closes.
+    window.show();
+    model.setRunning(true);
+    EXPECT_TRUE(withModal([&] { window.close(); },
+                          [&](QWidget* question) {
+                              model.setRunning(false);
+                              EXPECT_TRUE(waitFor([&] { return !question->isVisible(); }, 2000));
+                          }));
     EXPECT_FALSE(window.isVisible());
 }
 
@@ -227,17 +334,49 @@ TEST_F(MainWindowTest, DraggingACardNearTheListsEdgesScrollsIt) {
     EXPECT_TRUE(waitFor([&] { return bar->value() == 0; }, 5000));
 }
 
-TEST_F(MainWindowTest, QueueTabListsOutputsWithRevealButtons) {
+// The finished tab acts on its own list only: its tool row, its keys, its links; the clips stay as they are.
+TEST_F(MainWindowTest, FinishedTabActsOnTheFinishedList) {
+    setClips(7);
+    model.selectAll();
     QTest::mouseClick(window.tabBar()->tab(1), Qt::LeftButton);
     EXPECT_EQ(window.tabBar()->tab(1)->grab().toImage().pixelColor(2, 2), palette::cyan());
-    model.setDone({DoneItem("/out/b.mov", "3840×1080 · H264 · 10f 완료"), DoneItem("/out/a.mov", "5f 완료")});
-    EXPECT_EQ(window.tabBar()->titles()[1], "Queue (2)");
-    EXPECT_TRUE(window.queueList()->isVisible());  // renaming the tabs keeps the selection
-    const auto buttons = window.queueList()->findChildren<QPushButton*>("revealOutput");
-    ASSERT_EQ(buttons.size(), 2);
-    EXPECT_EQ(buttons[1]->text(), "파일 관리자");
-    QTest::mouseClick(buttons[1], Qt::LeftButton);
+    EXPECT_FALSE(window.clearButton()->isVisible() || window.addButton()->isVisible());
+    QueueList& queue = *window.queueList();
+    const auto fill = [&] {
+        model.setDone({DoneItem("/out/c.mov", "3f 완료"), DoneItem("/out/b.mov", "2f 완료"),
+                       DoneItem("/out/a.mov", "1f 완료")});
+    };
+    fill();
+    EXPECT_EQ(window.tabBar()->titles()[1], "Queue (3)");
+    EXPECT_TRUE(queue.isVisible());  // renaming the tabs keeps the selection
+    EXPECT_EQ(queue.rows()->index(1).data(DoneListModel::FolderRole).toString(), "/out");
+    QTest::mouseClick(queue.viewport(), Qt::LeftButton, {},
+                      QueueList::revealLink(queue.visualRect(queue.rows()->index(2))).center());
     EXPECT_EQ(h.services.revealed, std::vector<FileURL>{"/out/a.mov"});
+    // What is chosen (a click on row 1, then the key), the key; the outputs left, the ones opened.
+    const std::tuple<int, Qt::Key, Qt::KeyboardModifiers, const char*, std::size_t> keys[] = {
+        {1, Qt::Key_Delete, {}, "c a", 0},
+        {1, Qt::Key_Backspace, {}, "c a", 0},
+        {1, Qt::Key_A, Qt::ControlModifier, "c b a", 0},
+        {1, Qt::Key_Return, {}, "c b a", 1},
+        {1, Qt::Key_Z, Qt::ControlModifier, "c b a", 0},
+    };
+    for (const auto& [row, key, mods, left, opened] : keys) {
+        fill();
+        h.services.opened.clear();
+        QTest::mouseClick(queue.viewport(), Qt::LeftButton, {},
+                          queue.visualRect(queue.rows()->index(row)).center());
+        QTest::keyClick(&queue, key, mods);
+        QStringList names;
+        for (const DoneItem& item : model.done()) names << QString::fromStdString(item.url().stem().string());
+        EXPECT_EQ(names.join(' '), left) << key;
+        EXPECT_EQ(h.services.opened.size(), opened) << key;
+        EXPECT_EQ(model.clips().size() * 10 + model.selected().size(), 77u) << "the clips untouched, " << key;
+    }
+    fill();
+    QTest::keyClick(&queue, Qt::Key_A, Qt::ControlModifier);
+    QTest::mouseClick(window.removeButton(), Qt::LeftButton);
+    EXPECT_TRUE(model.done().empty());
 }
 
 TEST(MergeInTheWindow, EscapeTheCancelButtonAndQuittingEachStopIt) {
