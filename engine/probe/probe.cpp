@@ -20,11 +20,13 @@ ClipInfo probe(const FileURL& url) {
     if (hasImageExtension(url)) return probeImage(url, std::move(record));
 
     FileSource file;
+    MovieReadError reason = MovieReadError::cannotRead;
     if (file.open(url)) {
         const MovieInfo movie = readMovie(file);
         if (movie.video) return movieRecord(std::move(record), *movie.video, movie.hasAudio);
+        reason = movie.error;
     }
-    record.error = std::string(kMovieErrorText);
+    record.error = movieErrorText(reason);
     return record;
 }
 
