@@ -155,6 +155,9 @@ ClipInfo movieRecord(ClipInfo record, const VideoTrack& video, bool hasAudio) {
         record.colorRange = *format.colour->fullRange ? "pc" : "tv";
     else if (sequence && sequence->fullRange)
         record.colorRange = *sequence->fullRange ? "pc" : "tv";
+    else if (record.codec == "hevc")
+        record.colorRange =
+            "tv";  // ffmpeg's HEVC decoder takes an unsaid range as limited, as the standard does
     // ffmpeg takes the container's pixel aspect over the codec's.
     if (format.pixelAspect)
         record.pixelAspect = aspectText(*format.pixelAspect);
