@@ -34,10 +34,10 @@ bool isUsableColourValue(const std::string& value) {
 }
 
 // The records hold the names ffprobe shows; the options know three of them by other names.
-std::string optionName(const std::string& value) {
-    if (value == "bt470m") return "gamma22";
-    if (value == "bt470bg") return "gamma28";
-    if (value == "gbr") return "rgb";
+std::string optionName(const std::string& option, const std::string& value) {
+    if (option == "-color_trc" && value == "bt470m") return "gamma22";
+    if (option == "-color_trc" && value == "bt470bg") return "gamma28";
+    if (option == "-colorspace" && value == "gbr") return "rgb";
     return value;
 }
 
@@ -101,7 +101,7 @@ std::vector<std::string> buildArguments(const std::vector<ClipInfo>& clips, cons
         {"-color_range", range},
     };
     for (const auto& [option, value] : colourTags) {
-        if (isUsableColourValue(value)) arguments.insert(arguments.end(), {option, optionName(value)});
+        if (isUsableColourValue(value)) arguments.insert(arguments.end(), {option, optionName(option, value)});
     }
     arguments.insert(arguments.end(), {"-an", "-progress", "pipe:1", "-nostats", output.string()});
     return arguments;

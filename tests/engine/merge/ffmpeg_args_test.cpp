@@ -41,6 +41,9 @@ TEST(BuildArguments, VideoFollowsTheFirstClip) {
         {"h264", "", "yuv422p", "25/1", "unknown", "reserved", "unknown", "Unknown",
          x264 + "yuv422p -r 25/1 -color_range Unknown"},
         {"ProRes", "apch", "yuv420p", "25/1", "", "", "", "", x264 + "yuv420p -r 25/1"},
+        // Names that ffprobe shows and the options spell otherwise, per option.
+        {"h264", "", "yuv420p", "25/1", "bt470bg", "bt470bg", "bt470bg", "",
+         x264 + "yuv420p -r 25/1 -colorspace bt470bg -color_primaries bt470bg -color_trc gamma28"},
         {"", "", "", "", "", "", "", "",
          "libx264 -crf 12 -preset slow -r "},  // no pixel format, an empty rate
     };
