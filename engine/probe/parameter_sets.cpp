@@ -65,11 +65,18 @@ void readUsabilityInformation(BitReader& bits, SequenceParameters& out) {
     out.colour = colour;
 }
 
+// A small field coded as ue(v): its value, or -1 past `largest`, so that a hostile code never overflows
+// what is computed from it.
+int smallField(BitReader& bits, std::uint32_t largest) {
+    const std::uint32_t value = bits.ue();
+    return value <= largest ? static_cast<int>(value) : -1;
+}
+
 // H.264 scaling_list(): only walked, its values do not matter here.
 void skipAvcScalingList(BitReader& bits, int size) {
     int last = 8, next = 8;
     for (int j = 0; j < size && bits.ok(); ++j) {
-        if (next != 0) next = (last + bits.se() + 256) % 256;
+        if (next != 0) next = static_cast<int>((last + std::int64_t(bits.se()) + 256) % 256);
         last = next == 0 ? last : next;
     }
 }
@@ -144,17 +151,17 @@ std::optional<SequenceParameters> readAvcSequenceParameters(std::span<const std:
     bits.skip(16);  // constraint flags, level_idc
     bits.ue();      // seq_parameter_set_id
     if (isAvcHighProfile(profile)) {
-        out.chromaFormat = static_cast<int>(bits.ue());
+        out.chromaFormat = smallField(bits, 3);
         if (out.chromaFormat == 3) bits.skip(1);  // separate_colour_plane_flag
-        out.bitDepthLuma = static_cast<int>(bits.ue()) + 8;
-        out.bitDepthChroma = static_cast<int>(bits.ue()) + 8;
+        out.bitDepthLuma = smallField(bits, 6) + 8;
+        out.bitDepthChroma = smallField(bits, 6) + 8;
         bits.skip(1);       // qpprime_y_zero_transform_bypass_flag
         if (bits.flag()) {  // seq_scaling_matrix_present_flag
             for (int i = 0; i < (out.chromaFormat != 3 ? 8 : 12); ++i)
                 if (bits.flag()) skipAvcScalingList(bits, i < 6 ? 16 : 64);
         }
     }
-    if (!bits.ok() || out.chromaFormat > 3 || out.bitDepthLuma > 14 || out.bitDepthChroma > 14)
+    if (!bits.ok() || out.chromaFormat < 0 || out.bitDepthLuma < 8 || out.bitDepthChroma < 8)
         return std::nullopt;
     bits.ue();  // log2_max_frame_num_minus4
     const std::uint32_t pocType = bits.ue();
@@ -191,15 +198,15 @@ std::optional<SequenceParameters> readHevcSequenceParameters(std::span<const std
     if (maxSubLayersMinus1 > 6) return std::nullopt;
     skipHevcProfileTierLevel(bits, maxSubLayersMinus1);
     bits.ue();  // sps_seq_parameter_set_id
-    out.chromaFormat = static_cast<int>(bits.ue());
+    out.chromaFormat = smallField(bits, 3);
     if (out.chromaFormat == 3) bits.skip(1);  // separate_colour_plane_flag
     bits.ue();                                // pic_width_in_luma_samples
     bits.ue();                                // pic_height_in_luma_samples
     if (bits.flag())                          // conformance_window_flag
         for (int i = 0; i < 4; ++i) bits.ue();
-    out.bitDepthLuma = static_cast<int>(bits.ue()) + 8;
-    out.bitDepthChroma = static_cast<int>(bits.ue()) + 8;
-    if (!bits.ok() || out.chromaFormat > 3 || out.bitDepthLuma > 16 || out.bitDepthChroma > 16)
+    out.bitDepthLuma = smallField(bits, 8) + 8;
+    out.bitDepthChroma = smallField(bits, 8) + 8;
+    if (!bits.ok() || out.chromaFormat < 0 || out.bitDepthLuma < 8 || out.bitDepthChroma < 8)
         return std::nullopt;
     const std::uint32_t log2MaxPocLsb = bits.ue() + 4;
     const bool orderingForEach = bits.flag();  // sps_sub_layer_ordering_info_present_flag
