@@ -32,7 +32,7 @@ rate_value() { awk -F/ '{ if (NF == 2 && $2 != 0) printf "%.9f", $1 / $2; else p
 within() { awk -v a="$1" -v b="$2" -v t="$3" 'BEGIN { d = a - b; if (d < 0) d = -d; exit !(b > 0 && d / b <= t) }'; }
 luma() {  # "min max" of the first frame, optionally cropped
     local crop=${2:+crop=$2,}
-    timeout 60 ffmpeg -nostdin -v error -i "$1" -frames:v 1 -vf "${crop}signalstats,metadata=print:file=-" \
+    timeout -k 10 60 ffmpeg -nostdin -v error -i "$1" -frames:v 1 -vf "${crop}signalstats,metadata=print:file=-" \
         -f null - 2>/dev/null | sed -n 's/.*signalstats\.Y\(MIN\|MAX\)=//p' | head -2 | tr '\n' ' '
 }
 differ() {  # file, what; counted by the what's first word ("merged", "vector": two)
@@ -101,7 +101,7 @@ while IFS= read -r -d '' file; do
     rm -f "$output"
     arguments[-1]=$output
     # The fastest preset: the check is about what is written, not how well it is compressed.
-    if ! timeout 120 ffmpeg "${arguments[@]:0:${#arguments[@]}-1}" -frames:v 5 -preset ultrafast "$output" \
+    if ! timeout -k 10 120 ffmpeg "${arguments[@]:0:${#arguments[@]}-1}" -frames:v 5 -preset ultrafast "$output" \
         >/dev/null 2>"$scratch/log" ||
         [ ! -s "$output" ]; then
         mergeFailed=$((mergeFailed + 1))
