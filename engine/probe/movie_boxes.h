@@ -84,8 +84,23 @@ struct SampleTables {
 // end inside a file of `fileSize` bytes. Absent tables leave `samples` empty (a fragmented movie's are).
 Error readSampleData(const SampleTables& tables, std::uint64_t fileSize,
                      std::optional<std::uint64_t>& samples);
-// elst: the length of the non-empty edits in the movie's time scale; `present` when it has entries.
-Error parseElst(ByteReader elst, double& total, bool& present);
+// elst: its non-empty edits, each a media time (media time scale) and a duration (movie time scale).
+struct Edit {
+    std::int64_t mediaTime = 0;
+    std::uint64_t duration = 0;
+};
+struct EditList {
+    bool present = false;     // it has entries
+    double total = 0;         // the non-empty edits' length, movie time scale
+    std::vector<Edit> edits;  // the first limits::kMaxCountedEdits non-empty ones
+    bool allKept = true;      // no non-empty edit was left out
+};
+Error parseElst(ByteReader elst, EditList& list);
+
+// How many samples have their presentation time (stts decode time plus ctts offset) in [from, to), in the
+// media time scale.
+Error countPresented(ByteReader stts, std::optional<ByteReader> ctts, std::int64_t from, std::int64_t to,
+                     std::uint64_t& count);
 
 // Fragments (movie_fragments.cpp).
 

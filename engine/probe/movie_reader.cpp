@@ -46,7 +46,7 @@ struct Track {
     std::uint32_t handler = 0;
     int rotation = 0;
     TimeHeader media;
-    std::optional<ByteReader> stsd, stts, elst;
+    std::optional<ByteReader> stsd, stts, ctts, elst;
     SampleTables placement;
 };
 
@@ -127,9 +127,9 @@ Error parseStbl(WalkBudget& budget, ByteReader stbl, Track& track) {
     SampleTables& placement = track.placement;
     const std::pair<std::uint32_t, std::optional<ByteReader>*> tables[] = {
         {fourcc("stsd"), &track.stsd},     {fourcc("stts"), &track.stts},
-        {fourcc("stsz"), &placement.stsz}, {fourcc("stz2"), &placement.stz2},
-        {fourcc("stsc"), &placement.stsc}, {fourcc("stco"), &placement.stco},
-        {fourcc("co64"), &placement.co64},
+        {fourcc("ctts"), &track.ctts},     {fourcc("stsz"), &placement.stsz},
+        {fourcc("stz2"), &placement.stz2}, {fourcc("stsc"), &placement.stsc},
+        {fourcc("stco"), &placement.stco}, {fourcc("co64"), &placement.co64},
     };
     return forEachChild(budget, stbl, [&](const Box& child) {
         for (const auto& [type, table] : tables)
@@ -197,22 +197,36 @@ Error parseMoov(ByteReader moov, Movie& movie) {
 }
 
 // The track's length: mehd for a fragmented movie (an edit list written before the fragments covers only
-// the samples known then), else the non-empty edits, else the media's own length.
+// the samples known then), else the non-empty edits, else the media's own length. Where the edit list
+// keeps less than the media, the frames it keeps are counted: those presented inside its edits.
 Error trackSeconds(const Movie& movie, const Track& track, double mediaSeconds, VideoTrack& video) {
-    const double movieTimescale = movie.header.timescale;
-    double& seconds = video.durationSeconds;
-    seconds = mediaSeconds;
+    const double movieTimescale = movie.header.timescale, mediaTimescale = track.media.timescale;
+    video.durationSeconds = mediaSeconds;
     if (movie.fragments.present) {
         if (movie.fragments.duration > 0 && movieTimescale > 0)
-            seconds = static_cast<double>(movie.fragments.duration) / movieTimescale;
+            video.durationSeconds = static_cast<double>(movie.fragments.duration) / movieTimescale;
         return Error::none;
     }
-    double edited = 0;
-    bool hasEdits = false;
+    EditList list;
     if (track.elst) {
-        if (Error error = parseElst(*track.elst, edited, hasEdits); error != Error::none) return error;
+        if (Error error = parseElst(*track.elst, list); error != Error::none) return error;
     }
-    if (hasEdits && movieTimescale > 0) video.editedSeconds = seconds = edited / movieTimescale;
+    if (!list.present || movieTimescale <= 0) return Error::none;
+    video.durationSeconds = list.total / movieTimescale;
+    if (!track.stts || !list.allKept || mediaTimescale <= 0) return Error::none;
+    constexpr double kFar = double(std::int64_t(1) << 62);
+    std::uint64_t presented = 0;
+    for (const Edit& edit : list.edits) {
+        const double from = std::min<double>(edit.mediaTime, kFar);
+        const double to =
+            std::min(from + static_cast<double>(edit.duration) * mediaTimescale / movieTimescale, kFar);
+        std::uint64_t count = 0;
+        const Error error = countPresented(*track.stts, track.ctts, static_cast<std::int64_t>(from),
+                                           static_cast<std::int64_t>(to), count);
+        if (error != Error::none) return error;
+        presented = saturatingAdd(presented, count);
+    }
+    video.presentedSamples = presented;
     return Error::none;
 }
 

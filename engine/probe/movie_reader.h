@@ -39,10 +39,11 @@ struct FormatDescription {
 
 struct VideoTrack {
     FormatDescription format;
-    FrameRate frameRate;                  // the real rate of its samples
-    std::uint64_t samples = 0;            // how many the tables and fragments list
-    std::optional<double> editedSeconds;  // the length its edit list keeps, when it has one
-    double durationSeconds = 0.0;         // the track's length (its edit list when it has one)
+    FrameRate frameRate;        // the real rate of its samples
+    std::uint64_t samples = 0;  // how many the tables and fragments list
+    // The samples presented inside its edit list's edits, when it has one that could be counted.
+    std::optional<std::uint64_t> presentedSamples;
+    double durationSeconds = 0.0;  // the track's length (its edit list when it has one)
     int rotation = 0;  // whole degrees, 0 to 359, that ffmpeg turns the picture by when it shows it
 };
 

@@ -135,10 +135,9 @@ ClipInfo movieRecord(ClipInfo record, const VideoTrack& video, bool hasAudio) {
     // A length that is not a finite, non-negative number has no meaning for the labels; keep 0.
     record.duration =
         std::isfinite(video.durationSeconds) && video.durationSeconds >= 0 ? video.durationSeconds : 0;
-    // The frames ffmpeg will decode: every sample, unless the edit list keeps fewer.
-    record.frames = static_cast<std::int64_t>(std::min<std::uint64_t>(video.samples, limits::kMaxFrameCount));
-    const double kept = video.editedSeconds.value_or(-1) * video.frameRate.value();
-    if (kept >= 0.5 && kept < static_cast<double>(record.frames)) record.frames = std::llround(kept);
+    // The frames ffmpeg will decode: every sample, unless the edit list presents fewer.
+    const std::uint64_t frames = std::min(video.samples, video.presentedSamples.value_or(video.samples));
+    record.frames = static_cast<std::int64_t>(std::min<std::uint64_t>(frames, limits::kMaxFrameCount));
 
     // The colr box is what the container says; where it has none, the codec's own usability information.
     const SequenceParameters* sequence =

@@ -163,10 +163,9 @@ Error parseStts(ByteReader stts, SampleDurations& durations) {
 }
 
 // elst entries: segment duration and media time (8 bytes each in version 1, 4 in version 0; a media time
-// of -1 is an empty edit), then a rate (4).
-Error parseElst(ByteReader elst, double& total, bool& present) {
-    present = false;
-    total = 0;
+// of -1 is an empty edit), then a rate (4). The first limits::kMaxCountedEdits non-empty edits are kept.
+Error parseElst(ByteReader elst, EditList& list) {
+    list = EditList();
     std::uint8_t version = 0;
     std::uint32_t entries = 0;
     if (!elst.read(version) || !elst.skip(3) || !elst.read(entries)) return failure(elst);
@@ -180,9 +179,14 @@ Error parseElst(ByteReader elst, double& total, bool& present) {
         if (!elst.read(duration, Endian::big, fieldSize) || !elst.read(mediaTime, Endian::big, fieldSize) ||
             !elst.skip(4))
             return failure(elst);
-        if (mediaTime != emptyEdit) total += static_cast<double>(duration);
+        if (mediaTime == emptyEdit) continue;
+        list.total += static_cast<double>(duration);
+        if (list.edits.size() < limits::kMaxCountedEdits)
+            list.edits.push_back({static_cast<std::int64_t>(mediaTime & (emptyEdit >> 1)), duration});
+        else
+            list.allKept = false;
     }
-    present = entries > 0;
+    list.present = entries > 0;
     return Error::none;
 }
 
@@ -257,6 +261,63 @@ Error readSampleData(const SampleTables& tables, std::uint64_t fileSize,
         placed += take;
     }
     samples = placed;
+    return Error::none;
+}
+
+namespace {
+
+// How many of n samples, presented at start, start + delta, ..., lie in [from, to). All values lie within
+// 2^62 of zero, so no difference overflows.
+std::uint64_t inRange(std::int64_t start, std::uint32_t delta, std::uint64_t n, std::int64_t from,
+                      std::int64_t to) {
+    if (delta == 0) return start >= from && start < to ? n : 0;
+    const auto firstAtLeast = [&](std::int64_t bound) -> std::uint64_t {
+        if (start >= bound) return 0;
+        return std::min<std::uint64_t>(n, (std::uint64_t(bound - start) + delta - 1) / delta);
+    };
+    const std::uint64_t low = firstAtLeast(from), high = firstAtLeast(to);
+    return high > low ? high - low : 0;
+}
+
+}  // namespace
+
+// stts gives each sample's decode time, ctts (version 0 or 1, read signed as ffmpeg reads both) the offset
+// to its presentation time. Both are walked in runs where neither changes, so a long clip costs as many
+// steps as its tables have entries.
+Error countPresented(ByteReader stts, std::optional<ByteReader> ctts, std::int64_t from, std::int64_t to,
+                     std::uint64_t& count) {
+    constexpr std::int64_t kFar = std::int64_t(1) << 62;
+    count = 0;
+    std::uint32_t timeRuns = 0, offsetRuns = 0, offsetsRead = 0;
+    if (Error error = readTableHeader(stts, 4, 8, timeRuns); error != Error::none) return error;
+    ByteReader offsets = ctts.value_or(ByteReader());
+    if (ctts) {
+        if (Error error = readTableHeader(offsets, 4, 8, offsetRuns); error != Error::none) return error;
+    }
+    std::int64_t decode = 0, offset = 0;
+    std::uint64_t offsetLeft = 0;  // samples the current ctts run still covers
+    for (std::uint32_t run = 0; run < timeRuns; ++run) {
+        std::uint32_t samples = 0, delta = 0;
+        if (!stts.read(samples) || !stts.read(delta)) return failure(stts);
+        for (std::uint64_t left = samples; left > 0;) {
+            if (offsetLeft == 0 && offsetsRead < offsetRuns) {
+                std::uint32_t covered = 0, raw = 0;
+                if (!offsets.read(covered) || !offsets.read(raw)) return failure(offsets);
+                ++offsetsRead;
+                offsetLeft = covered;
+                offset = static_cast<std::int32_t>(raw);
+                continue;
+            }
+            if (offsetLeft == 0) offset = 0;  // past the table: no offset
+            const std::uint64_t piece = offsetLeft == 0 ? left : std::min(left, offsetLeft);
+            count += inRange(decode + offset, delta, piece, from, to);
+            // Later samples lie past any edit that a real file holds.
+            if (delta != 0 && piece > std::uint64_t(kFar - decode) / delta) return Error::none;
+            decode += static_cast<std::int64_t>(piece * delta);
+            left -= piece;
+            offsetLeft -= std::min(offsetLeft, piece);
+        }
+    }
     return Error::none;
 }
 

@@ -51,6 +51,7 @@ struct TrackLayout {
     std::optional<Bytes> tkhd = {};  // the whole tkhd box; an all-zero version 0 one when absent
     bool withStsd = true;
     std::uint32_t dataOffset = 0;  // where its samples (one byte each, in one chunk) lie in the file
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> ctts = {};  // (count, offset); none when empty
 };
 
 // A 64×32 track of depth 24.
@@ -65,8 +66,11 @@ inline Bytes track(const TrackLayout& t) {
     Bytes stts = be(t.stts.size(), 4);
     std::uint32_t samples = 0;
     for (auto [count, delta] : t.stts) stts = cat({stts, be(count, 4), be(delta, 4)}), samples += count;
+    Bytes ctts = be(t.ctts.size(), 4);
+    for (auto [count, offset] : t.ctts) ctts = cat({ctts, be(count, 4), be(offset, 4)});
     Bytes stbl = cat({t.withStsd ? fullBox("stsd", 0, cat({be(1, 4), entry})) : Bytes{},
-                      fullBox("stts", 0, stts), fullBox("stsz", 0, cat({be(1, 4), be(samples, 4)})),
+                      fullBox("stts", 0, stts), t.ctts.empty() ? Bytes{} : fullBox("ctts", 0, ctts),
+                      fullBox("stsz", 0, cat({be(1, 4), be(samples, 4)})),
                       fullBox("stsc", 0, cat({be(1, 4), be(1, 4), be(samples, 4), be(1, 4)})),
                       fullBox("stco", 0, cat({be(1, 4), be(t.dataOffset, 4)}))});
     Bytes minf = box("minf", cat({fullBox("vmhd", 0, zeros(8)), box("stbl", stbl)}));

@@ -159,8 +159,13 @@ TEST(MovieReader, EveryLimitHoldsAtItsValueAndTriggersOnePast) {
 TEST(MovieReader, WalksTheTimeTableTheEditListAndTheFragments) {
     using Stts = std::vector<std::pair<std::uint32_t, std::uint32_t>>;
     auto plain = [](Stts stts, std::optional<Bytes> elst = {}, std::uint32_t movieScale = 1000,
-                    std::uint32_t scale = 24000, std::uint64_t length = 24024, int v = 0) {
-        return movie({{.timescale = scale, .duration = length, .mdhdVersion = v, .stts = stts, .elst = elst}},
+                    std::uint32_t scale = 24000, std::uint64_t length = 24024, int v = 0, Stts ctts = {}) {
+        return movie({{.timescale = scale,
+                       .duration = length,
+                       .mdhdVersion = v,
+                       .stts = stts,
+                       .elst = elst,
+                       .ctts = ctts}},
                      movieScale);
     };
     const Bytes emptyThenOne = fullBox("elst", 0,
@@ -187,6 +192,9 @@ TEST(MovieReader, WalksTheTimeTableTheEditListAndTheFragments) {
         {"edit list without a movie time scale", plain(one, version1, 0), "24000/1001", 24, 24, 1.001,
          Error::none},
         {"edit list that trims", plain(one, trims), "24000/1001", 24, 12, 0.5, Error::none},
+        // The edit counts presentation times: shown two frames late (ctts), 10 of them start in its 0.5 s.
+        {"edit list against presentation times", plain(one, trims, 1000, 24000, 24024, 0, {{24, 2002}}),
+         "24000/1001", 24, 10, 0.5, Error::none},
         // Fragments: the video track's trun samples, durations from trun, tfhd or trex; mehd's length.
         {"durations per sample",
          fragmentedMovie({}, 0, cat({moof(1, 0, {{3, {512, 512, 256}}}), moof(1, 0, {{1, {512}}})})), "25/1",
