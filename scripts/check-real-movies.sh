@@ -30,9 +30,9 @@ field() { sed -n "s/^$1=//p" <<<"$2" | head -1; }
 plain_format() { sed -E 's/^yuvj/yuv/' <<<"$1"; }
 rate_value() { awk -F/ '{ if (NF == 2 && $2 != 0) printf "%.9f", $1 / $2; else printf "0" }' <<<"$1"; }
 within() { awk -v a="$1" -v b="$2" -v t="$3" 'BEGIN { d = a - b; if (d < 0) d = -d; exit !(b > 0 && d / b <= t) }'; }
-luma() {  # "min max" of the first frame, optionally cropped
+luma() {  # "min max" of the first video stream's first frame (the one [0:v] takes), optionally cropped
     local crop=${2:+crop=$2,}
-    timeout -k 10 60 ffmpeg -nostdin -v error -i "$1" -frames:v 1 -vf "${crop}signalstats,metadata=print:file=-" \
+    timeout -k 10 60 ffmpeg -nostdin -v error -i "$1" -map 0:v:0 -frames:v 1 -vf "${crop}signalstats,metadata=print:file=-" \
         -f null - 2>/dev/null | sed -n 's/.*signalstats\.Y\(MIN\|MAX\)=//p' | head -2 | tr '\n' ' '
 }
 differ() {  # file, what; counted by the what's first word ("merged", "vector": two)
@@ -128,8 +128,10 @@ while IFS= read -r -d '' file; do
         read -r outMin outMax <<<"$(luma "$output" "iw/2:ih:0:0")"
         depth=$([[ $ours =~ (1[0-6])le$ ]] && echo "${BASH_REMATCH[1]}" || echo 8)
         noise=$(( (1 << depth) / 32 ))
-        levelsChecked=$((levelsChecked + 1))
-        if [ -z "$inMin" ] || [ -z "$outMin" ] || (( ${inMin%.*} - ${outMin%.*} > noise || ${outMin%.*} - ${inMin%.*} > noise ||
+        [ -n "$inMin" ] && levelsChecked=$((levelsChecked + 1))  # a first frame ffmpeg cannot decode says nothing
+        if [ -z "$inMin" ]; then
+            :
+        elif [ -z "$outMin" ] || (( ${inMin%.*} - ${outMin%.*} > noise || ${outMin%.*} - ${inMin%.*} > noise ||
             ${inMax%.*} - ${outMax%.*} > noise || ${outMax%.*} - ${inMax%.*} > noise )); then
             differ "$file" "merged levels $outMin-$outMax / input $inMin-$inMax"
             good=0

@@ -107,10 +107,15 @@ ClipInfo movieRecord(ClipInfo record, const VideoTrack& video, bool hasAudio) {
     const FormatDescription& format = video.format;
     record.hasAudio = hasAudio;
     record.codecTag = codeText(format.code);
-    // Sizes are the ones ffmpeg shows: it turns a quarter-turned track upright before any filter sees it.
+    // Sizes are the ones ffmpeg shows: the decoder's (the parameter set's, where the sample entry may say
+    // nothing), turned upright for a quarter-turned track before any filter sees it.
+    const SequenceParameters* coded =
+        format.configuration && format.configuration->sequence ? &*format.configuration->sequence : nullptr;
+    const std::int64_t width = coded && coded->width > 0 ? coded->width : format.width;
+    const std::int64_t height = coded && coded->width > 0 ? coded->height : format.height;
     const bool quarterTurn = video.rotation == 90 || video.rotation == 270;
-    record.width = quarterTurn ? format.height : format.width;
-    record.height = quarterTurn ? format.width : format.height;
+    record.width = quarterTurn ? height : width;
+    record.height = quarterTurn ? width : height;
     const bool alpha = format.depth == 32;
 
     const std::string& tag = record.codecTag;

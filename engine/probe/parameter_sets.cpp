@@ -72,6 +72,18 @@ int smallField(BitReader& bits, std::uint32_t largest) {
     return value <= largest ? static_cast<int>(value) : -1;
 }
 
+// The cropped size, or 0 by 0 when the set ended before it or the cropping leaves nothing. The crop unit
+// is the chroma subsampling (none without chroma planes), times two vertically for field pictures.
+void setSize(const BitReader& bits, SequenceParameters& out, std::int64_t codedWidth,
+             std::int64_t codedHeight, const std::uint32_t (&crop)[4], int chromaPlanes,
+             std::int64_t fieldFactor) {
+    const std::int64_t unitX = chromaPlanes == 1 || chromaPlanes == 2 ? 2 : 1;
+    const std::int64_t unitY = (chromaPlanes == 1 ? 2 : 1) * fieldFactor;
+    const std::int64_t width = codedWidth - unitX * (std::int64_t(crop[0]) + crop[1]);
+    const std::int64_t height = codedHeight - unitY * (std::int64_t(crop[2]) + crop[3]);
+    if (bits.ok() && width > 0 && height > 0) out.width = width, out.height = height;
+}
+
 // H.264 scaling_list(): only walked, its values do not matter here.
 void skipAvcScalingList(BitReader& bits, int size) {
     int last = 8, next = 8;
@@ -148,11 +160,12 @@ std::optional<SequenceParameters> readAvcSequenceParameters(std::span<const std:
     BitReader bits(payload);
     SequenceParameters out;
     const std::uint32_t profile = bits.bits(8);
+    bool separatePlanes = false;
     bits.skip(16);  // constraint flags, level_idc
     bits.ue();      // seq_parameter_set_id
     if (isAvcHighProfile(profile)) {
         out.chromaFormat = smallField(bits, 3);
-        if (out.chromaFormat == 3) bits.skip(1);  // separate_colour_plane_flag
+        if (out.chromaFormat == 3) separatePlanes = bits.flag();
         out.bitDepthLuma = smallField(bits, 6) + 8;
         out.bitDepthChroma = smallField(bits, 6) + 8;
         bits.skip(1);       // qpprime_y_zero_transform_bypass_flag
@@ -175,14 +188,19 @@ std::optional<SequenceParameters> readAvcSequenceParameters(std::span<const std:
         if (cycle > 255) return out;
         for (std::uint32_t i = 0; i < cycle && bits.ok(); ++i) bits.se();
     }
-    bits.ue();                       // max_num_ref_frames
-    bits.skip(1);                    // gaps_in_frame_num_value_allowed_flag
-    bits.ue();                       // pic_width_in_mbs_minus1
-    bits.ue();                       // pic_height_in_map_units_minus1
-    if (!bits.flag()) bits.skip(1);  // frame_mbs_only_flag, else mb_adaptive_frame_field_flag
-    bits.skip(1);                    // direct_8x8_inference_flag
-    if (bits.flag())                 // frame_cropping_flag
-        for (int i = 0; i < 4; ++i) bits.ue();
+    bits.ue();     // max_num_ref_frames
+    bits.skip(1);  // gaps_in_frame_num_value_allowed_flag
+    const std::int64_t widthInMacroblocks = bits.ue() + std::int64_t(1);
+    const std::int64_t heightInMapUnits = bits.ue() + std::int64_t(1);
+    const bool frameMacroblocksOnly = bits.flag();
+    if (!frameMacroblocksOnly) bits.skip(1);  // mb_adaptive_frame_field_flag
+    bits.skip(1);                             // direct_8x8_inference_flag
+    std::uint32_t crop[4] = {};               // left, right, top, bottom
+    if (bits.flag())                          // frame_cropping_flag
+        for (std::uint32_t& side : crop) side = bits.ue();
+    const std::int64_t fieldFactor = frameMacroblocksOnly ? 1 : 2;
+    setSize(bits, out, widthInMacroblocks * 16, fieldFactor * heightInMapUnits * 16, crop,
+            separatePlanes ? 0 : out.chromaFormat, fieldFactor);
     if (bits.flag()) readUsabilityInformation(bits, out);
     return out;
 }
@@ -199,11 +217,12 @@ std::optional<SequenceParameters> readHevcSequenceParameters(std::span<const std
     skipHevcProfileTierLevel(bits, maxSubLayersMinus1);
     bits.ue();  // sps_seq_parameter_set_id
     out.chromaFormat = smallField(bits, 3);
-    if (out.chromaFormat == 3) bits.skip(1);  // separate_colour_plane_flag
-    bits.ue();                                // pic_width_in_luma_samples
-    bits.ue();                                // pic_height_in_luma_samples
-    if (bits.flag())                          // conformance_window_flag
-        for (int i = 0; i < 4; ++i) bits.ue();
+    const bool separatePlanes = out.chromaFormat == 3 && bits.flag();
+    const std::int64_t codedWidth = bits.ue(), codedHeight = bits.ue();
+    std::uint32_t crop[4] = {};  // conformance window: left, right, top, bottom
+    if (bits.flag())
+        for (std::uint32_t& side : crop) side = bits.ue();
+    setSize(bits, out, codedWidth, codedHeight, crop, separatePlanes ? 0 : out.chromaFormat, 1);
     out.bitDepthLuma = smallField(bits, 8) + 8;
     out.bitDepthChroma = smallField(bits, 8) + 8;
     if (!bits.ok() || out.chromaFormat < 0 || out.bitDepthLuma < 8 || out.bitDepthChroma < 8)

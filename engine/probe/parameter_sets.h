@@ -28,6 +28,9 @@ struct SequenceParameters {
     int chromaFormat = 1;  // 0 monochrome, 1 4:2:0, 2 4:2:2, 3 4:4:4
     int bitDepthLuma = 8;
     int bitDepthChroma = 8;
+    // The decoded picture's size: the coded size less its cropping; 0 when the set ends before it.
+    std::int64_t width = 0;
+    std::int64_t height = 0;
     // From the usability information, each absent when the set does not carry it or ends before it.
     std::optional<PixelAspect> pixelAspect;
     std::optional<bool> fullRange;

@@ -129,6 +129,10 @@ TEST(ProbeMovie, ReadsWhatWasAskedAsFfprobeDoesAndWholeOrNotAtAllWhenCut) {
         {"h264_444_full.mp4", "50/1", 3, false, "-c:v libx264 -pix_fmt yuv444p -color_range pc",
          "pix_fmt=yuv444p"},
         {"h264_rgb.mp4", "30/1", 3, false, "-c:v libx264rgb -pix_fmt rgb24", ""},
+        // Sizes off the macroblock grid: the parameter sets crop them.
+        {"h264_cropped.mp4", "25/1", 3, false, x264 + " -vf scale=70:34", ""},
+        {"hevc_cropped.mp4", "25/1", 3, false,
+         "-c:v libx265 -x265-params log-level=error -vf scale=70:34 -tag:v hvc1", ""},
         // Timing: 1-tick B-frame pairs, a 10 MHz time scale.
         {"h264_tick_pairs.mp4", "30/1", 12, false, "-c:v libx264 " + tickPairs, ""},
         {"h264_10mhz.mp4", "24000/1001", 12, false, "-c:v libx264 -video_track_timescale 10000000", ""},
