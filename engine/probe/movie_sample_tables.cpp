@@ -25,7 +25,8 @@ Error parseColr(ByteReader colr, FormatDescription& format) {
     if (!nclx && colourType != fourcc("nclc")) return Error::none;
     if (!colr.read(codes.primaries) || !colr.read(codes.transfer) || !colr.read(codes.matrix))
         return passedOver(colr);
-    if (nclx && colr.read(rangeByte)) codes.fullRange = (rangeByte & 0x80) != 0;
+    // An nclx without its range byte has the flag's default, limited, as ffmpeg reads it.
+    if (nclx) codes.fullRange = colr.read(rangeByte) && (rangeByte & 0x80) != 0;
     format.colour = codes;
     return passedOver(colr);
 }

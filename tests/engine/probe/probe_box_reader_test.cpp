@@ -359,7 +359,7 @@ TEST(MovieRecord, ColourPixelAspectAndDepthFromTheSampleEntry) {
         {"ICC profile before the codes", cat({icc, nclx(11, 15, 5, false)}),
          "smpte431|bt2020-12|bt470bg|tv|yuv420p|"},
         {"only the first code box counts", cat({nclx(1, 1, 1, true), nclx(9, 16, 9, false)}), bt709},
-        {"an 18-byte nclx has no range: HEVC's own",
+        {"an 18-byte nclx: the range flag's default",
          box("colr", cat({text("nclx"), be(1, 2), be(1, 2), be(1, 2)})), "bt709|bt709|bt709|tv|yuv420p|"},
         {"a short colr is ignored", box("colr", cat({text("nclx"), be(1, 2)})), "|||tv|yuv420p|"},
         // The children looked at are limited as in any box, but running out of them only ends the walk.
