@@ -101,7 +101,8 @@ std::vector<std::string> buildArguments(const std::vector<ClipInfo>& clips, cons
         {"-color_range", range},
     };
     for (const auto& [option, value] : colourTags) {
-        if (isUsableColourValue(value)) arguments.insert(arguments.end(), {option, optionName(option, value)});
+        if (isUsableColourValue(value))
+            arguments.insert(arguments.end(), {option, optionName(option, value)});
     }
     arguments.insert(arguments.end(), {"-an", "-progress", "pipe:1", "-nostats", output.string()});
     return arguments;
