@@ -89,7 +89,15 @@ std::optional<FrameRate> measureFrameRate(const SampleDurations& durations) {
         ticks += static_cast<double>(it->second) * it->first;
         if (mode == histogram.end() || it->second > mode->second) mode = it;
     }
-    if (timescale <= 0 || total == 0) return std::nullopt;
+    if (timescale <= 0) return std::nullopt;
+    // Only durations of 2 ms or less: no frame time to go by but their mean, if they add up to any time.
+    if (total == 0) {
+        if (durations.ticks() == 0) return std::nullopt;
+        const double mean =
+            timescale * static_cast<double>(durations.samples()) / static_cast<double>(durations.ticks());
+        if (const FrameRate* standard = nearestStandard(mean)) return *standard;
+        return thousandths(mean);
+    }
 
     // A steady clip: one duration for all its samples but a first or last one.
     if (mode->second + 2 >= total) {

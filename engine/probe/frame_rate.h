@@ -47,7 +47,8 @@ struct FrameRate {
 
 // The rate the durations show, snapped to the nearest standard rate within 1% (24000/1001, 24, 25,
 // 30000/1001, 30, 50, 60000/1001, 60, ...); otherwise the exact rate of a steady clip, or the measured one
-// to a thousandth. Absent when there is no duration to go by or the rate is absurd.
+// to a thousandth. When every sample lasts 2 ms or less, their mean. Absent when the durations add up to no
+// time at all, or the rate is absurd.
 std::optional<FrameRate> measureFrameRate(const SampleDurations& durations);
 
 }  // namespace tessellane

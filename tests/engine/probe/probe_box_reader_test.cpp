@@ -255,7 +255,8 @@ TEST(MovieReader, FrameRateFromTheDurations) {
         {"variable rate: the common frame time", 600, {{60, 20}, {5, 25}, {5, 30}, {10, 40}}, "30/1"},
         {"no standard rate, steady", 16384, {{20, 256}}, "64/1"},
         {"no standard rate, variable", 1000, {{10, 70}, {10, 110}, {10, 170}}, "8571/1000"},
-        {"only artefacts", 90000, {{10, 1}}, ""},
+        {"nothing but 1 and 2 ms: their mean", 16000, {{10, 16}, {10, 32}}, "666667/1000"},
+        {"only zero durations", 90000, {{10, 0}}, ""},
         {"no time scale", 0, {{10, 1}}, ""},
     };
     for (const auto& [name, scale, runs, rate] : cases) {
