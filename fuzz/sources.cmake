@@ -3,10 +3,16 @@ set(TESSELLANE_READER_SOURCES
   ${PROJECT_SOURCE_DIR}/engine/probe/byte_source.cpp
   ${PROJECT_SOURCE_DIR}/engine/probe/movie_reader.cpp
   ${PROJECT_SOURCE_DIR}/engine/probe/movie_sample_tables.cpp
+  ${PROJECT_SOURCE_DIR}/engine/probe/frame_rate.cpp
+  ${PROJECT_SOURCE_DIR}/engine/probe/parameter_sets.cpp
   ${PROJECT_SOURCE_DIR}/engine/probe/movie_fragments.cpp
   ${PROJECT_SOURCE_DIR}/engine/probe/image_header.cpp
   ${PROJECT_SOURCE_DIR}/engine/probe/movie_record.cpp
   ${PROJECT_SOURCE_DIR}/engine/core/clip_info.cpp
+  ${PROJECT_SOURCE_DIR}/engine/core/pixel_format.cpp
+  ${PROJECT_SOURCE_DIR}/engine/core/video_output.cpp
+  ${PROJECT_SOURCE_DIR}/engine/core/validation.cpp
+  ${PROJECT_SOURCE_DIR}/engine/merge/ffmpeg_args.cpp
   ${PROJECT_SOURCE_DIR}/engine/merge/child_process.cpp
   ${PROJECT_SOURCE_DIR}/engine/core/utf8.cpp
   ${PROJECT_SOURCE_DIR}/engine/merge/cancellation.cpp

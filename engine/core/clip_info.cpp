@@ -103,6 +103,15 @@ std::optional<double> parseDecimal(std::string_view piece) {
     return value;
 }
 
+// "12.50" as "12.5", "30.000" as "30".
+std::string withoutTrailingZeros(std::string number) {
+    if (number.find('.') != std::string::npos) {
+        while (number.back() == '0') number.pop_back();
+        if (number.back() == '.') number.pop_back();
+    }
+    return number;
+}
+
 }  // namespace
 
 std::string proresName(std::string_view tag, std::string_view profile) {
@@ -140,8 +149,9 @@ double parseFrameRate(std::string_view fpsString) {
 
 std::string formatFrameRate(double fps) {
     char text[64];
-    auto [end, error] = std::to_chars(text, text + sizeof text, fps, std::chars_format::general, 3);
-    return error == std::errc() ? std::string(text, end) : std::string();
+    auto [end, error] = std::to_chars(text, text + sizeof text, fps, std::chars_format::fixed, 3);
+    if (error != std::errc()) return std::string();
+    return withoutTrailingZeros(std::string(text, end));
 }
 
 std::string formatByteCount(std::int64_t bytes) {
@@ -160,12 +170,8 @@ std::string formatByteCount(std::int64_t bytes) {
     // Fixed notation in the C locale: the process locale may use a decimal comma.
     char text[64];
     auto [end, error] = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
-    std::string number = error == std::errc() ? std::string(text, end) : std::string("0");
-    if (number.find('.') != std::string::npos) {
-        while (number.back() == '0') number.pop_back();
-        if (number.back() == '.') number.pop_back();
-    }
-    return number + " " + units[unit];
+    return withoutTrailingZeros(error == std::errc() ? std::string(text, end) : std::string("0")) + " " +
+           units[unit];
 }
 
 ClipInfo::ClipInfo(FileURL url, ClipFields fields)
@@ -237,6 +243,7 @@ std::size_t hashValue(const ClipInfo& clip) {
     h.combine(clip.colorPrimaries);
     h.combine(clip.colorTransfer);
     h.combine(clip.colorRange);
+    h.combine(clip.pixelAspect);
     h.combine(clip.hasAudio);
     h.combine(clip.fileSize);
     h.combine(clip.error.has_value());

@@ -56,8 +56,9 @@ int proresProfileNumber(std::string_view tag, std::string_view profile);
 // Parses a frame-rate text such as "30000/1001", "25/1" or "25"; unparsable text gives 0.
 double parseFrameRate(std::string_view fpsString);
 
-// A frame rate as people read it, "%.3g" with a dot whatever the process locale is (the window switches to
-// the user's locale, where printf would write 29,97): 29.97, 24, 59.9, 120.
+// A frame rate as people read it, with enough digits to tell 29.97 from 30 and a dot whatever the process
+// locale is (the window switches to the user's locale, where printf would write 29,97): at most three
+// decimals, trailing zeros dropped: 23.976, 29.97, 59.94, 30, 12.5.
 std::string formatFrameRate(double fps);
 
 // File size in decimal units (1 KB = 1000 bytes), short and human-readable.
@@ -80,6 +81,7 @@ struct ClipFields {
     std::string colorPrimaries{};
     std::string colorTransfer{};
     std::string colorRange{};
+    std::string pixelAspect{};  // the sample aspect ratio as "4:3"; empty for square pixels
     bool hasAudio = false;
     std::int64_t fileSize = 0;
     std::optional<std::string> error{};

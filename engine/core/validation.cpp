@@ -4,6 +4,8 @@
 #include <charconv>
 #include <functional>
 
+#include "engine/core/video_output.h"
+
 namespace tessellane {
 
 namespace {
@@ -71,12 +73,23 @@ Validation validate(const std::vector<ClipInfo>& clips) {
     }
 
     const ClipInfo& first = clips.front();
+    const VideoOutputFormat output = videoOutputFormat(first);
     if (!allSame(clips, std::mem_fn(&ClipInfo::fpsString)))
         result.blocking.push_back("fps가 다릅니다: " +
                                   joined(clips, [](const ClipInfo& c) { return formatFrameRate(c.fps()); }));
+    // hstack gives the output the first clip's pixel aspect: the others would come out stretched.
+    if (!allSame(clips, std::mem_fn(&ClipInfo::pixelAspect)))
+        result.blocking.push_back("픽셀 종횡비가 다릅니다: " + joined(clips, [](const ClipInfo& c) {
+                                      return c.pixelAspect.empty() ? std::string("1:1") : c.pixelAspect;
+                                  }));
     if (!isSupportedCodec(first.codec))
         result.blocking.push_back("지원하지 않는 코덱: " + first.codec + " (ProRes·H.264·HEVC만)");
-    if (sameHeights && needsEvenSides(first.pixFmt)) {
+    // The output takes the first file's extension, and ffmpeg's MP4 writer has no ProRes.
+    if (const std::string extension = lowerExtensionOf(first.url());
+        first.codec == "prores" && (extension == "mp4" || extension == "m4v"))
+        result.blocking.push_back("ProRes는 MP4(." + extensionOf(first.url()) +
+                                  ")에 쓸 수 없습니다 — .mov 파일을 첫 파일로 놓아 주세요");
+    if (sameHeights && needsEvenSides(output.pixFmt)) {
         std::int64_t width = 0;
         for (const ClipInfo& clip : clips) width += clip.width;
         if (width % 2 != 0 || first.height % 2 != 0)
@@ -87,8 +100,17 @@ Validation validate(const std::vector<ClipInfo>& clips) {
     if (!allSame(clips, [](const ClipInfo& c) { return c.codec + c.codecTag; }))
         result.warnings.push_back("코덱이 서로 다릅니다 — 첫 파일(" + first.codecLabel() +
                                   ") 사양으로 인코딩");
-    if (!allSame(clips, std::mem_fn(&ClipInfo::pixFmt)))
-        result.warnings.push_back("픽셀 포맷이 서로 다릅니다 — 첫 파일(" + first.pixFmt + ")로 변환");
+    // A range that differs is converted like a pixel format, and the warning then names it.
+    const bool sameRanges = allSame(clips, isFullRange);
+    if (!sameRanges || !allSame(clips, std::mem_fn(&ClipInfo::pixFmt)))
+        result.warnings.push_back("픽셀 포맷이 서로 다릅니다 — 첫 파일(" + first.pixFmt +
+                                  (sameRanges           ? ""
+                                   : isFullRange(first) ? "·pc"
+                                                        : "·tv") +
+                                  ")로 변환");
+    if (output.substituted)
+        result.warnings.push_back("첫 파일의 픽셀 포맷(" + first.pixFmt + ")은 " + output.encoder +
+                                  "로 쓸 수 없습니다 — " + output.pixFmt + "로 변환");
     if (!allSame(clips, std::mem_fn(&ClipInfo::frames))) {
         const auto shortest =
             std::min_element(clips.begin(), clips.end(),

@@ -68,27 +68,39 @@ inline std::uint64_t saturatingAdd(std::uint64_t a, std::uint64_t b) {
                                                              : a + b;
 }
 
-// Sample durations summed up without keeping them: how many, the shortest used one, their total.
-struct SampleTiming {
-    std::uint64_t samples = 0;
-    std::uint32_t minDelta = 0;
-    std::uint64_t ticks = 0;
-    // Saturates rather than wraps: a table of absurd counts ends in an absurd rate, never a small one.
-    void add(std::uint32_t count, std::uint32_t delta) {
-        samples = saturatingAdd(samples, count);
-        ticks = saturatingAdd(ticks, std::uint64_t(count) * delta);  // the product fits in 64 bits
-        if (count >= 1 && delta >= 1 && (minDelta == 0 || delta < minDelta)) minDelta = delta;
-    }
-};
-
 // Sample tables (movie_sample_tables.cpp).
 
-// stsd: its first sample description, read as a video sample entry with its colr and hvcC children.
+// stsd: its first sample description, read as a video sample entry with its colr, pasp, avcC and hvcC
+// children.
 Error parseStsd(ByteReader stsd, FormatDescription& format);
 // stts: walked without expanding it.
-Error parseStts(ByteReader stts, SampleTiming& timing);
-// elst: the length of the non-empty edits in the movie's time scale; `present` when it has entries.
-Error parseElst(ByteReader elst, double& total, bool& present);
+Error parseStts(ByteReader stts, SampleDurations& durations);
+
+// The tables that place a track's samples in the file.
+struct SampleTables {
+    std::optional<ByteReader> stsz, stz2, stsc, stco, co64;
+};
+// How many samples the size table lists that have a place in the file, checking that each chunk's samples
+// end inside a file of `fileSize` bytes. Absent tables leave `samples` empty (a fragmented movie's are).
+Error readSampleData(const SampleTables& tables, std::uint64_t fileSize,
+                     std::optional<std::uint64_t>& samples);
+// elst: its non-empty edits, each a media time (media time scale) and a duration (movie time scale).
+struct Edit {
+    std::int64_t mediaTime = 0;
+    std::uint64_t duration = 0;
+};
+struct EditList {
+    bool present = false;     // it has entries
+    double total = 0;         // the non-empty edits' length, movie time scale
+    std::vector<Edit> edits;  // the first limits::kMaxCountedEdits non-empty ones
+    bool allKept = true;      // no non-empty edit was left out
+};
+Error parseElst(ByteReader elst, EditList& list);
+
+// How many samples have their presentation time (stts decode time plus ctts offset) in [from, to), in the
+// media time scale.
+Error countPresented(ByteReader stts, std::optional<ByteReader> ctts, std::int64_t from, std::int64_t to,
+                     std::uint64_t& count);
 
 // Fragments (movie_fragments.cpp).
 
@@ -103,6 +115,6 @@ Error parseMvex(WalkBudget& budget, ByteReader mvex, Fragments& fragments);
 
 // The samples of track `trackId` in the movie fragments among the top-level boxes from `from` on.
 Error readFragments(WalkBudget& budget, ByteSource& source, std::uint64_t from, std::uint32_t trackId,
-                    std::uint32_t trexDuration, SampleTiming& timing);
+                    std::uint32_t trexDuration, SampleDurations& durations);
 
 }  // namespace tessellane::movie_boxes

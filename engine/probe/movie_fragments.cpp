@@ -36,6 +36,7 @@ struct TrackFragment {
     std::uint32_t trackId = 0;
     bool ours = false;
     std::uint32_t defaultDuration = 0;
+    std::uint64_t samplesBefore = 0;  // those of the movie box, which the fragments' limit leaves out
 };
 
 // tfhd: flags, track id, then optional fields by flag: base data offset (0x01, 8 bytes), sample description
@@ -53,40 +54,42 @@ Error parseTfhd(ByteReader tfhd, TrackFragment& fragment) {
 
 // trun: flags, sample count, optional data offset (0x01) and first-sample flags (0x04), then one record per
 // sample whose fields the flags 0x100 (duration, first), 0x200, 0x400 and 0x800 switch on, 4 bytes each.
-Error parseTrun(ByteReader trun, std::uint32_t defaultDuration, SampleTiming& timing) {
+Error parseTrun(ByteReader trun, const TrackFragment& fragment, SampleDurations& durations) {
     std::uint8_t version = 0;
     std::uint32_t flags = 0, count = 0;
     if (Error error = readVersionAndFlags(trun, version, flags); error != Error::none) return error;
     if (!trun.read(count)) return failure(trun);
-    if (count > limits::kMaxTableEntries - timing.samples) return Error::tooLarge;
+    if (count > limits::kMaxTableEntries - (durations.samples() - fragment.samplesBefore))
+        return Error::tooLarge;
     const std::uint64_t optional = ((flags & 0x01) ? 4 : 0) + ((flags & 0x04) ? 4 : 0);
     const std::uint64_t recordSize =
         4 * (((flags >> 8) & 1) + ((flags >> 9) & 1) + ((flags >> 10) & 1) + ((flags >> 11) & 1));
     if (!trun.skip(optional) || std::uint64_t(count) * recordSize > trun.remaining()) return Error::truncated;
     if (!(flags & 0x100)) {
-        timing.add(count, defaultDuration);
+        durations.add(count, fragment.defaultDuration);
         return Error::none;
     }
     for (std::uint32_t i = 0; i < count; ++i) {
         std::uint32_t duration = 0;
         if (!trun.read(duration) || !trun.skip(recordSize - 4)) return failure(trun);
-        timing.add(1, duration);
+        durations.add(1, duration);
     }
     return Error::none;
 }
 
-Error parseTraf(WalkBudget& budget, ByteReader traf, TrackFragment fragment, SampleTiming& timing) {
+Error parseTraf(WalkBudget& budget, ByteReader traf, TrackFragment fragment, SampleDurations& durations) {
     return forEachChild(budget, traf, [&](const Box& child) {
         if (child.type == fourcc("tfhd")) return parseTfhd(child.payload, fragment);
         if (child.type == fourcc("trun") && fragment.ours)
-            return parseTrun(child.payload, fragment.defaultDuration, timing);
+            return parseTrun(child.payload, fragment, durations);
         return Error::none;
     });
 }
 
-Error parseMoof(WalkBudget& budget, ByteReader moof, const TrackFragment& track, SampleTiming& timing) {
+Error parseMoof(WalkBudget& budget, ByteReader moof, const TrackFragment& track, SampleDurations& durations) {
     return forEachChild(budget, moof, [&](const Box& child) {
-        return child.type == fourcc("traf") ? parseTraf(budget, child.payload, track, timing) : Error::none;
+        return child.type == fourcc("traf") ? parseTraf(budget, child.payload, track, durations)
+                                            : Error::none;
     });
 }
 
@@ -108,8 +111,8 @@ Error parseMvex(WalkBudget& budget, ByteReader mvex, Fragments& fragments) {
 
 // A fragment cut short (a recording that stopped) ends the walk with what was complete.
 Error readFragments(WalkBudget& budget, ByteSource& source, std::uint64_t from, std::uint32_t trackId,
-                    std::uint32_t trexDuration, SampleTiming& timing) {
-    const TrackFragment track{trackId, false, trexDuration};
+                    std::uint32_t trexDuration, SampleDurations& durations) {
+    const TrackFragment track{trackId, false, trexDuration, durations.samples()};
     ByteReader file(source, from, source.size());
     for (std::size_t count = 0; file.remaining() >= 8; ++count) {
         if (count >= limits::kMaxFragmentBoxes) return Error::tooLarge;
@@ -121,7 +124,7 @@ Error readFragments(WalkBudget& budget, ByteSource& source, std::uint64_t from, 
         // Each moof through its own cache, like the movie box.
         WindowedSource window(source, box.offset, box.payload.end(), limits::kMovieReadWindow);
         const ByteReader moof(window, box.payload.start(), box.payload.end());
-        if (const Error moofError = parseMoof(budget, moof, track, timing); moofError != Error::none)
+        if (const Error moofError = parseMoof(budget, moof, track, durations); moofError != Error::none)
             return moofError;
     }
     return Error::none;

@@ -46,7 +46,8 @@ struct Track {
     std::uint32_t handler = 0;
     int rotation = 0;
     TimeHeader media;
-    std::optional<ByteReader> stsd, stts, elst;
+    std::optional<ByteReader> stsd, stts, ctts, elst;
+    SampleTables placement;
 };
 
 // What the movie box holds: its header, the first video track, and whether any track is audio.
@@ -123,9 +124,16 @@ Error parseEdts(WalkBudget& budget, ByteReader edts, Track& track) {
 
 // stbl: the tables are kept as readers and parsed later, for the video track alone.
 Error parseStbl(WalkBudget& budget, ByteReader stbl, Track& track) {
+    SampleTables& placement = track.placement;
+    const std::pair<std::uint32_t, std::optional<ByteReader>*> tables[] = {
+        {fourcc("stsd"), &track.stsd},     {fourcc("stts"), &track.stts},
+        {fourcc("ctts"), &track.ctts},     {fourcc("stsz"), &placement.stsz},
+        {fourcc("stz2"), &placement.stz2}, {fourcc("stsc"), &placement.stsc},
+        {fourcc("stco"), &placement.stco}, {fourcc("co64"), &placement.co64},
+    };
     return forEachChild(budget, stbl, [&](const Box& child) {
-        if (child.type == fourcc("stsd") && !track.stsd) track.stsd = child.payload;
-        if (child.type == fourcc("stts") && !track.stts) track.stts = child.payload;
+        for (const auto& [type, table] : tables)
+            if (child.type == type && !*table) *table = child.payload;
         return Error::none;
     });
 }
@@ -188,54 +196,73 @@ Error parseMoov(ByteReader moov, Movie& movie) {
     });
 }
 
-// The samples in the movie box come first, then those of every fragment.
-void addFragmentTiming(SampleTiming& timing, const SampleTiming& fragments) {
-    timing.samples = saturatingAdd(timing.samples, fragments.samples);
-    if (fragments.minDelta != 0 && (timing.minDelta == 0 || fragments.minDelta < timing.minDelta))
-        timing.minDelta = fragments.minDelta;
-    timing.ticks = saturatingAdd(timing.ticks, fragments.ticks);
-}
-
 // The track's length: mehd for a fragmented movie (an edit list written before the fragments covers only
-// the samples known then), else the non-empty edits, else the media's own length.
-Error trackSeconds(const Movie& movie, const Track& track, double mediaSeconds, double& seconds) {
-    const double movieTimescale = movie.header.timescale;
-    seconds = mediaSeconds;
+// the samples known then), else the non-empty edits, else the media's own length. Where the edit list
+// keeps less than the media, the frames it keeps are counted: those presented inside its edits.
+Error trackSeconds(const Movie& movie, const Track& track, double mediaSeconds, VideoTrack& video) {
+    const double movieTimescale = movie.header.timescale, mediaTimescale = track.media.timescale;
+    video.durationSeconds = mediaSeconds;
     if (movie.fragments.present) {
         if (movie.fragments.duration > 0 && movieTimescale > 0)
-            seconds = static_cast<double>(movie.fragments.duration) / movieTimescale;
+            video.durationSeconds = static_cast<double>(movie.fragments.duration) / movieTimescale;
         return Error::none;
     }
-    double edited = 0;
-    bool hasEdits = false;
+    EditList list;
     if (track.elst) {
-        if (Error error = parseElst(*track.elst, edited, hasEdits); error != Error::none) return error;
+        if (Error error = parseElst(*track.elst, list); error != Error::none) return error;
     }
-    if (hasEdits && movieTimescale > 0) seconds = edited / movieTimescale;
+    if (!list.present || movieTimescale <= 0) return Error::none;
+    video.durationSeconds = list.total / movieTimescale;
+    if (!track.stts || !list.allKept || mediaTimescale <= 0) return Error::none;
+    constexpr double kFar = double(std::int64_t(1) << 62);
+    std::uint64_t presented = 0;
+    for (const Edit& edit : list.edits) {
+        const double from = std::min<double>(edit.mediaTime, kFar);
+        const double to =
+            std::min(from + static_cast<double>(edit.duration) * mediaTimescale / movieTimescale, kFar);
+        std::uint64_t count = 0;
+        const Error error = countPresented(*track.stts, track.ctts, static_cast<std::int64_t>(from),
+                                           static_cast<std::int64_t>(to), count);
+        if (error != Error::none) return error;
+        presented = saturatingAdd(presented, count);
+    }
+    video.presentedSamples = presented;
     return Error::none;
 }
 
-Error readVideoTrack(const Movie& movie, const SampleTiming& fragmentTiming, VideoTrack& video) {
+// The track as ffmpeg will see it: its description, its samples (the movie box's, then the fragments'),
+// their rate and place in the file, and its length. A track with nothing ffmpeg could decode is refused.
+Error readVideoTrack(ByteSource& file, Movie& movie, std::uint64_t moovEnd, VideoTrack& video) {
     const Track& track = *movie.video;
     if (!track.stsd) return Error::noVideoTrack;
     Error error = parseStsd(*track.stsd, video.format);
     if (error != Error::none) return error;
 
-    SampleTiming timing;
-    if (track.stts && (error = parseStts(*track.stts, timing)) != Error::none) return error;
-    // The media header's duration does not count the fragments' samples.
-    timing.ticks = track.media.duration;
-    if (movie.fragments.present) addFragmentTiming(timing, fragmentTiming);
+    SampleDurations durations(track.media.timescale);
+    if (track.stts && (error = parseStts(*track.stts, durations)) != Error::none) return error;
+    std::optional<std::uint64_t> placed;
+    if ((error = readSampleData(track.placement, file.size(), placed)) != Error::none) return error;
+    const std::uint64_t timedInMovieBox = durations.samples(), ticksInMovieBox = durations.ticks();
+    if (movie.fragments.present) {
+        std::uint32_t trexDuration = 0;
+        for (const auto& [id, duration] : movie.fragments.defaultDurations)
+            if (id == track.id) trexDuration = duration;
+        error = readFragments(movie.budget, file, moovEnd, track.id, trexDuration, durations);
+        if (error != Error::none) return error;
+    }
+    // The size table counts the movie box's samples where there is one; the fragments add theirs.
+    video.samples = saturatingAdd(placed.value_or(timedInMovieBox), durations.samples() - timedInMovieBox);
+    if (video.samples == 0) return Error::noSamples;
+    const std::optional<FrameRate> rate = measureFrameRate(durations);
+    if (!rate) return Error::unknownRate;
+    video.frameRate = *rate;
 
-    const std::uint32_t timescale = track.media.timescale;
-    if (timing.minDelta >= 1 && timescale >= 1 &&
-        timescale <= std::uint32_t(std::numeric_limits<std::int32_t>::max()))
-        video.minFrameDuration = {timing.minDelta, static_cast<std::int32_t>(timescale), true};
-    const double mediaSeconds =
-        timescale > 0 ? static_cast<double>(timing.ticks) / static_cast<double>(timescale) : 0.0;
-    video.nominalFrameRate = mediaSeconds > 0 ? static_cast<double>(timing.samples) / mediaSeconds : 0.0;
+    // The media header's duration does not count the fragments' samples.
+    const double timescale = track.media.timescale;
+    const std::uint64_t ticks = saturatingAdd(track.media.duration, durations.ticks() - ticksInMovieBox);
+    const double mediaSeconds = timescale > 0 ? static_cast<double>(ticks) / timescale : 0.0;
     video.rotation = track.rotation;
-    return trackSeconds(movie, track, mediaSeconds, video.durationSeconds);
+    return trackSeconds(movie, track, mediaSeconds, video);
 }
 
 // The movie box, read through one cache; then the fragments after it, if mvex announced them.
@@ -245,17 +272,8 @@ Error readMovieBox(ByteSource& file, const Box& moov, MovieInfo& info) {
     Error error = parseMoov(ByteReader(window, moov.payload.start(), moov.payload.end()), movie);
     if (error != Error::none) return error;
     if (!movie.video) return Error::noVideoTrack;
-    SampleTiming fragmentTiming;
-    if (movie.fragments.present) {
-        std::uint32_t trexDuration = 0;
-        for (const auto& [id, duration] : movie.fragments.defaultDurations)
-            if (id == movie.video->id) trexDuration = duration;
-        error = readFragments(movie.budget, file, moov.payload.end(), movie.video->id, trexDuration,
-                              fragmentTiming);
-        if (error != Error::none) return error;
-    }
     VideoTrack video;
-    if ((error = readVideoTrack(movie, fragmentTiming, video)) != Error::none) return error;
+    if ((error = readVideoTrack(file, movie, moov.payload.end(), video)) != Error::none) return error;
     info.video = video;
     info.hasAudio = movie.hasAudio;
     return Error::none;

@@ -1,6 +1,8 @@
 // Reader of QuickTime and ISO base media files (.mov, .mp4, .m4v): finds the movie box wherever it stands,
-// reads only box headers and the parts of it that describe the first video track, and returns what a media
-// framework would: the track's format description, frame timing and duration, and whether audio exists.
+// reads only box headers and the parts of it that describe the first video track, and returns the track's
+// format description (with its codec configuration), its real frame rate, sample count and duration, and
+// whether audio exists. A track that ffmpeg could not use (no samples, no durations, samples past the end
+// of the file) is refused with its reason.
 #pragma once
 
 #include <cstdint>
@@ -8,35 +10,40 @@
 #include <string>
 
 #include "engine/probe/byte_source.h"
+#include "engine/probe/frame_rate.h"
+#include "engine/probe/parameter_sets.h"
 
 namespace tessellane {
 
-// A time as a count over a time scale, as the media framework keeps it.
-struct MediaTime {
-    std::int64_t value = 0;
-    std::int32_t timescale = 0;
-    bool valid = false;
+// What an avcC or hvcC box says of the stream it configures.
+struct CodecConfiguration {
+    int profile = 0;
+    // avcC's extension for the high profiles, or hvcC's own fields; absent when the box has none.
+    std::optional<int> chromaFormat;
+    std::optional<int> bitDepthLuma;
+    // Its first sequence parameter set, when that reads.
+    std::optional<SequenceParameters> sequence;
 };
 
-// The first video sample description, with its extensions under the media framework's value names
-// ("ITU_R_709_2", "SMPTE_ST_2084_PQ", ...). Each extension is absent when the file does not carry it.
+// The first video sample description: its code and size, and the boxes after them that describe the picture.
+// Each is absent when the file does not carry it.
 struct FormatDescription {
     std::uint32_t code = 0;  // four-character code, most significant byte first
     std::int32_t width = 0;
     std::int32_t height = 0;
-    std::optional<std::int64_t> bitsPerComponent;
     std::optional<std::int64_t> depth;
-    std::optional<std::string> colorPrimaries;
-    std::optional<std::string> transferFunction;
-    std::optional<std::string> yCbCrMatrix;
-    std::optional<bool> fullRangeVideo;
+    std::optional<ColourCodes> colour;  // the colr box: nclc has no range flag, nclx (18 or 19 bytes) may
+    std::optional<PixelAspect> pixelAspect;  // pasp
+    std::optional<CodecConfiguration> configuration;
 };
 
 struct VideoTrack {
     FormatDescription format;
-    MediaTime minFrameDuration;     // the shortest sample duration; invalid when the table has none
-    double nominalFrameRate = 0.0;  // samples per second over the whole track
-    double durationSeconds = 0.0;   // the track's length (its edit list when it has one)
+    FrameRate frameRate;        // the real rate of its samples
+    std::uint64_t samples = 0;  // how many the tables and fragments list
+    // The samples presented inside its edit list's edits, when it has one that could be counted.
+    std::optional<std::uint64_t> presentedSamples;
+    double durationSeconds = 0.0;  // the track's length (its edit list when it has one)
     int rotation = 0;  // whole degrees, 0 to 359, that ffmpeg turns the picture by when it shows it
 };
 
@@ -48,6 +55,9 @@ enum class MovieReadError {
     malformed,     // sizes or counts that contradict each other
     tooLarge,      // a count or size beyond our limits
     noVideoTrack,  // a readable movie without a video track or sample description
+    noSamples,     // a video track that lists no samples (an initialisation segment)
+    unknownRate,   // samples without usable durations (all zero, or no time scale)
+    dataPastEnd,   // the video samples lie past the end of the file: a download cut short
 };
 
 struct MovieInfo {
@@ -57,10 +67,5 @@ struct MovieInfo {
 };
 
 MovieInfo readMovie(ByteSource& source);
-
-// Names of the colour codes (ITU-T H.273) as the media framework spells them; absent for other codes.
-std::optional<std::string> colorPrimariesName(std::uint16_t code);
-std::optional<std::string> transferFunctionName(std::uint16_t code);
-std::optional<std::string> yCbCrMatrixName(std::uint16_t code);
 
 }  // namespace tessellane

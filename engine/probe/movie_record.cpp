@@ -1,23 +1,20 @@
 #include "engine/probe/movie_record.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <numeric>
 
+#include "engine/core/pixel_format.h"
 #include "engine/probe/probe_limits.h"
 
 namespace tessellane {
 namespace {
 
-struct Name {
-    std::string_view framework;
-    std::string_view ffmpeg;
-};
-
-std::string lookUp(const std::optional<std::string>& value, std::initializer_list<Name> table) {
-    if (!value) return {};
-    for (const Name& name : table)
-        if (*value == name.framework) return std::string(name.ffmpeg);
-    return {};
+// Codes index these tables; an empty name is a code ffmpeg leaves unnamed or calls unspecified.
+template <std::size_t N>
+std::string nameOf(std::uint16_t code, const std::array<std::string_view, N>& names) {
+    return code < names.size() ? std::string(names[code]) : std::string();
 }
 
 std::string trimBlanks(std::string_view text) {
@@ -29,26 +26,41 @@ std::string trimBlanks(std::string_view text) {
 
 }  // namespace
 
-std::string ffmpegPrimaries(const std::optional<std::string>& value) {
-    return lookUp(value, {{"ITU_R_709_2", "bt709"},
-                          {"SMPTE_C", "smpte170m"},
-                          {"EBU_3213", "bt470bg"},
-                          {"ITU_R_2020", "bt2020"}});
+std::string movieErrorText(MovieReadError error) {
+    switch (error) {
+        case MovieReadError::noSamples:
+            return "영상 트랙에 프레임이 없습니다 (초기화 세그먼트만 있는 파일)";
+        case MovieReadError::unknownRate:
+            return "프레임 속도를 알 수 없습니다 (프레임 길이가 모두 0)";
+        case MovieReadError::dataPastEnd:
+            return "잘린 파일입니다 — 영상 데이터가 파일 끝을 넘어갑니다";
+        default:
+            return std::string(kMovieErrorText);
+    }
 }
 
-std::string ffmpegTransfer(const std::optional<std::string>& value) {
-    return lookUp(value, {{"ITU_R_709_2", "bt709"},
-                          {"SMPTE_240M_1995", "smpte240m"},
-                          {"ITU_R_2020", "bt2020-10"},
-                          {"SMPTE_ST_2084_PQ", "smpte2084"},
-                          {"ITU_R_2100_HLG", "arib-std-b67"}});
+std::string ffmpegPrimaries(std::uint16_t code) {
+    static constexpr std::array<std::string_view, 23> names = {
+        "",     "bt709",  "",         "",         "bt470m",   "bt470bg", "smpte170m", "smpte240m",
+        "film", "bt2020", "smpte428", "smpte431", "smpte432", "",        "",          "",
+        "",     "",       "",         "",         "",         "",        "ebu3213"};
+    return nameOf(code, names);
 }
 
-std::string ffmpegMatrix(const std::optional<std::string>& value) {
-    return lookUp(value, {{"ITU_R_709_2", "bt709"},
-                          {"ITU_R_601_4", "smpte170m"},
-                          {"SMPTE_240M_1995", "smpte240m"},
-                          {"ITU_R_2020", "bt2020nc"}});
+std::string ffmpegTransfer(std::uint16_t code) {
+    static constexpr std::array<std::string_view, 19> names = {
+        "",          "bt709",     "",          "",         "bt470m",       "bt470bg", "smpte170m",
+        "smpte240m", "linear",    "log100",    "log316",   "iec61966-2-4", "bt1361e", "iec61966-2-1",
+        "bt2020-10", "bt2020-12", "smpte2084", "smpte428", "arib-std-b67"};
+    return nameOf(code, names);
+}
+
+std::string ffmpegMatrix(std::uint16_t code) {
+    static constexpr std::array<std::string_view, 15> names = {
+        "gbr",       "bt709", "",         "",        "fcc",       "bt470bg",           "smpte170m",
+        "smpte240m", "ycgco", "bt2020nc", "bt2020c", "smpte2085", "chroma-derived-nc", "chroma-derived-c",
+        "ictcp"};
+    return nameOf(code, names);
 }
 
 std::string codeText(std::uint32_t code) {
@@ -61,32 +73,49 @@ std::string codeText(std::uint32_t code) {
     return text;
 }
 
-std::string frameRateText(const MediaTime& minFrameDuration, double nominalFrameRate) {
-    if (minFrameDuration.valid && minFrameDuration.value >= 1 && minFrameDuration.timescale >= 1) {
-        const std::int64_t scale = minFrameDuration.timescale, value = minFrameDuration.value;
-        const std::int64_t divisor = std::gcd(scale, value);
-        return std::to_string(scale / divisor) + "/" + std::to_string(value / divisor);
+namespace {
+
+// The pixel format an H.264 or HEVC track decodes to: its sequence parameter set decides, else what its
+// configuration box says, else 4:2:0 at 8 bits. A 4:4:4 picture whose usability information names the
+// identity matrix holds RGB, as ffmpeg's decoders report it.
+std::string codedPixelFormat(const FormatDescription& format) {
+    const std::optional<CodecConfiguration>& configuration = format.configuration;
+    int chroma = 1, depth = 8;
+    bool rgb = false;
+    if (configuration && configuration->sequence) {
+        const SequenceParameters& sequence = *configuration->sequence;
+        chroma = sequence.chromaFormat;
+        depth = sequence.bitDepthLuma;
+        rgb = sequence.colour && sequence.colour->matrix == 0;
+    } else if (configuration) {
+        chroma = configuration->chromaFormat.value_or(1);
+        depth = configuration->bitDepthLuma.value_or(8);
     }
-    // A negative scale or count is no rate; NaN and infinities fail the comparison too.
-    if (!(nominalFrameRate >= 0 && nominalFrameRate <= limits::kMaxFrameRate)) return "0/1";
-    return std::to_string(std::llround(nominalFrameRate)) + "/1";
+    return pixelFormatName({chroma, rgb && chroma == 3, false, depth});
 }
 
-std::int64_t frameCount(double durationSeconds, double fps) {
-    const double product = durationSeconds * fps;
-    if (!(product >= 0 && product <= limits::kMaxFrameCount)) return 0;
-    return std::llround(product);
+// "4:3" for pixels wider than tall, reduced; empty for square pixels.
+std::string aspectText(const PixelAspect& aspect) {
+    const std::uint32_t divisor = std::gcd(aspect.horizontal, aspect.vertical);
+    if (aspect.horizontal == aspect.vertical) return {};
+    return std::to_string(aspect.horizontal / divisor) + ":" + std::to_string(aspect.vertical / divisor);
 }
+
+}  // namespace
 
 ClipInfo movieRecord(ClipInfo record, const VideoTrack& video, bool hasAudio) {
     const FormatDescription& format = video.format;
     record.hasAudio = hasAudio;
     record.codecTag = codeText(format.code);
-    // Sizes are the ones ffmpeg shows: it turns a quarter-turned track upright before any filter sees it.
+    // Sizes are the ones ffmpeg shows: the decoder's (the parameter set's, where the sample entry may say
+    // nothing), turned upright for a quarter-turned track before any filter sees it.
+    const SequenceParameters* coded =
+        format.configuration && format.configuration->sequence ? &*format.configuration->sequence : nullptr;
+    const std::int64_t width = coded && coded->width > 0 ? coded->width : format.width;
+    const std::int64_t height = coded && coded->width > 0 ? coded->height : format.height;
     const bool quarterTurn = video.rotation == 90 || video.rotation == 270;
-    record.width = quarterTurn ? format.height : format.width;
-    record.height = quarterTurn ? format.width : format.height;
-    const std::int64_t bits = format.bitsPerComponent.value_or(8);
+    record.width = quarterTurn ? height : width;
+    record.height = quarterTurn ? width : height;
     const bool alpha = format.depth == 32;
 
     const std::string& tag = record.codecTag;
@@ -98,25 +127,46 @@ ClipInfo movieRecord(ClipInfo record, const VideoTrack& video, bool hasAudio) {
         record.pixFmt = alpha ? "yuva444p10le" : "yuv444p10le";
     } else if (tag == "avc1" || tag == "avc3") {
         record.codec = "h264";
-        record.pixFmt = "yuv420p";
+        record.pixFmt = codedPixelFormat(format);
     } else if (tag == "hvc1" || tag == "hev1") {
         record.codec = "hevc";
-        record.pixFmt = bits > 8 ? "yuv420p10le" : "yuv420p";
+        record.pixFmt = codedPixelFormat(format);
     } else {
         record.codec = asciiLower(trimBlanks(tag));
     }
     record.profile = proresName(record.codecTag, "");
 
-    record.fpsString = frameRateText(video.minFrameDuration, video.nominalFrameRate);
+    record.fpsString = video.frameRate.text();
     // A length that is not a finite, non-negative number has no meaning for the labels; keep 0.
     record.duration =
         std::isfinite(video.durationSeconds) && video.durationSeconds >= 0 ? video.durationSeconds : 0;
-    record.frames = frameCount(record.duration, record.fps());
+    // The frames ffmpeg will decode: every sample, unless the edit list presents fewer.
+    const std::uint64_t frames = std::min(video.samples, video.presentedSamples.value_or(video.samples));
+    record.frames = static_cast<std::int64_t>(std::min<std::uint64_t>(frames, limits::kMaxFrameCount));
 
-    record.colorPrimaries = ffmpegPrimaries(format.colorPrimaries);
-    record.colorTransfer = ffmpegTransfer(format.transferFunction);
-    record.colorSpace = ffmpegMatrix(format.yCbCrMatrix);
-    if (format.fullRangeVideo) record.colorRange = *format.fullRangeVideo ? "pc" : "tv";
+    // The colr box is what the container says; where it has none, the codec's own usability information.
+    const SequenceParameters* sequence =
+        format.configuration && format.configuration->sequence ? &*format.configuration->sequence : nullptr;
+    const ColourCodes* codes = format.colour                  ? &*format.colour
+                               : sequence && sequence->colour ? &*sequence->colour
+                                                              : nullptr;
+    if (codes) {
+        record.colorPrimaries = ffmpegPrimaries(codes->primaries);
+        record.colorTransfer = ffmpegTransfer(codes->transfer);
+        record.colorSpace = ffmpegMatrix(codes->matrix);
+    }
+    if (format.colour && format.colour->fullRange)
+        record.colorRange = *format.colour->fullRange ? "pc" : "tv";
+    else if (sequence && sequence->fullRange)
+        record.colorRange = *sequence->fullRange ? "pc" : "tv";
+    else if (record.codec == "hevc")
+        record.colorRange =
+            "tv";  // ffmpeg's HEVC decoder takes an unsaid range as limited, as the standard does
+    // ffmpeg takes the container's pixel aspect over the codec's.
+    if (format.pixelAspect)
+        record.pixelAspect = aspectText(*format.pixelAspect);
+    else if (sequence && sequence->pixelAspect)
+        record.pixelAspect = aspectText(*sequence->pixelAspect);
     return record;
 }
 

@@ -1,5 +1,5 @@
-// Fills a ClipInfo from what the readers found: the code table, the colour tables translating the media
-// framework's value names into ffmpeg's, the frame rate as a reduced fraction and the frame count.
+// Fills a ClipInfo from what the readers found: codec and pixel format from the code and the codec
+// configuration, colour codes under ffmpeg's names, the real frame rate, the frame count and pixel aspect.
 #pragma once
 
 #include <cstdint>
@@ -20,23 +20,22 @@ inline constexpr std::string_view kMovieErrorText = "영상 스트림 없음(또
 #endif
 inline constexpr std::string_view kImageErrorText = "읽을 수 없는 이미지";
 
-// Each gives ffmpeg's name for a media framework value, or empty text for a missing or unknown one.
-std::string ffmpegPrimaries(const std::optional<std::string>& value);
-std::string ffmpegTransfer(const std::optional<std::string>& value);
-std::string ffmpegMatrix(const std::optional<std::string>& value);
+// Messages for movies that cannot be merged, by the reader's reason; the general one for files it cannot
+// read at all.
+std::string movieErrorText(MovieReadError error);
+
+// ffmpeg's name for an ITU-T H.273 colour code, as ffprobe shows it; empty for an unspecified or unknown one.
+std::string ffmpegPrimaries(std::uint16_t code);
+std::string ffmpegTransfer(std::uint16_t code);
+std::string ffmpegMatrix(std::uint16_t code);
 
 // The four bytes of a code, most significant first, as ASCII; empty when any byte is not ASCII.
 std::string codeText(std::uint32_t code);
 
-// "s/v" reduced by their greatest common divisor when the time is valid with v >= 1; otherwise the nominal
-// rate rounded half away from zero over 1, and "0/1" when that rate is not finite or absurd.
-std::string frameRateText(const MediaTime& minFrameDuration, double nominalFrameRate);
-
-// duration × fps rounded half away from zero; 0 when either is not finite, negative or absurd.
-std::int64_t frameCount(double durationSeconds, double fps);
-
 // The record of a readable movie's first video track; `started` carries url, id and fileSize. Width and
-// height are the displayed ones: swapped for a track turned by 90 or 270 degrees.
+// height are the displayed ones: swapped for a track turned by 90 or 270 degrees. The pixel format, colour
+// tags and pixel aspect are those ffmpeg decodes the track with; the frames are its samples, fewer when its
+// edit list keeps fewer.
 ClipInfo movieRecord(ClipInfo started, const VideoTrack& video, bool hasAudio);
 
 // The record of a readable still image; the codec comes from the file's extension, not its content.

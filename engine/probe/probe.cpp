@@ -33,14 +33,16 @@ ClipInfo probe(const FileURL& url) {
     if (hasImageExtension(url)) return probeImage(url, std::move(record));
 
     FileSource file;
+    MovieReadError reason = MovieReadError::cannotRead;
     errno = 0;
     const bool opened = file.open(url);
     const int openError = errno;
     if (opened) {
         const MovieInfo movie = readMovie(file);
         if (movie.video) return movieRecord(std::move(record), *movie.video, movie.hasAudio);
+        reason = movie.error;
     }
-    record.error = (opened ? std::nullopt : openProblem(openError)).value_or(std::string(kMovieErrorText));
+    record.error = (opened ? std::nullopt : openProblem(openError)).value_or(movieErrorText(reason));
     return record;
 }
 

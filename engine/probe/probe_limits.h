@@ -19,6 +19,12 @@ inline constexpr std::size_t kMaxBoxesPerMovie = 1u << 20;
 inline constexpr std::size_t kMaxTracks = 1024;
 // Entries walked in one table (stts, elst), and samples listed by the fragments' trun boxes together.
 inline constexpr std::uint32_t kMaxTableEntries = 4u << 20;
+// Non-empty edits whose samples are counted to know a track's frames; a file with more counts them all.
+inline constexpr std::size_t kMaxCountedEdits = 16;
+// Distinct sample durations kept to find a track's frame rate; a variable-rate phone clip has a few dozen.
+inline constexpr std::size_t kMaxDistinctDurations = 4096;
+// The largest sequence parameter set read from an avcC or hvcC box (its length field allows 64 KiB).
+inline constexpr std::size_t kMaxParameterSetBytes = 64u << 10;
 // The movie box is read through a cache of this size; nothing else of it is held in memory, so no box is
 // ever too big to read. Nor is there a nesting limit: the reader descends only the paths it knows
 // (moov/trak/mdia/minf/stbl/stsd/sample entry/colr is the deepest, eight levels), so a deeper file is

@@ -32,8 +32,15 @@ TEST(ClipInfo, FrameRateAndTimecode) {
         EXPECT_EQ(ClipInfo(FileURL("/m/a.mov"), {.fpsString = text}).fps(), fps) << text;
     EXPECT_DOUBLE_EQ(ClipInfo(FileURL("/m/a.mov"), {.fpsString = "30000/1001"}).fps(), 30000 / 1001.0);
     const std::pair<double, const char*> shown[] = {
-        {30, "30"}, {24000.0 / 1001, "24"}, {30000.0 / 1001, "30"}, {60000.0 / 1001, "59.9"}, {120, "120"},
-        {0, "0"},   {1000, "1e+03"},        {7.0 / 3, "2.33"},
+        {30, "30"},
+        {24000.0 / 1001, "23.976"},
+        {30000.0 / 1001, "29.97"},
+        {60000.0 / 1001, "59.94"},
+        {120, "120"},
+        {0, "0"},
+        {1000, "1000"},
+        {7.0 / 3, "2.333"},
+        {12.5, "12.5"},
     };
     for (const char* locale : kLocales) {
         testing::ScopedLocale scope(locale);

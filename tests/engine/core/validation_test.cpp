@@ -12,8 +12,8 @@
 namespace tessellane {
 namespace {
 
-// Clips written as "name WxH codec/tag pixfmt rate Nf !error" separated by ";". Any word may be left out:
-// h264/avc1 (png/ for an image) 1920x1080 yuv420p 30/1 100f by default.
+// Clips written as "name WxH codec/tag pixfmt rate Nf pc|tv H:V !error" separated by ";". Any word may be
+// left out: h264/avc1 (png/ for an image) 1920x1080 yuv420p 30/1 100f, no range, square pixels by default.
 std::vector<ClipInfo> clips(const std::string& list) {
     std::vector<ClipInfo> out;
     std::istringstream entries(list);
@@ -29,6 +29,8 @@ std::vector<ClipInfo> clips(const std::string& list) {
             const std::size_t x = w.find('x'), slash = w.find('/');
             if (w[0] == '!')
                 c.error = w.substr(1);
+            else if (w.find(':') != std::string::npos)
+                c.pixelAspect = w;
             else if (w.back() == 'f')
                 c.frames = std::stoll(w);
             else if (std::isdigit(w[0]) && x != std::string::npos)
@@ -37,6 +39,8 @@ std::vector<ClipInfo> clips(const std::string& list) {
                 c.fpsString = w;
             else if (slash != std::string::npos)
                 c.codec = w.substr(0, slash), c.codecTag = w.substr(slash + 1);
+            else if (w == "pc" || w == "tv")
+                c.colorRange = w;
             else
                 c.pixFmt = w == "-" ? "" : w;
         }
@@ -45,14 +49,18 @@ std::vector<ClipInfo> clips(const std::string& list) {
     return out;
 }
 
-// The messages by kind: 2 too few files, M mixed kinds, H heights, R rates, U unsupported codec, O odd size,
-// and the warnings C codec, P pixel format, L length, F image format. Each % takes the next argument.
+// The messages by kind: 2 too few files, M mixed kinds, H heights, R rates, A pixel aspects, U unsupported
+// codec, X ProRes in MP4, O odd size, and the warnings C codec, P pixel format, S a format the encoder
+// lacks, L length, F image format. Each % takes the next argument.
 std::string say(char kind, const std::string& a = "", const std::string& b = "yuv420p") {
     static const std::map<char, std::string> messages = {
         {'2', "파일이 2개 이상 필요합니다"},
         {'M', "이미지와 영상을 섞을 수 없습니다 — 한 종류만 넣어 주세요"},
         {'H', "높이가 다릅니다: %"},
         {'R', "fps가 다릅니다: %"},
+        {'A', "픽셀 종횡비가 다릅니다: %"},
+        {'X', "ProRes는 MP4(.%)에 쓸 수 없습니다 — .mov 파일을 첫 파일로 놓아 주세요"},
+        {'S', "첫 파일의 픽셀 포맷(%)은 libx264로 쓸 수 없습니다 — %로 변환"},
         {'U', "지원하지 않는 코덱: % (ProRes·H.264·HEVC만)"},
         {'O', "결과 크기가 홀수입니다: % — 픽셀 포맷(%)에는 짝수 크기가 필요합니다"},
         {'C', "코덱이 서로 다릅니다 — 첫 파일(%) 사양으로 인코딩"},
@@ -77,7 +85,7 @@ TEST(Validation, MessagesAndTheirOrder) {
         {"a.mov prores/apch yuv422p10le 1000f; b.mov 980f; c.mov 1000f",
          {},
          {say('C', "ProRes 422 HQ"), say('P', "yuv422p10le"), say('L', "980f")}},
-        {"a.mp4 60000/1001; b.mp4 1920x720 7/3", {say('H', "1080 / 720"), say('R', "59.9 / 2.33")}, {}},
+        {"a.mp4 60000/1001; b.mp4 1920x720 7/3", {say('H', "1080 / 720"), say('R', "59.94 / 2.333")}, {}},
         {"a.mov; b.png", {say('M')}, {}},
         {"a.mov prores/apch 25/1; b.png 100x720", {say('H', "1080 / 720"), say('M')}, {}},
         {"a.png; b.PNG; c.png", {}, {}},
@@ -85,8 +93,19 @@ TEST(Validation, MessagesAndTheirOrder) {
         {"a.png; b.webp 100x720", {say('H', "1080 / 720")}, {say('F', "PNG")}},
         {"a.mov mp4v/mp4v; b.mov", {say('U', "mp4v")}, {say('C', "MP4V")}},
         {"a.mov; b.mov mp4v/mp4v", {}, {say('C', "H264")}},
-        {"a.mov prores/apch; b.mov prores/apcn", {}, {say('C', "ProRes 422 HQ")}},
-        {"a.mov 24000/1001; b.mov 24/1", {say('R', "24 / 24")}, {}},
+        {"a.mov prores/apch yuv422p10le; b.mov prores/apcn yuv422p10le", {}, {say('C', "ProRes 422 HQ")}},
+        {"a.mov 24000/1001; b.mov 24/1", {say('R', "23.976 / 24")}, {}},
+        {"a.mov 4:3; b.mov 4:3", {}, {}},
+        {"a.mov; b.mov 4:3; c.mov", {say('A', "1:1 / 4:3 / 1:1")}, {}},
+        {"a.M4V prores/apch yuv422p10le; b.mov prores/apch yuv422p10le", {say('X', "M4V")}, {}},
+        {"a.mov prores/apch yuv422p10le; b.mp4 prores/apch yuv422p10le", {}, {}},
+        // A range that differs is a pixel format that differs; the warning names the first clip's.
+        {"a.mov pc; b.mov pc", {}, {}},
+        {"a.mov pc; b.mov", {}, {say('P', "yuv420p·pc")}},
+        {"a.mov tv; b.mov yuv422p pc", {}, {say('P', "yuv420p·tv")}},
+        {"a.mov gbrp; b.mov gbrp", {}, {say('S', "gbrp", "yuv444p")}},
+        {"a.mov yuv420p12le; b.mov", {}, {say('P', "yuv420p12le"), say('S', "yuv420p12le", "yuv420p10le")}},
+        {"a.mov hevc/hvc1 yuv420p12le; b.mov hevc/hvc1 yuv420p12le", {}, {}},
         {"a.mov -; b.mov", {}, {say('P', "")}},
         {"a.mov 50f; b.mov 7f; c.mov 50f", {}, {say('L', "7f")}},
         {"a.mov; b.mov; c.mov 1920x2160", {say('H', "1080 / 1080 / 2160")}, {}},
@@ -95,7 +114,7 @@ TEST(Validation, MessagesAndTheirOrder) {
         {"a.mov 1921x1080; b.mov 1919x1080", {}, {}},
         {"a.mov 33x1080 p010le; b.mov 32x1080 p010le", {say('O', "65×1080", "p010le")}, {}},
         {"a.mov 33x1080 yuv444p; b.mov 32x1080", {}, {say('P', "yuv444p")}},
-        {"a.mov 33x1081 prores/apcn yuv422p; b.mov 32x1081 prores/apcn yuv422p", {}, {}},
+        {"a.mov 33x1081 prores/apcn yuv422p10le; b.mov 32x1081 prores/apcn yuv422p10le", {}, {}},
         {"a.mov 1921x1080; b.mov 1920x1081", {say('H', "1080 / 1081")}, {}},
         {"a.mov 1921x1080 mp4v/mp4v 25/1; b.mov",
          {say('R', "25 / 30"), say('U', "mp4v"), say('O', "3841×1080")},

@@ -23,6 +23,7 @@ TEST(BuildArguments, VideoFollowsTheFirstClip) {
     const std::string x264 = "libx264 -crf 12 -preset slow -pix_fmt ";
     const struct {
         std::string codec, tag, pixFmt, rate, space, primaries, transfer, range, codecToColours;
+        std::string filter = "[0:v][1:v]hstack=inputs=2:shortest=1[v]";
     } rows[] = {
         {"prores", "apch", "yuv422p10le", "24000/1001", "bt709", "bt709", "bt709", "tv",
          "prores_ks -profile:v 3 -vendor apl0 -pix_fmt yuv422p10le -r 24000/1001 -colorspace bt709 "
@@ -31,12 +32,18 @@ TEST(BuildArguments, VideoFollowsTheFirstClip) {
          "libx265 -crf 12 -preset slow -tag:v hvc1 -pix_fmt yuv420p10le -r 25/1 -color_trc smpte2084"},
         {"h264", "avc1", "yuv444p", "30/1", "bt709", "", "", "unknown",
          x264 + "yuv444p -r 30/1 -colorspace bt709"},
+        // Full range is written in the yuvj form, which keeps the code values; a clip in the limited range
+        // (b.mov: nothing said) is converted to it first.
         {"h264", "", "yuv420p", "25/1", "bt2020nc", "", "", "pc",
-         x264 + "yuv420p -r 25/1 -colorspace bt2020nc -color_range pc"},
+         x264 + "yuvj420p -r 25/1 -colorspace bt2020nc -color_range pc",
+         "[1:v]scale=out_range=pc,format=yuvj420p[c1];[0:v][c1]hstack=inputs=2:shortest=1[v]"},
         // Only the exact lower-case words are dropped; anything else goes to ffmpeg as it is.
         {"h264", "", "yuv422p", "25/1", "unknown", "reserved", "unknown", "Unknown",
          x264 + "yuv422p -r 25/1 -color_range Unknown"},
         {"ProRes", "apch", "yuv420p", "25/1", "", "", "", "", x264 + "yuv420p -r 25/1"},
+        // Names that ffprobe shows and the options spell otherwise, per option.
+        {"h264", "", "yuv420p", "25/1", "bt470bg", "bt470bg", "bt470bg", "",
+         x264 + "yuv420p -r 25/1 -colorspace bt470bg -color_primaries bt470bg -color_trc gamma28"},
         {"", "", "", "", "", "", "", "",
          "libx264 -crf 12 -preset slow -r "},  // no pixel format, an empty rate
     };
@@ -47,9 +54,8 @@ TEST(BuildArguments, VideoFollowsTheFirstClip) {
             std::tie(row.codec, row.tag, row.pixFmt, row.rate, row.space, row.primaries, row.transfer,
                      row.range);
         EXPECT_EQ(line(buildArguments({first, ClipInfo("/m/b.mov", {.codec = "hevc"})}, "/m/o.mov")),
-                  "-nostdin -hide_banner -n -i /m/a.mov -i /m/b.mov -filter_complex "
-                  "[0:v][1:v]hstack=inputs=2:shortest=1[v] -map [v] -c:v " +
-                      row.codecToColours + " -an -progress pipe:1 -nostats /m/o.mov");
+                  "-nostdin -hide_banner -n -i /m/a.mov -i /m/b.mov -filter_complex " + row.filter +
+                      " -map [v] -c:v " + row.codecToColours + " -an -progress pipe:1 -nostats /m/o.mov");
     }
 }
 

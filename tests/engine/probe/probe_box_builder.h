@@ -50,6 +50,8 @@ struct TrackLayout {
     std::optional<Bytes> elst = {};                                           // the whole elst box
     std::optional<Bytes> tkhd = {};  // the whole tkhd box; an all-zero version 0 one when absent
     bool withStsd = true;
+    std::uint32_t dataOffset = 0;  // where its samples (one byte each, in one chunk) lie in the file
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> ctts = {};  // (count, offset); none when empty
 };
 
 // A 64×32 track of depth 24.
@@ -62,9 +64,15 @@ inline Bytes track(const TrackLayout& t) {
                          cat({zeros(2 * wide), be(t.timescale, 4), be(t.duration, wide), zeros(4)}));
     Bytes hdlr = fullBox("hdlr", 0, cat({zeros(4), text(t.handler), zeros(12), text("name"), zeros(1)}));
     Bytes stts = be(t.stts.size(), 4);
-    for (auto [count, delta] : t.stts) stts = cat({stts, be(count, 4), be(delta, 4)});
+    std::uint32_t samples = 0;
+    for (auto [count, delta] : t.stts) stts = cat({stts, be(count, 4), be(delta, 4)}), samples += count;
+    Bytes ctts = be(t.ctts.size(), 4);
+    for (auto [count, offset] : t.ctts) ctts = cat({ctts, be(count, 4), be(offset, 4)});
     Bytes stbl = cat({t.withStsd ? fullBox("stsd", 0, cat({be(1, 4), entry})) : Bytes{},
-                      fullBox("stts", 0, stts), fullBox("stsz", 0, zeros(8))});
+                      fullBox("stts", 0, stts), t.ctts.empty() ? Bytes{} : fullBox("ctts", 0, ctts),
+                      fullBox("stsz", 0, cat({be(1, 4), be(samples, 4)})),
+                      fullBox("stsc", 0, cat({be(1, 4), be(1, 4), be(samples, 4), be(1, 4)})),
+                      fullBox("stco", 0, cat({be(1, 4), be(t.dataOffset, 4)}))});
     Bytes minf = box("minf", cat({fullBox("vmhd", 0, zeros(8)), box("stbl", stbl)}));
     return box("trak", cat({t.tkhd ? *t.tkhd : fullBox("tkhd", 0, zeros(80)),
                             t.elst ? box("edts", *t.elst) : Bytes{}, box("mdia", cat({mdhd, hdlr, minf}))}));
@@ -101,9 +109,10 @@ inline Bytes nclx(int primaries, int transfer, int matrix, bool full) {
     return box("colr",
                cat({text("nclx"), be(primaries, 2), be(transfer, 2), be(matrix, 2), be(full ? 0x80 : 0, 1)}));
 }
-// hvcC with the luma bit depth at byte 17 of the payload
-inline Bytes hvcC(int bitDepth) {
+// hvcC without parameter sets: the chroma format at byte 16 of the payload, the luma bit depth at 17
+inline Bytes hvcC(int bitDepth, int chroma = 1) {
     Bytes payload = zeros(23);
+    payload[16] = static_cast<std::uint8_t>(0xFC | chroma);
     payload[17] = static_cast<std::uint8_t>(0xF8 | (bitDepth - 8));
     return box("hvcC", payload);
 }

@@ -35,7 +35,7 @@ TEST(CardLines, VideoImageUnreadableAndFrameRatesInEveryLocale) {
         {ClipInfo("/c/bad.mov", {.error = "읽을 수 없는 파일"}), " |  |  | 읽을 수 없는 파일"},
     };
     const std::pair<const char*, const char*> rates[] = {
-        {"24000/1001", "24"}, {"60000/1001", "59.9"}, {"120000/1001", "120"}, {"25/2", "12.5"}};
+        {"24000/1001", "23.976"}, {"60000/1001", "59.94"}, {"120000/1001", "119.88"}, {"25/2", "12.5"}};
     for (const char* locale : {"C.UTF-8", "de_DE.UTF-8"}) {
         ScopedLocale scope(locale);
         for (const auto& [clip, lines] : table) {
