@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <filesystem>
+#include <limits>
 #include <optional>
 
 #include "engine/core/utf8.h"
@@ -120,6 +122,22 @@ std::string expectedTag(const ClipInfo& first) {
     return first.codec == "hevc" ? "hvc1" : "avc1";
 }
 
+// The frames a whole result holds at least. ffmpeg writes it at one steady rate until the shortest clip
+// ends: a clip that starts late (an edit that begins with a gap, B-frame delay) gains frames at the start,
+// and a clip of varying rate counts as its length at that rate rather than its own number of samples. Fewer
+// frames than this mean a clip ended early while ffmpeg read it.
+std::int64_t leastFrames(const std::vector<ClipInfo>& clips, double rate) {
+    std::int64_t least = std::numeric_limits<std::int64_t>::max();
+    for (const ClipInfo& clip : clips) {
+        std::int64_t frames = clip.frames;
+        const double atRate = clip.duration * rate;
+        if (atRate > 0 && atRate < static_cast<double>(frames))
+            frames = static_cast<std::int64_t>(std::floor(atRate + 1e-6));
+        least = std::min(least, frames);
+    }
+    return least;
+}
+
 // ffmpeg can exit 0 and still leave something else than asked (a damaged or cut input does this): the
 // result must probe as the kind of file asked for, at the size the clips add up to, in the codec asked for,
 // with every frame of the shortest clip.
@@ -166,11 +184,8 @@ ClipInfo verifyOutput(const std::vector<ClipInfo>& clips, const TemporaryOutput&
             "결과 코덱이 예상과 다릅니다: " + (sameCodec ? result.codecTag : result.codec) + " (예상 " +
             (sameCodec ? tag : first.codec) + ")");
     }
-    const std::int64_t frames =
-        std::min_element(clips.begin(), clips.end(), [](const auto& a, const auto& b) {
-            return a.frames < b.frames;
-        })->frames;
-    if (frames > 0 && result.frames != frames)
+    const std::int64_t frames = leastFrames(clips, first.fps());
+    if (frames > 0 && result.frames < frames)
         throw MergeError::unverified("결과 프레임 수가 예상과 다릅니다: " + std::to_string(result.frames) +
                                      " (예상 " + std::to_string(frames) + ")");
     return result;

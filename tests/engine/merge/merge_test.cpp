@@ -77,8 +77,8 @@ class ScopedPlay {
     OutputCalls saved_;
 };
 
-// Made once: two 64×32 H.264 clips of 4 frames, what they merge into, and results that are wrong in one way
-// each (one frame, another codec).
+// Made once: two 64×32 H.264 clips of 4 frames, what they merge into, results that are wrong in one way
+// each (one frame, another codec), and one padded at the start as ffmpeg pads a clip that starts late.
 const fs::path& media() {
     static const testing::TempDir folder;
     static const bool made = [] {
@@ -87,6 +87,7 @@ const fs::path& media() {
         for (const auto& [name, options] : std::vector<std::pair<std::string, std::vector<std::string>>>{
                  {"good.mov", {"-frames:v", "4"}},
                  {"short.mov", {"-frames:v", "1"}},
+                 {"long.mov", {"-frames:v", "6"}},
                  {"mpeg4.mov", {"-frames:v", "4", "-c:v", "mpeg4"}},
                  {"a.mov", {"-frames:v", "4", "-vf", "crop=64:32:0:0"}},
                  {"b.mov", {"-frames:v", "4", "-vf", "crop=64:32:64:0"}}}) {
@@ -248,6 +249,9 @@ TEST_F(MergeRunner, FailuresGiveTheReasonAndLeaveNothing) {
     }
     fakeFFmpeg(writes());
     EXPECT_EQ(merge(clips, dir / "out.mov", {}).output.width, 128);
+    // Frames ffmpeg adds before a clip that starts late lose nothing: more than the shortest clip is whole.
+    fakeFFmpeg(writes("long.mov"));
+    EXPECT_EQ(merge(clips, dir / "long.mov", {}).output.frames, 6);
 }
 
 TEST_F(MergeRunner, MegabytesOfDiagnosticsKeepMemoryBoundedAndTheLastLines) {
