@@ -5,6 +5,13 @@ set(TESSELLANE_READER_SOURCES
   ${PROJECT_SOURCE_DIR}/engine/probe/movie_sample_tables.cpp
   ${PROJECT_SOURCE_DIR}/engine/probe/movie_fragments.cpp
   ${PROJECT_SOURCE_DIR}/engine/probe/image_header.cpp
+  ${PROJECT_SOURCE_DIR}/engine/probe/image_png.cpp
+  ${PROJECT_SOURCE_DIR}/engine/probe/image_jpeg.cpp
+  ${PROJECT_SOURCE_DIR}/engine/probe/exif_orientation.cpp
+  ${PROJECT_SOURCE_DIR}/engine/probe/image_tiff.cpp
+  ${PROJECT_SOURCE_DIR}/engine/probe/image_bmp.cpp
+  ${PROJECT_SOURCE_DIR}/engine/probe/image_webp.cpp
+  ${PROJECT_SOURCE_DIR}/engine/probe/image_record.cpp
   ${PROJECT_SOURCE_DIR}/engine/probe/movie_record.cpp
   ${PROJECT_SOURCE_DIR}/engine/core/clip_info.cpp
   ${PROJECT_SOURCE_DIR}/engine/merge/child_process.cpp

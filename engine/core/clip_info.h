@@ -73,6 +73,10 @@ struct ClipFields {
     std::int64_t width = 0;
     std::int64_t height = 0;
     std::string pixFmt{};
+    // Still images only: what the merge must keep when it joins pictures of different kinds.
+    bool hasAlpha = false;
+    int bitsPerSample = 0;
+    bool lossless = false;
     std::string fpsString = "0/1";
     std::int64_t frames = 0;
     double duration = 0.0;

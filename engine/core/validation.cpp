@@ -4,6 +4,8 @@
 #include <charconv>
 #include <functional>
 
+#include "engine/core/picture_size.h"
+
 namespace tessellane {
 
 namespace {
@@ -64,6 +66,12 @@ Validation validate(const std::vector<ClipInfo>& clips) {
         return result;
     }
     if (images != 0) {
+        // ffmpeg refuses a frame this big only once it has read every picture.
+        std::int64_t width = 0;
+        for (const ClipInfo& clip : clips) width += clip.width;
+        if (sameHeights && !ffmpegHoldsPicture(width, clips.front().height))
+            result.blocking.push_back("결과 이미지가 너무 큽니다: " + std::to_string(width) + "×" +
+                                      std::to_string(clips.front().height));
         if (!allSame(clips, [](const ClipInfo& c) { return lowerExtensionOf(c.url()); }))
             result.warnings.push_back("이미지 형식이 서로 다릅니다 — 첫 파일(" +
                                       asciiUpper(extensionOf(clips.front().url())) + ") 형식으로 저장");

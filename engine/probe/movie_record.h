@@ -8,7 +8,6 @@
 #include <string_view>
 
 #include "engine/core/clip_info.h"
-#include "engine/probe/image_header.h"
 #include "engine/probe/movie_reader.h"
 
 namespace tessellane {
@@ -18,7 +17,6 @@ inline constexpr std::string_view kMovieErrorText = "영상 스트림 없음(또
 #else
 inline constexpr std::string_view kMovieErrorText = "영상 스트림 없음(또는 읽을 수 없는 파일)";
 #endif
-inline constexpr std::string_view kImageErrorText = "읽을 수 없는 이미지";
 
 // Each gives ffmpeg's name for a media framework value, or empty text for a missing or unknown one.
 std::string ffmpegPrimaries(const std::optional<std::string>& value);
@@ -38,8 +36,5 @@ std::int64_t frameCount(double durationSeconds, double fps);
 // The record of a readable movie's first video track; `started` carries url, id and fileSize. Width and
 // height are the displayed ones: swapped for a track turned by 90 or 270 degrees.
 ClipInfo movieRecord(ClipInfo started, const VideoTrack& video, bool hasAudio);
-
-// The record of a readable still image; the codec comes from the file's extension, not its content.
-ClipInfo imageRecord(ClipInfo started, const ImageHeader& header);
 
 }  // namespace tessellane
