@@ -224,11 +224,12 @@ std::optional<ImageHeader> readTiff(ByteSource& source) {
     header.bitsPerSample = int(bits / samples);
     header.pixFmt = pixelFormat(layout, colour, hasColourMap, little, subX, subY);
     const std::string& f = header.pixFmt;
-    header.hasAlpha = (f.starts_with("ya") || f.starts_with("rgba") || f.starts_with("gbrap")) &&
-                      !(colour == separated && samples == 4);
+    header.hasAlpha = f.starts_with("ya") || f.starts_with("rgba") || f.starts_with("gbrap");
     header.lossless = method != 6 && method != 7;
 
     const bool tiled = directory->has(tileWidth);
+    // ffmpeg turns CMYK into RGB only from 8-bit samples side by side; it shows the others' ink as colour.
+    const bool cmyk = colour == separated;
     if (!knownCompression(method))
         header.refusal = unsupported("TIFF", "압축 방식 " + std::to_string(method));
     else if (!knownPhotometric(colour))
@@ -239,10 +240,11 @@ std::optional<ImageHeader> readTiff(ByteSource& source) {
         header.refusal = unsupported("TIFF", "부호 있는 정수 샘플");
     else if (tiled && !directory->has(tileOffsets))
         header.refusal = unsupported("TIFF", "타일 위치(TileOffsets)가 없는 타일 구성");
-    else if (f.empty() || (colour == palette && header.bitsPerSample > 8))
-        header.refusal = unsupported("TIFF", "샘플 " + std::to_string(samples) + "개 × " +
-                                                 std::to_string(header.bitsPerSample) + "비트" +
-                                                 (planar ? " (평면 배치)" : ""));
+    else if (f.empty() || (colour == palette && header.bitsPerSample > 8) ||
+             (cmyk && layout != 324 && layout != 405))
+        header.refusal = unsupported(
+            "TIFF", std::string(cmyk ? "CMYK " : "") + "샘플 " + std::to_string(samples) + "개 × " +
+                        std::to_string(header.bitsPerSample) + "비트" + (planar ? " (평면 배치)" : ""));
     else if (!dataInside(*directory, source.size(), tiled))
         header.refusal = cutShort("픽셀 데이터가 파일 끝을 넘습니다");
     return header;
