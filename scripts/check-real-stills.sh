@@ -39,8 +39,8 @@ decodes() {  # ffmpeg alone reads one picture from the file
     grep -vc '^#')" = 1 ]
 }
 alphaUsed() {  # some decoded pixel is not fully opaque
-  [ -n "$(timeout 60 $ffmpeg -nostdin -v error -f image2pipe -i "$1" -frames:v 1 \
-    -vf format=rgba,alphaextract -f rawvideo -pix_fmt gray - 2>/dev/null | tr -d '\377' | head -c 1)" ]
+  [ "$(timeout 60 $ffmpeg -nostdin -v error -f image2pipe -i "$1" -frames:v 1 \
+    -vf format=rgba,alphaextract -f rawvideo -pix_fmt gray - 2>/dev/null | tr -d '\377' | head -c 1 | wc -c)" != 0 ]
 }
 
 while IFS= read -r -d '' file; do
