@@ -98,10 +98,13 @@ while IFS= read -r -d '' file; do
   if [ $lossless = 1 ]; then
     bump "lossless compared"
     w=$((width / 2))
-    # The first picture of each stream: the source, the left half, the right half.
+    # The first picture of each stream: the source, the left half, the right half. libwebp drops the colour
+    # under fully transparent pixels, so a WebP is compared with its colour premultiplied by its alpha.
+    pre="" compared=$format
+    [ "$extension" = webp ] && pre="format=rgba,premultiply=inplace=1," compared=rgba
     hashes=$(timeout 60 $ffmpeg -nostdin -v error -f image2pipe -i "$file" -f image2pipe -i "$written" \
-      -filter_complex "[1:v]split[a][b];[a]crop=$w:$height:0:0[l];[b]crop=$w:$height:$w:0[r]" \
-      -map 0:v -map '[l]' -map '[r]' -pix_fmt "$format" -f framemd5 - 2>/dev/null |
+      -filter_complex "[0:v]${pre}null[s];[1:v]${pre}split[a][b];[a]crop=$w:$height:0:0[l];[b]crop=$w:$height:$w:0[r]" \
+      -map '[s]' -map '[l]' -map '[r]' -pix_fmt "$compared" -f framemd5 - 2>/dev/null |
       awk -F', *' '!/^#/ && !seen[$1]++ {print $NF}')
     [ "$(wc -l <<<"$hashes")" = 3 ] && hashes=$(sort -u <<<"$hashes" | wc -l) || hashes=0
     if [ "$hashes" = 1 ]; then bump "lossless exact"; else problem "not pixel-exact" "$sourceFormat -> $format"; fi

@@ -73,7 +73,8 @@ struct ClipFields {
     std::int64_t width = 0;
     std::int64_t height = 0;
     std::string pixFmt{};
-    // Still images only: what the merge must keep when it joins pictures of different kinds.
+    // Still images only, as ffmpeg decodes the picture: the merge keeps alpha and depth that any picture has,
+    // and writes a WebP losslessly after a lossless first picture.
     bool hasAlpha = false;
     int bitsPerSample = 0;
     bool lossless = false;

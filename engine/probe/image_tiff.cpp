@@ -18,6 +18,7 @@ enum Tag : std::uint16_t {
     bitsPerSample = 258,
     compression = 259,
     photometric = 262,
+    fillOrder = 266,
     stripOffsets = 273,
     samplesPerPixel = 277,
     stripByteCounts = 279,
@@ -191,7 +192,7 @@ std::optional<ImageHeader> readTiff(ByteSource& source) {
     if (!directory) return std::nullopt;
 
     std::uint64_t w = 0, h = 0, method = 0, colour = 0, samples = 0, planes = 0, format = 0, subX = 0,
-                  subY = 0;
+                  subY = 0, bitOrder = 0;
     if (!directory->value(width, 0, w) || !directory->value(height, 0, h) ||
         !plausibleSize(std::int64_t(w), std::int64_t(h)))
         return std::nullopt;
@@ -207,7 +208,7 @@ std::optional<ImageHeader> readTiff(ByteSource& source) {
         !directory->value(samplesPerPixel, 0, samples, count) ||
         !directory->value(planarConfiguration, 0, planes, 1) ||
         !directory->value(sampleFormat, 0, format, 1) || !directory->value(yCbCrSubsampling, 0, subX, 1) ||
-        samples < 1 || samples > 5)
+        !directory->value(fillOrder, 0, bitOrder, 1) || samples < 1 || samples > 5)
         return std::nullopt;
     if (directory->count(yCbCrSubsampling) < 2)
         subY = 1;  // both default to 1, as ffmpeg takes them
@@ -238,6 +239,9 @@ std::optional<ImageHeader> readTiff(ByteSource& source) {
         header.refusal = unsupported("TIFF", "부동소수점 샘플");
     else if (format == 2)
         header.refusal = unsupported("TIFF", "부호 있는 정수 샘플");
+    else if (bitOrder == 2 && (header.bitsPerSample == 2 || header.bitsPerSample == 4))
+        header.refusal = unsupported("TIFF", "비트 순서가 거꾸로인(FillOrder 2) " +
+                                                 std::to_string(header.bitsPerSample) + "비트 샘플");
     else if (tiled && !directory->has(tileOffsets))
         header.refusal = unsupported("TIFF", "타일 위치(TileOffsets)가 없는 타일 구성");
     else if (f.empty() || (colour == palette && header.bitsPerSample > 8) ||

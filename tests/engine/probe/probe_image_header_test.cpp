@@ -103,6 +103,8 @@ TEST(ImageHeaderReader, TellsWhatFfmpegMakesOfEachKindAndRefusesWhatItCannot) {
         {summary(tiff3x4(4, 16, {{262, 3, {5}}}, zeros(96))), "지원하지 않는 TIFF: CMYK 샘플 4개 × 16비트"},
         {summary(tiff3x4(2, 8, {{338, 3, {2}}}, zeros(24))), "tiff 3x4 ya8/8 alpha"},
         {summary(tiff3x4(1, 12, {}, zeros(18))), "tiff 3x4 gray12le/12"},
+        {summary(tiff3x4(1, 4, {{266, 3, {2}}}, zeros(8))),
+         "지원하지 않는 TIFF: 비트 순서가 거꾸로인(FillOrder 2) 4비트 샘플"},
         {summary(tiff3x4(3, 8, {{262, 3, {6}}, {530, 3, {2, 1}}}, zeros(36))), "tiff 3x4 yuv422p/8"},
         {summary(tiff3x4(2, 8, {{284, 3, {2}}, {338, 3, {2}}}, zeros(24))),
          "지원하지 않는 TIFF: 샘플 2개 × 8비트 (평면 배치)"},
