@@ -54,6 +54,9 @@ while IFS= read -r -d '' file; do
     reason=$(grep -m1 '^오류: ' <<<"$report")
     if grep -q '^명령: ' <<<"$report"; then
       problem "failed after ffmpeg started" "$reason"
+    elif [[ $reason == "오류: 결과 "* ]]; then
+      bump "refused up front"
+      problem "result refused: too big" "${reason#오류: }"
     elif ! grep -qF "$(basename "$file"): " <<<"$reason"; then
       problem "refused without the file named" "$reason"
     elif decodes "$file"; then
@@ -114,7 +117,7 @@ done < <(find "$corpus" -type f \( -iname '*.png' -o -iname '*.jpg' -o -iname '*
 
 echo
 for key in stills merged "refused up front" "refused, and ffmpeg cannot decode it" \
-  "refused though ffmpeg decodes it" "failed after ffmpeg started" "refused without the file named" \
+  "refused though ffmpeg decodes it" "result refused: too big" "failed after ffmpeg started" "refused without the file named" \
   "result format is not ffprobe's" "size on the result line" "alpha lost" "depth lost" \
   "lossless compared" "lossless exact" "not pixel-exact"; do
   printf '%-40s %d\n' "$key" "${count[$key]:-0}"
