@@ -7,6 +7,13 @@ set(TESSELLANE_READER_SOURCES
   ${PROJECT_SOURCE_DIR}/engine/probe/parameter_sets.cpp
   ${PROJECT_SOURCE_DIR}/engine/probe/movie_fragments.cpp
   ${PROJECT_SOURCE_DIR}/engine/probe/image_header.cpp
+  ${PROJECT_SOURCE_DIR}/engine/probe/image_png.cpp
+  ${PROJECT_SOURCE_DIR}/engine/probe/image_jpeg.cpp
+  ${PROJECT_SOURCE_DIR}/engine/probe/exif_orientation.cpp
+  ${PROJECT_SOURCE_DIR}/engine/probe/image_tiff.cpp
+  ${PROJECT_SOURCE_DIR}/engine/probe/image_bmp.cpp
+  ${PROJECT_SOURCE_DIR}/engine/probe/image_webp.cpp
+  ${PROJECT_SOURCE_DIR}/engine/probe/image_record.cpp
   ${PROJECT_SOURCE_DIR}/engine/probe/movie_record.cpp
   ${PROJECT_SOURCE_DIR}/engine/core/clip_info.cpp
   ${PROJECT_SOURCE_DIR}/engine/core/pixel_format.cpp

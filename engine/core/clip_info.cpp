@@ -236,6 +236,9 @@ std::size_t hashValue(const ClipInfo& clip) {
     h.combine(clip.width);
     h.combine(clip.height);
     h.combine(clip.pixFmt);
+    h.combine(clip.hasAlpha);
+    h.combine(clip.bitsPerSample);
+    h.combine(clip.lossless);
     h.combine(clip.fpsString);
     h.combine(clip.frames);
     h.combine(clip.duration == 0.0 ? 0.0 : clip.duration);  // -0.0 hashes like 0.0, as it compares

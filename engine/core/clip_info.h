@@ -74,6 +74,11 @@ struct ClipFields {
     std::int64_t width = 0;
     std::int64_t height = 0;
     std::string pixFmt{};
+    // Still images only, as ffmpeg decodes the picture: the merge keeps alpha and depth that any picture has,
+    // and writes a WebP losslessly after a lossless first picture.
+    bool hasAlpha = false;
+    int bitsPerSample = 0;
+    bool lossless = false;
     std::string fpsString = "0/1";
     std::int64_t frames = 0;
     double duration = 0.0;

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <functional>
 
+#include "engine/core/picture_size.h"
 #include "engine/core/video_output.h"
 
 namespace tessellane {
@@ -66,6 +67,19 @@ Validation validate(const std::vector<ClipInfo>& clips) {
         return result;
     }
     if (images != 0) {
+        // ffmpeg refuses a frame this big, or one beyond what the output's format can hold, only once it has
+        // read every picture.
+        std::int64_t width = 0;
+        for (const ClipInfo& clip : clips) width += clip.width;
+        const std::int64_t height = clips.front().height;
+        const std::string format = lowerExtensionOf(clips.front().url());
+        const std::int64_t side = format == "webp" ? 16383 : format == "jpg" || format == "jpeg" ? 65500 : 0;
+        const std::string size = std::to_string(width) + "×" + std::to_string(height);
+        if (sameHeights && !ffmpegHoldsPicture(width, height))
+            result.blocking.push_back("결과 이미지가 너무 큽니다: " + size);
+        else if (sameHeights && side != 0 && (width > side || height > side))
+            result.blocking.push_back("결과 이미지가 너무 큽니다: " + size + " (" + asciiUpper(format) +
+                                      " 최대 " + std::to_string(side) + "×" + std::to_string(side) + ")");
         if (!allSame(clips, [](const ClipInfo& c) { return lowerExtensionOf(c.url()); }))
             result.warnings.push_back("이미지 형식이 서로 다릅니다 — 첫 파일(" +
                                       asciiUpper(extensionOf(clips.front().url())) + ") 형식으로 저장");

@@ -170,22 +170,4 @@ ClipInfo movieRecord(ClipInfo record, const VideoTrack& video, bool hasAudio) {
     return record;
 }
 
-ClipInfo imageRecord(ClipInfo record, const ImageHeader& header) {
-    const std::string extension = lowerExtensionOf(record.url());
-    if (extension == "png")
-        record.codec = "png";
-    else if (extension == "jpg" || extension == "jpeg")
-        record.codec = "mjpeg";
-    else if (extension == "tif" || extension == "tiff")
-        record.codec = "tiff";
-    else
-        record.codec = extension;
-    record.width = header.width;
-    record.height = header.height;
-    const bool deep = header.bitsPerSample > 8;
-    record.pixFmt = header.hasAlpha ? (deep ? "rgba64be" : "rgba") : (deep ? "rgb48be" : "rgb24");
-    record.frames = 1;
-    return record;
-}
-
 }  // namespace tessellane

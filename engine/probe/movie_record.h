@@ -8,7 +8,6 @@
 #include <string_view>
 
 #include "engine/core/clip_info.h"
-#include "engine/probe/image_header.h"
 #include "engine/probe/movie_reader.h"
 
 namespace tessellane {
@@ -18,7 +17,6 @@ inline constexpr std::string_view kMovieErrorText = "영상 스트림 없음(또
 #else
 inline constexpr std::string_view kMovieErrorText = "영상 스트림 없음(또는 읽을 수 없는 파일)";
 #endif
-inline constexpr std::string_view kImageErrorText = "읽을 수 없는 이미지";
 
 // Messages for movies that cannot be merged, by the reader's reason; the general one for files it cannot
 // read at all.
@@ -37,8 +35,5 @@ std::string codeText(std::uint32_t code);
 // tags and pixel aspect are those ffmpeg decodes the track with; the frames are its samples, fewer when its
 // edit list keeps fewer.
 ClipInfo movieRecord(ClipInfo started, const VideoTrack& video, bool hasAudio);
-
-// The record of a readable still image; the codec comes from the file's extension, not its content.
-ClipInfo imageRecord(ClipInfo started, const ImageHeader& header);
 
 }  // namespace tessellane

@@ -7,6 +7,7 @@
 
 #include "engine/probe/byte_source.h"
 #include "engine/probe/image_header.h"
+#include "engine/probe/image_record.h"
 #include "engine/probe/movie_reader.h"
 #include "engine/probe/movie_record.h"
 

@@ -32,12 +32,20 @@ inline constexpr std::size_t kMaxParameterSetBytes = 64u << 10;
 inline constexpr std::size_t kMovieReadWindow = 64u << 10;
 
 // Image headers: how many bytes of a file are cached at once, how many chunks, segments or tags are walked,
-// and how far into the file a JPEG frame header may stand.
+// and how far into the file a JPEG's first scan may start. PNG chunks are walked to IEND by their headers
+// alone; at libpng's 8 KiB per IDAT the limit covers 8 GiB of image data.
 inline constexpr std::size_t kImageReadWindow = 4u << 10;
-inline constexpr std::size_t kMaxPngChunks = 4096;
+inline constexpr std::size_t kMaxPngChunks = 1u << 20;
 inline constexpr std::size_t kMaxJpegSegments = 4096;
 inline constexpr std::uint64_t kMaxJpegHeaderOffset = 64u << 20;
 inline constexpr std::uint64_t kMaxTiffEntries = 4096;
+inline constexpr std::size_t kMaxWebpChunks = 4096;
+// Strips or tiles whose extent is checked against the file's.
+inline constexpr std::uint64_t kMaxTiffStrips = 1u << 20;
+// Data that must be searched (a JPEG's end marker, a BMP's alpha bytes) is read in blocks of this size; a
+// JPEG's end marker is looked for in this many last bytes before the whole scan is searched.
+inline constexpr std::size_t kImageScanBlock = 64u << 10;
+inline constexpr std::uint64_t kJpegEndSearch = 64u << 10;
 
 // Values beyond these are treated as absurd rather than converted to integers.
 inline constexpr double kMaxFrameRate = 1.0e6;

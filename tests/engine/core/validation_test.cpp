@@ -120,6 +120,11 @@ TEST(Validation, MessagesAndTheirOrder) {
          {say('R', "25 / 30"), say('U', "mp4v"), say('O', "3841×1080")},
          {say('C', "MP4V")}},
         {"a.png 33x33; b.png 32x33", {}, {}},
+        // ffmpeg's largest frame: 8 bytes a pixel, with 128 pixels of padding each way, under 2^31.
+        {"a.png 12000x12000; b.png 10000x12000", {}, {}},
+        {"a.png 12000x12000; b.tif 10100x12000",
+         {"결과 이미지가 너무 큽니다: 22100×12000"},
+         {say('F', "PNG")}},
     };
     for (const char* locale : {"C.UTF-8", "de_DE.UTF-8"}) {
         testing::ScopedLocale scope(locale);

@@ -75,39 +75,5 @@ TEST(BuildArguments, TheKindFromEveryExtension) {
         "-pix_fmt rgb24 /i/o.png");
 }
 
-// Each picture is read exactly as named and reaches hstack in the output's format, so an opaque or 8-bit
-// first picture cannot strip the others' alpha or depth; the format follows the output's extension.
-TEST(BuildImageArguments, FormatFollowsExtensionAlphaAndDepth) {
-    const struct {
-        std::string first, second, output, converted, block;
-    } rows[] = {
-        {"rgb24", "rgba", "o.png", "rgba", "-c:v png -pix_fmt rgba"},
-        {"gray", "gray", "o.png", "rgb24", "-c:v png -pix_fmt rgb24"},
-        {"gray", "ya8", "o.PNG", "rgba", "-c:v png -pix_fmt rgba"},
-        {"rgb24", "rgba64be", "o.png", "rgba64be", "-c:v png -pix_fmt rgba64be"},
-        {"rgb48be", "rgb24", "o.png", "rgb48be", "-c:v png -pix_fmt rgb48be"},
-        {"gray16be", "rgba", ".png", "rgba64be", "-c:v png -pix_fmt rgba64be"},
-        {"rgb24", "rgba64be", "o.TIF", "rgba", "-c:v tiff -pix_fmt rgba"},
-        {"rgb48be", "rgb24", "o.tiff", "rgb24", "-c:v tiff -pix_fmt rgb24"},
-        {"rgb24", "rgba64be", "o.JPEG", "", "-c:v mjpeg -q:v 1 -pix_fmt yuvj444p"},
-        {"rgba", "rgba", ".jpg", "", "-c:v mjpeg -q:v 1 -pix_fmt yuvj444p"},
-        {"rgba", "rgba", "o.webp", "", ""},
-        {"rgba", "rgba", "o.bmp", "", ""},
-        {"rgba", "rgba", "o.gif", "", ""},
-    };
-    for (const auto& row : rows) {
-        const std::string filter = row.converted.empty() ? "[0:v][1:v]hstack=inputs=2"
-                                                         : "[0:v]format=" + row.converted +
-                                                               "[i0];[1:v]format=" + row.converted +
-                                                               "[i1];[i0][i1]hstack=inputs=2";
-        EXPECT_EQ(
-            line(buildImageArguments({image("/i/a.png", row.first), image("/i/b.png", row.second)},
-                                     "/i/" + row.output)),
-            "-nostdin -hide_banner -n -f image2pipe -i /i/a.png -f image2pipe -i /i/b.png -filter_complex " +
-                filter + "[v] -map [v] -frames:v 1 -update 1 " + row.block + (row.block.empty() ? "" : " ") +
-                "/i/" + row.output);
-    }
-}
-
 }  // namespace
 }  // namespace tessellane

@@ -205,10 +205,16 @@ TEST_F(MergeRunner, NothingRunsWhenItCannotOrMustNot) {
         EXPECT_EQ(entries(), ready) << row.output;
     }
     // An output beyond what its encoder takes is refused before ffmpeg, not by it.
-    const ClipFields wide{.codec = "mjpeg", .width = 34000, .height = 8, .pixFmt = "rgb24", .frames = 1};
-    clips = {ClipInfo(dir / "a.jpg", wide), ClipInfo(dir / "b.jpg", wide)};
-    EXPECT_EQ(mergeError(dir / "out.jpg").errorDescription(),
-              "결과 크기가 너무 큽니다: 68000×8 — JPEG는 가로·세로 65500 이하여야 합니다");
+    const ClipFields wide{.codec = "h264",
+                          .codecTag = "avc1",
+                          .width = 8200,
+                          .height = 8,
+                          .pixFmt = "yuv420p",
+                          .fpsString = "25/1",
+                          .frames = 4};
+    clips = {ClipInfo(dir / "a.mov", wide), ClipInfo(dir / "b.mov", wide)};
+    EXPECT_EQ(mergeError(dir / "wide.mov").errorDescription(),
+              "결과 크기가 너무 큽니다: 16400×8 — H.264는 가로·세로 16384 이하여야 합니다");
     EXPECT_FALSE(fs::exists(dir / "ran"));
     EXPECT_EQ(readFile(dir / "taken.mov"), "keep me");
 }

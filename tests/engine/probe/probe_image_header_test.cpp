@@ -1,181 +1,179 @@
-// The image header reader on hand-built headers: the layouts ffmpeg does not write, broken ones, the limits.
+// The image header reader on hand-built files: the layouts ffmpeg does not write, what it cannot decode,
+// files cut short, broken ones and the limits. Each row is summed up as one line.
 #include <gtest/gtest.h>
 
-#include <array>
 #include <tuple>
 
 #include "engine/probe/byte_source.h"
 #include "engine/probe/image_header.h"
 #include "engine/probe/probe_limits.h"
-#include "tests/engine/probe/probe_box_builder.h"
+#include "tests/engine/probe/image_builder.h"
 
 namespace tessellane {
 namespace {
 
 using namespace testing;  // the byte builders
 
-Bytes le(std::uint64_t value, int bytes) {
-    Bytes out;
-    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-    return out;
+// "png 4x2 rgb24/8 alpha lossy o6", the refusal, or "-" when there is no header.
+std::string summary(const Bytes& bytes) {
+    MemorySource source(bytes);
+    const auto h = readImageHeader(source);
+    if (!h) return "-";
+    if (!h->refusal.empty()) return h->refusal;
+    static const char* kinds[] = {"png", "jpeg", "tiff", "bmp", "webp"};
+    return std::string(kinds[int(h->kind)]) + " " + std::to_string(h->width) + "x" +
+           std::to_string(h->height) + " " + h->pixFmt + "/" + std::to_string(h->bitsPerSample) +
+           (h->hasAlpha ? " alpha" : "") + (h->lossless ? "" : " lossy") +
+           (h->orientation != 1 ? " o" + std::to_string(h->orientation) : "");
 }
 
-// length, type, data, checksum over type and data
-Bytes chunk(const std::string& type, const Bytes& data) {
-    const Bytes typed = cat({text(type), data});
-    std::uint32_t c = 0xFFFFFFFFu;
-    for (std::uint8_t b : typed) {
-        c ^= b;
-        for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-    }
-    return cat({be(data.size(), 4), typed, be(c ^ 0xFFFFFFFFu, 4)});
-}
-Bytes png(std::uint32_t width, std::uint32_t height, int depth, int colourType, const Bytes& rest) {
-    return cat({text("\x89PNG\r\n\x1a\n"),
-                chunk("IHDR", cat({be(width, 4), be(height, 4), be(depth, 1), be(colourType, 1), zeros(3)})),
-                rest});
+Bytes cutShort(Bytes bytes, std::size_t n) {
+    bytes.resize(bytes.size() - n);
+    return bytes;
 }
 
-Bytes segment(std::uint8_t marker, const Bytes& data) {
-    return cat({be(0xFF00 | marker, 2), be(data.size() + 2, 2), data});
-}
-Bytes jpeg(std::uint8_t sof, int precision, int width, int height, const Bytes& before = {}) {
-    return cat({be(0xFFD8, 2), before,
-                segment(sof, cat({be(precision, 1), be(height, 2), be(width, 2), be(3, 1), zeros(9)})),
-                segment(0xDA, zeros(10))});
-}
+const std::string kCutPng = "잘린 이미지 — PNG의 끝(IEND)이 없습니다",
+                  kCutJpeg = "잘린 이미지 — JPEG의 끝(EOI)이 없습니다",
+                  kCutData = "잘린 이미지 — 픽셀 데이터가 파일 끝을 넘습니다";
 
-// TIFF: the first directory's entries (tag, type: 3 short or 4 long, count, value or offset), then `tail`.
-using Entries = std::vector<std::array<std::uint32_t, 4>>;
-Bytes tiff(bool little, const Entries& entries, const Bytes& tail = {}) {
-    auto n = [&](std::uint64_t v, int size) { return little ? le(v, size) : be(v, size); };
-    Bytes out = cat({text(little ? "II" : "MM"), n(42, 2), n(8, 4), n(entries.size(), 2)});
-    for (auto [tag, type, count, value] : entries)
-        out = cat({out, n(tag, 2), n(type, 2), n(count, 4),
-                   type == 3 && count == 1 ? cat({n(value, 2), zeros(2)}) : n(value, 4)});
-    return cat({out, n(0, 4), tail});
-}
-// Width 3 and height 4, then the given entries.
-Bytes tiff3x4(Entries more) {
-    more.insert(more.begin(), {{256, 3, 1, 3}, {257, 3, 1, 4}});
-    return tiff(true, more);
-}
-
-// BMP: the info header's size, width, height, one plane, bits per pixel, then at 52 the alpha mask (V4, V5).
-Bytes bmp(std::uint32_t headerSize, std::int32_t width, std::int32_t height, int bits,
-          std::uint32_t alphaMask) {
-    Bytes info = cat({le(headerSize, 4), le(std::uint32_t(width), 4), le(std::uint32_t(height), 4), le(1, 2),
-                      le(bits, 2), zeros(36), le(alphaMask, 4)});
-    if (headerSize == 12)
-        info = cat(
-            {le(12, 4), le(std::uint16_t(width), 2), le(std::uint16_t(height), 2), le(1, 2), le(bits, 2)});
-    info.resize(headerSize, 0);
-    return cat({text("BM"), le(30 + info.size(), 4), zeros(4), le(14 + info.size(), 4), info, zeros(16)});
-}
-
-Bytes webp(const std::string& kind, const Bytes& data) {
-    return cat({text("RIFF"), le(4 + 8 + data.size(), 4), text("WEBP"), text(kind), le(data.size(), 4), data,
-                zeros(16)});
-}
-
-// kind, width, height, alpha, bits; kind -1 when there is no header
-auto fields(const std::optional<ImageHeader>& h) {
-    return h ? std::tuple(int(h->kind), h->width, h->height, h->hasAlpha, h->bitsPerSample)
-             : std::tuple(-1, std::int64_t(0), std::int64_t(0), false, 0);
-}
-
-TEST(ImageHeaderReader, ReadsEveryLayoutAndRefusesBrokenOnes) {
-    using K = ImageKind;
-    using limits::kMaxJpegSegments, limits::kMaxPngChunks, limits::kMaxTiffEntries;
-    const Bytes trns = chunk("tRNS", be(0, 2)), idat = chunk("IDAT", zeros(4));
-    Bytes badChecksum = png(4, 2, 8, 2, idat);
-    badChecksum[29] ^= 1;
-    // Limits: a tRNS among the first chunks, segments before the frame header, entries in the directory.
-    auto trnsAsChunk = [&](std::size_t n) {
-        return png(4, 2, 8, 2, cat({repeated(chunk("tEXt", {}), n - 1), trns}));
+TEST(ImageHeaderReader, TellsWhatFfmpegMakesOfEachKindAndRefusesWhatItCannot) {
+    const Bytes idat = chunk("IDAT", zeros(4)), iend = chunk("IEND", {}), trns = chunk("tRNS", be(0, 2));
+    auto rgbPng = [&](const Bytes& chunks) { return png(4, 2, 8, 2, chunks); };
+    const Bytes badProfile = chunk("iCCP", cat({text("sRGB"), zeros(1), be(1, 1), be(0x789C, 2)}));
+    // A JPEG's end marker farther back than the last bytes that are looked at first.
+    const Bytes farTrailer = zeros(limits::kJpegEndSearch + 10);
+    const std::vector<TiffEntry> rgbColour = {{262, 3, {2}}};
+    const Bytes pixels32 = cat({zeros(7), be(0x80, 1)});  // two BGRA pixels, the second half transparent
+    const std::array<std::uint32_t, 4> noMasks{}, bgra{0xFF0000, 0xFF00, 0xFF, 0xFF000000};
+    const std::vector<std::pair<std::string, std::string>> rows = {
+        // PNG: format and alpha as ffmpeg decodes them; a tRNS counts before the first IDAT only.
+        {summary(rgbPng(cat({idat, iend}))), "png 4x2 rgb24/8"},
+        {summary(png(4, 2, 16, 4, cat({idat, iend}))), "png 4x2 ya16be/16 alpha"},
+        {summary(png(4, 2, 4, 3, cat({trns, idat, iend}))), "png 4x2 pal8/4 alpha"},
+        {summary(rgbPng(cat({trns, idat, iend}))), "png 4x2 rgba/8 alpha"},
+        {summary(rgbPng(cat({idat, trns, iend}))), "png 4x2 rgb24/8"},
+        {summary(png(4, 2, 1, 0, cat({trns, idat, iend}))), "png 4x2 monob/1"},  // ffmpeg ignores tRNS here
+        {summary(rgbPng(cat({idat}))), kCutPng},
+        {summary(rgbPng(cat({idat, be(99, 4), text("IEND")}))), kCutPng},
+        {summary(rgbPng(iend)), "PNG에 이미지 데이터(IDAT)가 없습니다"},
+        {summary(rgbPng(cat({badProfile, idat, iend}))), "PNG의 색 프로필(iCCP)이 손상되었습니다"},
+        {summary(png(65535, 65535, 8, 2, cat({idat, iend}))), "이미지가 너무 큽니다: 65535×65535"},
+        {summary(png(4, 2, 4, 2, cat({idat, iend}))), "-"},  // RGB has no 4-bit form
+        {summary(cat({text("\x89PNG\r\n\x1a\n"), idat, iend})), "-"},
+        {summary(png(4, 2, 8, 2, cat({repeated(chunk("tEXt", {}), limits::kMaxPngChunks - 2), idat, iend}))),
+         "png 4x2 rgb24/8"},
+        {summary(png(4, 2, 8, 2, cat({repeated(chunk("tEXt", {}), limits::kMaxPngChunks - 1), idat, iend}))),
+         "-"},
+        // JPEG: the sampling names the format; EXIF orientations 5 to 8 swap the sides.
+        {summary(jpeg(0xC0, 8, 640, 480)), "jpeg 640x480 yuvj420p/8 lossy"},
+        {summary(jpeg(0xC2, 8, 640, 480, exif(false, 6))), "jpeg 480x640 yuvj420p/8 lossy o6"},
+        {summary(jpeg(0xC0, 8, 640, 480, exif(true, 5, 4))), "jpeg 480x640 yuvj420p/8 lossy o5"},
+        {summary(jpeg(0xC0, 8, 640, 480, exif(true, 3))), "jpeg 640x480 yuvj420p/8 lossy o3"},
+        {summary(jpeg(0xC0, 8, 640, 480, cat({exif(true, 8), exif(false, 9)}))),
+         "jpeg 480x640 yuvj420p/8 lossy o8"},
+        {summary(jpeg(0xC0, 8, 640, 480, cat({exif(true, 1), exif(false, 7)}))),
+         "jpeg 480x640 yuvj420p/8 lossy o7"},
+        {summary(jpeg(0xC1, 12, 7, 9, {}, {0x11})), "jpeg 7x9 gray16le/12 lossy"},
+        {summary(jpeg(0xC0, 8, 7, 9, segment(0xEE, cat({text("Adobe"), zeros(6), be(0, 1)})),
+                      {0x11, 0x11, 0x11})),
+         "jpeg 7x9 gbrp/8 lossy"},
+        {summary(jpeg(0xC0, 8, 7, 9, {}, {0x11, 0x11, 0x11, 0x11})), "jpeg 7x9 yuva444p/8 lossy"},
+        {summary(jpeg(0xC0, 8, 7, 9, {}, {0x21, 0x11, 0x11})), "jpeg 7x9 yuvj422p/8 lossy"},
+        {summary(jpeg(0xC3, 8, 7, 9, {}, {0x11, 0x11, 0x11})), "jpeg 7x9 bgr24/8"},
+        {summary(jpeg(0xC0, 8, 7, 9, {}, {0x32, 0x11, 0x11})), "지원하지 않는 JPEG: 성분 3개의 이 샘플링"},
+        {summary(jpeg(0xC9, 8, 7, 9)), "지원하지 않는 JPEG: 산술 부호화"},
+        {summary(jpeg(0xC5, 8, 7, 9)), "지원하지 않는 JPEG: 계층 부호화"},
+        // A file ends with EOI, perhaps followed by a trailer; fill bytes and junk between segments are
+        // skipped.
+        {summary(jpeg(0xC0, 8, 7, 9, {}, {0x11}, {})), kCutJpeg},
+        {summary(jpeg(0xC0, 8, 7, 9, {}, {0x11}, cat({be(0xFFD9, 2), farTrailer}))), "jpeg 7x9 gray/8 lossy"},
+        {summary(jpeg(0xC0, 8, 7, 9, {}, {0x11}, farTrailer)), kCutJpeg},
+        {summary(jpeg(0xC0, 8, 7, 9, cat({text("junk"), be(0xFFFFFFE0, 4), be(1, 2)}), {0x11})),
+         "jpeg 7x9 gray/8 lossy"},
+        {summary(jpeg(0xC0, 8, 640, 0)), "-"},  // the height would come from a DNL marker
+        {summary(cat({be(0xFFD8, 2), segment(0xC4, zeros(4)), segment(0xDA, zeros(4)), be(0xFFD9, 2)})), "-"},
+        {summary(jpeg(0xC0, 8, 4, 4, repeated(segment(0xFE, {}), limits::kMaxJpegSegments - 2), {0x11})),
+         "jpeg 4x4 gray/8 lossy"},
+        {summary(jpeg(0xC0, 8, 4, 4, repeated(segment(0xFE, {}), limits::kMaxJpegSegments - 1), {0x11})),
+         "-"},
+        // TIFF: ffmpeg's layouts by bits and samples; byte order names the deep formats.
+        {summary(tiff3x4(3, 16, rgbColour, zeros(72))), "tiff 3x4 rgb48le/16"},
+        {summary(tiff3x4(4, 8, {{262, 3, {2}}, {338, 3, {2}}}, zeros(48))), "tiff 3x4 rgba/8 alpha"},
+        {summary(tiff3x4(4, 8, {{262, 3, {5}}}, zeros(48))), "tiff 3x4 rgb0/8"},
+        {summary(tiff3x4(4, 16, {{262, 3, {5}}}, zeros(96))), "지원하지 않는 TIFF: CMYK 샘플 4개 × 16비트"},
+        {summary(tiff3x4(2, 8, {{338, 3, {2}}}, zeros(24))), "tiff 3x4 ya8/8 alpha"},
+        {summary(tiff3x4(1, 12, {}, zeros(18))), "tiff 3x4 gray12le/12"},
+        {summary(tiff3x4(1, 4, {{266, 3, {2}}}, zeros(8))),
+         "지원하지 않는 TIFF: 비트 순서가 거꾸로인(FillOrder 2) 4비트 샘플"},
+        {summary(tiff3x4(3, 8, {{262, 3, {6}}, {530, 3, {2, 1}}}, zeros(36))), "tiff 3x4 yuv422p/8"},
+        {summary(tiff3x4(2, 8, {{284, 3, {2}}, {338, 3, {2}}}, zeros(24))),
+         "지원하지 않는 TIFF: 샘플 2개 × 8비트 (평면 배치)"},
+        {summary(tiff3x4(3, 12, rgbColour, zeros(54))), "지원하지 않는 TIFF: 샘플 3개 × 12비트"},
+        {summary(tiff3x4(1, 16, {{262, 3, {3}}, {320, 3, std::vector<std::uint32_t>(3 << 16)}})),
+         "지원하지 않는 TIFF: 샘플 1개 × 16비트"},
+        {summary(tiff3x4(1, 32, {{339, 3, {3}}}, zeros(48))), "지원하지 않는 TIFF: 부동소수점 샘플"},
+        {summary(tiff3x4(1, 16, {{339, 3, {2}}}, zeros(24))), "지원하지 않는 TIFF: 부호 있는 정수 샘플"},
+        {summary(tiff3x4(1, 8, {{259, 3, {34676}}})), "지원하지 않는 TIFF: 압축 방식 34676"},
+        {summary(tiff3x4(3, 8, {{262, 3, {8}}}, zeros(36))), "지원하지 않는 TIFF: 색 공간 8"},
+        {summary(tiff3x4(1, 8, {{322, 3, {16}}, {323, 3, {16}}})),
+         "지원하지 않는 TIFF: 타일 위치(TileOffsets)가 없는 타일 구성"},
+        {summary(tiff(true, {{256, 3, {3}}, {257, 3, {4}}, {273, 4, {kPixels}}, {279, 4, {13}}}, zeros(12))),
+         kCutData},
+        {summary(tiff(true, {{256, 3, {3}}, {257, 3, {4}}}, {}, 43)), "지원하지 않는 TIFF: BigTIFF"},
+        {summary(tiff(false, {{256, 3, {3}}, {257, 3, {4}}, {258, 3, {8, 8, 8}}, {262, 3, {2}}})),
+         "tiff 3x4 rgb24/8"},
+        {summary(tiff(true, {{256, 3, {3}}})), "-"},
+        {summary(cat({text("II"), le(42, 2), le(0xFFFFFFF0u, 4)})), "-"},
+        {summary(tiff3x4(1, 8, std::vector<TiffEntry>(limits::kMaxTiffEntries - 6, {259, 3, {1}}))),
+         "tiff 3x4 gray/8"},
+        {summary(tiff3x4(1, 8, std::vector<TiffEntry>(limits::kMaxTiffEntries - 5, {259, 3, {1}}))), "-"},
+        // BMP: a BI_RGB 32-bit picture has alpha when one alpha byte is not zero; bit fields by their masks.
+        {summary(bmp(40, 2, 1, 32, 0, noMasks, pixels32)), "bmp 2x1 bgra/8 alpha"},
+        {summary(bmp(40, 2, 1, 32, 0, noMasks, zeros(8))), "bmp 2x1 bgr0/8"},
+        {summary(bmp(124, 2, -1, 32, 3, bgra, pixels32)), "bmp 2x1 bgra/8 alpha"},
+        {summary(bmp(40, 2, 1, 32, 3, {0xFF000000, 0xFF0000, 0xFF00, 0xFF}, zeros(8))), "bmp 2x1 0bgr/8"},
+        {summary(bmp(108, 2, 1, 32, 3, {0xFF, 0xFF00, 0xFF0000, 0xFF000000}, zeros(8))),
+         "bmp 2x1 rgba/8 alpha"},
+        {summary(bmp(40, 2, 1, 32, 3, {0x3FF00000, 0xFFC00, 0x3FF, 0}, zeros(8))),
+         "지원하지 않는 BMP: 32비트 픽셀의 이 비트 필드"},
+        {summary(bmp(40, 2, 1, 16, 3, {0xF800, 0x7E0, 0x1F, 0}, zeros(4))), "bmp 2x1 rgb565le/8"},
+        {summary(bmp(12, 300, 2, 24, 0, noMasks, zeros(1800))), "bmp 300x2 bgr24/8"},
+        {summary(bmp(40, 3, 2, 24, 0, noMasks, zeros(18))), "bmp 3x2 bgr24/8"},  // rows without their padding
+        {summary(bmp(40, 3, 2, 24, 0, noMasks, zeros(17))), kCutData},
+        {summary(bmp(40, 3, 2, 4, 0, noMasks, zeros(8), 16)), "bmp 3x2 pal8/8"},
+        {summary(bmp(40, 3, 2, 4, 0, noMasks, zeros(8))), "지원하지 않는 BMP: 4비트 픽셀"},
+        {summary(bmp(40, 3, 2, 24, 4, noMasks, zeros(24))), "지원하지 않는 BMP: 압축 방식 4"},
+        {summary(bmp(41, 3, 2, 24, 0, noMasks, zeros(24))), "-"},
+        {summary(bmp(40, 3, std::numeric_limits<std::int32_t>::min(), 24, 0, noMasks, {})), "-"},
+        // WebP: lossy with or without ALPH, lossless, and what ffmpeg has no picture for.
+        {summary(webp({{"VP8 ", vp8(640, 480)}})), "webp 640x480 yuv420p/8 lossy"},
+        {summary(webp({{"VP8X", cat({be(0x10, 1), zeros(9)})}, {"ALPH", zeros(3)}, {"VP8 ", vp8(6, 4)}})),
+         "webp 6x4 yuva420p/8 alpha lossy"},
+        {summary(webp({{"VP8L", cat({be(0x2F, 1), le(639 | (479u << 14) | (1u << 28), 4)})}})),
+         "webp 640x480 argb/8 alpha"},
+        {summary(webp({{"VP8L", cat({be(0x2F, 1), le(639 | (479u << 14) | (1u << 29), 4)})}})), "-"},
+        {summary(webp({{"VP8X", cat({be(0x12, 1), zeros(9)})}, {"ANIM", zeros(6)}, {"ANMF", vp8(6, 4)}})),
+         "지원하지 않는 WebP: 애니메이션"},
+        {summary(cutShort(webp({{"VP8 ", vp8(640, 480)}}), 2)), kCutData},
+        {summary(cat({text("RIFF"), le(100, 4), text("AVI LIST"), zeros(20)})), "-"},
+        {summary(text("hello, world")), "-"},
     };
-    auto afterSegments = [](std::size_t n) { return jpeg(0xC0, 8, 4, 4, repeated(segment(0xFE, {}), n)); };
-    auto tiffOfEntries = [](std::size_t n) { return tiff3x4(Entries(n - 2, {259, 3, 1, 1})); };
-    const std::tuple<const char*, Bytes, std::optional<ImageHeader>> cases[] = {
-        // PNG: alpha from the colour type or a tRNS chunk before the first IDAT.
-        {"png rgb", png(4, 2, 8, 2, idat), ImageHeader{K::png, 4, 2, false, 8}},
-        {"png grey alpha 16", png(4, 2, 16, 4, idat), ImageHeader{K::png, 4, 2, true, 16}},
-        {"png tRNS after IDAT", png(4, 2, 8, 3, cat({idat, trns})), ImageHeader{K::png, 4, 2, false, 8}},
-        {"png header only", png(4, 2, 8, 6, {}), ImageHeader{K::png, 4, 2, true, 8}},
-        {"png bad checksum", badChecksum, {}},
-        {"png zero width", png(0, 2, 8, 2, idat), {}},
-        {"png width over 2^31", png(0x80000000u, 2, 8, 2, idat), {}},
-        {"png depth 3", png(4, 2, 3, 2, idat), {}},
-        {"png colour type 5", png(4, 2, 8, 5, idat), {}},
-        {"png first chunk not IHDR", cat({text("\x89PNG\r\n\x1a\n"), idat}), {}},
-        {"png chunks", trnsAsChunk(kMaxPngChunks), ImageHeader{K::png, 4, 2, true, 8}},
-        {"png chunks, one past", trnsAsChunk(kMaxPngChunks + 1), ImageHeader{K::png, 4, 2, false, 8}},
-        // JPEG: the first frame header after any other segment, fill bytes allowed.
-        {"jpeg SOF2 after APP1", jpeg(0xC2, 8, 640, 480, segment(0xE1, zeros(60000))),
-         ImageHeader{K::jpeg, 640, 480, false, 8}},
-        {"jpeg 12-bit", jpeg(0xC1, 12, 7, 9, cat({Bytes(5, 0xFF), segment(0xFE, text("comment"))})),
-         ImageHeader{K::jpeg, 7, 9, false, 12}},
-        {"jpeg lossless arithmetic", jpeg(0xCF, 8, 5, 6), ImageHeader{K::jpeg, 5, 6, false, 8}},
-        {"jpeg DHT, no frame", cat({be(0xFFD8, 2), segment(0xC4, zeros(4)), segment(0xDA, zeros(4))}), {}},
-        {"jpeg height from a later DNL", jpeg(0xC0, 8, 640, 0), {}},
-        {"jpeg segment length 1", cat({be(0xFFD8, 2), be(0xFFE0, 2), be(1, 2)}), {}},
-        {"jpeg garbage between segments", cat({be(0xFFD8, 2), text("xx"), jpeg(0xC0, 8, 1, 1)}), {}},
-        {"jpeg segments", afterSegments(kMaxJpegSegments - 1), ImageHeader{K::jpeg, 4, 4, false, 8}},
-        {"jpeg segments, one past", afterSegments(kMaxJpegSegments), {}},
-        // TIFF: both byte orders, bits per sample stored inline or at an offset, extra samples for alpha.
-        {"tiff 16 bit, unassociated alpha", tiff3x4({{258, 3, 1, 16}, {338, 3, 1, 2}}),
-         ImageHeader{K::tiff, 3, 4, true, 16}},
-        {"tiff big-endian with bits at an offset",
-         tiff(false, {{256, 4, 1, 3}, {257, 3, 1, 4}, {258, 3, 3, 8 + 2 + 3 * 12 + 4}},
-              cat({be(8, 2), be(8, 2), be(8, 2)})),
-         ImageHeader{K::tiff, 3, 4, false, 8}},
-        {"tiff associated alpha", tiff3x4({{338, 3, 1, 1}}), ImageHeader{K::tiff, 3, 4, true, 1}},
-        {"tiff extra sample of kind 0", tiff3x4({{338, 3, 1, 0}}), ImageHeader{K::tiff, 3, 4, false, 1}},
-        {"tiff without height", tiff(true, {{256, 3, 1, 3}}), {}},
-        {"tiff bits offset outside the file", tiff3x4({{258, 3, 3, 99999}}), {}},
-        {"tiff directory outside the file", cat({text("II"), le(42, 2), le(0xFFFFFFF0u, 4)}), {}},
-        {"tiff version 41", cat({text("II"), le(41, 2), le(8, 4), zeros(16)}), {}},
-        {"tiff entries", tiffOfEntries(kMaxTiffEntries), ImageHeader{K::tiff, 3, 4, false, 1}},
-        {"tiff entries, one past", tiffOfEntries(kMaxTiffEntries + 1), {}},
-        // BMP: core and info headers, top-down, alpha only from a V4/V5 mask.
-        {"bmp core header", bmp(12, 300, 200, 24, 0), ImageHeader{K::bmp, 300, 200, false, 8}},
-        {"bmp top-down", bmp(40, 3, -2, 24, 0), ImageHeader{K::bmp, 3, 2, false, 8}},
-        {"bmp V5 with alpha mask", bmp(124, 3, 2, 32, 0xFF000000u), ImageHeader{K::bmp, 3, 2, true, 8}},
-        {"bmp V4 without alpha mask", bmp(108, 3, 2, 32, 0), ImageHeader{K::bmp, 3, 2, false, 8}},
-        {"bmp V5 24 bit", bmp(124, 3, 2, 24, 0xFF000000u), ImageHeader{K::bmp, 3, 2, false, 8}},
-        {"bmp most negative height", bmp(40, 3, std::numeric_limits<std::int32_t>::min(), 24, 0), {}},
-        {"bmp negative width", bmp(40, -3, 2, 24, 0), {}},
-        {"bmp unknown header size", bmp(41, 3, 2, 24, 0), {}},
-        // WebP: lossy, lossless and extended headers.
-        {"webp VP8 start code", webp("VP8 ", cat({zeros(3), be(0x9D012B, 3), le(640, 2), le(480, 2)})), {}},
-        {"webp VP8L version 1", webp("VP8L", cat({be(0x2F, 1), le(639 | (479u << 14) | (1u << 29), 4)})), {}},
-        {"webp extended with alpha",
-         webp("VP8X", cat({be(0x10, 1), zeros(3), le(16383, 3), le(0xFFFFFF, 3)})),
-         ImageHeader{K::webp, 16384, 16777216, true, 8}},
-        {"webp extended opaque", webp("VP8X", cat({be(0x08, 1), zeros(3), le(0, 3), le(0, 3)})),
-         ImageHeader{K::webp, 1, 1, false, 8}},
-        {"riff but not webp", cat({text("RIFF"), le(100, 4), text("AVI LIST"), zeros(20)}), {}},
-        {"nothing recognisable", text("hello, world"), {}},
-    };
-    for (const auto& [name, bytes, header] : cases) {
-        MemorySource source(bytes);
-        EXPECT_EQ(fields(readImageHeader(source)), fields(header)) << name;
-    }
-    // The frame header's marker may stand this far in, after comments and fill bytes, and no further.
+    for (std::size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(rows[i].first, rows[i].second) << "row " << i;
+}
+
+// The first scan may start this far in, after comments and fill bytes, and no further.
+TEST(ImageHeaderReader, FindsAJpegScanUpToTheOffsetLimit) {
     const std::uint64_t limit = limits::kMaxJpegHeaderOffset;
-    const Bytes comment = segment(0xFE, zeros(65533)),
-                frame = segment(0xC0, cat({be(8, 1), be(4, 2), be(4, 2), be(3, 1)}));
-    Bytes far = be(0xFFD8, 2);
-    far.reserve(limit + frame.size());
+    const Bytes whole = jpeg(0xC0, 8, 4, 4, {}, {0x11}), comment = segment(0xFE, zeros(65533));
+    const std::size_t scan = whole.size() - 2 - 4 - 14;  // EOI, the entropy-coded bytes, the scan header
+    Bytes far(whole.begin(), whole.begin() + std::ptrdiff_t(scan));
+    far.reserve(limit + whole.size());
     while (far.size() + comment.size() < limit) far.insert(far.end(), comment.begin(), comment.end());
     far.resize(limit - 1, 0xFF);
-    far.insert(far.end(), frame.begin(), frame.end());
-    for (const bool past : {false, true}) {
-        if (past) far.insert(far.end() - frame.size(), 0xFF);
-        MemorySource source(far);
-        EXPECT_EQ(fields(readImageHeader(source)),
-                  past ? fields(std::nullopt) : fields(ImageHeader{K::jpeg, 4, 4, false, 8}));
-    }
+    far.insert(far.end(), whole.begin() + std::ptrdiff_t(scan), whole.end());
+    EXPECT_EQ(summary(far), "jpeg 4x4 gray/8 lossy");
+    far.insert(far.begin() + std::ptrdiff_t(limit - 1), 0xFF);
+    EXPECT_EQ(summary(far), "-");
 }
 
 }  // namespace

@@ -11,7 +11,7 @@
 #include "engine/probe/image_header.h"
 #include "engine/probe/movie_reader.h"
 #include "engine/probe/probe.h"
-#include "tests/engine/probe/probe_box_builder.h"
+#include "tests/engine/probe/image_builder.h"
 #include "tests/support/test_support.h"
 
 namespace tessellane {
@@ -87,9 +87,10 @@ auto movieFields(ByteSource& source) {
                    v.format.pixelAspect, v.rotation, v.frameRate, v.samples, v.durationSeconds, m.hasAudio);
     return m.video ? std::optional(f) : std::nullopt;
 }
-auto imageFields(ByteSource& source) {  // alpha may rightly go with a cut tRNS chunk
+// A picture cut short is never taken for a whole one.
+auto imageFields(ByteSource& source) {
     const auto h = readImageHeader(source);
-    return h ? std::optional(std::tuple(int(h->kind), h->width, h->height, h->bitsPerSample)) : std::nullopt;
+    return h && h->refusal.empty() ? std::optional(std::tuple(h->width, h->height, h->pixFmt)) : std::nullopt;
 }
 
 struct MovieRow {
@@ -220,23 +221,25 @@ TEST(ProbeMovie, ReadsWhatWasAskedAsFfprobeDoesAndWholeOrNotAtAllWhenCut) {
 }
 
 // The content decides an image's layout, the extension its codec: a PNG with alpha named .JPG is an rgba
-// mjpeg. The pixel format is the one the merge decodes to, from alpha and depth alone.
-TEST(ProbeImage, ReadsWhatWasAskedAsFfprobeDoesAndWholeOrNotAtAllWhenCut) {
-    // 0 opaque, 1 left half transparent, 2 the same through a palette with a transparent entry (tRNS).
+// mjpeg. The pixel format is the one ffprobe reports; an EXIF orientation of 6 turns the picture upright.
+TEST(ProbeImage, ReadsWhatWasAskedAsFfprobeDoesAndNothingWhenCut) {
+    // 0 opaque, 1 left half transparent, 2 the same through a palette with a transparent entry (tRNS);
+    // the record as codec, alpha and bits.
     const std::vector<std::tuple<std::string, int, std::string, std::string>> rows = {
-        {"rgba16.png", 1, "-pix_fmt rgba64be", "png|rgba64be"},
-        {"grey.png", 0, "-pix_fmt gray", "png|rgb24"},
-        {"palette.png", 2, "", "png|rgba"},
-        {"baseline.jpeg", 0, "", "mjpeg|rgb24"},
-        {"png_alpha.JPG", 1, "-c:v png -f image2", "mjpeg|rgba"},
-        {"rgba16.tiff", 1, "-pix_fmt rgba64le", "tiff|rgba64be"},
-        {"rgb16.tif", 0, "-pix_fmt rgb48le", "tiff|rgb48be"},
-        {"bgra32.bmp", 1, "-pix_fmt bgra", "bmp|rgb24"},  // the 40-byte header has no alpha mask
-        {"lossy.webp", 0, "-c:v libwebp", "webp|rgb24"},
-        {"lossless.webp", 0, "-c:v libwebp -lossless 1", "webp|rgb24"},
-        {"alpha.webp", 1, "-c:v libwebp", "webp|rgba"},
-        {"alpha_lossless.webp", 1, "-c:v libwebp -lossless 1", "webp|rgba"},
-        {"progressive.JPEG", -1, "", "mjpeg|rgb24"},  // baseline.jpeg rewritten by jpegtran
+        {"rgba16.png", 1, "-pix_fmt rgba64be", "png a16"},
+        {"grey.png", 0, "-pix_fmt gray", "png 8"},
+        {"palette.png", 2, "", "png a8"},
+        {"baseline.jpeg", 0, "", "mjpeg 8"},
+        {"png_alpha.JPG", 1, "-c:v png -f image2", "mjpeg a8"},
+        {"rgba16.tiff", 1, "-pix_fmt rgba64le", "tiff a16"},
+        {"rgb16.tif", 0, "-pix_fmt rgb48le", "tiff 16"},
+        {"bgra32.bmp", 1, "-pix_fmt bgra", "bmp a8"},  // BI_RGB: the alpha bytes tell
+        {"lossy.webp", 0, "-c:v libwebp", "webp 8"},
+        {"lossless.webp", 0, "-c:v libwebp -lossless 1", "webp 8"},
+        {"alpha.webp", 1, "-c:v libwebp", "webp a8"},
+        {"alpha_lossless.webp", 1, "-c:v libwebp -lossless 1", "webp a8"},
+        {"progressive.JPEG", -1, "", "mjpeg 8"},  // baseline.jpeg rewritten by jpegtran
+        {"turned.jpg", -1, "", "mjpeg 8"},        // baseline.jpeg with EXIF orientation 6
     };
     TempDir dir;
     const std::string alpha =
@@ -251,22 +254,28 @@ TEST(ProbeImage, ReadsWhatWasAskedAsFfprobeDoesAndWholeOrNotAtAllWhenCut) {
         {"-f", "lavfi", "-i", "testsrc2=s=64x32:d=0.04", "-f", "lavfi", "-i", alpha, "-f", "lavfi", "-i",
          alpha + ",split[a][b];[a]palettegen=reserve_transparent=1[p];[b][p]paletteuse=alpha_threshold=128"},
         outputs);
-    const std::string baseline = (dir / "baseline.jpeg").string(),
+    const std::string baseline = readFile(dir / "baseline.jpeg"),
                       progressive = (dir / "progressive.JPEG").string();
-    testing::runTool("jpegtran", {"-progressive", "-outfile", progressive, baseline});
+    testing::runTool("jpegtran", {"-progressive", "-outfile", progressive, (dir / "baseline.jpeg").string()});
     ASSERT_NE(readFile(dir / "progressive.JPEG").find("\xFF\xC2"), std::string::npos);  // a progressive frame
+    const testing::Bytes app1 = testing::exif(false, 6);
+    testing::writeFile(dir / "turned.jpg",
+                       baseline.substr(0, 2) + std::string(app1.begin(), app1.end()) + baseline.substr(2));
 
     for (const auto& [file, input, options, record] : rows) {
         SCOPED_TRACE(file);
         const ClipInfo clip = probe(dir / file);
         ASSERT_EQ(clip.error, std::nullopt);
-        EXPECT_EQ(clip.codec + "|" + clip.pixFmt, record);
+        EXPECT_EQ(clip.codec + (clip.hasAlpha ? " a" : " ") + std::to_string(clip.bitsPerSample), record);
         EXPECT_EQ(clip.frames, 1);
         EXPECT_EQ(clip.fileSize, std::int64_t(std::filesystem::file_size(dir / file)));
         auto oracle = ffprobe(dir / file);
-        EXPECT_EQ(oracle["width"] + "x" + oracle["height"], "64x32");
-        EXPECT_EQ(std::to_string(clip.width) + "x" + std::to_string(clip.height), "64x32");
-        readablePrefixes(readFile(dir / file), imageFields);
+        EXPECT_EQ(clip.pixFmt, oracle["pix_fmt"]);
+        EXPECT_EQ(oracle["width"] + "x" + oracle["height"], "64x32");  // as stored
+        EXPECT_EQ(std::to_string(clip.width) + "x" + std::to_string(clip.height),
+                  file == "turned.jpg" ? "32x64" : "64x32");
+        // ffmpeg's TIFF ends with the next directory's offset, which neither reader needs.
+        EXPECT_EQ(readablePrefixes(readFile(dir / file), imageFields), clip.codec == "tiff" ? 4u : 0u);
     }
 }
 
