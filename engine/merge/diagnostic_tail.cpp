@@ -21,7 +21,7 @@ bool isReasonLine(std::string_view line) {
     return true;
 }
 
-enum class Level { untagged, error, other };
+enum class Level { untagged, error, other };  // other: warning, info and the chattier levels
 
 // Takes out the "[level] " tag that "-loglevel level+info" puts after the "[name @ 0x...] " prefixes of
 // the part that wrote the line, and says which level it was.
@@ -66,14 +66,17 @@ std::string_view DiagnosticTail::wholeLines() const {
 }
 
 std::string DiagnosticTail::reason(std::size_t count) const {
-    return lastDiagnosticLines(wholeLines(), count);
+    // Warnings repeated on every frame (the scaler's "deprecated pixel format used") would push the error
+    // itself out of the last lines; they are the reason only when nothing else was said.
+    std::string said = lastDiagnosticLines(wholeLines(), count, Lines::withoutWarnings);
+    return said.empty() ? lastDiagnosticLines(wholeLines(), count) : said;
 }
 
 std::string DiagnosticTail::errors(std::size_t count) const {
-    return lastDiagnosticLines(wholeLines(), count, true);
+    return lastDiagnosticLines(wholeLines(), count, Lines::errors);
 }
 
-std::string lastDiagnosticLines(std::string_view bytes, std::size_t count, bool onlyErrors) {
+std::string lastDiagnosticLines(std::string_view bytes, std::size_t count, Lines which) {
     const std::string text = toValidUtf8(bytes);
     std::vector<std::string> lines;
     std::string_view rest = text;
@@ -81,8 +84,9 @@ std::string lastDiagnosticLines(std::string_view bytes, std::size_t count, bool 
         const std::size_t end = rest.find_first_of("\r\n");
         std::string line(rest.substr(0, end));
         const Level level = takeLevel(line);
-        if (isReasonLine(line) && (!onlyErrors || level == Level::error))
-            lines.push_back(escapeControls(line));
+        const bool wanted = which == Lines::all || (which == Lines::errors && level == Level::error) ||
+                            (which == Lines::withoutWarnings && level != Level::other);
+        if (isReasonLine(line) && wanted) lines.push_back(escapeControls(line));
         if (end == std::string_view::npos) break;
         rest.remove_prefix(end + 1);
     }

@@ -228,6 +228,12 @@ TEST_F(MergeRunner, FailuresGiveTheReasonAndLeaveNothing) {
         {"printf 'L1\\n\\nL2\\n\\n\\nL3\\nL4\\n' >&2; exit 1", "ffmpeg 실패: L2 | L3 | L4"},
         {"printf '[h264 @ 0x5] [error] bad\\n[info]   Stream #0\\n[fatal] Conversion failed!' >&2; exit 2",
          "ffmpeg 실패: [h264 @ 0x5] bad | Conversion failed!"},
+        // A warning said on every frame never hides the error; alone, it is the reason.
+        {"printf '[error] cut\n[swscaler @ 0x1] [warning] deprecated\n[fatal] failed\n[warning] again\n' "
+         ">&2; "
+         "exit 1",
+         "ffmpeg 실패: cut | failed"},
+        {"printf '[warning] only this\n' >&2; exit 1", "ffmpeg 실패: only this"},
         {"exit 1", "ffmpeg 실패: "},
         {"printf 'first\\nbad \\377 byte\\n' >&2; exit 1", "ffmpeg 실패: first | bad \uFFFD byte"},
         {partial +
