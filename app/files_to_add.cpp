@@ -74,14 +74,19 @@ FilesToAdd filesToAdd(const std::vector<FileURL>& given, const std::set<std::str
             continue;
         }
         // Links are followed: a link to a folder is that folder.
-        if (fs::is_directory(fs::status(url, error)))
+        if (fs::is_directory(fs::status(url, error))) {
             sorter.takeFolder(url);
-        else if (hasAcceptedExtension(url))
+            continue;
+        }
+        if (hasAcceptedExtension(url)) {
             sorter.take(std::move(url));
-        else if (!fs::exists(fs::symlink_status(url, error)))
-            sorter.refuse(std::move(url), RefusalReason::notFound);
-        else
-            sorter.refuse(std::move(url), RefusalReason::unsupported);
+            continue;
+        }
+        // A name that is not there at all, and one in a folder this user may not look into.
+        const fs::file_type type = fs::symlink_status(url, error).type();
+        sorter.refuse(std::move(url), type == fs::file_type::not_found ? RefusalReason::notFound
+                                      : error                          ? RefusalReason::unreadable
+                                                                       : RefusalReason::unsupported);
     }
     return std::move(sorter).result();
 }
