@@ -294,8 +294,8 @@ TEST_F(MainWindowTest, WhatIsNotAddedIsSaidOnceWithItsReason) {
         writeFile(dir / name, "");
     model.setThumbnailTimeLimit(std::chrono::milliseconds(1));
     QLabel* line = window.validationBox()->findChild<QLabel*>("refusedText");
-    // How the names come ('d' dropped, 'c' chosen, 's' named at start), the names, whether a drag lights the
-    // frame, how many clips the list gains, the line that follows ("" for none).
+    // How the names come ('d' dropped, 'c' chosen, 's' named at start), the names, whether their drag lights
+    // the frame (drops only), how many clips the list gains, the line that follows ("" for none).
     const std::tuple<char, QStringList, bool, std::size_t, QString> table[] = {
         {'d', {"x.mkv"}, false, 0, "1개를 넣지 않았습니다 — 지원하지 않는 형식: x.mkv"},
         {'d', {"takes"}, true, 2, "1개를 넣지 않았습니다 — 지원하지 않는 형식: notes.txt"},
