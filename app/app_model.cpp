@@ -125,34 +125,28 @@ std::optional<FileURL> AppModel::outputIsAnInput() const {
 
 // ---- list editing and selection ----
 
-void AppModel::add(const std::vector<FileURL>& urls) {
-    std::vector<std::string> accepted = videoExts;
-    accepted.insert(accepted.end(), imageExts.begin(), imageExts.end());
-
+FilesToAdd AppModel::filesToAdd(const std::vector<FileURL>& urls) const {
     std::set<std::string> listed;
     for (const ClipInfo& clip : clips_) listed.insert(clip.url().lexically_normal().string());
+    return tessellane::filesToAdd(urls, listed);
+}
 
-    // The set is not updated while filtering: one file named twice in one call is listed twice.
-    std::vector<FileURL> passing;
-    for (const FileURL& given : urls) {
-        std::error_code error;
-        FileURL url = given.is_absolute() ? given : std::filesystem::absolute(given, error);
-        if (error) continue;
-        const std::string ext = lowerExtensionOf(url);
-        if (ext.empty() || std::find(accepted.begin(), accepted.end(), ext) == accepted.end()) continue;
-        if (listed.count(url.lexically_normal().string())) continue;
-        passing.push_back(std::move(url));
-    }
-    if (passing.empty()) return;
+void AppModel::add(const std::vector<FileURL>& urls) {
+    if (urls.empty()) return;
+    // The listed set is not updated while sorting: one file named twice in one call is listed twice.
+    FilesToAdd sorted = filesToAdd(urls);
+    // Each add says what it did not take; one that took everything clears what an earlier one said.
+    if (!sorted.refused.empty() || !refused_.empty()) setRefused(std::move(sorted.refused));
+    if (sorted.files.empty()) return;
 
     ++pendingTasks_;
-    startProbeJob(userPool_, this, std::move(passing), [this](std::vector<ClipInfo> records) {
+    startProbeJob(userPool_, this, std::move(sorted.files), [this](std::vector<ClipInfo> records) {
         std::vector<ClipInfo> all = clips_;
         all.insert(all.end(), records.begin(), records.end());
         setClips(naturalSorted(all));
         // During a merge the status is the job's own.
         if (!running_) setStatus(QString());
-        listEdited();
+        listEdited(true);
         for (const ClipInfo& clip : records) makeThumb(clip);
         finishTask();
     });
@@ -201,11 +195,12 @@ void AppModel::undoRemoval() {
     notify(&AppModel::undoChanged);
 }
 
-void AppModel::listEdited() {
+void AppModel::listEdited(bool keepRefused) {
     if (!running_) {
         if (!status_.isEmpty()) setStatus(QString());
         if (progress_ != 0.0) setProgress(0.0);
     }
+    if (!keepRefused && !refused_.empty()) setRefused({});
     if (undo_) {
         undo_.reset();
         notify(&AppModel::undoChanged);

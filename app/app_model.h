@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/files_to_add.h"
 #include "app/merge_job.h"
 #include "app/platform_services.h"
 #include "app/thumbnail_jobs.h"
@@ -132,6 +133,12 @@ class AppModel : public QObject {
     bool stopping() const { return stopping_; }
     void setStopping(bool stopping) { setField(stopping_, stopping, &AppModel::stoppingChanged); }
 
+    // What the last add() did not take, with why; it goes with the next add or any other edit of the list.
+    const std::vector<Refusal>& refused() const { return refused_; }
+    void setRefused(std::vector<Refusal> refused) {
+        setField(refused_, std::move(refused), &AppModel::refusedChanged);
+    }
+
     // How many clips the last removal (deleteSelected or clear) took out of the list while it can still be
     // undone; 0 when there is nothing to undo.
     std::size_t undoableRemoval() const { return undo_ ? undo_->removed : 0; }
@@ -161,6 +168,9 @@ class AppModel : public QObject {
     std::optional<FileURL> outputWrittenHere() const;
     // The listed clip whose file the next merge would write over, if any.
     std::optional<FileURL> outputIsAnInput() const;
+
+    // What add(urls) would take and refuse now. Reads the file system (kinds of paths, names in folders).
+    FilesToAdd filesToAdd(const std::vector<FileURL>& urls) const;
 
     // List editing and selection. Main thread only. An edit of the list made while no merge runs also
     // takes away the last merge's status and progress: they were about the list as it was.
@@ -222,6 +232,7 @@ class AppModel : public QObject {
     void thumbsChanged();
     void mergeTargetChanged();
     void stoppingChanged();
+    void refusedChanged();
     void undoChanged();
     // After every assignment of any observed field, right after the field's own signal.
     void changed();
@@ -249,8 +260,9 @@ class AppModel : public QObject {
         std::map<Uuid, QImage> thumbs;
         std::size_t removed = 0;
     };
-    // A list edit: the status and progress of a finished merge go, and so does the undo of a removal.
-    void listEdited();
+    // A list edit: the status and progress of a finished merge go, and so do the undo of a removal and,
+    // unless the edit is the add that refused them, the refused files.
+    void listEdited(bool keepRefused = false);
     // Keeps `removal` for undoRemoval() when it took anything away.
     void rememberRemoval(Removal removal);
     std::optional<FileURL> firstClipFolder() const;
@@ -272,6 +284,7 @@ class AppModel : public QObject {
     std::optional<Uuid> anchor_;
     std::optional<MergeTarget> mergeTarget_;
     bool stopping_ = false;
+    std::vector<Refusal> refused_;
     std::optional<Removal> undo_;
 
     int pendingTasks_ = 0;

@@ -2,8 +2,9 @@
 # Starts the real program under Xvfb with generated sample clips named on its command line and writes
 # PNG screenshots to docs/: the empty window, three clips with thumbnails and a warning, a merge in
 # progress, the same merge with the next merge's suffix typed meanwhile, the finished-outputs tab, the
-# list driven by the keyboard (focus on a card), a cancelled merge and the question asked when the
-# window is closed during a merge.
+# list driven by the keyboard (focus on a card), a cancelled merge, the question asked when the
+# window is closed during a merge, and a start with files it cannot use (the line saying what was not
+# added, and bad files told apart).
 # Usage: scripts/screenshot.sh [build dir] [output dir]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -135,3 +136,19 @@ done
 stop
 leftover=$(find "$work" -maxdepth 1 -name '.*' -type f | wc -l)
 echo "output folder after the cancelled merges: $(ls "$work" | tr '\n' ' ')(hidden files: $leftover)"
+
+# A start with a folder of takes (beside a note and a proxy folder), an empty folder, a file of another
+# format, a missing clip and an empty one: what was not added is one line; the bad clips each have theirs.
+mkdir -p "$work/refused/takes/proxy" "$work/refused/empty"
+cp "$work/take_1.mov" "$work/refused/takes/cam_1.mov"
+cp "$work/take_2.mov" "$work/refused/takes/cam_2.mov"
+touch "$work/refused/takes/notes.txt" "$work/refused/clip.mkv" "$work/refused/blank.mov"
+start "$work/refused/takes" "$work/refused/empty" "$work/refused/clip.mkv" "$work/refused/gone.mov" \
+  "$work/refused/blank.mov"
+for _ in $(seq 1 40); do
+  merging || break
+  sleep 0.25
+done
+sleep 1
+shot window-refused
+stop

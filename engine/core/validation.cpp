@@ -49,12 +49,11 @@ Validation validate(const std::vector<ClipInfo>& clips) {
         result.blocking.push_back("파일이 2개 이상 필요합니다");
         return result;
     }
-    for (const ClipInfo& clip : clips) {
-        if (clip.error) {
-            result.blocking.push_back(clip.name() + ": " + *clip.error);
-            return result;
-        }
-    }
+    // Every file that could not be read is named, so that all of them can be dealt with at once; what the
+    // others have in common is not worth comparing until then.
+    for (const ClipInfo& clip : clips)
+        if (clip.error) result.blocking.push_back(clip.name() + ": " + *clip.error);
+    if (!result.blocking.empty()) return result;
     const bool sameHeights = allSame(clips, std::mem_fn(&ClipInfo::height));
     if (!sameHeights)
         result.blocking.push_back("높이가 다릅니다: " +

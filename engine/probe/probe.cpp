@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <limits>
 #include <optional>
+#include <string_view>
 
 #include "engine/probe/byte_source.h"
 #include "engine/probe/image_header.h"
@@ -15,12 +16,19 @@ namespace tessellane {
 
 namespace {
 
-// A file that is not there, or that this user may not read, is told apart from one that is not media.
-std::optional<std::string> openProblem(int error) {
+// A file that is not there (or a link to nothing), or that this user may not read, is told apart from one
+// that is not media.
+std::optional<std::string> openProblem(const FileURL& url, int error) {
+    std::error_code ignored;
+    if (error == ENOENT && std::filesystem::is_symlink(std::filesystem::symlink_status(url, ignored)))
+        return "링크가 가리키는 파일이 없습니다";
     if (error == ENOENT || error == ENOTDIR) return "파일이 없습니다";
     if (error == EACCES || error == EPERM) return "읽을 권한이 없습니다";
     return std::nullopt;
 }
+
+// A copy that never started, or a placeholder: nothing to read, which says more than "unreadable".
+constexpr std::string_view kEmptyFileText = "빈 파일입니다";
 
 }  // namespace
 
@@ -38,12 +46,16 @@ ClipInfo probe(const FileURL& url) {
     errno = 0;
     const bool opened = file.open(url);
     const int openError = errno;
+    if (opened && file.size() == 0) {
+        record.error = std::string(kEmptyFileText);
+        return record;
+    }
     if (opened) {
         const MovieInfo movie = readMovie(file);
         if (movie.video) return movieRecord(std::move(record), *movie.video, movie.hasAudio);
         reason = movie.error;
     }
-    record.error = (opened ? std::nullopt : openProblem(openError)).value_or(movieErrorText(reason));
+    record.error = (opened ? std::nullopt : openProblem(url, openError)).value_or(movieErrorText(reason));
     return record;
 }
 
@@ -52,10 +64,15 @@ ClipInfo probeImage(const FileURL& url, ClipInfo started) {
     errno = 0;
     const bool opened = file.open(url);
     const int openError = errno;
+    if (opened && file.size() == 0) {
+        started.error = std::string(kEmptyFileText);
+        return started;
+    }
     if (opened) {
         if (const auto header = readImageHeader(file)) return imageRecord(std::move(started), *header);
     }
-    started.error = (opened ? std::nullopt : openProblem(openError)).value_or(std::string(kImageErrorText));
+    started.error =
+        (opened ? std::nullopt : openProblem(url, openError)).value_or(std::string(kImageErrorText));
     return started;
 }
 

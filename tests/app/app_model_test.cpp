@@ -320,29 +320,56 @@ TEST_F(AppModelTest, AddSettlesIntoNaturalOrderWithThumbnailsInAPrivateFolder) {
     EXPECT_FALSE(std::filesystem::exists(folder)) << "the folder goes with the model";
 }
 
-// What is added: accepted kinds in any letter case, each file once (a missing one too); a call that passes
-// nothing changes nothing.
-TEST_F(AppModelTest, ExtensionAndDuplicateRules) {
+// What is added and what is refused, with why: accepted kinds in any letter case, each file once (a missing
+// one too), a folder's files directly inside it; an add that refuses nothing takes away the last refusals,
+// and a call that passes nothing changes nothing.
+TEST_F(AppModelTest, WhatAnAddTakesAndWhatItRefuses) {
     const std::vector<FileURL> given = files("a.mov,B.MOV");
-    std::filesystem::create_directory(work / "sub");
+    for (const char* folder : {"sub", "takes/proxy", "empty", "docs"})
+        std::filesystem::create_directories(work / folder);
+    for (const char* file : {"c.mkv", "takes/take10.mov", "takes/take2.mov", "takes/notes.txt",
+                             "takes/._take2.mov", "takes/proxy/take1.mov", "docs/readme.txt"})
+        testing::writeFile(work / file, "");
+    std::filesystem::create_directory_symlink(work / "takes", work / "linked");
     model->setThumbnailTimeLimit(std::chrono::milliseconds(1));  // the pictures are not the point here
-    model->add({given[0]});
-    ASSERT_TRUE(settle());
-    const std::pair<std::vector<FileURL>, std::size_t> cases[] = {
-        {{given[1]}, 1},       {{work / "c.mkv", work / "d.gif", work / "noext", work / "e.mov.txt"}, 0},
-        {{work / ".mov"}, 1},  {{work / "." / "a.mov", work / "sub" / ".." / "a.mov"}, 0},
-        {{work / "A.mov"}, 1}, {{work / "f.mov", work / "f.mov"}, 2},
+    // Refusals as "name=reason": u unsupported, l already listed, n not found, e nothing in a folder,
+    // s a subfolder.
+    auto refused = [&] {
+        std::string out;
+        for (const Refusal& r : model->refused())
+            out += (out.empty() ? "" : " ") + r.path.filename().string() + (r.folder ? "/=" : "=") +
+                   "ulnesr"[int(r.reason)];
+        return out;
     };
-    for (const auto& [urls, added] : cases) {
+    const std::tuple<std::vector<FileURL>, std::size_t, std::string> cases[] = {
+        {{given[0]}, 1, ""},
+        {{given[1], work / "c.mkv", work / "d.gif", work / "noext", work / "e.mov.txt"},
+         1,
+         "c.mkv=u d.gif=n noext=n e.mov.txt=n"},
+        {{work / ".mov"}, 1, ""},
+        {{work / "." / "a.mov", work / "sub" / ".." / "a.mov"}, 0, "a.mov=l a.mov=l"},
+        {{}, 0, "a.mov=l a.mov=l"},  // changes nothing
+        {{work / "A.mov"}, 1, ""},
+        {{work / "f.mov", work / "f.mov"}, 2, ""},
+        {{work / "takes"}, 2, "proxy/=s notes.txt=u"},
+        {{work / "empty", work / "docs", work / "takes", work / "linked"},
+         2,  // a link is not resolved
+         "empty/=e docs/=e take2.mov=l take10.mov=l proxy/=s notes.txt=u proxy/=s notes.txt=u"},
+    };
+    for (const auto& [urls, added, refusals] : cases) {
         SCOPED_TRACE(::testing::PrintToString(urls));
         const std::size_t before = model->clips().size();
         QSignalSpy any(model.get(), &AppModel::changed);
         model->add(urls);
+        EXPECT_EQ(refused(), refusals);
         EXPECT_EQ(model->pendingTasks() == 0, added == 0);
         ASSERT_TRUE(settle());
         EXPECT_EQ(model->clips().size() - before, added);
-        EXPECT_EQ(any.count() == 0, added == 0);
+        EXPECT_EQ(refused(), refusals) << "the add's own edit keeps them";
+        EXPECT_EQ(any.count() == 0, urls.empty());
     }
+    model->move({0}, 2);
+    EXPECT_EQ(refused(), "") << "any other edit of the list takes them away";
 }
 
 // A merge works on the list as it was when it started, shows the summary and lists its output first; a

@@ -100,6 +100,14 @@ bool carriesFiles(const QMimeData* mime) {
     return false;
 }
 
+std::vector<FileURL> localFiles(const QMimeData* mime) {
+    std::vector<FileURL> files;
+    for (const QUrl& url : mime->urls()) {
+        if (url.isLocalFile()) files.emplace_back(url.toLocalFile().toStdString());
+    }
+    return files;
+}
+
 }  // namespace
 
 QString windowTitleFor(const AppModel& model) {
@@ -357,7 +365,9 @@ void MainWindow::setDropHover(bool hover) {
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
     dragMoveEvent(event);
-    if (event->isAccepted()) setDropHover(true);
+    // Any drag of files is taken, so that a drop of nothing usable still says why; the frame lights only
+    // when the drop would add something. Looked at once, as the drag comes in: a folder is listed.
+    if (event->isAccepted()) setDropHover(!model_.filesToAdd(localFiles(event->mimeData())).files.empty());
 }
 
 void MainWindow::dragMoveEvent(QDragMoveEvent* event) {
@@ -380,14 +390,10 @@ void MainWindow::dropEvent(QDropEvent* event) {
         return;
     }
     event->acceptProposedAction();
-    // All dropped files in one call: the model filters, de-duplicates and sorts them as one batch. They
-    // land in the file list, which is shown.
-    std::vector<FileURL> files;
-    for (const QUrl& url : event->mimeData()->urls()) {
-        if (url.isLocalFile()) files.emplace_back(url.toLocalFile().toStdString());
-    }
+    // All dropped files in one call: the model filters, de-duplicates and sorts them as one batch, and says
+    // what it did not take. They land in the file list, which is shown.
     showTab(kFilesTab);
-    model_.add(files);
+    model_.add(localFiles(event->mimeData()));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

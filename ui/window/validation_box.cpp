@@ -2,7 +2,9 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QScrollArea>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/app_model.h"
 #include "app/qt_text.h"
@@ -48,6 +50,37 @@ ToolButton* smallButton(const QString& text, QWidget* parent) {
     button->setFont(uiFont(11));
     return button;
 }
+
+QString reasonText(RefusalReason reason) {
+    switch (reason) {
+        case RefusalReason::unsupported:
+            return QStringLiteral("지원하지 않는 형식");
+        case RefusalReason::alreadyListed:
+            return QStringLiteral("이미 목록에 있음");
+        case RefusalReason::notFound:
+            return QStringLiteral("찾을 수 없음");
+        case RefusalReason::nothingInFolder:
+            return QStringLiteral("넣을 파일이 없는 폴더");
+        case RefusalReason::subfolder:
+            return QStringLiteral("하위 폴더");
+        case RefusalReason::unreadable:
+            return QStringLiteral("읽을 수 없음");
+    }
+    return {};
+}
+
+// A folder's name ends in "/", so that it reads as a folder.
+QString refusedName(const Refusal& refusal) {
+    FileURL path = refusal.path;
+    if (path.filename().empty() && path.has_parent_path() && path.parent_path() != path)
+        path = path.parent_path();  // "clips/" names the folder "clips"
+    const QString name = path.filename().empty() ? toQString(path.string()) : nameOf(path);
+    return visibleText(name) + (refusal.folder && !name.endsWith('/') ? "/" : "");
+}
+
+constexpr RefusalReason kReasonsInOrder[] = {RefusalReason::unsupported, RefusalReason::alreadyListed,
+                                             RefusalReason::notFound,    RefusalReason::nothingInFolder,
+                                             RefusalReason::subfolder,   RefusalReason::unreadable};
 
 void clearLayout(QLayout* layout) {
     while (QLayoutItem* item = layout->takeAt(0)) {
@@ -110,6 +143,34 @@ std::optional<StatusRow> statusRow(const AppModel& model) {
     return StatusRow{kOkPrefix + model.status(), palette::cyan(), {}, false};
 }
 
+QString refusedText(const AppModel& model) {
+    const std::vector<Refusal>& refused = model.refused();
+    if (refused.empty()) return {};
+    constexpr std::size_t kNamesPerReason = 3;
+    QStringList groups;
+    for (RefusalReason reason : kReasonsInOrder) {
+        QStringList names;
+        std::size_t count = 0;
+        for (const Refusal& refusal : refused)
+            if (refusal.reason == reason && count++ < kNamesPerReason) names << refusedName(refusal);
+        if (count == 0) continue;
+        QString group = reasonText(reason) + ": " + names.join(", ");
+        if (count > kNamesPerReason) group += " 외 " + QString::number(count - kNamesPerReason) + "개";
+        groups << group;
+    }
+    return QString::number(refused.size()) + QStringLiteral("개를 넣지 않았습니다 — ") + groups.join(" · ");
+}
+
+QString refusedDetail(const AppModel& model) {
+    constexpr std::size_t kLines = 40;  // a tooltip taller than the screen shows nothing more
+    const std::vector<Refusal>& refused = model.refused();
+    QStringList lines;
+    for (std::size_t i = 0; i < refused.size() && i < kLines; ++i)
+        lines << refusedName(refused[i]) + ": " + reasonText(refused[i].reason);
+    if (refused.size() > kLines) lines << "… 외 " + QString::number(refused.size() - kLines) + "개";
+    return lines.join('\n');
+}
+
 QString undoText(const AppModel& model) {
     const std::size_t removed = model.undoableRemoval();
     if (removed == 0) return {};
@@ -123,11 +184,24 @@ ValidationBox::ValidationBox(AppModel& model, QWidget* parent) : QWidget(parent)
     setFont(uiFont(11));
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
 
-    rowsBox_ = new QWidget(this);
+    rowsScroll_ = new QScrollArea(this);
+    rowsScroll_->setFrameShape(QFrame::NoFrame);
+    rowsScroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    rowsScroll_->setWidgetResizable(true);
+    // The same rows are on the cards, which the keyboard reaches; the Tab order stays as it is.
+    rowsScroll_->setFocusPolicy(Qt::NoFocus);
+    rowsScroll_->viewport()->setAutoFillBackground(false);
+    rowsBox_ = new QWidget(rowsScroll_);
+    rowsBox_->setAutoFillBackground(false);
     auto* rows = new QVBoxLayout(rowsBox_);
     rows->setContentsMargins(0, 0, 0, 0);
     rows->setSpacing(3);
-    column->addWidget(rowsBox_);
+    rowsScroll_->setWidget(rowsBox_);
+    column->addWidget(rowsScroll_);
+
+    refusedLabel_ = rowLabel({}, palette::warn(), this);
+    refusedLabel_->setObjectName(QStringLiteral("refusedText"));
+    column->addWidget(refusedLabel_);
 
     undoLine_ = new QWidget(this);
     auto* undo = new QHBoxLayout(undoLine_);
@@ -168,13 +242,18 @@ ValidationBox::ValidationBox(AppModel& model, QWidget* parent) : QWidget(parent)
     for (auto signal : {&AppModel::clipsChanged, &AppModel::suffixChanged, &AppModel::customOutDirChanged,
                         &AppModel::statusChanged, &AppModel::statusIsErrorChanged,
                         &AppModel::lastResultChanged, &AppModel::doneChanged, &AppModel::runningChanged,
-                        &AppModel::stoppingChanged, &AppModel::undoChanged}) {
+                        &AppModel::stoppingChanged, &AppModel::refusedChanged, &AppModel::undoChanged}) {
         connect(&model_, signal, this, &ValidationBox::refresh);
     }
     refresh();
 }
 
 void ValidationBox::refresh() {
+    const QString refused = refusedText(model_);
+    setLabelText(refusedLabel_, refused.isEmpty() ? QString() : kWarnPrefix + refused);
+    refusedLabel_->setToolTip(refusedDetail(model_));
+    refusedLabel_->setVisible(!refused.isEmpty());
+
     const QString undo = undoText(model_);
     undoLabel_->setText(undo);
     undoLine_->setVisible(!undo.isEmpty());
@@ -208,7 +287,22 @@ void ValidationBox::rebuildRows() {
         column->addWidget(label);
         label->show();  // at once, not when the layout gets round to it
     }
-    rowsBox_->setVisible(!rows_.empty());
+    rowsScroll_->setVisible(!rows_.empty());
+    fitRows();
+}
+
+void ValidationBox::fitRows() {
+    constexpr int kShownLines = 8;
+    const int lineHeight = QFontMetrics(uiFont(11)).lineSpacing() + rowsBox_->layout()->spacing();
+    const int width = std::max(1, contentsRect().width() - 20);
+    QLayout* rows = rowsBox_->layout();
+    const int needed = rows->hasHeightForWidth() ? rows->heightForWidth(width) : rows->sizeHint().height();
+    rowsScroll_->setFixedHeight(std::min(needed, kShownLines * lineHeight));
+}
+
+void ValidationBox::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    fitRows();  // a narrower box wraps the rows onto more lines
 }
 
 }  // namespace tessellane

@@ -1,5 +1,6 @@
-// The box under the file list: why the next merge cannot start and what it will change, an undo for the
-// last removal, and the status of the running or last merge with the file it writes or wrote.
+// The box under the file list: why the next merge cannot start and what it will change, what the last add
+// did not take, an undo for the last removal, and the status of the running or last merge with the file it
+// writes or wrote.
 #pragma once
 
 #include <QColor>
@@ -9,6 +10,7 @@
 #include <vector>
 
 class QLabel;
+class QScrollArea;
 
 namespace tessellane {
 
@@ -34,6 +36,11 @@ struct StatusRow {
 std::vector<ValidationRow> validationRows(const AppModel& model);
 // The status row, when there is a status.
 std::optional<StatusRow> statusRow(const AppModel& model);
+// One line for what the last add did not take, grouped by reason with a few names each:
+// "3개를 넣지 않았습니다 — 지원하지 않는 형식: a.mkv, b.webm · 하위 폴더: proxy/"; empty when it took all.
+QString refusedText(const AppModel& model);
+// Every refused name with its reason, one a line ("a.mkv: 지원하지 않는 형식"), for the line's tooltip.
+QString refusedDetail(const AppModel& model);
 // "파일 3개를 목록에서 뺐습니다" while the last removal can be undone, otherwise empty.
 QString undoText(const AppModel& model);
 
@@ -53,11 +60,19 @@ class ValidationBox : public QWidget {
   public slots:
     void refresh();
 
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+
   private:
     void rebuildRows();
+    // The rows take the height they need up to a few lines; beyond that they scroll, so a long list of bad
+    // files never pushes the list off the window.
+    void fitRows();
 
     AppModel& model_;
+    QScrollArea* rowsScroll_;
     QWidget* rowsBox_;
+    QLabel* refusedLabel_;
     QWidget* undoLine_;
     QLabel* undoLabel_;
     ToolButton* undoButton_;

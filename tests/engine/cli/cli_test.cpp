@@ -269,21 +269,22 @@ TEST_F(CommandLine, AFullDiskIsReportedInFFmpegsWords) {
     EXPECT_THAT(out, ::testing::EndsWith("\nleft: \n")) << "the folder is left as it was";
 }
 
-// A file that is missing and one that may not be read are told apart. Root reads everything, so the
-// program runs in a user namespace of its own there, where a file mode holds for it too.
-TEST_F(CommandLine, MissingAndUnreadableInputsAreToldApart) {
+// Files that are empty, missing or may not be read are told apart, and each is named, in the list's order.
+// Root reads everything, so the program runs in a user namespace of its own there, where a file mode holds
+// for it too.
+TEST_F(CommandLine, EveryBadInputIsNamedWithItsOwnReason) {
     clip("locked.mp4");
     clip("open.mp4");
+    testing::writeFile(dir / "blank.mp4", "");
     fs::permissions(dir / "locked.mp4", fs::perms::none);
     std::vector<std::string> launcher;
     if (::geteuid() == 0) launcher = {"unshare", "--user"};
-    for (const auto& [name, problem] :
-         {std::pair{"gone.mp4", "파일이 없습니다"}, {"locked.mp4", "읽을 권한이 없습니다"}}) {
-        const ProgramRun run =
-            runProgram(dir.path(), {}, {"--cli", ".", "_x", name, "open.mp4"}, {}, launcher);
-        if (run.err.starts_with("unshare")) GTEST_SKIP() << run.err;
-        EXPECT_THAT(run.out, ::testing::EndsWith("\n오류: " + std::string(name) + ": " + problem + "\n"));
-    }
+    const ProgramRun run =
+        runProgram(dir.path(), {}, {"--cli", ".", "_x", "open.mp4", "locked.mp4", "gone.mp4", "blank.mp4"},
+                   {}, launcher);
+    if (run.err.starts_with("unshare")) GTEST_SKIP() << run.err;
+    EXPECT_THAT(run.out, ::testing::EndsWith("\n오류: blank.mp4: 빈 파일입니다\ngone.mp4: 파일이 없습니다\n"
+                                             "locked.mp4: 읽을 권한이 없습니다\n"));
 }
 
 // Whatever a name holds, the "명령:" line pasted into a shell runs exactly the vector shown, and every line

@@ -81,7 +81,7 @@ TEST(Validation, MessagesAndTheirOrder) {
         {"", {say('2')}, {}},
         {"a.mov !x", {say('2')}, {}},
         {"a.mov 1920x720; b.mov !읽을", {"b.mov: 읽을"}, {}},
-        {"a.mov; b.mov !x; c.mov !y", {"b.mov: x"}, {}},
+        {"a.mov; b.mov !x; c.mov 1920x720 mp4v/mp4v !y; d.png !z", {"b.mov: x", "c.mov: y", "d.png: z"}, {}},
         {"a.mov prores/apch yuv422p10le 1000f; b.mov 980f; c.mov 1000f",
          {},
          {say('C', "ProRes 422 HQ"), say('P', "yuv422p10le"), say('L', "980f")}},

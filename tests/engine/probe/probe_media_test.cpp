@@ -284,7 +284,8 @@ TEST(ProbeUnreadable, GivesTheUsersTextAndTheRealFileSize) {
     const testing::Bytes cut = testing::movie({{.dataOffset = 1u << 20}}),
                          initialisation = testing::movie({{.stts = {}}});
     const testing::Bytes audio = testing::movie({{.handler = "soun", .code = "mp4a"}});
-    // "<absent>", "<fifo>" and "<folder>" stand for what they say; a FIFO would block a plain open.
+    // "<absent>", "<fifo>", "<folder>" and "<link>" (to nothing) stand for what they say; a FIFO would block
+    // a plain open.
     const std::tuple<std::string, std::string, std::string> cases[] = {
         {"audio.m4a", std::string(audio.begin(), audio.end()), movie},
         {"cut.mp4", std::string(cut.begin(), cut.end()),
@@ -295,8 +296,11 @@ TEST(ProbeUnreadable, GivesTheUsersTextAndTheRealFileSize) {
         {"missing.mov", "<absent>", "파일이 없습니다"},
         {"pipe.mov", "<fifo>", movie},
         {"folder.mov", "<folder>", movie},
+        {"gone.mov", "<link>", "링크가 가리키는 파일이 없습니다"},
+        {"empty.mov", "", "빈 파일입니다"},
         {"missing.png", "<absent>", "파일이 없습니다"},
-        {"empty.png", "", image},
+        {"empty.png", "", "빈 파일입니다"},
+        {"short.png", "\x89PNG", image},
         {"pipe.png", "<fifo>", image},
     };
     TempDir dir;
@@ -307,6 +311,7 @@ TEST(ProbeUnreadable, GivesTheUsersTextAndTheRealFileSize) {
         if (regular) testing::writeFile(file, content);
         ASSERT_TRUE(content != "<fifo>" || ::mkfifo(file.c_str(), 0600) == 0);
         if (content == "<folder>") std::filesystem::create_directory(file);
+        if (content == "<link>") std::filesystem::create_symlink(dir / "nothing", file);
         const ClipInfo clip = probe(file);
         EXPECT_EQ(clip.error, error);
         EXPECT_EQ(clip.fileSize, regular ? std::int64_t(content.size()) : 0);

@@ -6,6 +6,7 @@
 #include <QSignalSpy>
 
 #include "tests/ui/ui_test_support.h"
+#include "ui/shell/windowed_app.h"
 #include "ui/widgets/alley_button.h"
 #include "ui/widgets/card_painter.h"
 #include "ui/widgets/elided_label.h"
@@ -280,6 +281,118 @@ TEST_F(MainWindowTest, DropOfFilesMakesOneAddAndOtherDragsAreRefused) {
     ASSERT_TRUE(waitFor([&] { return model.pendingTasks() == 0 && model.clips().size() == 3; }));
     EXPECT_EQ(clipsChanged.count(), 1);
     EXPECT_EQ(cardNames(), "p_1.png p_2.png p_3.png");
+}
+
+// Whichever way files come (dropped, chosen, named at start), what is not added is said once, in one line
+// grouped by reason; a drag lights the frame only when its drop would add something.
+TEST_F(MainWindowTest, WhatIsNotAddedIsSaidOnceWithItsReason) {
+    TempDir dir;
+    std::filesystem::create_directories(dir / "takes");
+    std::filesystem::create_directories(dir / "empty");
+    for (const char* name : {"takes/a.mov", "takes/b.mov", "takes/notes.txt", "x.mkv", "c.png", "1.mkv",
+                             "2.mkv", "3.mkv", "4.mkv"})
+        writeFile(dir / name, "");
+    model.setThumbnailTimeLimit(std::chrono::milliseconds(1));
+    QLabel* line = window.validationBox()->findChild<QLabel*>("refusedText");
+    // How the names come ('d' dropped, 'c' chosen, 's' named at start), the names, whether their drag lights
+    // the frame (drops only), how many clips the list gains, the line that follows ("" for none).
+    const std::tuple<char, QStringList, bool, std::size_t, QString> table[] = {
+        {'d', {"x.mkv"}, false, 0, "1개를 넣지 않았습니다 — 지원하지 않는 형식: x.mkv"},
+        {'d', {"takes"}, true, 2, "1개를 넣지 않았습니다 — 지원하지 않는 형식: notes.txt"},
+        {'d',
+         {"empty", "takes/a.mov"},
+         false,
+         0,
+         "2개를 넣지 않았습니다 — 이미 목록에 있음: a.mov · 넣을 파일이 없는 폴더: empty/"},
+        {'c',
+         {"1.mkv", "2.mkv", "c.png", "3.mkv", "4.mkv"},
+         true,
+         1,
+         "4개를 넣지 않았습니다 — 지원하지 않는 형식: 1.mkv, 2.mkv, 3.mkv 외 1개"},
+        {'s',
+         {"c.png", "gone", "takes"},
+         false,
+         0,
+         "5개를 넣지 않았습니다 — 지원하지 않는 형식: notes.txt · 이미 목록에 있음: c.png, a.mov, b.mov · "
+         "찾을 수 없음: gone"},
+        {'d', {"new.mov"}, true, 1, ""},  // one that refuses nothing takes the line away
+    };
+    for (const auto& [how, names, lit, added, said] : table) {
+        SCOPED_TRACE(names.join(' ').toStdString());
+        QList<QUrl> urls;
+        std::vector<FileURL> files;
+        for (const QString& name : names) {
+            files.push_back(dir / name.toStdString());
+            urls << QUrl::fromLocalFile(QString::fromStdString(files.back().string()));
+        }
+        if (names.contains("new.mov")) writeFile(dir / "new.mov", "");
+        const std::size_t before = model.clips().size();
+        QMimeData mime;
+        mime.setUrls(urls);
+        if (how == 'd') {
+            EXPECT_TRUE(send<QDragEnterEvent>(&window, QPoint(600, 300), mime, Qt::CopyAction));
+            EXPECT_EQ(window.dropHover(), lit);
+            send<QDropEvent>(&window, QPoint(600, 300), mime, Qt::CopyAction);
+        } else if (how == 'c') {
+            h.services.filesAnswer = files;
+            QTest::mouseClick(window.addButton(), Qt::LeftButton);
+        } else {
+            std::vector<std::string> arguments;
+            for (const QString& name : names) arguments.push_back(name.toStdString());
+            model.add(startupFiles(arguments, dir.path()));
+        }
+        ASSERT_TRUE(waitFor([&] { return model.pendingTasks() == 0; }));
+        EXPECT_EQ(model.clips().size() - before, added);
+        EXPECT_EQ(line->isVisible() ? line->text() : "", said.isEmpty() ? "" : "\u26A0\uFE0E " + said);
+        EXPECT_EQ(line->palette().color(QPalette::WindowText), palette::warn());
+    }
+    model.add({dir / "x.mkv"});
+    EXPECT_TRUE(line->toolTip().startsWith("x.mkv: 지원하지 않는 형식"));
+    model.move({0}, 2);
+    EXPECT_FALSE(line->isVisible()) << "it was about the list before this edit";
+}
+
+// Each bad file has its own reason on its card and its own line in the box, in list order; a long list of
+// them scrolls in the box instead of pushing the clips off the window.
+TEST_F(MainWindowTest, BadFilesAreToldApartAndEachIsListed) {
+    TempDir dir;
+    QImage image(8, 8, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    ASSERT_TRUE(image.save(QString::fromStdString((dir / "ok.png").string())));
+    const std::string png = readFile(dir / "ok.png");
+    writeFile(dir / "4 cut.png", png.substr(0, png.size() - 12));  // without its IEND chunk
+    writeFile(dir / "3 empty.mov", "");
+    writeFile(dir / "5 text.mov", "not a movie\n");
+    std::filesystem::create_symlink(dir / "nowhere.mov", dir / "2 link.mov");
+    const std::pair<const char*, const char*> table[] = {
+        {"1 gone.mov", "파일이 없습니다"},
+        {"2 link.mov", "링크가 가리키는 파일이 없습니다"},
+        {"3 empty.mov", "빈 파일입니다"},
+        {"4 cut.png", "잘린 이미지 — PNG의 끝(IEND)이 없습니다"},
+        {"5 text.mov", "영상 스트림 없음(또는 읽을 수 없는 파일)"},
+        {"ok.png", nullptr},
+    };
+    std::vector<FileURL> files;
+    for (const auto& [name, reason] : table) files.push_back(dir / name);
+    model.add(files);
+    ASSERT_TRUE(waitFor([&] { return model.pendingTasks() == 0 && model.clips().size() == 6; }));
+    Rows expected;
+    for (int row = 0; row < 6; ++row) {
+        const auto& [name, reason] = table[row];
+        EXPECT_EQ(card(row).name, name);
+        EXPECT_EQ(card(row).error.value_or("-"), reason ? reason : "-");
+        if (reason) expected.push_back({QString("✕ ") + name + ": " + reason, palette::danger()});
+    }
+    EXPECT_EQ(labelRows(window.validationBox()), expected);
+
+    std::vector<ClipInfo> bad;
+    for (int i = 1; i <= 40; ++i)
+        bad.emplace_back(dir / ("gone_" + std::to_string(i) + ".mov"),
+                         ClipFields{.error = "파일이 없습니다"});
+    model.setClips(bad);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(labelRows(window.validationBox()).size(), 40u);
+    EXPECT_GE(window.fileList()->height(), 200);
 }
 
 TEST_F(MainWindowTest, ARowDropMovesOnceToThePlaceUnderThePointerAndClicksSelect) {
