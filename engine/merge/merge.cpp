@@ -8,12 +8,14 @@
 #include <cmath>
 #include <filesystem>
 #include <limits>
+#include <map>
 #include <optional>
 
 #include "engine/core/utf8.h"
 #include "engine/core/validation.h"
 #include "engine/merge/cancellation.h"
 #include "engine/merge/child_process.h"
+#include "engine/merge/descriptor_names.h"
 #include "engine/merge/diagnostic_tail.h"
 #include "engine/merge/ffmpeg_args.h"
 #include "engine/merge/pinned_inputs.h"
@@ -255,11 +257,14 @@ MergeResult merge(const std::vector<ClipInfo>& clips, const FileURL& output, con
     if (outcome.stopped || (cancel && cancel->requested())) throw MergeError::cancelled();
     // A signal nobody here sent: ffmpeg's last lines would only mislead.
     if (outcome.status.kind == ExitStatus::Kind::killed) throw MergeError::killed(outcome.status.number);
-    if (!outcome.status.succeeded()) throw MergeError::failed(diagnostics.reason());
+    std::map<int, std::string> names{{temporary.fd(), escapeControls(output.filename().string())}};
+    for (std::size_t i = 0; i < clips.size(); ++i)
+        names.emplace(inputs.fds()[i], escapeControls(clips[i].name()));
+    if (!outcome.status.succeeded()) throw MergeError::failed(withFileNames(diagnostics.reason(), names));
     MergeResult result{verifyOutput(clips, temporary, output), {}};
 
     if (temporary.publish() == TemporaryOutput::Publish::nameTaken) throw MergeError::exists(output.string());
-    if (const std::string errors = diagnostics.errors(); !errors.empty())
+    if (const std::string errors = withFileNames(diagnostics.errors(), names); !errors.empty())
         result.warning =
             "ffmpeg가 입력을 읽으며 오류를 알렸습니다 — 결과에 손상된 곳이 있을 수 있습니다: " + errors;
     if (progress) progress(1.0);

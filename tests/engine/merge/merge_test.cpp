@@ -13,12 +13,14 @@
 #include <chrono>
 #include <cstring>
 #include <functional>
+#include <map>
 #include <optional>
 #include <set>
 #include <thread>
 
 #include "engine/merge/cancellation.h"
 #include "engine/merge/child_process.h"
+#include "engine/merge/descriptor_names.h"
 #include "engine/merge/diagnostic_tail.h"
 #include "engine/merge/temporary_output.h"
 #include "engine/probe/probe.h"
@@ -236,6 +238,9 @@ TEST_F(MergeRunner, FailuresGiveTheReasonAndLeaveNothing) {
         {"printf '[warning] only this\n' >&2; exit 1", "ffmpeg 실패: only this"},
         {"exit 1", "ffmpeg 실패: "},
         {"printf 'first\\nbad \\377 byte\\n' >&2; exit 1", "ffmpeg 실패: first | bad \uFFFD byte"},
+        // ffmpeg knows the files only as inherited descriptors: the user is told their names.
+        {"for a; do case $a in /proc/self/fd/*) echo \"$a: Invalid data\" >&2; break;; esac; done; exit 1",
+         "ffmpeg 실패: a.mov: Invalid data"},
         {partial +
              "printf 'Output #0, image2, to x:\\n  Stream #0:0: Video: png\\nframe=    1 fps=0.0 q=0.0 "
              "size=N/A \\rav_interleaved_write_frame(): No space left on device\\nframe=    1 fps=0.0\\n"
@@ -476,6 +481,13 @@ TEST_F(MergeRunner, CancellingStopsFFmpegPromptlyAndLeavesNothing) {
     early.request();
     EXPECT_THROW(merge(clips, dir / "out.mov", {}, &early), MergeError);
     EXPECT_FALSE(fs::exists(dir / "ran"));
+}
+
+TEST(DescriptorNames, OnlyWholeKnownDescriptorsAreNamed) {
+    const std::map<int, std::string> names{{5, "a.mov"}, {7, "out.mov"}};
+    EXPECT_EQ(withFileNames("/proc/self/fd/5: bad | to /proc/self/fd/7", names), "a.mov: bad | to out.mov");
+    EXPECT_EQ(withFileNames("/proc/self/fd/50 /proc/self/fd/ /proc/self/fd/9", names),
+              "/proc/self/fd/50 /proc/self/fd/ /proc/self/fd/9");
 }
 
 TEST(DiagnosticTail, ConsidersTheLastBytesWhateverTheReadSizes) {
