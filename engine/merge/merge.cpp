@@ -116,9 +116,8 @@ std::string imageKindName(ImageKind kind) {
 
 // The sample-description code each encoder writes, for the codec the first clip asks for.
 std::string expectedTag(const ClipInfo& first) {
-    static constexpr const char* prores[] = {"apco", "apcs", "apcn", "apch", "ap4h", "ap4x"};
     if (first.codec == "prores")
-        return prores[std::clamp(proresProfileNumber(first.codecTag, first.profile), 0, 5)];
+        return std::string(proresTag(proresProfileNumber(first.codecTag, first.profile)));
     return first.codec == "hevc" ? "hvc1" : "avc1";
 }
 

@@ -119,12 +119,9 @@ ClipInfo movieRecord(ClipInfo record, const VideoTrack& video, bool hasAudio) {
     const bool alpha = format.depth == 32;
 
     const std::string& tag = record.codecTag;
-    if (tag == "apco" || tag == "apcs" || tag == "apcn" || tag == "apch") {
+    if (std::string prores = proresPixelFormat(tag, alpha); !prores.empty()) {
         record.codec = "prores";
-        record.pixFmt = "yuv422p10le";
-    } else if (tag == "ap4h" || tag == "ap4x") {
-        record.codec = "prores";
-        record.pixFmt = alpha ? "yuva444p10le" : "yuv444p10le";
+        record.pixFmt = std::move(prores);
     } else if (tag == "avc1" || tag == "avc3") {
         record.codec = "h264";
         record.pixFmt = codedPixelFormat(format);
