@@ -279,7 +279,7 @@ Error readMovieBox(ByteSource& file, const Box& moov, MovieInfo& info) {
     Movie movie;
     Error error = parseMoov(ByteReader(window, moov.payload.start(), moov.payload.end()), movie);
     if (error != Error::none) return error;
-    if (!movie.video) return Error::noVideoTrack;
+    if (!movie.video) return movie.hasAudio ? Error::audioOnly : Error::noVideoTrack;
     VideoTrack video;
     if ((error = readVideoTrack(file, movie, moov.payload.end(), video)) != Error::none) return error;
     info.video = video;
