@@ -58,7 +58,7 @@ ClipInfo probe(const FileURL& url) {
     return record;
 }
 
-ClipInfo probeImage(const FileURL& url, ClipInfo started) {
+ClipInfo probeImage(const FileURL& url, ClipInfo started, std::optional<ImageKind>* kind) {
     FileSource file;
     errno = 0;
     const bool opened = file.open(url);
@@ -68,7 +68,10 @@ ClipInfo probeImage(const FileURL& url, ClipInfo started) {
         return started;
     }
     if (opened) {
-        if (const auto header = readImageHeader(file)) return imageRecord(std::move(started), *header);
+        if (const auto header = readImageHeader(file)) {
+            if (kind) *kind = header->kind;
+            return imageRecord(std::move(started), *header);
+        }
     }
     started.error =
         (opened ? std::nullopt : openProblem(url, openError)).value_or(std::string(kImageErrorText));
