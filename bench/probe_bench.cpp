@@ -74,7 +74,8 @@ int main() {
         const double probeSeconds = secondsSince(start) / kProbeRounds;
         start = Clock::now();
         for (int i = 0; i < kFfprobeRounds; ++i) {
-            if (runCapture(*ffprobe, {"-v", "error", "-show_streams", path.string()}).status != 0) return 1;
+            if (!runCapture(*ffprobe, {"-v", "error", "-show_streams", path.string()}).status.succeeded())
+                return 1;
         }
         const double ffprobeSeconds = secondsSince(start) / kFfprobeRounds;
         probeTotal += probeSeconds;

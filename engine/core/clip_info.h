@@ -52,6 +52,11 @@ std::string asciiUpper(std::string_view text);
 std::string proresName(std::string_view tag, std::string_view profile);
 // ProRes encoder profile number 0..5 for a code; other codes are decided by the profile text.
 int proresProfileNumber(std::string_view tag, std::string_view profile);
+// The pixel format a ProRes code decodes to (the 4444 ones with alpha when the picture has it); empty for a
+// code that is not ProRes.
+std::string proresPixelFormat(std::string_view tag, bool alpha);
+// The code the encoder writes for a profile number, clamped to 0..5.
+std::string_view proresTag(int profileNumber);
 
 // Parses a frame-rate text such as "30000/1001", "25/1" or "25"; unparsable text gives 0.
 double parseFrameRate(std::string_view fpsString);

@@ -13,13 +13,8 @@ Cancellation::Cancellation() {
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0)
         throw std::system_error(errno, std::generic_category(), "pipe");
-    readFd_ = fds[0];
-    writeFd_ = fds[1];
-}
-
-Cancellation::~Cancellation() {
-    ::close(readFd_);
-    ::close(writeFd_);
+    readFd_ = UniqueFd(fds[0]);
+    writeFd_ = UniqueFd(fds[1]);
 }
 
 void Cancellation::request() noexcept {
@@ -28,7 +23,7 @@ void Cancellation::request() noexcept {
     const char byte = 1;
     // Non-blocking and written once: the pipe can never be full, and a failure only loses the wake-up,
     // which the flag still carries for the next check.
-    [[maybe_unused]] const ssize_t written = ::write(writeFd_, &byte, 1);
+    [[maybe_unused]] const ssize_t written = ::write(writeFd_.get(), &byte, 1);
     errno = saved;
 }
 

@@ -4,6 +4,8 @@
 #include <atomic>
 #include <vector>
 
+#include "engine/core/unique_fd.h"
+
 namespace tessellane {
 
 // Once requested it stays requested. The waiting side can poll() waitFd(), which becomes readable at the
@@ -11,19 +13,18 @@ namespace tessellane {
 class Cancellation {
   public:
     Cancellation();
-    ~Cancellation();
     Cancellation(const Cancellation&) = delete;
     Cancellation& operator=(const Cancellation&) = delete;
 
     // Safe from any thread and from a signal handler (one atomic store and one write()).
     void request() noexcept;
     bool requested() const noexcept { return requested_.load(std::memory_order_acquire); }
-    int waitFd() const noexcept { return readFd_; }
+    int waitFd() const noexcept { return readFd_.get(); }
 
   private:
     std::atomic<bool> requested_{false};
-    int readFd_ = -1;
-    int writeFd_ = -1;
+    UniqueFd readFd_;
+    UniqueFd writeFd_;
 };
 
 // The signals whose default action ends the program without a crash: SIGINT, SIGTERM, SIGHUP, SIGQUIT,

@@ -12,6 +12,7 @@
 #include <optional>
 #include <system_error>
 
+#include "engine/core/interrupted_calls.h"
 #include "engine/merge/cancellation.h"
 
 extern char** environ;
@@ -109,9 +110,8 @@ ChildProcess spawnChild(const std::string& executable, const std::vector<std::st
     int childError = 0;
     std::size_t got = 0;
     while (got < sizeof childError) {
-        const ssize_t n =
-            ::read(report.read.get(), reinterpret_cast<char*>(&childError) + got, sizeof childError - got);
-        if (n < 0 && errno == EINTR) continue;
+        const long n =
+            readSome(report.read.get(), reinterpret_cast<char*>(&childError) + got, sizeof childError - got);
         if (n <= 0) break;
         got += static_cast<std::size_t>(n);
     }
@@ -127,35 +127,15 @@ ChildProcess spawnChild(const std::string& executable, const std::vector<std::st
     return child;
 }
 
-ExitStatus ExitStatus::decode(int raw) {
-    if (WIFEXITED(raw)) return {Kind::exited, WEXITSTATUS(raw)};
-    if (WIFSIGNALED(raw)) return {Kind::killed, WTERMSIG(raw)};
-    return {};
-}
-
 ExitStatus waitForChild(pid_t pid) {
     int raw = 0;
-    while (::waitpid(pid, &raw, 0) < 0) {
-        if (errno != EINTR) return {};
-    }
+    if (retryInterrupted([&] { return ::waitpid(pid, &raw, 0); }) < 0) return {};
     return ExitStatus::decode(raw);
 }
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// Reaps without blocking; true once the child is gone.
-bool reapIfEnded(pid_t pid, ExitStatus& status) {
-    int raw = 0;
-    pid_t result;
-    do {
-        result = ::waitpid(pid, &raw, WNOHANG);
-    } while (result < 0 && errno == EINTR);
-    if (result == 0) return false;
-    status = result < 0 ? ExitStatus{} : ExitStatus::decode(raw);
-    return true;
-}
 
 // Kills and reaps a child whose supervisor is leaving by an exception.
 class KillOnUnwind {
@@ -174,98 +154,132 @@ class KillOnUnwind {
     pid_t pid_;
 };
 
+// One pipe of the child and the handler of what comes through it.
+struct Stream {
+    UniqueFd& fd;
+    const ChunkHandler& handler;
+};
+
+// One child from its start to its reaping, a round at a time: wait for output, the cancellation, the
+// child's end or the next deadline; read what is ready; stop a child past its limits; reap an ended one.
+class Supervisor {
+  public:
+    Supervisor(ChildProcess& child, const ChunkHandler& onStdout, const ChunkHandler& onStderr,
+               const ChildLimits& limits)
+        : child_(child),
+          streams_{Stream{child.stdoutRead, onStdout}, Stream{child.stderrRead, onStderr}},
+          limits_(limits),
+          started_(Clock::now()),
+          // Readable once the child has exited, so its end is seen at once even after it closed its pipes
+          // early.
+          exitFd_(static_cast<int>(::syscall(SYS_pidfd_open, child.pid, 0))) {}
+
+    // One round; false once the child is reaped.
+    bool step() {
+        // Fixed places: the two pipes, the cancellation, the child's end. poll passes over a negative
+        // descriptor, which stands for one not watched in this round.
+        pollfd fds[4] = {watch(child_.stdoutRead.get()), watch(child_.stderrRead.get()),
+                         watch(limits_.cancel && !killAt_ ? limits_.cancel->waitFd() : -1),
+                         watch(pipesOpen() ? -1 : exitFd_.get())};
+        const int ready = ::poll(fds, std::size(fds), static_cast<int>(nextWait().count()));
+        if (ready < 0 && errno != EINTR) {
+            // poll itself failed: end the child rather than leave it unsupervised.
+            killAndReap();
+            return false;
+        }
+        for (std::size_t i = 0; ready > 0 && i < std::size(streams_); ++i)
+            if (fds[i].revents != 0) readFrom(streams_[i]);
+        enforceLimits();
+        return !status_;
+    }
+
+    ChildOutcome finish() {
+        child_.pid = -1;
+        child_.stdoutRead.reset();
+        child_.stderrRead.reset();
+        return ChildOutcome{stopped_ ? ExitStatus{} : *status_, stopped_};
+    }
+
+  private:
+    static pollfd watch(int fd) { return pollfd{fd, POLLIN, 0}; }
+    bool pipesOpen() const { return child_.stdoutRead || child_.stderrRead; }
+
+    // Until the nearest deadline. With both pipes closed the child may still be running: without an exit
+    // descriptor (kernels before 5.3), look again for its end every few ms.
+    std::chrono::milliseconds nextWait() const {
+        auto wait = pipesOpen() || exitFd_ ? std::chrono::milliseconds(-1) : std::chrono::milliseconds(10);
+        const auto shorten = [&](Clock::time_point deadline) {
+            auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+            if (left.count() < 0) left = std::chrono::milliseconds(0);
+            if (wait.count() < 0 || left < wait) wait = left;
+        };
+        if (limits_.timeout.count() > 0 && !killAt_) shorten(started_ + limits_.timeout);
+        if (killAt_) shorten(*killAt_);
+        return wait;
+    }
+
+    // A pipe that reports its end, or an error, is closed; what a handler throws goes on to the caller.
+    void readFrom(const Stream& stream) {
+        const long n = readSome(stream.fd.get(), chunk_, sizeof chunk_);
+        if (n <= 0) {
+            stream.fd.reset();
+            return;
+        }
+        if (stream.handler) stream.handler(std::string_view(chunk_, static_cast<std::size_t>(n)));
+    }
+
+    void enforceLimits() {
+        if (limits_.cancel && limits_.cancel->requested()) requestStop();
+        if (limits_.timeout.count() > 0 && Clock::now() - started_ >= limits_.timeout) requestStop();
+        if (killAt_ && Clock::now() >= *killAt_)
+            killAndReap();
+        else if (!pipesOpen())
+            reapIfEnded();
+    }
+
+    // Asks the child to end, once, and gives it the grace period before it is killed.
+    void requestStop() {
+        if (killAt_) return;
+        stopped_ = true;
+        ::kill(child_.pid, SIGTERM);
+        killAt_ = Clock::now() + limits_.grace;
+    }
+
+    void killAndReap() {
+        ::kill(child_.pid, SIGKILL);
+        child_.stdoutRead.reset();
+        child_.stderrRead.reset();
+        status_ = waitForChild(child_.pid);
+    }
+
+    // Reaps without blocking, once the child is gone.
+    void reapIfEnded() {
+        int raw = 0;
+        const pid_t result = retryInterrupted([&] { return ::waitpid(child_.pid, &raw, WNOHANG); });
+        if (result != 0) status_ = result < 0 ? ExitStatus{} : ExitStatus::decode(raw);
+    }
+
+    ChildProcess& child_;
+    const Stream streams_[2];
+    const ChildLimits& limits_;
+    const Clock::time_point started_;
+    const UniqueFd exitFd_;
+    std::optional<Clock::time_point> killAt_;  // set once the child has been asked to stop
+    bool stopped_ = false;                     // by the timeout or the cancellation
+    std::optional<ExitStatus> status_;         // set once the child is reaped
+    char chunk_[16384];
+};
+
 }  // namespace
 
 ChildOutcome superviseChild(ChildProcess& child, const ChunkHandler& onStdout, const ChunkHandler& onStderr,
                             const ChildLimits& limits) {
     KillOnUnwind guard(child.pid);
-    // Readable once the child has exited, so its end is seen at once even after it closed its pipes early.
-    const UniqueFd exitFd(static_cast<int>(::syscall(SYS_pidfd_open, child.pid, 0)));
-    ChildOutcome outcome;
-    const auto started = Clock::now();
-    std::optional<Clock::time_point> killAt;  // set once the child has been asked to stop
-    auto requestStop = [&] {
-        if (killAt) return;
-        outcome.stopped = true;
-        ::kill(child.pid, SIGTERM);
-        killAt = Clock::now() + limits.grace;
-    };
-
-    char chunk[16384];
-    bool reaped = false;
-    ExitStatus status;
-    while (!reaped) {
-        pollfd fds[3];
-        const ChunkHandler* handlers[3] = {};
-        UniqueFd* owners[3] = {};
-        nfds_t count = 0;
-        for (auto [fd, handler] :
-             {std::pair{&child.stdoutRead, &onStdout}, std::pair{&child.stderrRead, &onStderr}}) {
-            if (!*fd) continue;
-            fds[count] = pollfd{fd->get(), POLLIN, 0};
-            handlers[count] = handler;
-            owners[count] = fd;
-            ++count;
-        }
-        const bool pipesOpen = count > 0;
-        const bool watchCancel = limits.cancel && !killAt;
-        if (watchCancel) fds[count++] = pollfd{limits.cancel->waitFd(), POLLIN, 0};
-        if (!pipesOpen && exitFd) fds[count++] = pollfd{exitFd.get(), POLLIN, 0};
-
-        // With both pipes closed the child may still be running: without an exit descriptor (kernels before
-        // 5.3), look again for its end every few ms.
-        auto wait = pipesOpen || exitFd ? std::chrono::milliseconds(-1) : std::chrono::milliseconds(10);
-        auto shorten = [&](Clock::time_point deadline) {
-            auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-            if (left.count() < 0) left = std::chrono::milliseconds(0);
-            if (wait.count() < 0 || left < wait) wait = left;
-        };
-        if (limits.timeout.count() > 0 && !killAt) shorten(started + limits.timeout);
-        if (killAt) shorten(*killAt);
-
-        const int ready = ::poll(fds, count, static_cast<int>(wait.count()));
-        if (ready < 0 && errno != EINTR) break;
-        for (nfds_t i = 0; ready > 0 && i < count; ++i) {
-            if (fds[i].revents == 0 || !owners[i]) continue;
-            const long n = readSome(fds[i].fd, chunk, sizeof chunk);
-            if (n <= 0) {
-                owners[i]->reset();
-                continue;
-            }
-            if (*handlers[i]) (*handlers[i])(std::string_view(chunk, static_cast<std::size_t>(n)));
-        }
-
-        if (limits.cancel && limits.cancel->requested()) requestStop();
-        if (limits.timeout.count() > 0 && Clock::now() - started >= limits.timeout) requestStop();
-        if (killAt && Clock::now() >= *killAt) {
-            ::kill(child.pid, SIGKILL);
-            child.stdoutRead.reset();
-            child.stderrRead.reset();
-            status = waitForChild(child.pid);
-            reaped = true;
-        } else if (!child.stdoutRead && !child.stderrRead) {
-            reaped = reapIfEnded(child.pid, status);
-        }
-    }
-    if (!reaped) {
-        // poll itself failed: end the child rather than leave it unsupervised.
-        ::kill(child.pid, SIGKILL);
-        status = waitForChild(child.pid);
+    Supervisor supervisor(child, onStdout, onStderr, limits);
+    while (supervisor.step()) {
     }
     guard.release();
-    child.pid = -1;
-    child.stdoutRead.reset();
-    child.stderrRead.reset();
-    if (!outcome.stopped) outcome.status = status;
-    return outcome;
-}
-
-long readSome(int fd, char* buffer, std::size_t capacity) {
-    for (;;) {
-        ssize_t n = ::read(fd, buffer, capacity);
-        if (n >= 0) return static_cast<long>(n);
-        if (errno != EINTR) return -1;
-    }
+    return supervisor.finish();
 }
 
 }  // namespace tessellane

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/core/unique_fd.h"
+#include "engine/merge/exit_status.h"
 
 namespace tessellane {
 
@@ -39,18 +40,6 @@ struct ChildExtras {
 ChildProcess spawnChild(const std::string& executable, const std::vector<std::string>& arguments,
                         ChildOutput out, ChildOutput err, const ChildExtras& extras = {});
 
-// How a child ended, decoded once from the platform's status word: "exited with N" and "killed by signal S"
-// stay apart.
-struct ExitStatus {
-    enum class Kind { unknown, exited, killed };
-    Kind kind = Kind::unknown;
-    int number = -1;  // the exit code, or the signal
-
-    static ExitStatus decode(int raw);
-    bool succeeded() const { return kind == Kind::exited && number == 0; }
-    bool operator==(const ExitStatus&) const = default;
-};
-
 // Waits for the child to end.
 ExitStatus waitForChild(pid_t pid);
 
@@ -75,8 +64,5 @@ using ChunkHandler = std::function<void(std::string_view)>;
 // If a handler throws, the child is killed and reaped before the exception goes on.
 ChildOutcome superviseChild(ChildProcess& child, const ChunkHandler& onStdout, const ChunkHandler& onStderr,
                             const ChildLimits& limits);
-
-// A read of at most `capacity` bytes, retrying EINTR: >0 bytes read, 0 at end of file, -1 on error.
-long readSome(int fd, char* buffer, std::size_t capacity);
 
 }  // namespace tessellane

@@ -118,9 +118,8 @@ std::string imageKindName(ImageKind kind) {
 
 // The sample-description code each encoder writes, for the codec the first clip asks for.
 std::string expectedTag(const ClipInfo& first) {
-    static constexpr const char* prores[] = {"apco", "apcs", "apcn", "apch", "ap4h", "ap4x"};
     if (first.codec == "prores")
-        return prores[std::clamp(proresProfileNumber(first.codecTag, first.profile), 0, 5)];
+        return std::string(proresTag(proresProfileNumber(first.codecTag, first.profile)));
     return first.codec == "hevc" ? "hvc1" : "avc1";
 }
 
@@ -150,7 +149,8 @@ ClipInfo verifyOutput(const std::vector<ClipInfo>& clips, const TemporaryOutput&
         throw MergeError::unverified("ffmpeg가 결과 파일을 만들지 않았습니다");
     const std::string written = temporary.path();
     const bool image = hasImageExtension(output);
-    ClipInfo result(output, image ? probeImage(written, ClipInfo(output)) : probe(written));
+    std::optional<ImageKind> kind;  // what the picture's content says it is
+    ClipInfo result(output, image ? probeImage(written, ClipInfo(output), &kind) : probe(written));
     result.fileSize = info.st_size;
     if (result.error || (!image && result.frames < 1))
         throw MergeError::unverified("ffmpeg가 만든 결과 파일을 읽을 수 없습니다");
@@ -162,11 +162,6 @@ ClipInfo verifyOutput(const std::vector<ClipInfo>& clips, const TemporaryOutput&
         throw MergeError::unverified("결과 크기가 예상과 다릅니다: " + sizeText(result.width, result.height) +
                                      " (예상 " + sizeText(width, first.height) + ")");
     if (image) {
-        FileSource file;
-        std::optional<ImageKind> kind;
-        if (file.open(written)) {
-            if (const std::optional<ImageHeader> header = readImageHeader(file)) kind = header->kind;
-        }
         const std::string extension = lowerExtensionOf(output);
         const ImageKind asked = extension == "png"                          ? ImageKind::png
                                 : extension == "jpg" || extension == "jpeg" ? ImageKind::jpeg

@@ -15,6 +15,8 @@
 #include <sstream>
 #include <system_error>
 
+#include "engine/core/interrupted_calls.h"
+
 namespace tessellane {
 
 namespace {
@@ -29,13 +31,11 @@ constexpr std::time_t kUnsignedAge = 3600;
 // A listing of an open folder from its start, on a descriptor of its own (close-on-exec, so that it
 // never leaks into a child started meanwhile).
 DIR* openListing(int folder) {
-    const int copy = ::fcntl(folder, F_DUPFD_CLOEXEC, 0);
-    if (copy < 0) return nullptr;
-    DIR* listing = ::fdopendir(copy);
-    if (listing == nullptr) {
-        ::close(copy);
-        return nullptr;
-    }
+    UniqueFd copy(::fcntl(folder, F_DUPFD_CLOEXEC, 0));
+    if (!copy) return nullptr;
+    DIR* listing = ::fdopendir(copy.get());
+    if (listing == nullptr) return nullptr;
+    copy.release();        // the listing owns it now
     ::rewinddir(listing);  // a duplicate shares the offset of the descriptor it copies
     return listing;
 }
@@ -96,11 +96,10 @@ std::string ownRecordText() {
 }
 
 std::optional<OwnerRecord> readRecord(int folder) {
-    const int fd = ::openat(folder, kOwnerRecord, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
-    if (fd < 0) return std::nullopt;
-    const UniqueFd owned(fd);
+    const UniqueFd fd(::openat(folder, kOwnerRecord, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+    if (!fd) return std::nullopt;
     char text[1024];
-    const ssize_t n = ::read(fd, text, sizeof text);
+    const long n = readSome(fd.get(), text, sizeof text);
     if (n <= 0) return std::nullopt;
     std::istringstream lines(std::string(text, static_cast<std::size_t>(n)));
     OwnerRecord record;

@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "engine/core/clip_info.h"
+#include "engine/core/interrupted_calls.h"
 #include "engine/core/utf8.h"
 #include "engine/merge/merge_error.h"
 
@@ -27,11 +28,8 @@ MergeError folderProblem(const std::filesystem::path& folder, int error) {
 
 // A flush; file systems that have none to offer (some FUSE and network ones) say so with these errors.
 bool flushed(int (*flush)(int), int fd) {
-    int result;
-    do {
-        result = flush(fd);
-    } while (result != 0 && errno == EINTR);
-    return result == 0 || errno == EINVAL || errno == ENOTSUP || errno == ENOSYS;
+    return retryInterrupted([&] { return flush(fd); }) == 0 || errno == EINVAL || errno == ENOTSUP ||
+           errno == ENOSYS;
 }
 
 bool lacksFeature(int error) {
@@ -66,9 +64,8 @@ TemporaryOutput::TemporaryOutput(const std::filesystem::path& output)
     checkName();
 
     // Anonymous where the file system allows it: nothing to leave behind, whatever happens to this program.
-    int fd = outputCalls().openat(folder_.get(), ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
-    if (fd >= 0) {
-        file_ = UniqueFd(fd);
+    file_ = UniqueFd(outputCalls().openat(folder_.get(), ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0666));
+    if (file_) {
         run_.reset();
         return;
     }
@@ -76,20 +73,19 @@ TemporaryOutput::TemporaryOutput(const std::filesystem::path& output)
     // The same extension as the output, so a look at the folder shows what it is.
     const std::string extension = extensionOf(output);
     runEntry_ = extension.empty() ? "merge" : "merge." + extension;
-    fd = outputCalls().openat(run_->fd(), runEntry_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) throw folderProblem(folder, errno);
+    file_ = UniqueFd(
+        outputCalls().openat(run_->fd(), runEntry_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    if (!file_) throw folderProblem(folder, errno);
     run_->adopt(runEntry_);
-    file_ = UniqueFd(fd);
 }
 
 TemporaryOutput::~TemporaryOutput() = default;
 
 // The final name, tried where a kill can leave nothing under it: in this run's hidden folder, beside it.
 void TemporaryOutput::checkName() {
-    const int fd =
-        outputCalls().openat(run_->fd(), name_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd >= 0) {
-        ::close(fd);
+    const UniqueFd tried(
+        outputCalls().openat(run_->fd(), name_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    if (tried) {
         ::unlinkat(run_->fd(), name_.c_str(), 0);
         return;
     }

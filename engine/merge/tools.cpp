@@ -126,16 +126,13 @@ CaptureResult runCapture(const std::string& executable, const std::vector<std::s
         // Standard error goes to /dev/null: nobody reads it, and a full pipe would stall the child.
         child = spawnChild(executable, arguments, ChildOutput::pipe, ChildOutput::discard);
     } catch (const std::system_error&) {
-        return CaptureResult{-1, {}, false};
+        return CaptureResult{};
     }
     std::string bytes;
     const ChildOutcome outcome = superviseChild(
         child, [&bytes](std::string_view chunk) { bytes.append(chunk); }, {},
         ChildLimits{.timeout = limits.timeout, .cancel = limits.cancel});
-    CaptureResult result;
-    // A signal death reports the signal's number, as the platform's own process API does.
-    result.status = outcome.status.number;
-    result.stopped = outcome.stopped;
+    CaptureResult result{outcome.status, {}, outcome.stopped};
     if (isValidUtf8(bytes)) result.output = std::move(bytes);
     return result;
 }

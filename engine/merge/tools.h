@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/merge/exit_status.h"
+
 namespace tessellane {
 
 class Cancellation;
@@ -40,9 +42,9 @@ std::string missingFFmpegMessage();
 }  // namespace Tools
 
 struct CaptureResult {
-    int status = -1;     // exit status, or as the platform reports a signal death; -1 when it could not start
-    std::string output;  // standard output as UTF-8; empty when it is not valid UTF-8
-    bool stopped = false;  // ended by the time limit or the cancellation (status is then -1)
+    ExitStatus status;     // unknown when it could not start or was stopped
+    std::string output;    // standard output as UTF-8; empty when it is not valid UTF-8
+    bool stopped = false;  // ended by the time limit or the cancellation
 };
 
 struct CaptureLimits {

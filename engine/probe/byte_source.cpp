@@ -5,8 +5,9 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
+
+#include "engine/core/interrupted_calls.h"
 
 namespace tessellane {
 
@@ -19,10 +20,7 @@ bool MemorySource::readAt(std::uint64_t offset, void* out, std::size_t n) {
 bool FileSource::open(const FileURL& path) {
     // Non-blocking, so that a FIFO under a media file's name cannot stall the probe until a writer comes;
     // it is refused below, and reads from a regular file are unaffected by the flag.
-    int fd;
-    do {
-        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    } while (fd < 0 && errno == EINTR);
+    const int fd = retryInterrupted([&] { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK); });
     if (fd < 0) return false;
     fd_ = UniqueFd(fd);
     struct stat info {};
@@ -38,9 +36,10 @@ bool FileSource::readAt(std::uint64_t offset, void* out, std::size_t n) {
     if (!fd_ || !contains(offset, n)) return false;
     auto* bytes = static_cast<char*>(out);
     while (n > 0) {
-        ssize_t got = ::pread(fd_.get(), bytes, n, static_cast<off_t>(offset));
-        ++readCalls_;
-        if (got < 0 && errno == EINTR) continue;
+        const ssize_t got = retryInterrupted([&] {
+            ++readCalls_;
+            return ::pread(fd_.get(), bytes, n, static_cast<off_t>(offset));
+        });
         if (got <= 0) return false;  // an error, or the file shrank under us
         bytesRead_ += static_cast<std::uint64_t>(got);
         bytes += got;

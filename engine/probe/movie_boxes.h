@@ -34,6 +34,13 @@ struct Box {
 // runs past the parent; the type is filled in even then.
 Error readBox(ByteReader& parent, Box& box);
 
+// The start of every full box: a version byte and three bytes of flags.
+struct FullBoxHeader {
+    std::uint8_t version = 0;
+    std::uint32_t flags = 0;
+};
+Error readFullBoxHeader(ByteReader& box, FullBoxHeader& header);
+
 // Why a parser's reads stopped: its source failed, or its box is too short for what it claims.
 inline Error failure(const ByteReader& reader) {
     return reader.sourceFailed() ? Error::cannotRead : Error::malformed;

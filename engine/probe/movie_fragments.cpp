@@ -5,26 +5,19 @@
 namespace tessellane::movie_boxes {
 namespace {
 
-// Every full box starts with a version byte and three bytes of flags.
-Error readVersionAndFlags(ByteReader& box, std::uint8_t& version, std::uint32_t& flags) {
-    if (!box.read(version) || !box.read(flags, Endian::big, 3)) return failure(box);
-    return Error::none;
-}
-
 // mehd: the total duration of a fragmented movie, in the movie time scale (8 bytes in version 1).
 Error parseMehd(ByteReader mehd, Fragments& fragments) {
-    std::uint8_t version = 0;
-    std::uint32_t flags = 0;
-    if (Error error = readVersionAndFlags(mehd, version, flags); error != Error::none) return error;
-    if (!mehd.read(fragments.duration, Endian::big, version == 1 ? 8 : 4)) return failure(mehd);
+    FullBoxHeader header;
+    if (Error error = readFullBoxHeader(mehd, header); error != Error::none) return error;
+    if (!mehd.read(fragments.duration, Endian::big, header.version == 1 ? 8 : 4)) return failure(mehd);
     return Error::none;
 }
 
 // trex: track id, default sample description index, default sample duration, and more defaults unused.
 Error parseTrex(ByteReader trex, Fragments& fragments) {
-    std::uint8_t version = 0;
-    std::uint32_t flags = 0, id = 0, descriptionIndex = 0, duration = 0;
-    if (Error error = readVersionAndFlags(trex, version, flags); error != Error::none) return error;
+    FullBoxHeader header;
+    std::uint32_t id = 0, descriptionIndex = 0, duration = 0;
+    if (Error error = readFullBoxHeader(trex, header); error != Error::none) return error;
     if (!trex.read(id) || !trex.read(descriptionIndex) || !trex.read(duration)) return failure(trex);
     if (fragments.defaultDurations.size() >= limits::kMaxTracks) return Error::tooLarge;
     fragments.defaultDurations.emplace_back(id, duration);
@@ -42,9 +35,10 @@ struct TrackFragment {
 // tfhd: flags, track id, then optional fields by flag: base data offset (0x01, 8 bytes), sample description
 // index (0x02, 4), default sample duration (0x08, 4).
 Error parseTfhd(ByteReader tfhd, TrackFragment& fragment) {
-    std::uint8_t version = 0;
-    std::uint32_t flags = 0, id = 0;
-    if (Error error = readVersionAndFlags(tfhd, version, flags); error != Error::none) return error;
+    FullBoxHeader header;
+    std::uint32_t id = 0;
+    if (Error error = readFullBoxHeader(tfhd, header); error != Error::none) return error;
+    const std::uint32_t flags = header.flags;
     if (!tfhd.read(id)) return failure(tfhd);
     fragment.ours = id == fragment.trackId;
     if (!tfhd.skip((flags & 0x01) ? 8 : 0) || !tfhd.skip((flags & 0x02) ? 4 : 0)) return failure(tfhd);
@@ -55,9 +49,10 @@ Error parseTfhd(ByteReader tfhd, TrackFragment& fragment) {
 // trun: flags, sample count, optional data offset (0x01) and first-sample flags (0x04), then one record per
 // sample whose fields the flags 0x100 (duration, first), 0x200, 0x400 and 0x800 switch on, 4 bytes each.
 Error parseTrun(ByteReader trun, const TrackFragment& fragment, SampleDurations& durations) {
-    std::uint8_t version = 0;
-    std::uint32_t flags = 0, count = 0;
-    if (Error error = readVersionAndFlags(trun, version, flags); error != Error::none) return error;
+    FullBoxHeader header;
+    std::uint32_t count = 0;
+    if (Error error = readFullBoxHeader(trun, header); error != Error::none) return error;
+    const std::uint32_t flags = header.flags;
     if (!trun.read(count)) return failure(trun);
     if (count > limits::kMaxTableEntries - (durations.samples() - fragment.samplesBefore))
         return Error::tooLarge;

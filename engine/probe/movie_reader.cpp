@@ -33,6 +33,11 @@ Error readBox(ByteReader& parent, Box& box) {
     return Error::none;
 }
 
+Error readFullBoxHeader(ByteReader& box, FullBoxHeader& header) {
+    if (!box.read(header.version) || !box.read(header.flags, Endian::big, 3)) return failure(box);
+    return Error::none;
+}
+
 namespace {
 
 struct TimeHeader {
@@ -63,10 +68,10 @@ struct Movie {
 // mvhd and mdhd begin alike: version and flags, two times (4 or 8 bytes by version), a time scale and a
 // duration (4 or 8).
 Error parseTimeHeader(ByteReader box, TimeHeader& out) {
-    std::uint8_t version = 0;
-    if (!box.read(version) || !box.skip(3)) return failure(box);
-    if (version > 1) return Error::malformed;
-    if (version == 1) {
+    FullBoxHeader header;
+    if (Error error = readFullBoxHeader(box, header); error != Error::none) return error;
+    if (header.version > 1) return Error::malformed;
+    if (header.version == 1) {
         if (!box.skip(16) || !box.read(out.timescale) || !box.read(out.duration)) return failure(box);
         return Error::none;
     }
@@ -78,7 +83,9 @@ Error parseTimeHeader(ByteReader box, TimeHeader& out) {
 
 // hdlr: version and flags, a predefined (component type) field, then the handler type.
 Error parseHdlr(ByteReader hdlr, std::uint32_t& handler) {
-    if (!hdlr.skip(8) || !hdlr.read(handler)) return failure(hdlr);
+    FullBoxHeader header;
+    if (Error error = readFullBoxHeader(hdlr, header); error != Error::none) return error;
+    if (!hdlr.skip(4) || !hdlr.read(handler)) return failure(hdlr);
     return Error::none;
 }
 
@@ -99,11 +106,12 @@ int displayRotation(const std::int32_t (&matrix)[9]) {
 // too short for its id is damaged; one that ends inside the matrix keeps its track, shown unturned, so that
 // a cut-off matrix never turns a picture or makes a readable file unreadable.
 Error parseTkhd(ByteReader tkhd, Track& track) {
-    std::uint8_t version = 0;
-    if (!tkhd.read(version) || !tkhd.skip(3) || !tkhd.skip(version == 1 ? 16 : 8) || !tkhd.read(track.id))
-        return failure(tkhd);
+    FullBoxHeader header;
+    if (Error error = readFullBoxHeader(tkhd, header); error != Error::none) return error;
+    const bool wide = header.version == 1;
+    if (!tkhd.skip(wide ? 16 : 8) || !tkhd.read(track.id)) return failure(tkhd);
     track.rotation = 0;
-    if (!tkhd.skip(4 + (version == 1 ? 8 : 4) + 8 + 8)) return Error::none;
+    if (!tkhd.skip(4 + (wide ? 8 : 4) + 8 + 8)) return Error::none;
     std::int32_t matrix[9];
     for (std::int32_t& value : matrix) {
         std::uint32_t raw = 0;
@@ -271,7 +279,7 @@ Error readMovieBox(ByteSource& file, const Box& moov, MovieInfo& info) {
     Movie movie;
     Error error = parseMoov(ByteReader(window, moov.payload.start(), moov.payload.end()), movie);
     if (error != Error::none) return error;
-    if (!movie.video) return Error::noVideoTrack;
+    if (!movie.video) return movie.hasAudio ? Error::audioOnly : Error::noVideoTrack;
     VideoTrack video;
     if ((error = readVideoTrack(file, movie, moov.payload.end(), video)) != Error::none) return error;
     info.video = video;

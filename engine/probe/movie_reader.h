@@ -55,6 +55,7 @@ enum class MovieReadError {
     malformed,     // sizes or counts that contradict each other
     tooLarge,      // a count or size beyond our limits
     noVideoTrack,  // a readable movie without a video track or sample description
+    audioOnly,     // a readable movie whose tracks are sound and nothing else
     noSamples,     // a video track that lists no samples (an initialisation segment)
     unknownRate,   // samples without usable durations (all zero, or no time scale)
     dataPastEnd,   // the video samples lie past the end of the file: a download cut short

@@ -28,6 +28,16 @@ std::string trimBlanks(std::string_view text) {
 
 std::string movieErrorText(MovieReadError error) {
     switch (error) {
+        case MovieReadError::cannotRead:
+            return "읽기 오류 — 파일을 읽는 중에 실패했습니다";
+        case MovieReadError::audioOnly:
+            return "영상 트랙이 없습니다 (소리만 있는 파일)";
+        case MovieReadError::tooLarge:
+            return "너무 큰 헤더 — 읽을 수 있는 한도를 넘습니다";
+        case MovieReadError::truncated:
+            return "잘린 파일입니다 — 영상 정보가 중간에 끝납니다";
+        case MovieReadError::malformed:
+            return "손상된 파일입니다 — 영상 정보의 크기가 서로 맞지 않습니다";
         case MovieReadError::noSamples:
             return "영상 트랙에 프레임이 없습니다 (초기화 세그먼트만 있는 파일)";
         case MovieReadError::unknownRate:
@@ -119,12 +129,9 @@ ClipInfo movieRecord(ClipInfo record, const VideoTrack& video, bool hasAudio) {
     const bool alpha = format.depth == 32;
 
     const std::string& tag = record.codecTag;
-    if (tag == "apco" || tag == "apcs" || tag == "apcn" || tag == "apch") {
+    if (std::string prores = proresPixelFormat(tag, alpha); !prores.empty()) {
         record.codec = "prores";
-        record.pixFmt = "yuv422p10le";
-    } else if (tag == "ap4h" || tag == "ap4x") {
-        record.codec = "prores";
-        record.pixFmt = alpha ? "yuva444p10le" : "yuv444p10le";
+        record.pixFmt = std::move(prores);
     } else if (tag == "avc1" || tag == "avc3") {
         record.codec = "h264";
         record.pixFmt = codedPixelFormat(format);

@@ -18,8 +18,8 @@ inline constexpr std::string_view kMovieErrorText = "영상 스트림 없음(또
 inline constexpr std::string_view kMovieErrorText = "영상 스트림 없음(또는 읽을 수 없는 파일)";
 #endif
 
-// Messages for movies that cannot be merged, by the reader's reason; the general one for files it cannot
-// read at all.
+// Messages for movies that cannot be merged, one for each reason the reader gives; the general one for a
+// file with no movie in it, or none with video.
 std::string movieErrorText(MovieReadError error);
 
 // ffmpeg's name for an ITU-T H.273 colour code, as ffprobe shows it; empty for an unspecified or unknown one.

@@ -13,6 +13,21 @@ namespace {
 // A damaged extension box is passed over; only a failing source is an error.
 Error passedOver(const ByteReader& box) { return box.sourceFailed() ? Error::cannotRead : Error::none; }
 
+// An entry count, checked against the limit and against what the box holds at `entrySize` bytes an entry.
+Error readEntryCount(ByteReader& table, std::uint64_t entrySize, std::uint32_t& entries) {
+    if (!table.read(entries)) return failure(table);
+    if (entries > limits::kMaxTableEntries) return Error::tooLarge;
+    if (std::uint64_t(entries) * entrySize > table.remaining()) return Error::truncated;
+    return Error::none;
+}
+
+// A table that starts with a full box header and an entry count, then `entrySize` bytes per entry.
+Error readTableHeader(ByteReader& table, std::uint64_t entrySize, std::uint32_t& entries) {
+    FullBoxHeader header;
+    if (Error error = readFullBoxHeader(table, header); error != Error::none) return error;
+    return readEntryCount(table, entrySize, entries);
+}
+
 // colr: nclc (QuickTime: primaries, transfer, matrix) or nclx (ISO: the same, then the full-range flag in
 // the top bit of one byte, which some writers leave out: an 18-byte box). An ICC profile carries no codes,
 // and a box too short for its codes is passed over, so a later colr may still count.
@@ -139,8 +154,10 @@ Error parseVideoSampleEntry(ByteReader entry, FormatDescription& format) {
 }  // namespace
 
 Error parseStsd(ByteReader stsd, FormatDescription& format) {
+    FullBoxHeader header;
     std::uint32_t entries = 0;
-    if (!stsd.skip(4) || !stsd.read(entries)) return failure(stsd);
+    if (Error error = readFullBoxHeader(stsd, header); error != Error::none) return error;
+    if (!stsd.read(entries)) return failure(stsd);
     if (entries == 0) return Error::noVideoTrack;
     Box entry;
     Error error = readBox(stsd, entry);
@@ -152,9 +169,7 @@ Error parseStsd(ByteReader stsd, FormatDescription& format) {
 
 Error parseStts(ByteReader stts, SampleDurations& durations) {
     std::uint32_t entries = 0;
-    if (!stts.skip(4) || !stts.read(entries)) return failure(stts);
-    if (entries > limits::kMaxTableEntries) return Error::tooLarge;
-    if (std::uint64_t(entries) * 8 > stts.remaining()) return Error::truncated;
+    if (Error error = readTableHeader(stts, 8, entries); error != Error::none) return error;
     for (std::uint32_t i = 0; i < entries; ++i) {
         std::uint32_t count = 0, delta = 0;
         if (!stts.read(count) || !stts.read(delta)) return failure(stts);
@@ -167,14 +182,16 @@ Error parseStts(ByteReader stts, SampleDurations& durations) {
 // of -1 is an empty edit), then a rate (4). The first limits::kMaxCountedEdits non-empty edits are kept.
 Error parseElst(ByteReader elst, EditList& list) {
     list = EditList();
-    std::uint8_t version = 0;
+    FullBoxHeader header;
     std::uint32_t entries = 0;
-    if (!elst.read(version) || !elst.skip(3) || !elst.read(entries)) return failure(elst);
-    if (version > 1) return Error::malformed;
-    const std::size_t fieldSize = version == 1 ? 8 : 4;
+    if (Error error = readFullBoxHeader(elst, header); error != Error::none) return error;
+    if (!elst.read(entries)) return failure(elst);
+    if (header.version > 1) return Error::malformed;
+    const bool wide = header.version == 1;
+    const std::size_t fieldSize = wide ? 8 : 4;
     if (entries > limits::kMaxTableEntries) return Error::tooLarge;
     if (entries * (2 * fieldSize + 4) > elst.remaining()) return Error::truncated;
-    const std::uint64_t emptyEdit = version == 1 ? ~std::uint64_t(0) : 0xFFFFFFFFu;
+    const std::uint64_t emptyEdit = wide ? ~std::uint64_t(0) : 0xFFFFFFFFu;
     for (std::uint32_t i = 0; i < entries; ++i) {
         std::uint64_t duration = 0, mediaTime = 0;
         if (!elst.read(duration, Endian::big, fieldSize) || !elst.read(mediaTime, Endian::big, fieldSize) ||
@@ -191,16 +208,6 @@ Error parseElst(ByteReader elst, EditList& list) {
     return Error::none;
 }
 
-// A table that starts with version and flags and an entry count, then `entrySize` bytes per entry: the
-// count, checked against the limit and against what the box holds.
-Error readTableHeader(ByteReader& table, std::size_t skipBefore, std::uint64_t entrySize,
-                      std::uint32_t& entries) {
-    if (!table.skip(skipBefore) || !table.read(entries)) return failure(table);
-    if (entries > limits::kMaxTableEntries) return Error::tooLarge;
-    if (std::uint64_t(entries) * entrySize > table.remaining()) return Error::truncated;
-    return Error::none;
-}
-
 // stsz (version and flags, a size for every sample or 0, the count, then a size per sample when that size is
 // 0), stsc (first chunk, samples per chunk, description index), stco or co64 (a 32- or 64-bit offset per
 // chunk). The chunks are walked in order, each taking its samples from the size table; a sample the chunks
@@ -210,23 +217,27 @@ Error readSampleData(const SampleTables& tables, std::uint64_t fileSize,
     samples.reset();
     if (!tables.stsz) {
         std::uint32_t count = 0;
+        // Compact sizes (after the header: reserved, then the field size): counted only.
         ByteReader stz2 = tables.stz2.value_or(ByteReader());
-        if (tables.stz2 && stz2.skip(8) && stz2.read(count)) samples = count;  // compact sizes: counted only
+        FullBoxHeader header;
+        if (tables.stz2 && readFullBoxHeader(stz2, header) == Error::none && stz2.skip(4) && stz2.read(count))
+            samples = count;
         return Error::none;
     }
     ByteReader stsz = *tables.stsz;
+    FullBoxHeader header;
     std::uint32_t fixedSize = 0, count = 0;
-    if (!stsz.skip(4) || !stsz.read(fixedSize)) return failure(stsz);
-    if (Error error = readTableHeader(stsz, 0, fixedSize == 0 ? 4 : 0, count); error != Error::none)
-        return error;
+    if (Error error = readFullBoxHeader(stsz, header); error != Error::none) return error;
+    if (!stsz.read(fixedSize)) return failure(stsz);
+    if (Error error = readEntryCount(stsz, fixedSize == 0 ? 4 : 0, count); error != Error::none) return error;
     samples = 0;
     if (count == 0) return Error::none;
     const bool wide = !tables.stco && tables.co64;
     if (!(tables.stco || tables.co64) || !tables.stsc) return Error::malformed;
     ByteReader chunks = wide ? *tables.co64 : *tables.stco, stsc = *tables.stsc;
     std::uint32_t chunkCount = 0, runs = 0;
-    Error error = readTableHeader(chunks, 4, wide ? 8 : 4, chunkCount);
-    if (error == Error::none) error = readTableHeader(stsc, 4, 12, runs);
+    Error error = readTableHeader(chunks, wide ? 8 : 4, chunkCount);
+    if (error == Error::none) error = readTableHeader(stsc, 12, runs);
     if (error != Error::none) return error;
 
     // stsc's runs: from its first chunk on, each chunk of a run holds the run's number of samples.
@@ -290,10 +301,10 @@ Error countPresented(ByteReader stts, std::optional<ByteReader> ctts, std::int64
     constexpr std::int64_t kFar = std::int64_t(1) << 62;
     count = 0;
     std::uint32_t timeRuns = 0, offsetRuns = 0, offsetsRead = 0;
-    if (Error error = readTableHeader(stts, 4, 8, timeRuns); error != Error::none) return error;
+    if (Error error = readTableHeader(stts, 8, timeRuns); error != Error::none) return error;
     ByteReader offsets = ctts.value_or(ByteReader());
     if (ctts) {
-        if (Error error = readTableHeader(offsets, 4, 8, offsetRuns); error != Error::none) return error;
+        if (Error error = readTableHeader(offsets, 8, offsetRuns); error != Error::none) return error;
     }
     std::int64_t decode = 0, offset = 0;
     std::uint64_t offsetLeft = 0;  // samples the current ctts run still covers

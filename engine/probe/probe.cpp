@@ -42,24 +42,23 @@ ClipInfo probe(const FileURL& url) {
     if (hasImageExtension(url)) return probeImage(url, std::move(record));
 
     FileSource file;
-    MovieReadError reason = MovieReadError::cannotRead;
     errno = 0;
-    const bool opened = file.open(url);
-    const int openError = errno;
-    if (opened && file.size() == 0) {
+    if (!file.open(url)) {
+        // Not opened, or refused (a FIFO, a folder): nothing was read, so no reader's reason.
+        record.error = openProblem(url, errno).value_or(std::string(kMovieErrorText));
+        return record;
+    }
+    if (file.size() == 0) {
         record.error = std::string(kEmptyFileText);
         return record;
     }
-    if (opened) {
-        const MovieInfo movie = readMovie(file);
-        if (movie.video) return movieRecord(std::move(record), *movie.video, movie.hasAudio);
-        reason = movie.error;
-    }
-    record.error = (opened ? std::nullopt : openProblem(url, openError)).value_or(movieErrorText(reason));
+    const MovieInfo movie = readMovie(file);
+    if (movie.video) return movieRecord(std::move(record), *movie.video, movie.hasAudio);
+    record.error = movieErrorText(movie.error);
     return record;
 }
 
-ClipInfo probeImage(const FileURL& url, ClipInfo started) {
+ClipInfo probeImage(const FileURL& url, ClipInfo started, std::optional<ImageKind>* kind) {
     FileSource file;
     errno = 0;
     const bool opened = file.open(url);
@@ -69,7 +68,10 @@ ClipInfo probeImage(const FileURL& url, ClipInfo started) {
         return started;
     }
     if (opened) {
-        if (const auto header = readImageHeader(file)) return imageRecord(std::move(started), *header);
+        if (const auto header = readImageHeader(file)) {
+            if (kind) *kind = header->kind;
+            return imageRecord(std::move(started), *header);
+        }
     }
     started.error =
         (opened ? std::nullopt : openProblem(url, openError)).value_or(std::string(kImageErrorText));

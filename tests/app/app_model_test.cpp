@@ -50,7 +50,7 @@ class AppModelTest : public ::testing::Test {
                 (which == 'a' && clip.id() == model->anchor()))
                 out += clip.url().stem().string();
             else if (which == ',')
-                out += (out.empty() ? "" : ",") + clip.name();
+                out.append(out.empty() ? "" : ",").append(clip.name());
         return out;
     }
     // Copies, named as in the comma-separated list, of one movie (64x32, 3 frames) or one wide still
@@ -337,8 +337,8 @@ TEST_F(AppModelTest, WhatAnAddTakesAndWhatItRefuses) {
     auto refused = [&] {
         std::string out;
         for (const Refusal& r : model->refused())
-            out += (out.empty() ? "" : " ") + r.path.filename().string() + (r.folder ? "/=" : "=") +
-                   "ulnesr"[int(r.reason)];
+            out.append(out.empty() ? "" : " ").append(r.path.filename().string() + (r.folder ? "/=" : "=")) +=
+                "ulnesr"[int(r.reason)];
         return out;
     };
     const std::tuple<std::vector<FileURL>, std::size_t, std::string> cases[] = {

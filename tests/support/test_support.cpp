@@ -83,7 +83,8 @@ void writeScript(const std::filesystem::path& path, const std::string& body) {
     std::filesystem::permissions(path, std::filesystem::perms(0755));
 }
 
-std::string runTool(const std::string& program, const std::vector<std::string>& arguments, int* status) {
+std::string runTool(const std::string& program, const std::vector<std::string>& arguments,
+                    ExitStatus* status) {
     for (const char* folder : {TESSELLANE_TEST_TOOL_DIR, "/usr/bin", "/bin"}) {
         const std::filesystem::path candidate = std::filesystem::path(folder) / program;
         if (::access(candidate.c_str(), X_OK) != 0) continue;
@@ -99,12 +100,12 @@ std::filesystem::path makeMedia(const std::filesystem::path& output,
     std::vector<std::string> full = {"-nostdin", "-v", "error", "-y"};
     full.insert(full.end(), arguments.begin(), arguments.end());
     full.push_back(output.string());
-    int status = -1;
+    ExitStatus status;
     runTool("ffmpeg", full, &status);
-    if (status != 0 || !std::filesystem::exists(output)) {
+    if (!status.succeeded() || !std::filesystem::exists(output)) {
         std::string line;
         for (const std::string& a : full) line += " " + a;
-        throw std::runtime_error("ffmpeg failed (" + std::to_string(status) + "):" + line);
+        throw std::runtime_error("ffmpeg failed (" + std::to_string(status.number) + "):" + line);
     }
     return output;
 }

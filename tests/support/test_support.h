@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/merge/exit_status.h"
+
 namespace tessellane::testing {
 
 // A fresh folder under the temporary directory, removed with everything in it at destruction.
@@ -68,6 +70,6 @@ std::filesystem::path makeMedia(const std::filesystem::path& output,
 // Runs one of the machine's own programs (ffmpeg, ffprobe, ...: from the pinned folder, then /usr/bin and
 // /bin; never the scoped search list) and returns its standard output (stderr discarded).
 std::string runTool(const std::string& program, const std::vector<std::string>& arguments,
-                    int* status = nullptr);
+                    ExitStatus* status = nullptr);
 
 }  // namespace tessellane::testing

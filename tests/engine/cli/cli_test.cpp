@@ -395,8 +395,7 @@ TEST_F(CommandLine, StillImagesAreReadExactlyAndKeepAlphaAndDepth) {
     const char* formats[] = {"rgb48be", "rgba"};
     std::vector<fs::path> inputs;
     for (int i = 0; i < 2; ++i) {
-        testing::writeFile(dir / (std::string(names[i]).replace(1, 2, "1") + ".png"),
-                           "what a pattern would read");
+        testing::writeFile(dir / (std::string{names[i][0], '1'} + ".png"), "what a pattern would read");
         inputs.push_back(makeMedia(
             dir / (std::string(names[i]) + ".png"),
             {"-f", "lavfi", "-i", "testsrc2=s=" + std::to_string(widths[i]) + "x32", "-vf",

@@ -62,7 +62,8 @@ std::string sortedIn(const char* locale, const std::string& list) {
         icu::Locale::setDefault(icu::Locale(locale), status);
         std::string previous;
         for (const FileURL& url : naturalSortedURLs(urls(list))) {
-            out += (out.empty() ? "" : ",") + (url.parent_path() == "/v" ? url.filename() : url).string();
+            out.append(out.empty() ? "" : ",")
+                .append((url.parent_path() == "/v" ? url.filename() : url).string());
             EXPECT_LE(naturalCompare(previous, url.filename().string()), 0) << "compare agrees with the sort";
             previous = url.filename().string();
         }

@@ -95,22 +95,27 @@ TEST(ToolsFind, TheBundledFolderOnlyWhenInstalledAndGuarded) {
 TEST(RunCapture, StatusOutputAndTimeLimit) {
     TempDir dir;
     const std::string many(8'000'000, 'x');  // far beyond what a pipe buffers
+    using Kind = ExitStatus::Kind;
+    const ExitStatus success{Kind::exited, 0}, none{};
     const struct {
         std::string script;  // empty: no such file
         std::vector<std::string> arguments;
-        int status;
+        ExitStatus status;
         std::string output;
         bool stopped = false;
     } rows[] = {
-        {"printf 'héllo\\n'; printf 'noise' >&2; exit 3", {}, 3, "héllo\n"},
-        {"for a; do printf '[%s]' \"$a\"; done", {"a b", "$HOME", "'q\"", ""}, 0, "[a b][$HOME]['q\"][]"},
-        {"cat; echo done", {}, 0, "done\n"},  // stdin is the null device
-        {"printf 'ab\\377cd'", {}, 0, ""},    // not UTF-8: empty text, real status
-        {"echo partial; kill -9 $$", {}, 9, "partial\n"},
-        {"", {}, -1, ""},
-        {"head -c 8000000 /dev/zero | tr '\\0' x; head -c 8000000 /dev/zero >&2", {}, 0, many},
-        {"echo started; exec sleep 30", {}, -1, "started\n", true},
-        {"trap '' TERM; echo started; while :; do sleep 0.05; done", {}, -1, "started\n", true},
+        {"printf 'héllo\\n'; printf 'noise' >&2; exit 3", {}, {Kind::exited, 3}, "héllo\n"},
+        {"for a; do printf '[%s]' \"$a\"; done",
+         {"a b", "$HOME", "'q\"", ""},
+         success,
+         "[a b][$HOME]['q\"][]"},
+        {"cat; echo done", {}, success, "done\n"},  // stdin is the null device
+        {"printf 'ab\\377cd'", {}, success, ""},    // not UTF-8: empty text, real status
+        {"echo partial; kill -9 $$", {}, {Kind::killed, 9}, "partial\n"},
+        {"", {}, none, ""},
+        {"head -c 8000000 /dev/zero | tr '\\0' x; head -c 8000000 /dev/zero >&2", {}, success, many},
+        {"echo started; exec sleep 30", {}, none, "started\n", true},
+        {"trap '' TERM; echo started; while :; do sleep 0.05; done", {}, none, "started\n", true},
     };
     const auto descriptors = [] {
         std::size_t count = 0;

@@ -91,9 +91,9 @@ TEST(VideoFidelity, MergedOutputKeepsLevelsTagsAndPixelAspect) {
         const std::vector<ClipInfo> pair = {probe(dir / first), probe(dir / second)};
         ASSERT_TRUE(validate(pair).ok());
         const auto output = dir / ("out" + std::to_string(++index) + "." + extensionOf(first));
-        int status = -1;
+        ExitStatus status;
         runTool("ffmpeg", buildArguments(pair, output), &status);
-        ASSERT_EQ(status, 0);
+        ASSERT_TRUE(status.succeeded());
         EXPECT_EQ(runTool("ffprobe", {"-v", "error", "-show_entries",
                                       "stream=width,sample_aspect_ratio,pix_fmt,color_range,color_space,"
                                       "color_transfer,color_primaries",

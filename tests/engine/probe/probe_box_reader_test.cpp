@@ -45,7 +45,7 @@ TEST(MovieReader, FindsTheMovieBoxAndItsFirstVideoTrack) {
         {"seven bytes", zeros(7), Error::noMovieBox},
         {"child past its parent", box("moov", cat({be(4096, 4), text("trak"), zeros(32)})), Error::malformed},
         {"no video track", box("moov", mvhd(1000, 0)), Error::noVideoTrack},
-        {"audio only, which is not reported either", movie({audio}), Error::noVideoTrack},
+        {"audio only, which is not reported either", movie({audio}), Error::audioOnly},
         {"no sample description", movie({{.withStsd = false}}), Error::noVideoTrack},
     };
     for (const auto& [name, file, error] : cases) {

@@ -11,6 +11,7 @@
 #include "engine/probe/image_header.h"
 #include "engine/probe/movie_reader.h"
 #include "engine/probe/probe.h"
+#include "engine/probe/probe_limits.h"
 #include "tests/engine/probe/image_builder.h"
 #include "tests/support/test_support.h"
 
@@ -283,11 +284,22 @@ TEST(ProbeUnreadable, GivesTheUsersTextAndTheRealFileSize) {
     const std::string movie = "영상 스트림 없음(또는 읽을 수 없는 파일)", image = "읽을 수 없는 이미지";
     const testing::Bytes cut = testing::movie({{.dataOffset = 1u << 20}}),
                          initialisation = testing::movie({{.stts = {}}});
-    const testing::Bytes audio = testing::movie({{.handler = "soun", .code = "mp4a"}});
+    const testing::Bytes audio = testing::movie({{.handler = "soun", .code = "mp4a"}}),
+                         whole = testing::movie({{}}), cutHeader(whole.begin(), whole.end() - 10),
+                         huge =
+                             testing::movie({{.elst = testing::fullBox(
+                                                  "elst", 0, testing::be(limits::kMaxTableEntries + 1, 4))}}),
+                         damaged = testing::box(
+                             "moov",
+                             testing::cat({testing::be(4096, 4), testing::text("trak"), testing::zeros(32)}));
+    const auto asText = [](const testing::Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); };
     // "<absent>", "<fifo>", "<folder>" and "<link>" (to nothing) stand for what they say; a FIFO would block
     // a plain open.
     const std::tuple<std::string, std::string, std::string> cases[] = {
-        {"audio.m4a", std::string(audio.begin(), audio.end()), movie},
+        {"audio.m4a", asText(audio), "영상 트랙이 없습니다 (소리만 있는 파일)"},
+        {"huge.mov", asText(huge), "너무 큰 헤더 — 읽을 수 있는 한도를 넘습니다"},
+        {"cut-header.mov", asText(cutHeader), "잘린 파일입니다 — 영상 정보가 중간에 끝납니다"},
+        {"damaged.mov", asText(damaged), "손상된 파일입니다 — 영상 정보의 크기가 서로 맞지 않습니다"},
         {"cut.mp4", std::string(cut.begin(), cut.end()),
          "잘린 파일입니다 — 영상 데이터가 파일 끝을 넘어갑니다"},
         {"init.mp4", std::string(initialisation.begin(), initialisation.end()),
