@@ -31,16 +31,6 @@ bool isSupportedCodec(const std::string& codec) {
     return codec == "prores" || codec == "h264" || codec == "hevc";
 }
 
-// 4:2:0 formats halve the chroma both ways, and libx264 and libx265 refuse a picture with an odd side in
-// them, but only once ffmpeg is already running. The one encoder given a 4:2:2 format here, prores_ks, takes
-// odd widths, so those are let through.
-bool needsEvenSides(const std::string& pixFmt) {
-    if (pixFmt.find("420") != std::string::npos) return true;
-    for (const char* semiPlanar : {"nv12", "nv21", "p010", "p012", "p016"})
-        if (pixFmt.starts_with(semiPlanar)) return true;
-    return false;
-}
-
 }  // namespace
 
 Validation validate(const std::vector<ClipInfo>& clips) {
