@@ -40,7 +40,7 @@ ClipInfo probe(const FileURL& url) {
     const int openError = errno;
     if (opened) {
         const MovieInfo movie = readMovie(file);
-        if (movie.video) return movieRecord(std::move(record), *movie.video, movie.hasAudio);
+        if (movie.video) return movieRecord(std::move(record), *movie.video, movie.hasAudio, movie.audio);
         reason = movie.error;
     }
     record.error = (opened ? std::nullopt : openProblem(openError)).value_or(movieErrorText(reason));
