@@ -22,5 +22,6 @@ int main(int argc, char** argv) {
         return tessellane::runCLI(program.arguments, std::cout, program.settings);
 
     // Without "--cli" the window starts; no QApplication exists before this point.
-    return tessellane::runWindowedApp(program.toolkitArgumentCount, argv, program.arguments);
+    return tessellane::runWindowedApp(program.toolkitArgumentCount, argv, program.arguments,
+                                      program.settings);
 }

@@ -14,19 +14,16 @@ PreviewPane::PreviewPane(AppModel& model, QWidget* parent) : QWidget(parent), mo
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     setAccessibleName(QStringLiteral("미리보기"));
     // The caption that marks a preview of the next merge follows the output name and the job too.
-    for (auto signal : {&AppModel::clipsChanged, &AppModel::thumbsChanged, &AppModel::suffixChanged,
-                        &AppModel::customOutDirChanged, &AppModel::runningChanged}) {
+    for (auto signal :
+         {&AppModel::clipsChanged, &AppModel::thumbsChanged, &AppModel::suffixChanged,
+          &AppModel::customOutDirChanged, &AppModel::runningChanged, &AppModel::mergeSettingsChanged,
+          &AppModel::audioClipChanged, &AppModel::planChanged}) {
         connect(&model_, signal, this, qOverload<>(&QWidget::update));
     }
 }
 
 PreviewLayout PreviewPane::currentLayout() const {
-    std::vector<QSize> sizes;
-    sizes.reserve(model_.clips().size());
-    for (const ClipInfo& clip : model_.clips()) {
-        sizes.emplace_back(static_cast<int>(clip.width), static_cast<int>(clip.height));
-    }
-    return previewLayout(QSizeF(size()), sizes, model_.totalWidth(), model_.outHeight());
+    return previewLayout(QSizeF(size()), model_.plan().geometry);
 }
 
 QImage PreviewPane::tileImage(const Uuid& id, const QSize& size) {
@@ -53,6 +50,10 @@ void PreviewPane::paintEvent(QPaintEvent*) {
         return;
     }
     const PreviewLayout layout = currentLayout();
+    // What no picture covers (around a fitted picture, a short last row) stays the frame's black; its edge
+    // shows how far the frame reaches.
+    p.setPen(palette::divider());
+    p.drawRect(layout.frame);
     std::map<Uuid, CachedTile> keep;
     for (std::size_t i = 0; i < clips.size() && i < layout.tiles.size(); ++i) {
         const QRectF& tile = layout.tiles[i];

@@ -1,4 +1,5 @@
-// The right-hand pane: the merged frame drawn to scale from the clips' thumbnails, on black.
+// The right-hand pane: the merged frame drawn to scale from the clips' thumbnails, on black, each where the
+// merge plan's layout puts it.
 #pragma once
 
 #include <QImage>
