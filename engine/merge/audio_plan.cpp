@@ -63,7 +63,8 @@ std::optional<AudioPlan> audioPlan(const std::vector<ClipInfo>& clips, const Fil
         plan.description += "PCM 24비트로 인코딩";
     } else {
         // 128 kb/s a channel: ffmpeg's AAC encoder is transparent for most material there.
-        const std::string rate = std::to_string(128 * source.audioChannels > 0 ? source.audioChannels : 2);
+        const int channels = source.audioChannels > 0 ? source.audioChannels : 2;
+        const std::string rate = std::to_string(128 * channels);
         plan.codec = {"-c:a", "aac", "-b:a", rate + "k"};
         plan.description += "AAC " + rate + " kb/s로 인코딩";
     }
