@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QMenu>
-#include <QSpinBox>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
@@ -162,16 +161,9 @@ int run(TimedApplication& app) {
                                   Qt::QueuedConnection);
     };
     const std::vector<std::function<void()>> changes = {
-        [&] { choose(column.layoutMenu(), 1); },
-        [&] { choose(column.layoutMenu(), 2); },
-        [&] {
-            QSpinBox* field = column.columnsField();
-            QMetaObject::invokeMethod(
-                field, [field] { field->setValue(7); }, Qt::QueuedConnection);
-        },
-        [&] { choose(column.fitMenu(), 1); },
-        [&] { choose(column.rateMenu(), 1); },
-        [&] { choose(column.audioMenu(), 0); },
+        [&] { choose(column.layoutMenu(), 1); },  [&] { choose(column.layoutMenu(), 2); },
+        [&] { choose(column.columnsMenu(), 7); }, [&] { choose(column.fitMenu(), 1); },
+        [&] { choose(column.rateMenu(), 1); },    [&] { choose(column.audioMenu(), 0); },
         [&] { choose(column.layoutMenu(), 0); },
     };
     meter.emplace();

@@ -3,8 +3,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QSpinBox>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/app_model.h"
 #include "app/qt_text.h"
@@ -57,18 +57,15 @@ QString fitName(Layout layout) {
 const QString kLeaveAsIs = QStringLiteral("맞추지 않음 (다르면 합치지 않음)");
 const QString kNoSound = QStringLiteral("없음");
 
-QSpinBox* makeColumnsField(QWidget* parent) {
-    auto* field = new QSpinBox(parent);
-    field->setRange(0, 9999);
-    field->setSpecialValueText(QStringLiteral("열: 자동"));
-    field->setPrefix(QStringLiteral("열: "));
-    field->setFont(uiFont(12));
-    field->setFixedSize(110, 24);
-    field->setFrame(false);
-    field->setButtonSymbols(QAbstractSpinBox::UpDownArrows);
-    field->setStyleSheet(fieldStyle(QStringLiteral("QSpinBox")));
-    field->setAccessibleName(QStringLiteral("격자의 열 수 (0: 자동)"));
-    return field;
+// The columns a grid may be given from the menu: up to the clips listed (at least 4, at most 64), and the
+// number chosen on the command line if it is larger.
+int columnChoices(const AppModel& model) {
+    const int listed = static_cast<int>(std::min<std::size_t>(model.clips().size(), 64));
+    return std::max({4, listed, model.mergeSettings().columns});
+}
+
+QString columnsText(int columns) {
+    return columns == 0 ? QStringLiteral("열: 자동") : QStringLiteral("열: ") + QString::number(columns);
 }
 
 ElidedLabel* makeBox(QWidget* parent) {
@@ -228,7 +225,17 @@ void SettingsColumn::buildMergeRows(QVBoxLayout* column, QWidget* content) {
         return std::vector<ChoiceButton::Choice>{
             {layoutName(Layout::row)}, {layoutName(Layout::column)}, {layoutName(Layout::grid)}};
     });
-    columns_ = makeColumnsField(content);
+    // Automatic, then 1, 2, ... columns.
+    columns_ = new ChoiceButton(content);
+    columns_->setAccessibleName(QStringLiteral("격자의 열 수"));
+    columns_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    columns_->setFixedWidth(110);
+    columns_->setChoices([this] {
+        std::vector<ChoiceButton::Choice> choices;
+        for (int columns = 0; columns <= columnChoices(model_); ++columns)
+            choices.push_back({columnsText(columns)});
+        return choices;
+    });
     auto* layoutRow = new QWidget(content);
     auto* layoutLine = new QHBoxLayout(layoutRow);
     layoutLine->setContentsMargins(0, 0, 0, 0);
@@ -239,8 +246,8 @@ void SettingsColumn::buildMergeRows(QVBoxLayout* column, QWidget* content) {
     connect(layout_, &ChoiceButton::chosen, this, [changeSettings](int chosen) {
         changeSettings([&](MergeSettings& s) { s.layout = Layout(chosen); });
     });
-    connect(columns_, &QSpinBox::valueChanged, this,
-            [changeSettings](int value) { changeSettings([&](MergeSettings& s) { s.columns = value; }); });
+    connect(columns_, &ChoiceButton::chosen, this,
+            [changeSettings](int chosen) { changeSettings([&](MergeSettings& s) { s.columns = chosen; }); });
 
     fit_ = new ChoiceButton(content);
     fit_->setAccessibleName(QStringLiteral("크기가 다른 파일"));
@@ -310,10 +317,8 @@ void SettingsColumn::refreshMergeRows() {
                                "열 × " + QString::number(plan.geometry.rows) + "줄"
                          : layoutName(settings.layout));
     columns_->setVisible(grid);
-    if (columns_->value() != settings.columns) {
-        const QSignalBlocker quiet(columns_);
-        columns_->setValue(settings.columns);
-    }
+    columns_->setCurrent(settings.columns);
+    columns_->setText(columnsText(settings.columns));
     fit_->setCurrent(settings.fitSizes ? 1 : 0);
     fit_->setText(settings.fitSizes ? fitName(settings.layout) : kLeaveAsIs);
     rate_->setCurrent(settings.conformRates ? 1 : 0);
@@ -326,7 +331,7 @@ void SettingsColumn::refreshMergeRows() {
     audio_->setCurrent(listed ? static_cast<int>(chosen - clips.begin()) + 1 : 0);
     audio_->setText(listed ? visibleText(toQString(chosen->name())) : kNoSound);
     audioNote_->setText(plan.audio ? toQString(plan.audio->description) : kDash);
-    for (ChoiceButton* button : {layout_, fit_, rate_, audio_}) button->update();
+    for (ChoiceButton* button : {layout_, columns_, fit_, rate_, audio_}) button->update();
 }
 
 void SettingsColumn::refresh() {

@@ -8,7 +8,6 @@
 
 class QLineEdit;
 class QLabel;
-class QSpinBox;
 class QVBoxLayout;
 
 namespace tessellane {
@@ -26,7 +25,7 @@ class SettingsColumn : public QScrollArea {
 
     ElidedLabel* orderBox() const { return order_; }
     ChoiceButton* layoutMenu() const { return layout_; }
-    QSpinBox* columnsField() const { return columns_; }  // shown for a grid; 0 reads "자동"
+    ChoiceButton* columnsMenu() const { return columns_; }  // shown for a grid: "열: 자동", "열: 1", ...
     ChoiceButton* fitMenu() const { return fit_; }
     ChoiceButton* rateMenu() const { return rate_; }
     ChoiceButton* audioMenu() const { return audio_; }  // "없음", then every clip in list order
@@ -53,7 +52,7 @@ class SettingsColumn : public QScrollArea {
     AppModel& model_;
     ElidedLabel* order_;
     ChoiceButton* layout_;
-    QSpinBox* columns_;
+    ChoiceButton* columns_;
     ChoiceButton* fit_;
     ChoiceButton* rate_;
     ChoiceButton* audio_;

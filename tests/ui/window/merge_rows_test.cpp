@@ -1,7 +1,6 @@
 // The settings column's merge rows in the real window: each row, chosen as a user chooses it, reaches the
 // model, the order text, the validation box and the preview's tiles; Ctrl+Return merges with them.
 #include <QMenu>
-#include <QSpinBox>
 
 #include "engine/core/picture_size.h"
 #include "engine/probe/probe.h"
@@ -89,15 +88,15 @@ TEST(MergeRows, EachRowReachesTheModelTheTextsAndThePreview) {
     for (const auto& row : layouts) {
         SCOPED_TRACE(row.face.toStdString());
         choose(column.layoutMenu(), row.layout);
-        if (row.columns > 0) column.columnsField()->setValue(row.columns);
+        if (row.columns > 0) choose(column.columnsMenu(), row.columns);
         QCoreApplication::processEvents();
         EXPECT_EQ(h.model.mergeSettings().layout, Layout(row.layout));
         EXPECT_EQ(h.model.mergeSettings().columns, row.columns);
-        EXPECT_EQ(column.columnsField()->isVisible(), row.layout == 2);
+        EXPECT_EQ(column.columnsMenu()->isVisible(), row.layout == 2);
         EXPECT_EQ(column.layoutMenu()->text(), row.face);
         EXPECT_EQ(column.orderBox()->fullText(), row.order);
         EXPECT_EQ(tilesInPixels(preview), row.tiles);
-        if (row.layout == 2) column.columnsField()->setValue(0);  // back to automatic
+        if (row.layout == 2) choose(column.columnsMenu(), 0);  // back to automatic
     }
 
     // The sound: a clip without it cannot be chosen; the choice follows its clip when the list is reordered.
