@@ -38,9 +38,8 @@ TEST(TerminalProgress, OnATerminalOnlyAndErasedAtTheEnd) {
     const ssize_t read = ::read(master, bytes, sizeof bytes);
     ASSERT_GT(read, 0);
     const std::string shown(bytes, static_cast<std::size_t>(read));
-    EXPECT_TRUE(
-        shown.starts_with("\r합치는 중 50% · 150/300f · 0:00 경과 · 약 0:00 남음\x1b[K\r합치는 중 100%"))
-        << shown;
+    EXPECT_TRUE(shown.starts_with("\r합치는 중 50% · 150/300f · ")) << shown;
+    EXPECT_NE(shown.find(" 남음\x1b[K\r합치는 중 100% · 300/300f · "), std::string::npos) << shown;
     EXPECT_TRUE(shown.ends_with(" 경과\x1b[K\r\x1b[K")) << shown;
     EXPECT_EQ(shown.find("60%"), std::string::npos);
     EXPECT_EQ(::read(pipe[0], bytes, sizeof bytes), -1);
