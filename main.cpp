@@ -19,8 +19,9 @@ int main(int argc, char** argv) {
     const tessellane::ProgramArguments program = tessellane::programArguments(argc, argv);
     if (auto status = tessellane::answerDirectly(program, std::cout, std::cerr)) return *status;
     if (program.mode == tessellane::ProgramArguments::Mode::cli)
-        return tessellane::runCLI(program.arguments, std::cout);
+        return tessellane::runCLI(program.arguments, std::cout, program.settings);
 
     // Without "--cli" the window starts; no QApplication exists before this point.
-    return tessellane::runWindowedApp(program.toolkitArgumentCount, argv, program.arguments);
+    return tessellane::runWindowedApp(program.toolkitArgumentCount, argv, program.arguments,
+                                      program.settings);
 }

@@ -14,7 +14,9 @@
 namespace tessellane {
 
 AppModel::AppModel(PlatformServices* services, QObject* parent)
-    : QObject(parent), services_(services), ffmpegMissing_(!Tools::ffmpeg().has_value()) {}
+    : QObject(parent), services_(services), ffmpegMissing_(!Tools::ffmpeg().has_value()) {
+    replan();
+}
 
 AppModel::~AppModel() {
     // Quitting never waits for pictures nobody will see, nor for a merge nobody can collect.
@@ -36,6 +38,27 @@ QImage AppModel::thumb(const Uuid& id) const {
     return found == thumbs_.end() ? QImage() : found->second;
 }
 
+// ---- the merge plan ----
+
+MergeSettings AppModel::planSettings() const {
+    MergeSettings settings = settings_;
+    settings.audioClip.reset();
+    for (std::size_t i = 0; audioClip_ && i < clips_.size(); ++i)
+        if (clips_[i].id() == *audioClip_) settings.audioClip = i;
+    return settings;
+}
+
+void AppModel::replan() {
+    plan_ = planMerge(clips_, outDir(), toStd(suffix_), planSettings());
+    ++planRevision_;
+}
+
+void AppModel::refreshPlan() {
+    replan();
+    emit planChanged();
+    emit changed();
+}
+
 // ---- derived values ----
 
 std::vector<FileURL> AppModel::urls() const {
@@ -47,10 +70,7 @@ std::vector<FileURL> AppModel::urls() const {
 
 QString AppModel::baseName() const { return toQString(tessellane::baseName(urls())); }
 
-QString AppModel::fileName() const {
-    if (clips_.empty()) return {};
-    return toQString(outputFileName(urls(), toStd(suffix_)));
-}
+QString AppModel::fileName() const { return toQString(plan_.fileName); }
 
 std::optional<FileURL> AppModel::outDir() const {
     if (customOutDir_) return customOutDir_;
@@ -59,41 +79,12 @@ std::optional<FileURL> AppModel::outDir() const {
 }
 
 std::optional<FileURL> AppModel::outURL() const {
-    std::optional<FileURL> folder = outDir();
-    if (!folder) return std::nullopt;
-    // An empty name names the folder itself, as appending an empty component does to a URL.
-    std::string name = toStd(fileName());
-    return name.empty() ? *folder : *folder / name;
+    // Without clips, the folder itself (an empty name appended).
+    if (plan_.output.empty()) return std::nullopt;
+    return plan_.output;
 }
 
-Validation AppModel::validation() const { return validate(clips_); }
-
-bool AppModel::outputExists() const {
-    std::optional<FileURL> out = outURL();
-    if (!out) return false;
-    std::error_code error;
-    // symlink_status: a dangling link is still something a merge must not overwrite.
-    return std::filesystem::exists(std::filesystem::symlink_status(*out, error));
-}
-
-std::int64_t AppModel::totalWidth() const {
-    std::int64_t sum = 0;
-    for (const ClipInfo& clip : clips_) sum += clip.width;
-    return sum;
-}
-
-std::int64_t AppModel::outHeight() const { return clips_.empty() ? 0 : clips_.front().height; }
-
-bool AppModel::suffixInvalid() const { return suffix_.contains(u'/') || suffix_.contains(u':'); }
-
-bool AppModel::canMerge() const {
-    if (ffmpegMissing_) return false;
-    if (running_) return false;
-    if (!validation().ok()) return false;
-    if (outputExists()) return false;
-    if (suffixInvalid()) return false;
-    return true;
-}
+bool AppModel::canMerge() const { return !ffmpegMissing_ && !running_ && plan_.ok(); }
 
 QString AppModel::codecSummary() const {
     return clips_.empty() ? QStringLiteral("-") : toQString(clips_.front().codecLabel());
@@ -102,6 +93,7 @@ QString AppModel::codecSummary() const {
 bool AppModel::nextMergeDiffers() const {
     if (!running_ || !mergeTarget_) return false;
     if (outURL() != mergeTarget_->out || clips_.size() != mergeTarget_->clips.size()) return true;
+    if (planSettings() != mergeTarget_->settings) return true;
     for (std::size_t i = 0; i < clips_.size(); ++i)
         if (clips_[i].id() != mergeTarget_->clips[i]) return true;
     return false;
@@ -115,13 +107,7 @@ std::optional<FileURL> AppModel::outputWrittenHere() const {
     return std::nullopt;
 }
 
-std::optional<FileURL> AppModel::outputIsAnInput() const {
-    const std::optional<FileURL> out = outURL();
-    if (!out || clips_.empty()) return std::nullopt;
-    for (const ClipInfo& clip : clips_)
-        if (clip.url().lexically_normal() == out->lexically_normal()) return clip.url();
-    return std::nullopt;
-}
+std::optional<FileURL> AppModel::outputIsAnInput() const { return plan_.outputIsInput; }
 
 // ---- list editing and selection ----
 
@@ -352,16 +338,21 @@ QString AppModel::thumbnailFolder() const { return thumbnails_.folder(); }
 // ---- merge job ----
 
 void AppModel::runMerge() {
-    if (ffmpegMissing_) return;
-    if (running_) return;
-    if (!validation().ok()) return;
-    if (outputExists()) return;
-    if (suffixInvalid()) return;
+    if (ffmpegMissing_ || running_) return;
+    // The name may have been taken since the plan was made: look once more, as the button was pressed.
+    const MergePlan before = plan_;
+    replan();
+    if (plan_.outputTaken != before.outputTaken) {
+        emit planChanged();
+        emit changed();
+    }
+    if (!plan_.ok()) return;
     std::optional<FileURL> out = outURL();
     if (!out) return;
 
     std::vector<ClipInfo> snapshot = clips_;
-    MergeTarget target{*out, {}, totalWidth(), outHeight()};
+    const MergeSettings settings = planSettings();
+    MergeTarget target{*out, {}, outputWidth(), outputHeight(), settings};
     for (const ClipInfo& clip : clips_) target.clips.push_back(clip.id());
     auto stop = std::make_shared<Cancellation>();
     mergeStop_ = stop;
@@ -374,7 +365,8 @@ void AppModel::runMerge() {
 
     ++pendingTasks_;
     startMergeJob(
-        userPool_, this, std::move(snapshot), *out, stop, [this](double fraction) { setProgress(fraction); },
+        userPool_, this, std::move(snapshot), *out, settings, stop,
+        [this](double fraction) { setProgress(fraction); },
         [this, out = *out, stop](const MergeOutcome& outcome) { finishMerge(out, stop, outcome); });
 }
 

@@ -21,8 +21,10 @@
 #include "app/platform_services.h"
 #include "app/thumbnail_jobs.h"
 #include "engine/core/clip_info.h"
+#include "engine/core/merge_settings.h"
 #include "engine/core/validation.h"
 #include "engine/merge/cancellation.h"
+#include "engine/merge/merge_plan.h"
 
 namespace tessellane {
 
@@ -48,13 +50,14 @@ inline const QString kStoppingStatus = QStringLiteral("멈추는 중…");
 // The confirm label of the output-folder chooser.
 inline const QString kChooseFolderLabel = QStringLiteral("선택");
 
-// What a merge job took when it started: the file it writes and the list and size it writes it from.
-// Kept after the job ends, so the window can name the file the last merge wrote.
+// What a merge job took when it started: the file it writes, the list, settings and size it writes it
+// from. Kept after the job ends, so the window can name the file the last merge wrote.
 struct MergeTarget {
     FileURL out;
     std::vector<Uuid> clips;
     std::int64_t width = 0;
     std::int64_t height = 0;
+    MergeSettings settings{};
     friend bool operator==(const MergeTarget&, const MergeTarget&) = default;
 };
 
@@ -75,7 +78,7 @@ class AppModel : public QObject {
     // also when the value did not change.
     const std::vector<ClipInfo>& clips() const { return clips_; }
     void setClips(std::vector<ClipInfo> clips) {
-        setField(clips_, std::move(clips), &AppModel::clipsChanged);
+        setPlanField(clips_, std::move(clips), &AppModel::clipsChanged);
     }
 
     const std::set<Uuid>& selected() const { return selected_; }
@@ -84,18 +87,32 @@ class AppModel : public QObject {
     }
 
     const QString& suffix() const { return suffix_; }
-    void setSuffix(const QString& suffix) { setField(suffix_, suffix, &AppModel::suffixChanged); }
+    void setSuffix(const QString& suffix) { setPlanField(suffix_, suffix, &AppModel::suffixChanged); }
 
     const std::optional<FileURL>& customOutDir() const { return customOutDir_; }
     void setCustomOutDir(std::optional<FileURL> folder) {
-        setField(customOutDir_, std::move(folder), &AppModel::customOutDirChanged);
+        setPlanField(customOutDir_, std::move(folder), &AppModel::customOutDirChanged);
+    }
+
+    // Layout, columns, fitting and rate conforming (its audioClip is not used: see audioClip()). They last
+    // while the program runs.
+    const MergeSettings& mergeSettings() const { return settings_; }
+    void setMergeSettings(const MergeSettings& settings) {
+        setPlanField(settings_, settings, &AppModel::mergeSettingsChanged);
+    }
+    // The clip whose sound the output keeps, by identity: it follows the clip when the list is reordered,
+    // and is no one's while that clip is not listed.
+    const std::optional<Uuid>& audioClip() const { return audioClip_; }
+    void setAudioClip(std::optional<Uuid> clip) {
+        setPlanField(audioClip_, std::move(clip), &AppModel::audioClipChanged);
     }
 
     double progress() const { return progress_; }
     void setProgress(double progress) { setField(progress_, progress, &AppModel::progressChanged); }
 
     bool running() const { return running_; }
-    void setRunning(bool running) { setField(running_, running, &AppModel::runningChanged); }
+    // A merge that ends may have written the name the plan looked at.
+    void setRunning(bool running) { setPlanField(running_, running, &AppModel::runningChanged); }
 
     const QString& status() const { return status_; }
     void setStatus(const QString& status) { setField(status_, status, &AppModel::statusChanged); }
@@ -111,7 +128,7 @@ class AppModel : public QObject {
     }
 
     const std::vector<DoneItem>& done() const { return done_; }
-    void setDone(std::vector<DoneItem> done) { setField(done_, std::move(done), &AppModel::doneChanged); }
+    void setDone(std::vector<DoneItem> done) { setPlanField(done_, std::move(done), &AppModel::doneChanged); }
 
     // Preview pictures by clip id, each at most 1920 pixels on its longer side.
     const std::map<Uuid, QImage>& thumbs() const { return thumbs_; }
@@ -148,17 +165,29 @@ class AppModel : public QObject {
     const std::optional<Uuid>& anchor() const { return anchor_; }
     void setAnchor(std::optional<Uuid> anchor) { anchor_ = anchor; }
 
-    // Derived values, recomputed on every read.
+    // The merge plan of the list, folder, suffix and settings now: made once per change of any of them (and
+    // by refreshPlan()), never per read. The values below read it.
+    const MergePlan& plan() const { return plan_; }
+    // Counts the plans made, so a view can tell a new plan from the one it has shown.
+    std::uint64_t planRevision() const { return planRevision_; }
+    // Makes the plan again, for what changed outside the model: files that appeared or went while the
+    // window was in the background.
+    void refreshPlan();
+    // The settings the plan uses: the stored ones with the sound's clip as its position in the list.
+    MergeSettings planSettings() const;
+
+    // Derived values.
     std::vector<FileURL> urls() const;
     QString baseName() const;
     QString fileName() const;
     std::optional<FileURL> outDir() const;
     std::optional<FileURL> outURL() const;
-    Validation validation() const;
-    bool outputExists() const;
-    std::int64_t totalWidth() const;
-    std::int64_t outHeight() const;
-    bool suffixInvalid() const;
+    const Validation& validation() const { return plan_.validation; }
+    bool outputExists() const { return plan_.outputTaken; }
+    // The output frame's size, as the layout gives it.
+    std::int64_t outputWidth() const { return plan_.geometry.width; }
+    std::int64_t outputHeight() const { return plan_.geometry.height; }
+    bool suffixInvalid() const { return plan_.suffixProblem.has_value(); }
     bool canMerge() const;
     QString codecSummary() const;
     // While a merge runs: the list or the output edited since it started, so what the settings show is
@@ -223,6 +252,8 @@ class AppModel : public QObject {
     void selectedChanged();
     void suffixChanged();
     void customOutDirChanged();
+    void mergeSettingsChanged();
+    void audioClipChanged();
     void progressChanged();
     void runningChanged();
     void statusChanged();
@@ -234,6 +265,8 @@ class AppModel : public QObject {
     void stoppingChanged();
     void refusedChanged();
     void undoChanged();
+    // refreshPlan() made the plan again, or a merge about to start found the output's name taken.
+    void planChanged();
     // After every assignment of any observed field, right after the field's own signal.
     void changed();
     // pendingTasks() dropped to zero.
@@ -246,10 +279,18 @@ class AppModel : public QObject {
         field = std::forward<Value>(value);
         notify(fieldChanged);
     }
+    // A field the plan depends on: the plan is made again before anyone hears of the change.
+    template <typename Field, typename Value>
+    void setPlanField(Field& field, Value&& value, void (AppModel::*fieldChanged)()) {
+        field = std::forward<Value>(value);
+        replan();
+        notify(fieldChanged);
+    }
     void notify(void (AppModel::*fieldChanged)()) {
         emit(this->*fieldChanged)();
         emit changed();
     }
+    void replan();
     void finishMerge(const FileURL& out, const std::shared_ptr<Cancellation>& stop,
                      const MergeOutcome& outcome);
     void finishTask();
@@ -273,6 +314,10 @@ class AppModel : public QObject {
     std::set<Uuid> selected_;
     QString suffix_;
     std::optional<FileURL> customOutDir_;
+    MergeSettings settings_;
+    std::optional<Uuid> audioClip_;
+    MergePlan plan_;
+    std::uint64_t planRevision_ = 0;
     double progress_ = 0.0;
     bool running_ = false;
     QString status_;

@@ -12,10 +12,11 @@ namespace tessellane {
 namespace {
 
 MergeOutcome mergeAndSummarise(const std::vector<ClipInfo>& clips, const FileURL& out,
-                               const std::function<void(double)>& progress, Cancellation* stop) {
+                               const MergeSettings& settings, const std::function<void(double)>& progress,
+                               Cancellation* stop) {
     MergeOutcome outcome;
     try {
-        const MergeResult written = merge(clips, out, progress, stop);
+        const MergeResult written = merge(clips, out, progress, stop, {}, settings);
         std::string summary = resultSummary(written.output);
         // Beside the result, in the status and in the finished list alike: never hidden.
         if (!written.warning.empty()) summary += " — ⚠︎ " + written.warning;
@@ -33,15 +34,15 @@ MergeOutcome mergeAndSummarise(const std::vector<ClipInfo>& clips, const FileURL
 }  // namespace
 
 void startMergeJob(QThreadPool& pool, QObject* receiver, std::vector<ClipInfo> clips, FileURL out,
-                   std::shared_ptr<Cancellation> stop, std::function<void(double)> progress,
-                   std::function<void(const MergeOutcome&)> done) {
-    pool.start([receiver, clips = std::move(clips), out = std::move(out), stop = std::move(stop),
+                   MergeSettings settings, std::shared_ptr<Cancellation> stop,
+                   std::function<void(double)> progress, std::function<void(const MergeOutcome&)> done) {
+    pool.start([receiver, clips = std::move(clips), out = std::move(out), settings, stop = std::move(stop),
                 progress = std::move(progress), done = std::move(done)] {
         auto post = [receiver, &progress](double fraction) {
             QMetaObject::invokeMethod(
                 receiver, [progress, fraction] { progress(fraction); }, Qt::QueuedConnection);
         };
-        const MergeOutcome outcome = mergeAndSummarise(clips, out, post, stop.get());
+        const MergeOutcome outcome = mergeAndSummarise(clips, out, settings, post, stop.get());
         QMetaObject::invokeMethod(
             receiver, [done, outcome] { done(outcome); }, Qt::QueuedConnection);
     });

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/core/clip_info.h"
+#include "engine/core/merge_settings.h"
 #include "engine/merge/cancellation.h"
 
 namespace tessellane {
@@ -20,11 +21,11 @@ struct MergeOutcome {
     QString failure;
 };
 
-// Merges `clips` into `out` on `pool`. `progress` and then `done` are called on `receiver`'s thread,
-// every progress value in its own queued call, so all of them land before the outcome. `stop`, when
-// requested, makes the merge end through its failure path.
+// Merges `clips` into `out` as `settings` say, on `pool`. `progress` and then `done` are called on
+// `receiver`'s thread, every progress value in its own queued call, so all of them land before the outcome.
+// `stop`, when requested, makes the merge end through its failure path.
 void startMergeJob(QThreadPool& pool, QObject* receiver, std::vector<ClipInfo> clips, FileURL out,
-                   std::shared_ptr<Cancellation> stop, std::function<void(double)> progress,
-                   std::function<void(const MergeOutcome&)> done);
+                   MergeSettings settings, std::shared_ptr<Cancellation> stop,
+                   std::function<void(double)> progress, std::function<void(const MergeOutcome&)> done);
 
 }  // namespace tessellane

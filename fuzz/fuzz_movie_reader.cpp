@@ -17,10 +17,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const MovieInfo movie = readMovie(source);
     if (movie.video) {
         // The mapping converts rates and durations to integers: exercise it on whatever was read.
-        const ClipInfo record = movieRecord(ClipInfo("/fuzz.mov"), *movie.video, movie.hasAudio);
+        const ClipInfo record = movieRecord(ClipInfo("/fuzz.mov"), *movie.video, movie.hasAudio, movie.audio);
         (void)record.timecode();
         (void)validate({record, record});
         (void)buildArguments({record, record}, "/out.mov");
+        // Every setting at once: scaled, conformed, in a grid, with the record's sound.
+        const MergeSettings all{Layout::grid, 0, true, true, 0};
+        (void)validate({record, record, record}, all);
+        (void)buildArguments({record, record, record}, "/out.mp4", all);
     }
     (void)readAvcSequenceParameters({data, size});
     (void)readHevcSequenceParameters({data, size});

@@ -2,9 +2,10 @@
 # Starts the real program under Xvfb with generated sample clips named on its command line and writes
 # PNG screenshots to docs/: the empty window, three clips with thumbnails and a warning, a merge in
 # progress, the same merge with the next merge's suffix typed meanwhile, the finished-outputs tab, the
-# list driven by the keyboard (focus on a card), a cancelled merge, the question asked when the
-# window is closed during a merge, and a start with files it cannot use (the line saying what was not
-# added, and bad files told apart).
+# list driven by the keyboard (focus on a card), a cancelled merge, the question asked when the window is
+# closed during a merge, four cameras in a fitted grid (one a vertical phone clip at 30 fps with sound)
+# with each merge row's menu open in the settings column, and a start with files it cannot use (the line
+# saying what was not added, and bad files told apart).
 # Usage: scripts/screenshot.sh [build dir] [output dir]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -87,7 +88,7 @@ click 215 733  # the merge button
 sleep 0.8
 shot window-merging
 # The next merge's suffix, typed while this one runs: the running merge keeps its name and status.
-click 645 340  # the suffix field
+click 645 610  # the suffix field
 xdotool type --delay 50 "_v2"
 sleep 0.5
 shot window-next-merge
@@ -103,7 +104,7 @@ shot window-queue
 
 # The keyboard alone: back to the files, Tab round to the list, then a card and the one below it.
 xdotool key ctrl+1
-click 645 340  # the suffix field again, so that Tab starts from a known place
+click 645 610  # the suffix field again, so that Tab starts from a known place
 for key in Tab Tab Tab Tab Down Down shift+Up; do
   xdotool key "$key"
   sleep 0.1
@@ -134,6 +135,37 @@ for _ in $(seq 1 30); do
   sleep 0.1
 done
 stop
+
+# Four cameras, the fourth a vertical phone clip at 30 fps with sound, opened with the merge settings on the
+# command line: a fitted 2×2 grid with rates conformed and the phone's sound.
+mkdir "$work/grid"
+for n in 1 2 3; do cp "$work/take_$n.mov" "$work/grid/cam_$n.mov"; done
+ffmpeg -nostdin -v error -y -f lavfi -i "testsrc=size=360x640:rate=30" -f lavfi -i "sine=r=48000" -t 30 \
+  -c:v libx264 -preset ultrafast -pix_fmt yuv420p -c:a aac "$work/grid/cam_4.mp4"
+start --layout=grid --fit --conform-rate --audio=4 "$work"/grid/cam_*
+sleep 1
+for _ in $(seq 1 40); do
+  merging || break
+  sleep 0.25
+done
+sleep 1
+shot window-grid
+# Each merge row with its menu open: the settings column alone.
+column_shot() {  # name x y: opens the menu whose face is at x y
+  click "$2" "$3"
+  sleep 0.3
+  import -window root -crop 430x480+430+0 +repage "$out/$1.png"
+  echo "wrote $out/$1.png"
+  xdotool key Escape
+  sleep 0.3
+}
+column_shot settings-layout 587 138
+column_shot settings-columns 790 138
+column_shot settings-size 645 201
+column_shot settings-rate 645 264
+column_shot settings-audio 645 327
+stop
+
 leftover=$(find "$work" -maxdepth 1 -name '.*' -type f | wc -l)
 echo "output folder after the cancelled merges: $(ls "$work" | tr '\n' ' ')(hidden files: $leftover)"
 

@@ -11,11 +11,13 @@
 #include <system_error>
 
 #include "engine/cli/shell_word.h"
+#include "engine/cli/terminal_progress.h"
 #include "engine/core/naming.h"
 #include "engine/core/utf8.h"
 #include "engine/core/validation.h"
 #include "engine/merge/cancellation.h"
 #include "engine/merge/merge.h"
+#include "engine/merge/merge_plan.h"
 #include "engine/probe/probe.h"
 
 namespace tessellane {
@@ -54,13 +56,6 @@ FileURL fileURL(const std::string& argument) {
     for (const std::filesystem::path& part : path)
         if (part != ".") tidy /= part;
     return tidy;
-}
-
-// Appends the name as one path component: a "/" inside the name never replaces the folder.
-FileURL appendingComponent(const FileURL& folder, const std::string& name) {
-    std::string path = folder.string();
-    if (path.empty() || path.back() != '/') path += '/';
-    return path + name;
 }
 
 // The command as a shell reads it back: pasted, it runs exactly this vector.
@@ -118,23 +113,19 @@ std::optional<std::vector<std::string>> cliArguments(int argc, const char* const
     return std::nullopt;
 }
 
-int runCLI(const std::vector<std::string>& arguments, std::ostream& out) {
+int runCLI(const std::vector<std::string>& arguments, std::ostream& out, const MergeSettings& settings) {
     if (arguments.size() < 3) {
         print(out, synopsis);
         return 2;
     }
-    // A suffix is part of one file name: a "/" would put the output in another folder.
-    if (arguments[1].find_first_of(std::string_view("/\0", 2)) != std::string::npos) {
-        print(out, "오류: 접미사에는 \"/\"를 넣을 수 없습니다");
-        return 2;
-    }
-    // Nor a line feed or an escape sequence, which would print as something else than a name.
-    if (escapeControls(arguments[1]) != arguments[1]) {
-        print(out, "오류: 접미사에는 제어 문자를 넣을 수 없습니다");
+    // A suffix is part of one file name, the same rule as the window's: refused before anything is read.
+    if (const std::optional<std::string> problem = suffixProblem(arguments[1])) {
+        print(out, "오류: " + *problem);
         return 2;
     }
     Cancellation cancel;
     StopSignals signals(cancel);
+    std::optional<TerminalProgress> meter;
     try {
         const FileURL folder = fileURL(arguments[0]);
         const std::string& suffix = arguments[1];
@@ -149,25 +140,30 @@ int runCLI(const std::vector<std::string>& arguments, std::ostream& out) {
         for (std::size_t i = 0; i < clips.size(); ++i)
             order += (i > 0 ? ", " : "") + escapeControls(clips[i].name());
         print(out, order);
-        for (const std::string& warning : validate(clips).warnings)
+        const MergePlan plan = planMerge(clips, folder, suffix, settings);
+        for (const std::string& warning : plan.validation.warnings)
             print(out, "경고: " + escapeControls(warning));
-
-        const FileURL output = appendingComponent(folder, outputFileName(inputs, suffix));
-        print(out, "출력: " + escapeControls(output.string()));
+        print(out, "출력: " + escapeControls(plan.output.string()));
+        if (plan.audio) print(out, "소리: " + plan.audio->description);
 
         // Printed once ffmpeg runs: the same merge by hand, which never overwrites a file ("-n").
         auto started = [&out](const std::vector<std::string>& command) {
             print(out, "명령: " + commandLine(command));
         };
+        meter.emplace(STDERR_FILENO, plan.progressTotal);
         const MergeResult result = merge(
-            clips, output, [](double) {}, &cancel, started);
+            clips, plan.output, [&meter](double fraction) { meter->show(fraction); }, &cancel, started,
+            settings);
+        meter.reset();
         if (!result.warning.empty()) print(out, "경고: " + result.warning);
         print(out, "결과: " + resultSummary(result.output));
         return 0;
     } catch (const MergeError& error) {
+        meter.reset();
         print(out, "오류: " + error.errorDescription());
         if (error.kind() == MergeError::Kind::cancelled) return StopSignals::exitStatus();
     } catch (const std::exception& error) {
+        meter.reset();
         // A refused start of ffmpeg (or any other failure of the system) in its own words.
         print(out, "오류: " + escapeControls(error.what()));
     }

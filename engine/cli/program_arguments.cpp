@@ -1,5 +1,6 @@
 #include "engine/cli/program_arguments.h"
 
+#include <charconv>
 #include <string_view>
 
 #include "engine/cli/cli.h"
@@ -29,6 +30,53 @@ ToolkitOption toolkitOption(std::string_view argument) {
 
 bool isHelp(std::string_view argument) { return argument == "-h" || argument == "--help"; }
 
+// A whole positive number that fits an int; nothing for anything else.
+std::optional<int> positive(std::string_view text) {
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value < 1) return std::nullopt;
+    return value;
+}
+
+// One merge setting, read into `settings` (the sound's clip as a 1-based number for now). True when the
+// argument is one; `refuse` hears why its value is not understood.
+template <typename Refuse>
+bool readSetting(std::string_view argument, MergeSettings& settings, std::optional<Layout>& layout,
+                 std::optional<int>& audioNumber, Refuse&& refuse) {
+    const std::string quoted = "옵션 '" + std::string(argument) + "'";
+    if (argument == "--fit" || argument == "--conform-rate") {
+        (argument == "--fit" ? settings.fitSizes : settings.conformRates) = true;
+        return true;
+    }
+    for (std::string_view name : {"--layout", "--columns", "--audio"}) {
+        if (argument != name) continue;
+        refuse(quoted + "에 값이 없습니다");
+        return true;
+    }
+    if (argument.starts_with("--layout=")) {
+        const std::string_view value = argument.substr(9);
+        if (value == "row" || value == "column" || value == "grid")
+            layout = value == "row" ? Layout::row : value == "column" ? Layout::column : Layout::grid;
+        else
+            refuse(quoted + "의 값은 row, column, grid 중 하나입니다");
+        return true;
+    }
+    if (argument.starts_with("--columns=")) {
+        if (const std::optional<int> columns = positive(argument.substr(10)))
+            settings.columns = *columns;
+        else
+            refuse(quoted + "의 값은 1 이상의 정수입니다");
+        return true;
+    }
+    if (argument.starts_with("--audio=")) {
+        const std::string_view value = argument.substr(8);
+        audioNumber = value == "none" ? std::nullopt : positive(value);
+        if (value != "none" && !audioNumber) refuse(quoted + "의 값은 none 또는 1 이상의 파일 번호입니다");
+        return true;
+    }
+    return false;
+}
+
 ProgramArguments withMode(ProgramArguments::Mode mode) {
     ProgramArguments result;
     result.mode = mode;
@@ -44,10 +92,16 @@ ProgramArguments programArguments(int argc, const char* const* argv) {
 
     ProgramArguments window;
     window.toolkitArgumentCount = argc;
-    std::string error;
+    std::string error, settingsError;
     const auto refuse = [&error](std::string message) {
         if (error.empty()) error = std::move(message);
     };
+    const auto refuseSetting = [&settingsError](std::string message) {
+        if (settingsError.empty()) settingsError = std::move(message);
+    };
+    MergeSettings settings;
+    std::optional<Layout> layout;
+    std::optional<int> audioNumber;
     for (int i = 1; i < end; ++i) {
         const std::string_view argument = argv[i] ? argv[i] : "";
         if (argument == "--") {
@@ -59,6 +113,7 @@ ProgramArguments programArguments(int argc, const char* const* argv) {
         if (isHelp(argument)) return withMode(ProgramArguments::Mode::help);
         if (argument == "--version") return withMode(ProgramArguments::Mode::version);
         if (argument.empty()) continue;
+        if (readSetting(argument, settings, layout, audioNumber, refuseSetting)) continue;
         if (argument[0] != '-') {
             window.arguments.emplace_back(argument);
             continue;
@@ -80,9 +135,25 @@ ProgramArguments programArguments(int argc, const char* const* argv) {
             }
         }
     }
+    // --columns asks for a grid; a row or a column has no columns to choose.
+    if (settings.columns > 0 && layout && *layout != Layout::grid)
+        refuseSetting("--columns는 격자 배치(--layout=grid)에만 쓸 수 있습니다");
+    settings.layout = settings.columns > 0 ? Layout::grid : layout.value_or(Layout::row);
+    // The N-th file of the sorted order; after "--cli" the first two arguments are the folder and suffix.
+    const std::size_t files = cli ? (cli->size() > 2 ? cli->size() - 2 : 0) : window.arguments.size();
+    if (audioNumber && static_cast<std::size_t>(*audioNumber) > files && (!cli || cli->size() >= 3))
+        refuseSetting("옵션 '--audio=" + std::to_string(*audioNumber) + "': 파일이 " + std::to_string(files) +
+                      "개뿐입니다");
+    if (audioNumber) settings.audioClip = static_cast<std::size_t>(*audioNumber - 1);
+    if (!settingsError.empty()) {
+        ProgramArguments result = withMode(ProgramArguments::Mode::invalid);
+        result.error = settingsError;
+        return result;
+    }
     if (cli) {
         ProgramArguments result = withMode(ProgramArguments::Mode::cli);
         result.arguments = *cli;
+        result.settings = settings;
         return result;
     }
     if (!error.empty()) {
@@ -90,6 +161,7 @@ ProgramArguments programArguments(int argc, const char* const* argv) {
         result.error = error;
         return result;
     }
+    window.settings = settings;
     return window;
 }
 

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/merge_settings.h"
+
 namespace tessellane {
 
 struct ProgramArguments {
@@ -20,13 +22,17 @@ struct ProgramArguments {
     int toolkitArgumentCount = 0;
     // invalid: the Korean description of what was not understood.
     std::string error;
+    // cli and window: how to merge, from --layout, --columns, --fit, --conform-rate and --audio before
+    // "--cli" (and before "--"); the sound's clip is a position in the sorted order of the files named.
+    MergeSettings settings;
 };
 
 // "--cli" anywhere (its first occurrence) selects the command-line mode with everything after it.
 // "-h", "--help" and "--version" count only before "--" and before "--cli"; the first of them wins,
 // also over an unknown option. Without "--cli", any other argument starting with "-" before "--" must
 // be one of Qt's standard options (-platform, -style, ...), else the arguments are invalid. After "--"
-// every argument names a file. Empty arguments name nothing and are dropped.
+// every argument names a file. Empty arguments name nothing and are dropped. The merge settings count in
+// both modes, and a value they cannot take makes the arguments invalid in both.
 ProgramArguments programArguments(int argc, const char* const* argv);
 
 // Help (on `out`, status 0), version (on `out`, status 0) and invalid arguments (an error line and a

@@ -261,6 +261,8 @@ std::size_t hashValue(const ClipInfo& clip) {
     h.combine(clip.colorRange);
     h.combine(clip.pixelAspect);
     h.combine(clip.hasAudio);
+    h.combine(clip.audioCodec);
+    h.combine(clip.audioChannels);
     h.combine(clip.fileSize);
     h.combine(clip.error.has_value());
     if (clip.error) h.combine(*clip.error);

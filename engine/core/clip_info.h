@@ -93,6 +93,10 @@ struct ClipFields {
     std::string colorRange{};
     std::string pixelAspect{};  // the sample aspect ratio as "4:3"; empty for square pixels
     bool hasAudio = false;
+    // The first audio track's codec: "aac", "pcm", "alac", "ac3", "eac3", "mp3", "opus", "flac", or its
+    // sample-description code for any other; and its channels (0: not said).
+    std::string audioCodec{};
+    int audioChannels = 0;
     std::int64_t fileSize = 0;
     std::optional<std::string> error{};
 

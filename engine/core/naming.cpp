@@ -13,6 +13,8 @@
 #include <numeric>
 #include <stdexcept>
 
+#include "engine/core/utf8.h"
+
 namespace tessellane {
 
 namespace {
@@ -157,6 +159,20 @@ std::string outputFileName(const std::vector<FileURL>& urls, std::string_view su
     name += suffix;
     if (!ext.empty()) name += "." + ext;
     return name;
+}
+
+std::optional<std::string> suffixProblem(std::string_view suffix) {
+    if (suffix.find_first_of(std::string_view("/\0", 2)) != std::string_view::npos)
+        return "접미사에는 \"/\"를 넣을 수 없습니다";
+    if (escapeControls(suffix) != suffix) return "접미사에는 제어 문자를 넣을 수 없습니다";
+    return std::nullopt;
+}
+
+FileURL outputPath(const FileURL& folder, const std::string& name) {
+    if (name.empty()) return folder;
+    std::string path = folder.string();
+    if (path.empty() || path.back() != '/') path += '/';
+    return path + name;
 }
 
 }  // namespace tessellane

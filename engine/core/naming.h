@@ -1,6 +1,7 @@
 // Natural file order (take2 before take10) and the output name derived from what the inputs share.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,5 +24,14 @@ std::string baseName(const std::vector<FileURL>& urls);
 
 // baseName + suffix + "." + the first url's extension as written ("mov" for an empty list).
 std::string outputFileName(const std::vector<FileURL>& urls, std::string_view suffix);
+
+// Why a suffix cannot be part of an output name: a "/" (or NUL) would put the output in another folder, a
+// control character would print as something else than a name. ":" is a character like any other on
+// Linux; a file system that refuses it (FAT, exFAT) is found when the merge starts.
+std::optional<std::string> suffixProblem(std::string_view suffix);
+
+// The folder with `name` appended as one path component (a "/" in it never replaces the folder); the
+// folder itself for an empty name.
+FileURL outputPath(const FileURL& folder, const std::string& name);
 
 }  // namespace tessellane

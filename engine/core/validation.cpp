@@ -4,7 +4,9 @@
 #include <charconv>
 #include <functional>
 
+#include "engine/core/layout_geometry.h"
 #include "engine/core/picture_size.h"
+#include "engine/core/utf8.h"
 #include "engine/core/video_output.h"
 
 namespace tessellane {
@@ -31,19 +33,33 @@ bool isSupportedCodec(const std::string& codec) {
     return codec == "prores" || codec == "h264" || codec == "hevc";
 }
 
-// 4:2:0 formats halve the chroma both ways, and libx264 and libx265 refuse a picture with an odd side in
-// them, but only once ffmpeg is already running. The one encoder given a 4:2:2 format here, prores_ks, takes
-// odd widths, so those are let through.
-bool needsEvenSides(const std::string& pixFmt) {
-    if (pixFmt.find("420") != std::string::npos) return true;
-    for (const char* semiPlanar : {"nv12", "nv21", "p010", "p012", "p016"})
-        if (pixFmt.starts_with(semiPlanar)) return true;
-    return false;
+// "높이가 다릅니다: 1080 / 720", and the like for the width and size a column and a grid need.
+std::string sizeMismatch(Layout layout, const std::vector<ClipInfo>& clips) {
+    if (layout == Layout::row)
+        return "높이가 다릅니다: " +
+               joined(clips, [](const ClipInfo& c) { return std::to_string(c.height); });
+    if (layout == Layout::column)
+        return "너비가 다릅니다: " + joined(clips, [](const ClipInfo& c) { return std::to_string(c.width); });
+    return "크기가 다릅니다: " + joined(clips, [](const ClipInfo& c) { return sizeText(c.width, c.height); });
+}
+
+// What the clips are fitted to: the first clip's height, width or size, as the layout measures it.
+std::string fittingWarning(Layout layout, const LayoutGeometry& geometry) {
+    if (layout == Layout::row)
+        return "높이가 다릅니다 — 첫 파일 높이(" + std::to_string(geometry.height) + ")로 맞춤";
+    if (layout == Layout::column)
+        return "너비가 다릅니다 — 첫 파일 너비(" + std::to_string(geometry.width) + ")로 맞춤";
+    const PixelRect& cell = geometry.tiles.front().cell;
+    return "크기가 다릅니다 — 첫 파일 크기(" + sizeText(cell.width, cell.height) + ") 칸에 맞춤";
+}
+
+std::string withoutSound(const ClipInfo& clip) {
+    return escapeControls(clip.name()) + "에는 소리가 없습니다 — 소리를 가져올 파일을 다시 고르세요";
 }
 
 }  // namespace
 
-Validation validate(const std::vector<ClipInfo>& clips) {
+Validation validate(const std::vector<ClipInfo>& clips, const MergeSettings& settings) {
     Validation result;
     if (clips.size() < 2) {
         result.blocking.push_back("파일이 2개 이상 필요합니다");
@@ -54,10 +70,14 @@ Validation validate(const std::vector<ClipInfo>& clips) {
     for (const ClipInfo& clip : clips)
         if (clip.error) result.blocking.push_back(clip.name() + ": " + *clip.error);
     if (!result.blocking.empty()) return result;
-    const bool sameHeights = allSame(clips, std::mem_fn(&ClipInfo::height));
-    if (!sameHeights)
-        result.blocking.push_back("높이가 다릅니다: " +
-                                  joined(clips, [](const ClipInfo& c) { return std::to_string(c.height); }));
+    // The sizes the layout needs; with fitting, a clip that differs is scaled, and the user is told to what.
+    const LayoutGeometry geometry = layoutGeometry(clips, settings);
+    const bool sizesOk = sizesAgree(clips, settings.layout);
+    if (!sizesOk && settings.fitSizes)
+        result.warnings.push_back(fittingWarning(settings.layout, geometry));
+    else if (!sizesOk)
+        result.blocking.push_back(sizeMismatch(settings.layout, clips));
+    const bool sized = sizesOk || settings.fitSizes;
 
     const auto images =
         std::count_if(clips.begin(), clips.end(), [](const ClipInfo& c) { return c.isImage(); });
@@ -68,33 +88,39 @@ Validation validate(const std::vector<ClipInfo>& clips) {
     if (images != 0) {
         // ffmpeg refuses a frame this big, or one beyond what the output's format can hold, only once it has
         // read every picture.
-        std::int64_t width = 0;
-        for (const ClipInfo& clip : clips) width += clip.width;
-        const std::int64_t height = clips.front().height;
-        const std::string format = lowerExtensionOf(clips.front().url());
-        const std::int64_t side = format == "webp" ? 16383 : format == "jpg" || format == "jpeg" ? 65500 : 0;
-        const std::string size = std::to_string(width) + "×" + std::to_string(height);
-        if (sameHeights && !ffmpegHoldsPicture(width, height))
-            result.blocking.push_back("결과 이미지가 너무 큽니다: " + size);
-        else if (sameHeights && side != 0 && (width > side || height > side))
-            result.blocking.push_back("결과 이미지가 너무 큽니다: " + size + " (" + asciiUpper(format) +
-                                      " 최대 " + std::to_string(side) + "×" + std::to_string(side) + ")");
+        if (sized) {
+            if (auto problem = resultSizeProblem(geometry.width, geometry.height,
+                                                 lowerExtensionOf(clips.front().url()), std::nullopt))
+                result.blocking.push_back(*problem);
+        }
         if (!allSame(clips, [](const ClipInfo& c) { return lowerExtensionOf(c.url()); }))
             result.warnings.push_back("이미지 형식이 서로 다릅니다 — 첫 파일(" +
                                       asciiUpper(extensionOf(clips.front().url())) + ") 형식으로 저장");
+        if (settings.audioClip && *settings.audioClip < clips.size())
+            result.blocking.push_back(withoutSound(clips[*settings.audioClip]));
         return result;
     }
 
     const ClipInfo& first = clips.front();
     const VideoOutputFormat output = videoOutputFormat(first);
-    if (!allSame(clips, std::mem_fn(&ClipInfo::fpsString)))
-        result.blocking.push_back("fps가 다릅니다: " +
-                                  joined(clips, [](const ClipInfo& c) { return formatFrameRate(c.fps()); }));
-    // hstack gives the output the first clip's pixel aspect: the others would come out stretched.
-    if (!allSame(clips, std::mem_fn(&ClipInfo::pixelAspect)))
-        result.blocking.push_back("픽셀 종횡비가 다릅니다: " + joined(clips, [](const ClipInfo& c) {
-                                      return c.pixelAspect.empty() ? std::string("1:1") : c.pixelAspect;
-                                  }));
+    const auto rates = [](const ClipInfo& c) { return formatFrameRate(c.fps()); };
+    if (!allSame(clips, std::mem_fn(&ClipInfo::fpsString))) {
+        if (settings.conformRates)
+            result.warnings.push_back("fps가 다릅니다: " + joined(clips, rates) + " — 첫 파일 fps(" +
+                                      formatFrameRate(first.fps()) + ")로 맞춤");
+        else
+            result.blocking.push_back("fps가 다릅니다: " + joined(clips, rates));
+    }
+    // hstack gives the output the first clip's pixel aspect: the others would come out stretched. Fitted,
+    // every clip is brought to square pixels.
+    if (!allSame(clips, std::mem_fn(&ClipInfo::pixelAspect))) {
+        if (settings.fitSizes)
+            result.warnings.push_back("픽셀 종횡비가 다릅니다 — 정사각 픽셀로 맞춤");
+        else
+            result.blocking.push_back("픽셀 종횡비가 다릅니다: " + joined(clips, [](const ClipInfo& c) {
+                                          return c.pixelAspect.empty() ? std::string("1:1") : c.pixelAspect;
+                                      }));
+    }
     if (!isSupportedCodec(first.codec))
         result.blocking.push_back("지원하지 않는 코덱: " + first.codec + " (ProRes·H.264·HEVC만)");
     // The output takes the first file's extension, and ffmpeg's MP4 writer has no ProRes.
@@ -102,14 +128,12 @@ Validation validate(const std::vector<ClipInfo>& clips) {
         first.codec == "prores" && (extension == "mp4" || extension == "m4v"))
         result.blocking.push_back("ProRes는 MP4(." + extensionOf(first.url()) +
                                   ")에 쓸 수 없습니다 — .mov 파일을 첫 파일로 놓아 주세요");
-    if (sameHeights && needsEvenSides(output.pixFmt)) {
-        std::int64_t width = 0;
-        for (const ClipInfo& clip : clips) width += clip.width;
-        if (width % 2 != 0 || first.height % 2 != 0)
-            result.blocking.push_back("결과 크기가 홀수입니다: " + std::to_string(width) + "×" +
-                                      std::to_string(first.height) + " — 픽셀 포맷(" + first.pixFmt +
-                                      ")에는 짝수 크기가 필요합니다");
-    }
+    if (sized && needsEvenSides(output.pixFmt) && (geometry.width % 2 != 0 || geometry.height % 2 != 0))
+        result.blocking.push_back("결과 크기가 홀수입니다: " + std::to_string(geometry.width) + "×" +
+                                  std::to_string(geometry.height) + " — 픽셀 포맷(" + first.pixFmt +
+                                  ")에는 짝수 크기가 필요합니다");
+    if (settings.audioClip && *settings.audioClip < clips.size() && !clips[*settings.audioClip].hasAudio)
+        result.blocking.push_back(withoutSound(clips[*settings.audioClip]));
     if (!allSame(clips, [](const ClipInfo& c) { return c.codec + c.codecTag; }))
         result.warnings.push_back("코덱이 서로 다릅니다 — 첫 파일(" + first.codecLabel() +
                                   ") 사양으로 인코딩");

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/core/clip_info.h"
+#include "engine/core/merge_settings.h"
 
 namespace tessellane {
 
@@ -16,7 +17,8 @@ struct Validation {
     friend bool operator==(const Validation&, const Validation&) = default;
 };
 
-// Pure and cheap: reads only the records, never the files.
-Validation validate(const std::vector<ClipInfo>& clips);
+// Pure and cheap: reads only the records, never the files. The settings decide what a difference means:
+// sizes and rates that differ block the merge, or are fitted and conformed with a warning naming the target.
+Validation validate(const std::vector<ClipInfo>& clips, const MergeSettings& settings = {});
 
 }  // namespace tessellane

@@ -74,6 +74,13 @@ VideoOutputFormat videoOutputFormat(const ClipInfo& first) {
     return output;
 }
 
+bool needsEvenSides(const std::string& pixFmt) {
+    if (pixFmt.find("420") != std::string::npos) return true;
+    for (const char* semiPlanar : {"nv12", "nv21", "p010", "p012", "p016"})
+        if (pixFmt.starts_with(semiPlanar)) return true;
+    return false;
+}
+
 bool needsConversion(const ClipInfo& clip, const VideoOutputFormat& output) {
     if (output.pixFmt.empty()) return false;
     if (isFullRange(clip) != output.fullRange) return true;

@@ -28,6 +28,11 @@ VideoOutputFormat videoOutputFormat(const ClipInfo& first);
 // True when a clip is full range: tagged "pc", or RGB.
 bool isFullRange(const ClipInfo& clip);
 
+// 4:2:0 formats halve the chroma both ways, and libx264 and libx265 refuse a picture with an odd side in
+// them, but only once ffmpeg is already running. The one encoder given a 4:2:2 format here, prores_ks, takes
+// odd widths, so those are let through.
+bool needsEvenSides(const std::string& pixFmt);
+
 // True when the clip must be converted explicitly (range, and matrix for RGB) before hstack: ffmpeg's own
 // conversion would leave its levels as they are, or squeeze them, where the output's range differs.
 bool needsConversion(const ClipInfo& clip, const VideoOutputFormat& output);

@@ -1,6 +1,8 @@
 #include "engine/merge/ffmpeg_args.h"
 
 #include <algorithm>
+#include <charconv>
+#include <limits>
 
 #include "engine/core/video_output.h"
 
@@ -28,23 +30,50 @@ std::string optionName(const std::string& option, const std::string& value) {
     return value;
 }
 
-// "[0:v][1:v]...hstack=inputs=N", where a clip that must be converted first reaches hstack as "[cI]" after
-// a scale to the output's range (and from RGB, the BT.709 matrix) and format, prepended as "...;".
-std::string videoFilter(const std::vector<ClipInfo>& clips, const VideoOutputFormat& output) {
+std::string joinedSteps(const std::vector<std::string>& steps) {
+    std::string text;
+    for (const std::string& step : steps) text += (text.empty() ? "" : ",") + step;
+    return text;
+}
+
+// "[0:v][1:v]...hstack=inputs=N" (or the layout's stack), where a clip that must be brought to the output
+// first reaches the stack as "[cI]", its steps prepended as "[I:v]...[cI];": its rate conformed, its
+// picture scaled to its tile in square pixels, converted to the output's range (and from RGB, the BT.709
+// matrix) and format, padded to its grid cell.
+std::string videoFilter(const std::vector<ClipInfo>& clips, const VideoOutputFormat& output,
+                        const MergeSettings& settings, const LayoutGeometry& geometry) {
     std::string conversions, inputs;
+    const ClipInfo& first = clips.front();
     for (std::size_t i = 0; i < clips.size(); ++i) {
+        const ClipInfo& clip = clips[i];
         const std::string index = std::to_string(i);
-        if (!needsConversion(clips[i], output)) {
+        const Tile& tile = geometry.tiles[i];
+        std::vector<std::string> steps;
+        if (settings.conformRates && clip.fpsString != first.fpsString)
+            steps.push_back("fps=" + first.fpsString);
+        const bool convert = needsConversion(clip, output);
+        std::vector<std::string> scale;
+        if (tile.scaled)
+            scale.push_back(std::to_string(tile.picture.width) + ":" + std::to_string(tile.picture.height));
+        if (convert) {
+            scale.push_back(std::string("out_range=") + (output.fullRange ? "pc" : "tv"));
+            if (clip.pixFmt.starts_with("gbrp") && !output.pixFmt.starts_with("gbrp"))
+                scale.push_back("out_color_matrix=bt709");
+        }
+        std::string scaleStep = "scale=";
+        for (std::size_t j = 0; j < scale.size(); ++j) scaleStep += (j > 0 ? ":" : "") + scale[j];
+        if (!scale.empty()) steps.push_back(scaleStep);
+        if (tile.scaled) steps.push_back("setsar=1");
+        if (convert) steps.push_back("format=" + output.optionPixFmt());
+        if (geometry.fitted && !padToCell(tile).empty()) steps.push_back(padToCell(tile));
+        if (steps.empty()) {
             inputs += "[" + index + ":v]";
             continue;
         }
-        const bool toYuv = clips[i].pixFmt.starts_with("gbrp") && !output.pixFmt.starts_with("gbrp");
-        conversions += "[" + index + ":v]scale=out_range=" + (output.fullRange ? "pc" : "tv") +
-                       (toYuv ? ":out_color_matrix=bt709" : "") + ",format=" + output.optionPixFmt() + "[c" +
-                       index + "];";
+        conversions += "[" + index + ":v]" + joinedSteps(steps) + "[c" + index + "];";
         inputs += "[c" + index + "]";
     }
-    return conversions + inputs + "hstack=inputs=" + std::to_string(clips.size());
+    return conversions + inputs + stackFilter(settings.layout, geometry, clips.size());
 }
 
 void appendCodecBlock(std::vector<std::string>& arguments, const ClipInfo& first) {
@@ -60,23 +89,68 @@ void appendCodecBlock(std::vector<std::string>& arguments, const ClipInfo& first
     }
 }
 
+// The output ends with the shortest clip; its length in seconds, as ffmpeg reads a duration.
+std::string shortestSeconds(const std::vector<ClipInfo>& clips) {
+    double shortest = std::numeric_limits<double>::max();
+    for (const ClipInfo& clip : clips) {
+        const double seconds = clip.duration > 0 ? clip.duration
+                               : clip.fps() > 0  ? clip.frames / clip.fps()
+                                                 : 0;
+        shortest = std::min(shortest, seconds);
+    }
+    char text[64];
+    const auto written = std::to_chars(text, text + sizeof text, shortest, std::chars_format::fixed, 6);
+    std::string seconds(text, written.ptr);
+    while (seconds.ends_with('0')) seconds.pop_back();
+    if (seconds.ends_with('.')) seconds.pop_back();
+    return seconds;
+}
+
 }  // namespace
 
-std::vector<std::string> buildArguments(const std::vector<ClipInfo>& clips, const FileURL& output) {
+std::string stackFilter(Layout layout, const LayoutGeometry& geometry, std::size_t inputs) {
+    const std::string count = std::to_string(inputs);
+    if (layout == Layout::row) return "hstack=inputs=" + count;
+    if (layout == Layout::column) return "vstack=inputs=" + count;
+    // Every cell placed by its corner; the cells a short last row leaves empty take the fill.
+    std::string places;
+    for (const Tile& tile : geometry.tiles)
+        places +=
+            (places.empty() ? "" : "|") + std::to_string(tile.cell.x) + "_" + std::to_string(tile.cell.y);
+    return "xstack=inputs=" + count + ":layout=" + places + ":fill=black";
+}
+
+std::string padToCell(const Tile& tile) {
+    if (tile.picture == tile.cell) return {};
+    return "pad=" + std::to_string(tile.cell.width) + ":" + std::to_string(tile.cell.height) + ":" +
+           std::to_string(tile.picture.x - tile.cell.x) + ":" + std::to_string(tile.picture.y - tile.cell.y) +
+           ":color=black";
+}
+
+std::vector<std::string> buildArguments(const std::vector<ClipInfo>& clips, const FileURL& output,
+                                        const MergeSettings& settings) {
+    return buildArguments(clips, output, settings, layoutGeometry(clips, settings),
+                          audioPlan(clips, output, settings));
+}
+
+std::vector<std::string> buildArguments(const std::vector<ClipInfo>& clips, const FileURL& output,
+                                        const MergeSettings& settings, const LayoutGeometry& geometry,
+                                        const std::optional<AudioPlan>& audio) {
     if (std::all_of(clips.begin(), clips.end(),
                     [](const ClipInfo& clip) { return hasImageExtension(clip.url()); }))
-        return buildImageArguments(clips, output);
+        return buildImageArguments(clips, output, settings, geometry);
 
     const ClipInfo& first = clips.front();
     const VideoOutputFormat format = videoOutputFormat(first);
     std::vector<std::string> arguments = {"-nostdin", "-hide_banner", "-n"};
     appendInputs(arguments, clips);
-    arguments.insert(arguments.end(), {"-filter_complex", videoFilter(clips, format) + ":shortest=1[v]"});
+    arguments.insert(arguments.end(),
+                     {"-filter_complex", videoFilter(clips, format, settings, geometry) + ":shortest=1[v]"});
     arguments.insert(arguments.end(), {"-map", "[v]"});
     appendCodecBlock(arguments, first);
     if (!format.pixFmt.empty()) arguments.insert(arguments.end(), {"-pix_fmt", format.optionPixFmt()});
     arguments.insert(arguments.end(), {"-r", first.fpsString});
-    // hstack passes on no frame properties: the output carries the first clip's tags only through these.
+    // The stack passes on no frame properties: the output carries the first clip's tags only through these.
     // RGB written as YUV takes the matrix and range it was converted to.
     const bool rgbToYuv = first.pixFmt.starts_with("gbrp") && !format.pixFmt.starts_with("gbrp");
     std::string range = first.colorRange;
@@ -91,7 +165,16 @@ std::vector<std::string> buildArguments(const std::vector<ClipInfo>& clips, cons
         if (isUsableColourValue(value))
             arguments.insert(arguments.end(), {option, optionName(option, value)});
     }
-    arguments.insert(arguments.end(), {"-an", "-progress", "pipe:1", "-nostats", output.string()});
+    if (audio) {
+        // Its first audio track, cut where the picture ends: "-shortest" would let it run on by up to half
+        // a second of queued packets.
+        arguments.insert(arguments.end(), {"-map", std::to_string(audio->clip) + ":a:0"});
+        arguments.insert(arguments.end(), audio->codec.begin(), audio->codec.end());
+        arguments.insert(arguments.end(), {"-t", shortestSeconds(clips)});
+    } else {
+        arguments.push_back("-an");
+    }
+    arguments.insert(arguments.end(), {"-progress", "pipe:1", "-nostats", output.string()});
     return arguments;
 }
 

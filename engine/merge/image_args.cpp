@@ -1,5 +1,6 @@
-// The still-image merge vector: each picture read exactly as named and converted to the output's pixel
-// format, then hstack, then the encoder that the output's extension names.
+// The still-image merge vector: each picture read exactly as named, fitted to its tile where sizes are
+// fitted, converted to the output's pixel format, then stacked as the layout says, then the encoder that
+// the output's extension names.
 #include <algorithm>
 
 #include "engine/merge/ffmpeg_args.h"
@@ -31,7 +32,13 @@ OutputFormat outputFormat(const std::string& extension, bool alpha, bool deep, b
 
 }  // namespace
 
-std::vector<std::string> buildImageArguments(const std::vector<ClipInfo>& clips, const FileURL& output) {
+std::vector<std::string> buildImageArguments(const std::vector<ClipInfo>& clips, const FileURL& output,
+                                             const MergeSettings& settings) {
+    return buildImageArguments(clips, output, settings, layoutGeometry(clips, settings));
+}
+
+std::vector<std::string> buildImageArguments(const std::vector<ClipInfo>& clips, const FileURL& output,
+                                             const MergeSettings& settings, const LayoutGeometry& geometry) {
     const bool alpha = std::any_of(clips.begin(), clips.end(), [](const ClipInfo& c) { return c.hasAlpha; });
     const bool deep =
         std::any_of(clips.begin(), clips.end(), [](const ClipInfo& c) { return c.bitsPerSample > 8; });
@@ -45,19 +52,28 @@ std::vector<std::string> buildImageArguments(const std::vector<ClipInfo>& clips,
     for (const ClipInfo& clip : clips)
         arguments.insert(arguments.end(), {"-f", "image2pipe", "-i", clip.url().string()});
 
-    // hstack joins its inputs in one pixel format, negotiated towards the first picture's: an opaque or
+    // The stack joins its inputs in one pixel format, negotiated towards the first picture's: an opaque or
     // 8-bit first picture would strip the others' alpha and depth before the output's format is reached.
+    // A fitted picture is scaled to its tile first, in square pixels, and padded to its grid cell after.
     std::string filter, joined;
     for (std::size_t i = 0; i < clips.size(); ++i) {
         const std::string index = std::to_string(i);
-        if (format.pixFmt.empty()) {
+        const Tile& tile = geometry.tiles[i];
+        std::string steps;
+        if (tile.scaled)
+            steps = "scale=" + std::to_string(tile.picture.width) + ":" +
+                    std::to_string(tile.picture.height) + ",setsar=1";
+        if (!format.pixFmt.empty()) steps += (steps.empty() ? "" : ",") + ("format=" + format.pixFmt);
+        if (geometry.fitted && !padToCell(tile).empty())
+            steps += (steps.empty() ? "" : ",") + padToCell(tile);
+        if (steps.empty()) {
             joined += "[" + index + ":v]";
         } else {
-            filter += "[" + index + ":v]format=" + format.pixFmt + "[i" + index + "];";
+            filter += "[" + index + ":v]" + steps + "[i" + index + "];";
             joined += "[i" + index + "]";
         }
     }
-    filter += joined + "hstack=inputs=" + std::to_string(clips.size()) + "[v]";
+    filter += joined + stackFilter(settings.layout, geometry, clips.size()) + "[v]";
     arguments.insert(arguments.end(),
                      {"-filter_complex", filter, "-map", "[v]", "-frames:v", "1", "-update", "1"});
     arguments.insert(arguments.end(), format.encoder.begin(), format.encoder.end());

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/core/clip_info.h"
+#include "engine/core/merge_settings.h"
 #include "engine/merge/merge_error.h"
 
 namespace tessellane {
@@ -25,16 +26,18 @@ using ProgressCallback = std::function<void(double)>;
 using CommandCallback = std::function<void(const std::vector<std::string>&)>;
 
 // Blocks until ffmpeg ends; throws MergeError, or std::system_error for a refused start of ffmpeg.
-// progress is called on the calling thread with fractions 0..1, 1 once at success. Names, sizes, the
-// output folder and the inputs are checked before ffmpeg starts; ffmpeg reads the inputs exactly as they
-// were checked and writes a temporary in the output folder. Only a result that probes as the one asked for
-// (size, codec, frame count) is flushed to disk and published under the output's name, never over a file
-// that appeared meanwhile. A failed or cancelled run leaves nothing behind. When `cancel` is requested,
-// ffmpeg is stopped and the call throws MergeError::cancelled().
+// progress is called on the calling thread with fractions 0..1, 1 once at success. The merge plan's
+// reasons (clips, name, sizes), the output folder and the inputs are checked before ffmpeg starts; ffmpeg
+// reads the inputs exactly as they were checked and writes a temporary in the output folder. Only a result
+// that probes as the one asked for (size, codec, frame count, sound) is flushed to disk and published under
+// the output's name, never over a file that appeared meanwhile. A failed or cancelled run leaves nothing
+// behind. When `cancel` is requested, ffmpeg is stopped and the call throws MergeError::cancelled().
 MergeResult merge(const std::vector<ClipInfo>& clips, const FileURL& output, const ProgressCallback& progress,
-                  const Cancellation* cancel = nullptr, const CommandCallback& started = {});
+                  const Cancellation* cancel = nullptr, const CommandCallback& started = {},
+                  const MergeSettings& settings = {});
 
-// "5760×1080 · ProRes 422 HQ · 1440f 완료", or for images "3840×1080 · PNG · rgb24 완료".
+// "5760×1080 · ProRes 422 HQ · 1440f 완료" ("... · 1440f · 소리 PCM 완료" with sound), or for images
+// "3840×1080 · PNG · rgb24 완료".
 std::string resultSummary(const ClipInfo& clip);
 
 }  // namespace tessellane

@@ -80,6 +80,9 @@ inline std::uint64_t saturatingAdd(std::uint64_t a, std::uint64_t b) {
 // stsd: its first sample description, read as a video sample entry with its colr, pasp, avcC and hvcC
 // children.
 Error parseStsd(ByteReader stsd, FormatDescription& format);
+// stsd of a sound track: its first sample description's code and channel count (QuickTime version 2 keeps
+// the count further on). Reads what it can: a description cut short keeps what came before the cut.
+void parseAudioStsd(ByteReader stsd, AudioTrack& audio);
 // stts: walked without expanding it.
 Error parseStts(ByteReader stts, SampleDurations& durations);
 

@@ -62,6 +62,7 @@ struct Movie {
     Fragments fragments;
     std::optional<Track> video;
     bool hasAudio = false;
+    AudioTrack audio;
     std::size_t tracks = 0;
 };
 
@@ -194,7 +195,11 @@ Error parseMoov(ByteReader moov, Movie& movie) {
                 Track track;
                 if (Error error = parseTrak(movie.budget, child.payload, track); error != Error::none)
                     return error;
-                if (track.handler == fourcc("soun")) movie.hasAudio = true;
+                if (track.handler == fourcc("soun") && !movie.hasAudio) {
+                    movie.hasAudio = true;
+                    // A damaged sound description leaves the sound unnamed; the picture is what must read.
+                    if (track.stsd) parseAudioStsd(*track.stsd, movie.audio);
+                }
                 if (track.handler == fourcc("vide") && !movie.video) movie.video = track;
                 return Error::none;
             }
@@ -284,6 +289,7 @@ Error readMovieBox(ByteSource& file, const Box& moov, MovieInfo& info) {
     if ((error = readVideoTrack(file, movie, moov.payload.end(), video)) != Error::none) return error;
     info.video = video;
     info.hasAudio = movie.hasAudio;
+    info.audio = movie.audio;
     return Error::none;
 }
 
@@ -321,6 +327,7 @@ MovieInfo readMovie(ByteSource& source) {
     if (info.error != Error::none) {
         info.video.reset();
         info.hasAudio = false;
+        info.audio = {};
     }
     return info;
 }

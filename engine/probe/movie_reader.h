@@ -61,9 +61,16 @@ enum class MovieReadError {
     dataPastEnd,   // the video samples lie past the end of the file: a download cut short
 };
 
+// The first audio track's first sample description.
+struct AudioTrack {
+    std::uint32_t code = 0;  // four-character code; 0 when the track has no readable description
+    int channels = 0;        // 0 when not said
+};
+
 struct MovieInfo {
     std::optional<VideoTrack> video;  // present exactly when error is none
     bool hasAudio = false;
+    AudioTrack audio;  // of the first track whose handler is soun, when hasAudio
     MovieReadError error = MovieReadError::none;
 };
 

@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <numeric>
+#include <utility>
 
 #include "engine/core/pixel_format.h"
 #include "engine/probe/probe_limits.h"
@@ -111,11 +112,31 @@ std::string aspectText(const PixelAspect& aspect) {
     return std::to_string(aspect.horizontal / divisor) + ":" + std::to_string(aspect.vertical / divisor);
 }
 
+// The codec of a sound description's code, as ffmpeg's reader names it; the code itself for any other.
+std::string audioCodecName(std::uint32_t code) {
+    // "mp4a" is AAC for the usual object type, which ffmpeg's reader assumes too.
+    static constexpr std::pair<std::string_view, const char*> kNamed[] = {
+        {"mp4a", "aac"}, {"alac", "alac"}, {"ac-3", "ac3"},  {"ec-3", "eac3"},
+        {".mp3", "mp3"}, {"Opus", "opus"}, {"fLaC", "flac"}, {"lpcm", "pcm"},
+        {"sowt", "pcm"}, {"twos", "pcm"},  {"in24", "pcm"},  {"in32", "pcm"},
+        {"fl32", "pcm"}, {"fl64", "pcm"},  {"raw ", "pcm"},  {"NONE", "pcm"},
+    };
+    const std::string text = codeText(code);
+    for (const auto& [known, name] : kNamed)
+        if (text == known) return name;
+    if (code == 0x6D730055) return "mp3";  // "ms" and the WAVE format tag of MPEG layer 3
+    return trimBlanks(text);
+}
+
 }  // namespace
 
-ClipInfo movieRecord(ClipInfo record, const VideoTrack& video, bool hasAudio) {
+ClipInfo movieRecord(ClipInfo record, const VideoTrack& video, bool hasAudio, const AudioTrack& audio) {
     const FormatDescription& format = video.format;
     record.hasAudio = hasAudio;
+    if (hasAudio) {
+        record.audioCodec = audioCodecName(audio.code);
+        record.audioChannels = audio.channels;
+    }
     record.codecTag = codeText(format.code);
     // Sizes are the ones ffmpeg shows: the decoder's (the parameter set's, where the sample entry may say
     // nothing), turned upright for a quarter-turned track before any filter sees it.

@@ -33,7 +33,7 @@ std::string codeText(std::uint32_t code);
 // The record of a readable movie's first video track; `started` carries url, id and fileSize. Width and
 // height are the displayed ones: swapped for a track turned by 90 or 270 degrees. The pixel format, colour
 // tags and pixel aspect are those ffmpeg decodes the track with; the frames are its samples, fewer when its
-// edit list keeps fewer.
-ClipInfo movieRecord(ClipInfo started, const VideoTrack& video, bool hasAudio);
+// edit list keeps fewer. The sound is named by its first track's code, as ffmpeg's reader names it.
+ClipInfo movieRecord(ClipInfo started, const VideoTrack& video, bool hasAudio, const AudioTrack& audio = {});
 
 }  // namespace tessellane

@@ -167,6 +167,23 @@ Error parseStsd(ByteReader stsd, FormatDescription& format) {
     return parseVideoSampleEntry(entry.payload, format);
 }
 
+void parseAudioStsd(ByteReader stsd, AudioTrack& audio) {
+    std::uint32_t entries = 0;
+    Box entry;
+    if (!stsd.skip(4) || !stsd.read(entries) || entries == 0 || readBox(stsd, entry) != Error::none) return;
+    audio.code = entry.type;
+    // Reserved (6), data reference (2), version (2), revision (2), vendor (4), channels (2); version 2 says 3
+    // there and keeps the real count at offset 40.
+    ByteReader fields = entry.payload;
+    std::uint16_t version = 0, channels = 0;
+    if (!fields.skip(8) || !fields.read(version) || !fields.skip(6) || !fields.read(channels)) return;
+    std::uint32_t wide = 0;
+    if (version != 2)
+        audio.channels = channels;
+    else if (fields.skip(22) && fields.read(wide) && wide <= limits::kMaxAudioChannels)
+        audio.channels = static_cast<int>(wide);
+}
+
 Error parseStts(ByteReader stts, SampleDurations& durations) {
     std::uint32_t entries = 0;
     if (Error error = readTableHeader(stts, 8, entries); error != Error::none) return error;

@@ -53,7 +53,7 @@ ClipInfo probe(const FileURL& url) {
         return record;
     }
     const MovieInfo movie = readMovie(file);
-    if (movie.video) return movieRecord(std::move(record), *movie.video, movie.hasAudio);
+    if (movie.video) return movieRecord(std::move(record), *movie.video, movie.hasAudio, movie.audio);
     record.error = movieErrorText(movie.error);
     return record;
 }

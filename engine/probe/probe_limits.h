@@ -23,6 +23,8 @@ inline constexpr std::uint32_t kMaxTableEntries = 4u << 20;
 inline constexpr std::size_t kMaxCountedEdits = 16;
 // Distinct sample durations kept to find a track's frame rate; a variable-rate phone clip has a few dozen.
 inline constexpr std::size_t kMaxDistinctDurations = 4096;
+// Channels a sound description may claim; more is taken as not said (ffmpeg's own limit is 64).
+inline constexpr std::uint32_t kMaxAudioChannels = 64;
 // The largest sequence parameter set read from an avcC or hvcC box (its length field allows 64 KiB).
 inline constexpr std::size_t kMaxParameterSetBytes = 64u << 10;
 // The movie box is read through a cache of this size; nothing else of it is held in memory, so no box is

@@ -30,11 +30,12 @@ class AppModelTest : public ::testing::Test {
     std::unique_ptr<AppModel> model = std::make_unique<AppModel>(&services);
     TempDir work;
 
-    // Clips A..E, or the ones named, already probed.
-    std::vector<ClipInfo> clips(const std::string& names = "ABCDE") {
+    // Clips A..E, or the ones named (with the extension given), already probed.
+    std::vector<ClipInfo> clips(const std::string& names = "ABCDE", const std::string& extension = "") {
         std::vector<ClipInfo> out;
         for (char name : names)
-            out.emplace_back(work / std::string(1, name), ClipFields{.codec = "h264", .width = 1920});
+            out.emplace_back(work / (std::string(1, name) + extension),
+                             ClipFields{.codec = "h264", .width = 1920});
         return out;
     }
     Uuid idOf(char name) {
@@ -84,18 +85,24 @@ TEST_F(AppModelTest, DerivedValuesFollowTheListAndSettings) {
     list[1] = ClipInfo("/other/B.mov", {.codec = "prores", .codecTag = "apch", .width = 1280, .height = 720});
     model->setClips(list);
     model->setSuffix("_wide");
-    EXPECT_EQ(model->totalWidth(), 2 * 1920 + 1280);
+    EXPECT_EQ(model->outputWidth(), 2 * 1920 + 1280);
     ASSERT_EQ(model->outURL(), work / "_wide");  // A, B, C share no leading part; A has no extension
     EXPECT_FALSE(model->outputExists());
+    // The plan looks at the name once per change (and when asked, as the window is activated).
     std::filesystem::create_symlink(work / "nowhere", work / "_wide");  // writing through it makes a file
+    const auto revision = model->planRevision();
+    EXPECT_FALSE(model->outputExists() || model->canMerge() || model->outputExists());
+    EXPECT_EQ(model->planRevision(), revision) << "a read made a plan";
+    model->refreshPlan();
     EXPECT_TRUE(model->outputExists());
     std::filesystem::remove(work / "_wide");
     std::filesystem::create_directory(work / "_wide");
+    model->refreshPlan();
     EXPECT_TRUE(model->outputExists());
     model->move({1}, 0);
     EXPECT_EQ(model->outURL(), FileURL("/other/_wide.mov")) << "the first clip decides the folder";
     EXPECT_EQ(model->codecSummary(), "ProRes 422 HQ");
-    EXPECT_EQ(model->outHeight(), 720);
+    EXPECT_EQ(model->outputHeight(), 720);
     model->setCustomOutDir(FileURL("/elsewhere"));
     EXPECT_EQ(model->outURL(), FileURL("/elsewhere/_wide.mov"));
     // A name already taken: by one of the inputs, or by an output this window made (then removed from
@@ -125,18 +132,20 @@ TEST_F(AppModelTest, MergeStartsOnlyWhenEveryPreconditionHolds) {
     const std::pair<const char*, std::function<void()>> cases[] = {
         {"", [] {}},
         {"running", [&] { model->setRunning(true); }},
-        {"one clip", [&] { model->setClips(clips("a")); }},
-        {"output exists", [&] { testing::writeFile(work / "_wide", "x"); }},
+        {"one clip", [&] { model->setClips(clips("a", ".mov")); }},
+        {"output exists", [&] { testing::writeFile(work / "_wide.mov", "x"); }},
         {"slash in suffix", [&] { model->setSuffix("_a/b"); }},
-        {"colon in suffix", [&] { model->setSuffix("_a:b"); }},
-        {"", [&] { model->setSuffix("\\ 한글·…"); }},
-        {"no ffmpeg", [&] { model.swap(blind), model->setClips(clips("ab")); }},
+        {"control character in suffix", [&] { model->setSuffix("_a\tb"); }},
+        {"", [&] { model->setSuffix("\\ 한글·…:"); }},  // ":" is a character like any other on Linux
+        {"no writer for the extension", [&] { model->setClips(clips("ab", ".qt")); }},
+        {"no ffmpeg", [&] { model.swap(blind), model->setClips(clips("ab", ".mov")); }},
     };
     for (auto [refused, make] : cases) {
-        model->setClips(clips("ab"));
+        model->setClips(clips("ab", ".mov"));
         model->setSuffix("_wide");
-        std::filesystem::remove(work / "_wide");
+        std::filesystem::remove(work / "_wide.mov");
         make();
+        model->refreshPlan();
         EXPECT_EQ(model->canMerge(), !*refused) << refused;
         QSignalSpy any(model.get(), &AppModel::changed);
         if (*refused) model->runMerge();

@@ -13,6 +13,7 @@
 #include <QUrl>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -109,7 +110,8 @@ class QuitSignals {
 
 }  // namespace
 
-int runWindowedApp(int argc, char** argv, const std::vector<std::string>& files) {
+int runWindowedApp(int argc, char** argv, const std::vector<std::string>& files,
+                   const MergeSettings& settings) {
     const std::optional<std::string> platform =
         choosePlatform(currentDisplayEnvironment(argc, argv), systemDisplayProbes());
     if (!platform) {
@@ -147,6 +149,9 @@ int runWindowedApp(int argc, char** argv, const std::vector<std::string>& files)
 
     DesktopServices services;
     AppModel model(&services);
+    MergeSettings stored = settings;
+    stored.audioClip.reset();  // the model keeps the sound's clip by identity, below
+    model.setMergeSettings(stored);
     MainWindow window(model);
     services.setWindow(&window);
 
@@ -169,6 +174,16 @@ int runWindowedApp(int argc, char** argv, const std::vector<std::string>& files)
     const auto cwd = std::filesystem::current_path(error);
     const auto paths = startupFiles(files, error ? std::filesystem::path("/") : cwd);
     if (!paths.empty()) model.add(paths);
+    // The sound's clip is known once the files are listed, in their sorted order.
+    if (settings.audioClip && !paths.empty()) {
+        auto once = std::make_shared<QMetaObject::Connection>();
+        *once = QObject::connect(&model, &AppModel::clipsChanged, &model,
+                                 [&model, once, at = *settings.audioClip] {
+                                     QObject::disconnect(*once);
+                                     if (at < model.clips().size())
+                                         model.setAudioClip(model.clips()[at].id());
+                                 });
+    }
 
     return app.exec();
 }

@@ -5,9 +5,24 @@
 namespace tessellane {
 
 QString footerDetail(const AppModel& model) {
-    return "hstack " + QString::number(model.clips().size()) + " · " + model.codecSummary() + " · " +
-           QString::number(model.totalWidth()) + " x " + QString::number(model.outHeight());
+    const Layout layout = model.mergeSettings().layout;
+    const QString stack = layout == Layout::row      ? "hstack "
+                          : layout == Layout::column ? "vstack "
+                                                     : "xstack ";
+    return stack + QString::number(model.clips().size()) + " · " + model.codecSummary() + " · " +
+           QString::number(model.outputWidth()) + " x " + QString::number(model.outputHeight());
 }
+
+namespace {
+
+// The card of the clip whose sound the output keeps says so on its last line.
+CardData cardOf(const AppModel& model, int row, const ClipInfo& clip, const QImage& thumb, bool selected) {
+    CardData card = cardDataFor(row + 1, clip, thumb, selected);
+    if (model.audioClip() == clip.id()) card.timeLine += QStringLiteral(" · \u266A 소리");
+    return card;
+}
+
+}  // namespace
 
 ClipListModel::ClipListModel(AppModel& model, QObject* parent) : QAbstractListModel(parent), model_(model) {
     connect(&model_, &AppModel::clipsChanged, this, &ClipListModel::syncRows);
@@ -15,6 +30,9 @@ ClipListModel::ClipListModel(AppModel& model, QObject* parent) : QAbstractListMo
     connect(&model_, &AppModel::thumbsChanged, this, &ClipListModel::syncThumbs);
     // The footer shows the file name, which follows the suffix.
     connect(&model_, &AppModel::suffixChanged, this, &ClipListModel::syncRows);
+    // The footer names the layout and its size; a card, the sound.
+    connect(&model_, &AppModel::mergeSettingsChanged, this, &ClipListModel::refreshAll);
+    connect(&model_, &AppModel::audioClipChanged, this, &ClipListModel::refreshAll);
     syncThumbs();
     syncRows();
 }
@@ -51,7 +69,7 @@ QVariant ClipListModel::data(const QModelIndex& index, int role) const {
     const ClipInfo& clip = clips[static_cast<std::size_t>(row)];
     if (role == Qt::DisplayRole) return QString::fromStdString(clip.name());
     if (role == Qt::AccessibleTextRole) {
-        const CardData card = cardDataFor(row + 1, clip, {}, false);
+        const CardData card = cardOf(model_, row, clip, {}, false);
         QStringList parts{QString::number(row + 1) + "번", card.name};
         if (card.error)
             parts << *card.error;
@@ -62,7 +80,7 @@ QVariant ClipListModel::data(const QModelIndex& index, int role) const {
     }
     if (role == CardRole) {
         const bool selected = model_.selected().count(clip.id()) > 0;
-        return QVariant::fromValue(cardDataFor(row + 1, clip, cardThumb(clip.id()), selected));
+        return QVariant::fromValue(cardOf(model_, row, clip, cardThumb(clip.id()), selected));
     }
     return {};
 }

@@ -51,7 +51,8 @@ class ClipListModel : public QAbstractListModel {
     std::map<Uuid, CachedThumb> thumbCache_;
 };
 
-// "hstack 3 · ProRes 422 HQ · 5760 x 1080": the footer row's second line.
+// "hstack 3 · ProRes 422 HQ · 5760 x 1080" (vstack for a column, xstack for a grid): the footer row's
+// second line.
 QString footerDetail(const AppModel& model);
 
 }  // namespace tessellane

@@ -117,8 +117,8 @@ QString windowTitleFor(const AppModel& model) {
                QString::number(target->width) + " x " + QString::number(target->height);
     }
     if (model.clips().empty()) return QStringLiteral("Tessellane");
-    return visibleText(model.fileName()) + " - " + QString::number(model.totalWidth()) + " x " +
-           QString::number(model.outHeight());
+    return visibleText(model.fileName()) + " - " + QString::number(model.outputWidth()) + " x " +
+           QString::number(model.outputHeight());
 }
 
 QString mergeButtonTitle(const AppModel& model) {
@@ -166,9 +166,11 @@ MainWindow::MainWindow(AppModel& model, QWidget* parent) : QMainWindow(parent), 
     // then starts at the tabs.
     root->setFocus();
 
-    for (auto signal : {&AppModel::clipsChanged, &AppModel::suffixChanged, &AppModel::customOutDirChanged,
-                        &AppModel::runningChanged, &AppModel::progressChanged, &AppModel::doneChanged,
-                        &AppModel::stoppingChanged, &AppModel::statusIsErrorChanged}) {
+    for (auto signal :
+         {&AppModel::clipsChanged, &AppModel::suffixChanged, &AppModel::customOutDirChanged,
+          &AppModel::runningChanged, &AppModel::progressChanged, &AppModel::doneChanged,
+          &AppModel::stoppingChanged, &AppModel::statusIsErrorChanged, &AppModel::mergeSettingsChanged,
+          &AppModel::audioClipChanged, &AppModel::planChanged}) {
         connect(&model_, signal, this, &MainWindow::refreshControls);
     }
     connect(&model_, &AppModel::clipsChanged, this, &MainWindow::refreshLists);
@@ -431,11 +433,7 @@ bool MainWindow::confirmStopMerge() {
 void MainWindow::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
     // Files may have appeared or vanished while the window was in the background (the output name check).
-    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
-        settings_->refresh();
-        validation_->refresh();
-        refreshControls();
-    }
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) model_.refreshPlan();
 }
 
 }  // namespace tessellane

@@ -8,22 +8,22 @@ namespace {
 constexpr double kMargin = 40;  // 20 on each side
 }
 
-PreviewLayout previewLayout(QSizeF pane, const std::vector<QSize>& clipSizes, long long totalWidth,
-                            long long outHeight) {
+PreviewLayout previewLayout(QSizeF pane, const LayoutGeometry& geometry) {
     PreviewLayout layout;
-    const double byWidth = (pane.width() - kMargin) / static_cast<double>(std::max(1LL, totalWidth));
-    const double byHeight = (pane.height() - kMargin) / static_cast<double>(std::max(1LL, outHeight));
+    const auto width = static_cast<double>(std::max<std::int64_t>(1, geometry.width));
+    const auto height = static_cast<double>(std::max<std::int64_t>(1, geometry.height));
     // A pane narrower than its margins draws nothing rather than mirrored tiles.
-    layout.scale = std::max(0.0, std::min(byWidth, byHeight));
-
-    double rowWidth = 0;
-    for (const QSize& size : clipSizes) rowWidth += layout.scale * size.width();
-    double x = (pane.width() - rowWidth) / 2;
-    for (const QSize& size : clipSizes) {
-        const double w = layout.scale * size.width();
-        const double h = layout.scale * size.height();
-        layout.tiles.emplace_back(x, (pane.height() - h) / 2, w, h);
-        x += w;
+    layout.scale =
+        std::max(0.0, std::min((pane.width() - kMargin) / width, (pane.height() - kMargin) / height));
+    const double s = layout.scale;
+    layout.frame = QRectF((pane.width() - s * static_cast<double>(geometry.width)) / 2,
+                          (pane.height() - s * static_cast<double>(geometry.height)) / 2,
+                          s * static_cast<double>(geometry.width), s * static_cast<double>(geometry.height));
+    for (const Tile& tile : geometry.tiles) {
+        const PixelRect& p = tile.picture;
+        layout.tiles.emplace_back(layout.frame.x() + s * static_cast<double>(p.x),
+                                  layout.frame.y() + s * static_cast<double>(p.y),
+                                  s * static_cast<double>(p.width), s * static_cast<double>(p.height));
     }
     return layout;
 }

@@ -1,21 +1,23 @@
-// Where the preview tiles go: the merged frame drawn to scale, centred, at least 20 pixels from each edge.
+// Where the preview draws: the output frame to scale, centred, at least 20 pixels from each edge, with each
+// clip's picture where the merge puts it.
 #pragma once
 
 #include <QRectF>
-#include <QSize>
 #include <QSizeF>
 #include <vector>
+
+#include "engine/core/layout_geometry.h"
 
 namespace tessellane {
 
 struct PreviewLayout {
     double scale = 0;
-    std::vector<QRectF> tiles;  // one per clip, left to right
+    QRectF frame;               // the whole output frame
+    std::vector<QRectF> tiles;  // one picture per clip, in list order
 };
 
-// `clipSizes` in list order; totalWidth and outHeight as the model derives them (each taken as at
-// least 1 when dividing). Tiles of clips shorter than the output are centred vertically.
-PreviewLayout previewLayout(QSizeF pane, const std::vector<QSize>& clipSizes, long long totalWidth,
-                            long long outHeight);
+// The geometry of the merge plan drawn into a pane (its frame's sides each taken as at least 1 when
+// dividing).
+PreviewLayout previewLayout(QSizeF pane, const LayoutGeometry& geometry);
 
 }  // namespace tessellane

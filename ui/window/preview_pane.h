@@ -1,4 +1,5 @@
-// The right-hand pane: the merged frame drawn to scale from the clips' thumbnails, on black.
+// The right-hand pane: the merged frame drawn to scale from the clips' thumbnails, on black, each where the
+// merge plan's layout puts it.
 #pragma once
 
 #include <QImage>
@@ -24,8 +25,9 @@ class PreviewPane : public QWidget {
     void paintEvent(QPaintEvent* event) override;
 
   private:
-    // The thumbnail shrunk once to its tile size, so repaints do not rescale full frames.
-    QImage tileImage(const Uuid& id, const QSize& size);
+    // The thumbnail shrunk once to its tile size, so repaints do not rescale full frames; null when it is
+    // not at that size yet and `rescale` is false.
+    QImage tileImage(const Uuid& id, const QSize& size, bool rescale);
 
     AppModel& model_;
     struct CachedTile {

@@ -1,10 +1,14 @@
 #include "ui/window/settings_column.h"
 
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/app_model.h"
+#include "app/qt_text.h"
+#include "ui/widgets/choice_button.h"
 #include "ui/widgets/elided_label.h"
 #include "ui/widgets/folder_menu_button.h"
 #include "ui/widgets/fonts.h"
@@ -19,6 +23,50 @@ namespace {
 const QString kDash = QStringLiteral("\u2014");  // —
 
 QString orDash(const QString& text) { return text.isEmpty() ? kDash : text; }
+
+// The field look of the suffix: dark, outlined in the tint, the focus ring where the keyboard is.
+QString fieldStyle(const QString& widget) {
+    return QStringLiteral(
+               "%5 { background: %1; color: %3; border: 1px solid %2; border-radius: 2px;"
+               " padding: 0px 7px; selection-background-color: %2; selection-color: %3; }"
+               " %5:focus { border: 2px solid %4; padding: 0px 6px; }")
+        .arg(palette::fieldBG().name(), palette::cyan().name(), palette::text().name(),
+             palette::focusRing().name(), widget);
+}
+
+QString layoutName(Layout layout) {
+    return layout == Layout::row      ? QStringLiteral("가로로 나란히")
+           : layout == Layout::column ? QStringLiteral("세로로 쌓기")
+                                      : QStringLiteral("격자");
+}
+
+// What the list's order means on the frame.
+QString orderText(Layout layout) {
+    return layout == Layout::row      ? QStringLiteral("가로 순서 = 목록 순서 (왼쪽 → 오른쪽)")
+           : layout == Layout::column ? QStringLiteral("세로 순서 = 목록 순서 (위 → 아래)")
+                                      : QStringLiteral("격자 순서 = 목록 순서 (왼쪽 → 오른쪽, 위 → 아래)");
+}
+
+// What a clip of another size is fitted to, by layout.
+QString fitName(Layout layout) {
+    return layout == Layout::row      ? QStringLiteral("첫 파일 높이에 맞춤 (비율 유지)")
+           : layout == Layout::column ? QStringLiteral("첫 파일 너비에 맞춤 (비율 유지)")
+                                      : QStringLiteral("첫 파일 크기의 칸에 맞춤 (비율 유지)");
+}
+
+const QString kLeaveAsIs = QStringLiteral("맞추지 않음 (다르면 합치지 않음)");
+const QString kNoSound = QStringLiteral("없음");
+
+// The columns a grid may be given from the menu: up to the clips listed (at least 4, at most 64), and the
+// number chosen on the command line if it is larger.
+int columnChoices(const AppModel& model) {
+    const int listed = static_cast<int>(std::min<std::size_t>(model.clips().size(), 64));
+    return std::max({4, listed, model.mergeSettings().columns});
+}
+
+QString columnsText(int columns) {
+    return columns == 0 ? QStringLiteral("열: 자동") : QStringLiteral("열: ") + QString::number(columns);
+}
 
 ElidedLabel* makeBox(QWidget* parent) {
     auto* box = new ElidedLabel(parent);
@@ -86,13 +134,7 @@ QLineEdit* makeSuffixField(QWidget* parent) {
     suffix->setFont(uiFont(12));
     suffix->setFixedHeight(24);
     suffix->setFrame(false);
-    suffix->setStyleSheet(QStringLiteral("QLineEdit { background: %1; color: %3; border: 1px solid %2;"
-                                         " border-radius: 2px; padding: 0px 7px;"
-                                         " selection-background-color: %2; selection-color: %3; }"
-                                         // Where the keyboard is: the same ring as every other control's.
-                                         " QLineEdit:focus { border: 2px solid %4; padding: 0px 6px; }")
-                              .arg(palette::fieldBG().name(), palette::cyan().name(), palette::text().name(),
-                                   palette::focusRing().name()));
+    suffix->setStyleSheet(fieldStyle(QStringLiteral("QLineEdit")));
     suffix->setAccessibleName(QStringLiteral("파일 이름 접미사"));
     QPalette suffixPalette = suffix->palette();
     suffixPalette.setColor(QPalette::PlaceholderText, palette::dimText());
@@ -125,6 +167,7 @@ SettingsColumn::SettingsColumn(AppModel& model, QWidget* parent) : QScrollArea(p
     order_ = makeBox(content);
     order_->setAccessibleName(QStringLiteral("순서"));
     addSection(column, QStringLiteral("Order"), {order_}, false, content);
+    buildMergeRows(column, content);
     codec_ = makeBox(content);
     codec_->setAccessibleName(QStringLiteral("코덱"));
     addSection(column, QStringLiteral("Codec"), {codec_}, false, content);
@@ -162,17 +205,139 @@ SettingsColumn::SettingsColumn(AppModel& model, QWidget* parent) : QScrollArea(p
 
     // runningChanged: when a job ends its output may now exist, which colours the file name.
     for (auto signal : {&AppModel::clipsChanged, &AppModel::suffixChanged, &AppModel::customOutDirChanged,
-                        &AppModel::doneChanged, &AppModel::runningChanged}) {
+                        &AppModel::doneChanged, &AppModel::runningChanged, &AppModel::mergeSettingsChanged,
+                        &AppModel::audioClipChanged, &AppModel::planChanged}) {
         connect(&model_, signal, this, &SettingsColumn::refresh);
     }
     refresh();
 }
 
-QList<QWidget*> SettingsColumn::focusChain() const { return {folderMenu_, suffix_}; }
+void SettingsColumn::buildMergeRows(QVBoxLayout* column, QWidget* content) {
+    const auto changeSettings = [this](const std::function<void(MergeSettings&)>& change) {
+        MergeSettings settings = model_.mergeSettings();
+        change(settings);
+        if (settings != model_.mergeSettings()) model_.setMergeSettings(settings);
+    };
+
+    layout_ = new ChoiceButton(content);
+    layout_->setAccessibleName(QStringLiteral("배치"));
+    layout_->setChoices([] {
+        return std::vector<ChoiceButton::Choice>{
+            {layoutName(Layout::row)}, {layoutName(Layout::column)}, {layoutName(Layout::grid)}};
+    });
+    // Automatic, then 1, 2, ... columns.
+    columns_ = new ChoiceButton(content);
+    columns_->setAccessibleName(QStringLiteral("격자의 열 수"));
+    columns_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    columns_->setFixedWidth(110);
+    columns_->setChoices([this] {
+        std::vector<ChoiceButton::Choice> choices;
+        for (int columns = 0; columns <= columnChoices(model_); ++columns)
+            choices.push_back({columnsText(columns)});
+        return choices;
+    });
+    auto* layoutRow = new QWidget(content);
+    auto* layoutLine = new QHBoxLayout(layoutRow);
+    layoutLine->setContentsMargins(0, 0, 0, 0);
+    layoutLine->setSpacing(6);
+    layoutLine->addWidget(layout_, 1);
+    layoutLine->addWidget(columns_);
+    addSection(column, QStringLiteral("Layout"), {layoutRow}, false, content);
+    connect(layout_, &ChoiceButton::chosen, this, [changeSettings](int chosen) {
+        changeSettings([&](MergeSettings& s) { s.layout = Layout(chosen); });
+    });
+    connect(columns_, &ChoiceButton::chosen, this,
+            [changeSettings](int chosen) { changeSettings([&](MergeSettings& s) { s.columns = chosen; }); });
+
+    fit_ = new ChoiceButton(content);
+    fit_->setAccessibleName(QStringLiteral("크기가 다른 파일"));
+    fit_->setChoices([this] {
+        return std::vector<ChoiceButton::Choice>{{kLeaveAsIs}, {fitName(model_.mergeSettings().layout)}};
+    });
+    addSection(column, QStringLiteral("Size"), {fit_}, false, content);
+    connect(fit_, &ChoiceButton::chosen, this, [changeSettings](int chosen) {
+        changeSettings([&](MergeSettings& s) { s.fitSizes = chosen == 1; });
+    });
+
+    rate_ = new ChoiceButton(content);
+    rate_->setAccessibleName(QStringLiteral("fps가 다른 파일"));
+    rate_->setChoices([] {
+        return std::vector<ChoiceButton::Choice>{{kLeaveAsIs}, {QStringLiteral("첫 파일 fps로 맞춤")}};
+    });
+    addSection(column, QStringLiteral("Frame Rate"), {rate_}, false, content);
+    connect(rate_, &ChoiceButton::chosen, this, [changeSettings](int chosen) {
+        changeSettings([&](MergeSettings& s) { s.conformRates = chosen == 1; });
+    });
+
+    // None, or one clip's first audio track; clips without sound are listed but cannot be chosen.
+    audio_ = new ChoiceButton(content);
+    audio_->setAccessibleName(QStringLiteral("소리"));
+    audio_->setChoices([this] {
+        std::vector<ChoiceButton::Choice> choices = {{kNoSound}};
+        for (const ClipInfo& clip : model_.clips()) {
+            const QString name = visibleText(toQString(clip.name()));
+            choices.push_back({clip.hasAudio ? name : name + QStringLiteral(" — 소리 없음"), clip.hasAudio});
+        }
+        return choices;
+    });
+    audioNote_ = new QLabel(content);
+    audioNote_->setObjectName(QStringLiteral("audioNote"));
+    audioNote_->setFont(uiFont(10));
+    audioNote_->setWordWrap(true);
+    audioNote_->setTextFormat(Qt::PlainText);
+    QPalette notePalette = audioNote_->palette();
+    notePalette.setColor(QPalette::WindowText, palette::dimText());
+    audioNote_->setPalette(notePalette);
+    auto* audioBlock = new QWidget(content);
+    auto* audioLayout = new QVBoxLayout(audioBlock);
+    audioLayout->setContentsMargins(0, 0, 0, 0);
+    audioLayout->setSpacing(3);
+    audioLayout->addWidget(audio_);
+    audioLayout->addWidget(audioNote_);
+    addSection(column, QStringLiteral("Audio"), {audioBlock}, false, content);
+    connect(audio_, &ChoiceButton::chosen, this, [this](int chosen) {
+        const auto& clips = model_.clips();
+        if (chosen == 0) return model_.setAudioClip(std::nullopt);
+        if (chosen <= static_cast<int>(clips.size()))
+            model_.setAudioClip(clips[std::size_t(chosen - 1)].id());
+    });
+}
+
+QList<QWidget*> SettingsColumn::focusChain() const {
+    return {layout_, columns_, fit_, rate_, audio_, folderMenu_, suffix_};
+}
+
+void SettingsColumn::refreshMergeRows() {
+    const MergeSettings& settings = model_.mergeSettings();
+    const MergePlan& plan = model_.plan();
+    const bool grid = settings.layout == Layout::grid;
+    layout_->setCurrent(static_cast<int>(settings.layout));
+    layout_->setText(grid && !model_.clips().empty()
+                         ? layoutName(Layout::grid) + " — " + QString::number(plan.geometry.columns) +
+                               "열 × " + QString::number(plan.geometry.rows) + "줄"
+                         : layoutName(settings.layout));
+    columns_->setVisible(grid);
+    columns_->setCurrent(settings.columns);
+    columns_->setText(columnsText(settings.columns));
+    fit_->setCurrent(settings.fitSizes ? 1 : 0);
+    fit_->setText(settings.fitSizes ? fitName(settings.layout) : kLeaveAsIs);
+    rate_->setCurrent(settings.conformRates ? 1 : 0);
+    rate_->setText(settings.conformRates ? QStringLiteral("첫 파일 fps로 맞춤") : kLeaveAsIs);
+
+    const auto& clips = model_.clips();
+    const auto chosen = std::find_if(clips.begin(), clips.end(),
+                                     [&](const ClipInfo& clip) { return clip.id() == model_.audioClip(); });
+    const bool listed = chosen != clips.end();
+    audio_->setCurrent(listed ? static_cast<int>(chosen - clips.begin()) + 1 : 0);
+    audio_->setText(listed ? visibleText(toQString(chosen->name())) : kNoSound);
+    audioNote_->setText(plan.audio ? toQString(plan.audio->description) : kDash);
+    for (ChoiceButton* button : {layout_, columns_, fit_, rate_, audio_}) button->update();
+}
 
 void SettingsColumn::refresh() {
     const bool hasClips = !model_.clips().empty();
-    order_->setFullText(hasClips ? QStringLiteral("가로 순서 = 목록 순서 (왼쪽 → 오른쪽)") : kDash);
+    order_->setFullText(hasClips ? orderText(model_.mergeSettings().layout) : kDash);
+    refreshMergeRows();
     codec_->setFullText(hasClips ? "Same as Source (" + model_.codecSummary() + ", " +
                                        QString::fromStdString(model_.clips().front().pixFmt) + ")"
                                  : QStringLiteral("Same as Source"));

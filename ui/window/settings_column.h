@@ -1,16 +1,19 @@
-// The middle column: what will be written and where. Order, codec, output folder, base name, suffix and
-// the resulting file name, each in a titled section. While a merge runs and the list or the settings have
-// been changed since it started, a note on top says that they are the next merge's.
+// The middle column: what will be written and where. Order, layout (with a grid's columns), size fitting,
+// rate conforming, sound, codec, output folder, base name, suffix and the resulting file name, each in a
+// titled section. While a merge runs and the list or the settings have been changed since it started, a
+// note on top says that they are the next merge's.
 #pragma once
 
 #include <QScrollArea>
 
 class QLineEdit;
 class QLabel;
+class QVBoxLayout;
 
 namespace tessellane {
 
 class AppModel;
+class ChoiceButton;
 class ElidedLabel;
 class FolderMenuButton;
 class PathLabel;
@@ -21,6 +24,12 @@ class SettingsColumn : public QScrollArea {
     explicit SettingsColumn(AppModel& model, QWidget* parent = nullptr);
 
     ElidedLabel* orderBox() const { return order_; }
+    ChoiceButton* layoutMenu() const { return layout_; }
+    ChoiceButton* columnsMenu() const { return columns_; }  // shown for a grid: "열: 자동", "열: 1", ...
+    ChoiceButton* fitMenu() const { return fit_; }
+    ChoiceButton* rateMenu() const { return rate_; }
+    ChoiceButton* audioMenu() const { return audio_; }  // "없음", then every clip in list order
+    QLabel* audioNote() const { return audioNote_; }
     ElidedLabel* codecBox() const { return codec_; }
     FolderMenuButton* folderMenu() const { return folderMenu_; }
     PathLabel* folderPath() const { return folderPath_; }
@@ -37,8 +46,17 @@ class SettingsColumn : public QScrollArea {
     void refresh();
 
   private:
+    void buildMergeRows(QVBoxLayout* column, QWidget* content);
+    void refreshMergeRows();
+
     AppModel& model_;
     ElidedLabel* order_;
+    ChoiceButton* layout_;
+    ChoiceButton* columns_;
+    ChoiceButton* fit_;
+    ChoiceButton* rate_;
+    ChoiceButton* audio_;
+    QLabel* audioNote_;
     ElidedLabel* codec_;
     FolderMenuButton* folderMenu_;
     PathLabel* folderPath_;

@@ -98,10 +98,14 @@ std::vector<ValidationRow> validationRows(const AppModel& model) {
         rows.push_back({kWarnPrefix + fromStd(Tools::missingFFmpegMessage()), palette::danger()});
     }
     if (model.clips().empty()) return rows;
-    const Validation validation = model.validation();
+    const Validation& validation = model.validation();
     for (const std::string& message : validation.blocking) {
         rows.push_back({kBlockPrefix + fromStd(message), palette::danger()});
     }
+    // What else the plan found before ffmpeg would: a frame beyond the encoder, a name nothing writes.
+    const MergePlan& plan = model.plan();
+    for (const auto& problem : {plan.sizeProblem, plan.nameProblem, plan.writerProblem})
+        if (problem) rows.push_back({kBlockPrefix + fromStd(*problem), palette::danger()});
     for (const std::string& message : validation.warnings) {
         rows.push_back({kWarnPrefix + fromStd(message), palette::warn()});
     }
@@ -121,9 +125,7 @@ std::vector<ValidationRow> validationRows(const AppModel& model) {
                  palette::danger()});
         }
     }
-    if (model.suffixInvalid()) {
-        rows.push_back({kBlockPrefix + QStringLiteral("접미사에 / : 는 쓸 수 없습니다"), palette::danger()});
-    }
+    if (plan.suffixProblem) rows.push_back({kBlockPrefix + fromStd(*plan.suffixProblem), palette::danger()});
     return rows;
 }
 
@@ -242,7 +244,8 @@ ValidationBox::ValidationBox(AppModel& model, QWidget* parent) : QWidget(parent)
     for (auto signal : {&AppModel::clipsChanged, &AppModel::suffixChanged, &AppModel::customOutDirChanged,
                         &AppModel::statusChanged, &AppModel::statusIsErrorChanged,
                         &AppModel::lastResultChanged, &AppModel::doneChanged, &AppModel::runningChanged,
-                        &AppModel::stoppingChanged, &AppModel::refusedChanged, &AppModel::undoChanged}) {
+                        &AppModel::stoppingChanged, &AppModel::refusedChanged, &AppModel::undoChanged,
+                        &AppModel::mergeSettingsChanged, &AppModel::audioClipChanged, &AppModel::planChanged}) {
         connect(&model_, signal, this, &ValidationBox::refresh);
     }
     refresh();

@@ -16,6 +16,7 @@
 #include "engine/merge/ffmpeg_args.h"
 #include "engine/merge/tools.h"
 #include "engine/probe/probe.h"
+#include "tests/engine/cli/program_run.h"
 #include "tests/support/test_support.h"
 
 namespace tessellane {
@@ -28,34 +29,8 @@ using testing::readFile;
 using testing::runTool;
 using testing::writeScript;
 
-struct ProgramRun {
-    ExitStatus exit;
-    std::string out, err;
-};
-
-// Runs the program in `cwd` with extra variables (and a launcher command before it, such as prlimit); a
-// run past a minute is stopped and fails the test. `meanwhile` runs on its own thread with the program's pid
-// while the program runs.
-ProgramRun runProgram(const fs::path& cwd, const std::vector<std::string>& variables,
-                      const std::vector<std::string>& args, const std::function<void(pid_t)>& meanwhile = {},
-                      const std::vector<std::string>& launcher = {}) {
-    std::vector<std::string> full = {
-        "-C", cwd, "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "-u", "QT_QPA_PLATFORM"};
-    full.insert(full.end(), variables.begin(), variables.end());
-    full.insert(full.end(), launcher.begin(), launcher.end());
-    full.push_back(TESSELLANE_BUILD_DIR "/tessellane");
-    full.insert(full.end(), args.begin(), args.end());
-    ChildProcess child = spawnChild("/usr/bin/env", full, ChildOutput::pipe, ChildOutput::pipe);
-    std::jthread side;
-    if (meanwhile) side = std::jthread(meanwhile, child.pid);
-    ProgramRun run;
-    const ChildOutcome outcome = superviseChild(
-        child, [&](std::string_view bytes) { run.out += bytes; },
-        [&](std::string_view bytes) { run.err += bytes; }, {.timeout = std::chrono::seconds(60)});
-    EXPECT_FALSE(outcome.stopped) << "tessellane did not finish within a minute";
-    run.exit = outcome.status;
-    return run;
-}
+using testing::ProgramRun;
+using testing::runProgram;
 
 template <class... Lines>
 std::string lines(const Lines&... each) {

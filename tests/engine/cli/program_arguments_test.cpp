@@ -61,11 +61,53 @@ TEST(ProgramArguments, ChoosesWhatToStart) {
     }
 }
 
+// The merge settings before "--cli" (or in place of it, for the window); a value they cannot take is refused
+// in both modes, the first one named.
+TEST(ProgramArguments, MergeSettings) {
+    const Layout row = Layout::row, column = Layout::column, grid = Layout::grid;
+    const struct {
+        std::vector<const char*> argv;
+        MergeSettings settings;
+        std::string error = "";
+    } rows[] = {
+        {{"a.mov"}, {}},
+        {{"--layout=column", "--fit", "a.mov"}, {.layout = column, .fitSizes = true}},
+        {{"--columns=3", "--conform-rate", "--cli", "o", "_", "a", "b"},
+         {.layout = grid, .columns = 3, .conformRates = true}},
+        {{"--layout=grid", "--audio=2", "--cli", "o", "_", "a", "b"}, {.layout = grid, .audioClip = 1}},
+        {{"--audio=1", "--audio=none", "a", "b"}, {.layout = row}},
+        // After "--cli" and after "--" they are arguments like any other.
+        {{"--cli", "o", "--fit", "a", "b"}, {}},
+        {{"--", "--fit"}, {}},
+        {{"--layout=diagonal", "--cli", "o", "_", "a"},
+         {},
+         "옵션 '--layout=diagonal'의 값은 row, column, grid 중 하나입니다"},
+        {{"--layout", "a"}, {}, "옵션 '--layout'에 값이 없습니다"},
+        {{"--columns=0"}, {}, "옵션 '--columns=0'의 값은 1 이상의 정수입니다"},
+        {{"--columns=2x", "--layout=row"}, {}, "옵션 '--columns=2x'의 값은 1 이상의 정수입니다"},
+        {{"--columns=2", "--layout=row"}, {}, "--columns는 격자 배치(--layout=grid)에만 쓸 수 있습니다"},
+        {{"--audio=-1", "a", "b"}, {}, "옵션 '--audio=-1'의 값은 none 또는 1 이상의 파일 번호입니다"},
+        {{"--audio=3", "--cli", "o", "_", "a", "b"}, {}, "옵션 '--audio=3': 파일이 2개뿐입니다"},
+        {{"--audio=1"}, {}, "옵션 '--audio=1': 파일이 0개뿐입니다"},
+    };
+    for (const auto& row : rows) {
+        std::vector<const char*> argv = {"tessellane"};
+        argv.insert(argv.end(), row.argv.begin(), row.argv.end());
+        SCOPED_TRACE(::testing::PrintToString(row.argv));
+        const ProgramArguments got = programArguments(static_cast<int>(argv.size()), argv.data());
+        EXPECT_EQ(got.error, row.error);
+        EXPECT_TRUE(got.settings == row.settings);
+        EXPECT_EQ(got.mode == Mode::invalid, !row.error.empty());
+    }
+}
+
 TEST(ProgramArguments, HelpShowsEveryWayToStart) {
     const std::string text = usage();
     for (const char* piece :
-         {"사용법:\n  tessellane [파일들...]\n", "tessellane --cli <출력폴더> <접미사> <파일들...>\n",
-          "\n  -h, --help\n", "\n  --version\n", "\n  --\n", "tessellane -- --help", "man tessellane"})
+         {"사용법:\n  tessellane [설정...] [파일들...]\n",
+          "tessellane [설정...] --cli <출력폴더> <접미사> <파일들...>\n", "\n  -h, --help\n",
+          "\n  --version\n", "\n  --\n", "\n  --layout=row|column|grid\n", "\n  --columns=N\n", "\n  --fit\n",
+          "\n  --conform-rate\n", "\n  --audio=N, --audio=none\n", "tessellane -- --help", "man tessellane"})
         EXPECT_NE(text.find(piece), std::string::npos) << piece;
     EXPECT_TRUE(text.starts_with("사용법:") && text.ends_with("\n") && !text.ends_with("\n\n")) << text;
 }

@@ -12,8 +12,9 @@
 namespace tessellane {
 namespace {
 
-// Clips written as "name WxH codec/tag pixfmt rate Nf pc|tv H:V !error" separated by ";". Any word may be
-// left out: h264/avc1 (png/ for an image) 1920x1080 yuv420p 30/1 100f, no range, square pixels by default.
+// Clips written as "name WxH codec/tag pixfmt rate Nf pc|tv H:V snd !error" separated by ";". Any word may
+// be left out: h264/avc1 (png/ for an image) 1920x1080 yuv420p 30/1 100f, no range, square pixels, no sound
+// by default.
 std::vector<ClipInfo> clips(const std::string& list) {
     std::vector<ClipInfo> out;
     std::istringstream entries(list);
@@ -29,6 +30,8 @@ std::vector<ClipInfo> clips(const std::string& list) {
             const std::size_t x = w.find('x'), slash = w.find('/');
             if (w[0] == '!')
                 c.error = w.substr(1);
+            else if (w == "snd")
+                c.hasAudio = true;
             else if (w.find(':') != std::string::npos)
                 c.pixelAspect = w;
             else if (w.back() == 'f')
@@ -138,6 +141,62 @@ TEST(Validation, MessagesAndTheirOrder) {
             EXPECT_EQ(v.warnings, warnings);
             EXPECT_EQ(v.ok(), blocking.empty());
         }
+    }
+}
+
+// The settings turn differences into warnings that name the target, or into the blocking messages of the
+// layout; the sound's clip must have sound.
+TEST(Validation, WhatTheSettingsMakeOfDifferences) {
+    const Layout row = Layout::row, column = Layout::column, grid = Layout::grid;
+    const std::tuple<MergeSettings, std::string, std::vector<std::string>, std::vector<std::string>> cases[] =
+        {
+            {{.fitSizes = true},
+             "a.mov; b.mov 1280x720",
+             {},
+             {"높이가 다릅니다 — 첫 파일 높이(1080)로 맞춤"}},
+            {{.fitSizes = true},
+             "a.mov 1920x1081; b.mov 1280x720",
+             {},
+             {"높이가 다릅니다 — 첫 파일 높이(1080)로 맞춤"}},
+            {{.layout = column}, "a.mov; b.mov 1280x720", {"너비가 다릅니다: 1920 / 1280"}, {}},
+            {{.layout = column, .fitSizes = true},
+             "a.mov; b.mov 1280x720",
+             {},
+             {"너비가 다릅니다 — 첫 파일 너비(1920)로 맞춤"}},
+            {{.layout = column}, "a.mov 1920x1081; b.mov", {say('O', "1920×2161")}, {}},
+            {{.layout = grid}, "a.mov; b.mov 1280x1080", {"크기가 다릅니다: 1920×1080 / 1280×1080"}, {}},
+            {{.layout = grid, .fitSizes = true},
+             "a.png; b.png 1280x720; c.png",
+             {},
+             {"크기가 다릅니다 — 첫 파일 크기(1920×1080) 칸에 맞춤"}},
+            {{.layout = grid},
+             "a.png 12000x12000; b.png; c.png 12000x12000",
+             {"크기가 다릅니다: 12000×12000 / 1920×1080 / 12000×12000"},
+             {}},
+            {{.layout = grid, .fitSizes = true},
+             "a.png 12000x12000; b.png; c.png",
+             {"결과 이미지가 너무 큽니다: 24000×24000"},
+             {"크기가 다릅니다 — 첫 파일 크기(12000×12000) 칸에 맞춤"}},
+            {{.conformRates = true},
+             "a.mov 25/1; b.mov 30000/1001",
+             {},
+             {"fps가 다릅니다: 25 / 29.97 — 첫 파일 fps(25)로 맞춤"}},
+            {{.fitSizes = true}, "a.mov; b.mov 4:3", {}, {"픽셀 종횡비가 다릅니다 — 정사각 픽셀로 맞춤"}},
+            {{.layout = row, .audioClip = 1},
+             "a.mov snd; b.mov",
+             {"b.mov에는 소리가 없습니다 — 소리를 가져올 파일을 다시 고르세요"},
+             {}},
+            {{.audioClip = 1}, "a.mov; b.mov snd", {}, {}},
+            {{.audioClip = 0},
+             "a.png; b.png",
+             {"a.png에는 소리가 없습니다 — 소리를 가져올 파일을 다시 고르세요"},
+             {}},
+        };
+    for (const auto& [settings, list, blocking, warnings] : cases) {
+        SCOPED_TRACE(list);
+        const Validation v = validate(clips(list), settings);
+        EXPECT_EQ(v.blocking, blocking);
+        EXPECT_EQ(v.warnings, warnings);
     }
 }
 

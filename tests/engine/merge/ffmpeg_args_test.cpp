@@ -75,5 +75,77 @@ TEST(BuildArguments, TheKindFromEveryExtension) {
         "-pix_fmt rgb24 /i/o.png");
 }
 
+// Each setting that changes the vector, alone and together: the stack of the layout, the steps that bring a
+// clip to its tile (rate, scale to square pixels, pad to its grid cell), and the sound in place of "-an",
+// copied where the container takes its codec and cut where the picture ends.
+TEST(BuildArguments, LayoutsFittingRatesAndSound) {
+    // a: 1920x1080 25 fps with AAC; b: 4:3 960x720 30 fps with Opus; c: 1920x1080 25 fps with PCM, shortest.
+    const auto clip = [](const std::string& name, std::int64_t width, std::int64_t height, const char* rate,
+                         const char* sound, double seconds) {
+        return ClipInfo("/m/" + name, {.codec = "h264",
+                                       .width = width,
+                                       .height = height,
+                                       .pixFmt = "yuv420p",
+                                       .fpsString = rate,
+                                       .duration = seconds,
+                                       .hasAudio = true,
+                                       .audioCodec = sound,
+                                       .audioChannels = 2});
+    };
+    const std::vector<ClipInfo> clips = {clip("a.mov", 1920, 1080, "25/1", "aac", 4),
+                                         clip("b.mov", 960, 720, "30/1", "opus", 4),
+                                         clip("c.mov", 1920, 1080, "25/1", "pcm", 3.5)};
+    const Layout column = Layout::column, grid = Layout::grid;
+    const std::string fit = "scale=1440:1080,setsar=1", rate = "fps=25/1", all = "[0:v][c1][2:v]";
+    const struct {
+        MergeSettings settings;
+        std::string output, filter, tail = "-an";
+        bool prores = false;
+    } rows[] = {
+        {{}, "o.mov", "[0:v][1:v][2:v]hstack=inputs=3"},
+        {{.layout = column}, "o.mov", "[0:v][1:v][2:v]vstack=inputs=3"},
+        {{.layout = grid}, "o.mov", "[0:v][1:v][2:v]xstack=inputs=3:layout=0_0|1920_0|0_1080:fill=black"},
+        {{.fitSizes = true}, "o.mov", "[1:v]" + fit + "[c1];" + all + "hstack=inputs=3"},
+        {{.layout = column, .fitSizes = true},
+         "o.mov",
+         "[1:v]scale=1920:1440,setsar=1[c1];" + all + "vstack=inputs=3"},
+        {{.layout = grid, .columns = 3, .fitSizes = true},
+         "o.mov",
+         "[1:v]" + fit + ",pad=1920:1080:240:0:color=black[c1];" + all +
+             "xstack=inputs=3:layout=0_0|1920_0|3840_0:fill=black"},
+        {{.conformRates = true}, "o.mov", "[1:v]" + rate + "[c1];" + all + "hstack=inputs=3"},
+        {{.fitSizes = true, .conformRates = true},
+         "o.mov",
+         "[1:v]" + rate + "," + fit + "[c1];" + all + "hstack=inputs=3"},
+        {{.audioClip = 0}, "o.mov", "[0:v][1:v][2:v]hstack=inputs=3", "-map 0:a:0 -c:a copy -t 3.5"},
+        {{.audioClip = 0}, "o.m4v", "[0:v][1:v][2:v]hstack=inputs=3", "-map 0:a:0 -c:a copy -t 3.5"},
+        {{.audioClip = 1}, "o.mp4", "[0:v][1:v][2:v]hstack=inputs=3", "-map 1:a:0 -c:a copy -t 3.5"},
+        {{.audioClip = 1}, "o.mov", "[0:v][1:v][2:v]hstack=inputs=3", "-map 1:a:0 -c:a aac -b:a 256k -t 3.5"},
+        {{.audioClip = 1},
+         "o.mov",
+         "[0:v][1:v][2:v]hstack=inputs=3",
+         "-map 1:a:0 -c:a pcm_s24le -t 3.5",
+         true},
+        {{.audioClip = 2}, "o.mp4", "[0:v][1:v][2:v]hstack=inputs=3", "-map 2:a:0 -c:a aac -b:a 256k -t 3.5"},
+        {{.audioClip = 2}, "o.mov", "[0:v][1:v][2:v]hstack=inputs=3", "-map 2:a:0 -c:a copy -t 3.5"},
+    };
+    for (const auto& row : rows) {
+        std::vector<ClipInfo> list = clips;
+        if (row.prores) list[0].codec = "prores", list[0].pixFmt = "yuv422p10le";
+        const std::string vector = line(buildArguments(list, "/m/" + row.output, row.settings));
+        SCOPED_TRACE(vector);
+        EXPECT_NE(vector.find(" -filter_complex " + row.filter + ":shortest=1[v] "), std::string::npos);
+        EXPECT_TRUE(vector.ends_with(" " + row.tail + " -progress pipe:1 -nostats /m/" + row.output));
+    }
+    // Stills in a fitted grid: scaled, converted, padded, with no sound and no end.
+    const std::vector<ClipInfo> stills = {image("/i/a.png", "rgb24"), image("/i/b.png", "rgb24")};
+    std::vector<ClipInfo> sized = stills;
+    sized[0].width = 40, sized[0].height = 20, sized[1].width = 10, sized[1].height = 10;
+    EXPECT_NE(line(buildArguments(sized, "/i/o.png", {.layout = grid, .fitSizes = true}))
+                  .find("[1:v]scale=20:20,setsar=1,format=rgb24,pad=40:20:10:0:color=black[i1];[i0][i1]"
+                        "xstack=inputs=2:layout=0_0|40_0:fill=black[v]"),
+              std::string::npos);
+}
+
 }  // namespace
 }  // namespace tessellane

@@ -189,7 +189,7 @@ TEST_F(ShortcutsTest, TabReachesEveryControlWithVisibleFocus) {
     model.setLastResult(FileURL("/c/a.mov"));
     h.window->tabBar()->setFocus(Qt::TabFocusReason);
     QStringList names;
-    for (QWidget* at = QApplication::focusWidget(); names.size() < 12; at = QApplication::focusWidget()) {
+    for (QWidget* at = QApplication::focusWidget(); names.size() < 20; at = QApplication::focusWidget()) {
         names << at->accessibleName();
         EXPECT_TRUE(at->accessibleName().contains(QRegularExpression("[가-힣]")))
             << at->metaObject()->className();
@@ -209,9 +209,11 @@ TEST_F(ShortcutsTest, TabReachesEveryControlWithVisibleFocus) {
         QTest::keyClick(at, Qt::Key_Tab);
         if (QApplication::focusWidget() == h.window->tabBar()) break;
     }
-    EXPECT_EQ(names.join(" | "),
-              "파일 목록 (3개) | 파일 추가 | 목록 비우기 | 합칠 파일 목록 | 파일 관리자에서 보기: a.mov | "
-              "파일 3개 합치기 | 출력 폴더: 원본과 같은 폴더 | 파일 이름 접미사");
+    EXPECT_EQ(
+        names.join(" | "),
+        "파일 목록 (3개) | 파일 추가 | 목록 비우기 | 합칠 파일 목록 | 파일 관리자에서 보기: a.mov | "
+        "파일 3개 합치기 | 배치 | 크기가 다른 파일 | fps가 다른 파일 | 소리 | 출력 폴더: 원본과 같은 폴더 | "
+        "파일 이름 접미사");
 }
 
 // The tabs by key: Ctrl+1/2, Ctrl+Tab both ways, and the arrows on the focused tab row; the keyboard
