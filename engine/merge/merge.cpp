@@ -197,7 +197,7 @@ MergeResult merge(const std::vector<ClipInfo>& clips, const FileURL& output, con
     if (!validation.ok()) {
         std::string message;
         for (const std::string& line : validation.blocking)
-            message += (message.empty() ? "" : "\n") + escapeControls(line);
+            message.append(message.empty() ? "" : "\n").append(escapeControls(line));
         throw MergeError::invalid(message);
     }
 
