@@ -135,7 +135,7 @@ MergeResult merge(const std::vector<ClipInfo>& clips, const FileURL& output, con
     if (!plan.validation.ok()) {
         std::string message;
         for (const std::string& line : plan.validation.blocking)
-            message += (message.empty() ? "" : "\n") + escapeControls(line);
+            message.append(message.empty() ? "" : "\n").append(escapeControls(line));
         throw MergeError::invalid(message);
     }
     if (plan.nameProblem) throw MergeError::refused(*plan.nameProblem);

@@ -225,6 +225,20 @@ Error parseElst(ByteReader elst, EditList& list) {
     return Error::none;
 }
 
+namespace {
+
+// stz2, compact sizes (after the header: reserved, then the field size): counted only, and a damaged one
+// counts nothing.
+std::optional<std::uint64_t> compactSampleCount(ByteReader stz2) {
+    FullBoxHeader header;
+    std::uint32_t count = 0;
+    if (readFullBoxHeader(stz2, header) != Error::none || !stz2.skip(4) || !stz2.read(count))
+        return std::nullopt;
+    return count;
+}
+
+}  // namespace
+
 // stsz (version and flags, a size for every sample or 0, the count, then a size per sample when that size is
 // 0), stsc (first chunk, samples per chunk, description index), stco or co64 (a 32- or 64-bit offset per
 // chunk). The chunks are walked in order, each taking its samples from the size table; a sample the chunks
@@ -233,12 +247,7 @@ Error readSampleData(const SampleTables& tables, std::uint64_t fileSize,
                      std::optional<std::uint64_t>& samples) {
     samples.reset();
     if (!tables.stsz) {
-        std::uint32_t count = 0;
-        // Compact sizes (after the header: reserved, then the field size): counted only.
-        ByteReader stz2 = tables.stz2.value_or(ByteReader());
-        FullBoxHeader header;
-        if (tables.stz2 && readFullBoxHeader(stz2, header) == Error::none && stz2.skip(4) && stz2.read(count))
-            samples = count;
+        if (tables.stz2) samples = compactSampleCount(*tables.stz2);
         return Error::none;
     }
     ByteReader stsz = *tables.stsz;
