@@ -2,8 +2,8 @@
 # Starts the real program under Xvfb with generated sample clips named on its command line and writes
 # PNG screenshots to docs/: the empty window, three clips with thumbnails and a warning, a merge in
 # progress, the same merge with the next merge's suffix typed meanwhile, the finished-outputs tab, the
-# list driven by the keyboard (focus on a card), a cancelled merge and the question asked when the
-# window is closed during a merge.
+# list driven by the keyboard (focus on a card), a cancelled merge, the question asked when the
+# window is closed during a merge, and what the window finds on disk before Merge.
 # Usage: scripts/screenshot.sh [build dir] [output dir]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -135,3 +135,19 @@ done
 stop
 leftover=$(find "$work" -maxdepth 1 -name '.*' -type f | wc -l)
 echo "output folder after the cancelled merges: $(ls "$work" | tr '\n' ' ')(hidden files: $leftover)"
+
+# Found before Merge: a clip deleted after it was listed, and a suffix that makes the name too long.
+mkdir "$work/checks"
+cp "$work/take_1.mov" "$work/take_2.mov" "$work/take_3.mov" "$work/checks/"
+start "$work/checks/take_1.mov" "$work/checks/take_2.mov" "$work/checks/take_3.mov"
+sleep 1
+for _ in $(seq 1 40); do
+  merging || break
+  sleep 0.25
+done
+rm "$work/checks/take_3.mov"
+click 645 609  # the suffix field
+xdotool type --delay 2 "_$(printf 'x%.0s' $(seq 1 250))"
+sleep 1
+shot window-disk-checks
+stop
