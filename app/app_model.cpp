@@ -85,10 +85,8 @@ void AppModel::watchDisk() {
     paths.removeDuplicates();
     if (paths != watched_) {
         // Watches go with a deleted or replaced file: every path is given again.
-        if (!watcher_.files().isEmpty() || !watcher_.directories().isEmpty()) {
-            watcher_.removePaths(watcher_.files());
-            watcher_.removePaths(watcher_.directories());
-        }
+        for (const QStringList& old : {watcher_.files(), watcher_.directories()})
+            if (!old.isEmpty()) watcher_.removePaths(old);
         if (!paths.isEmpty()) watcher_.addPaths(paths);
         watched_ = paths;
     }
