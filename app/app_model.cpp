@@ -13,8 +13,26 @@
 
 namespace tessellane {
 
+namespace {
+
+// Long enough to take a burst of watcher reports (a copy, a save) as one, short enough to go unnoticed.
+constexpr std::chrono::milliseconds kDiskLookDelay{100};
+
+// The output the look tries: only a name the plan has no objection to.
+FileURL placeToTry(const MergePlan& plan) {
+    if (plan.fileName.empty() || plan.output.empty() || plan.suffixProblem || plan.nameProblem) return {};
+    return plan.output;
+}
+
+}  // namespace
+
 AppModel::AppModel(PlatformServices* services, QObject* parent)
     : QObject(parent), services_(services), ffmpegMissing_(!Tools::ffmpeg().has_value()) {
+    diskTimer_.setSingleShot(true);
+    diskTimer_.setInterval(kDiskLookDelay);
+    connect(&diskTimer_, &QTimer::timeout, this, &AppModel::startDiskCheck);
+    connect(&watcher_, &QFileSystemWatcher::fileChanged, &diskTimer_, qOverload<>(&QTimer::start));
+    connect(&watcher_, &QFileSystemWatcher::directoryChanged, &diskTimer_, qOverload<>(&QTimer::start));
     replan();
 }
 
@@ -51,6 +69,91 @@ MergeSettings AppModel::planSettings() const {
 void AppModel::replan() {
     plan_ = planMerge(clips_, outDir(), toStd(suffix_), planSettings());
     ++planRevision_;
+    watchDisk();
+}
+
+// ---- the disk look ----
+
+void AppModel::watchDisk() {
+    QStringList paths;
+    for (const ClipInfo& clip : clips_) {
+        paths << toQString(clip.url().string()) << toQString(clip.url().parent_path().string());
+    }
+    if (const FileURL place = placeToTry(plan_); !place.empty())
+        paths << toQString(place.parent_path().string());
+    paths.sort();
+    paths.removeDuplicates();
+    if (paths != watched_) {
+        // Watches go with a deleted or replaced file: every path is given again.
+        for (const QStringList& old : {watcher_.files(), watcher_.directories()})
+            if (!old.isEmpty()) watcher_.removePaths(old);
+        if (!paths.isEmpty()) watcher_.addPaths(paths);
+        watched_ = paths;
+    }
+    if (placeToTry(plan_) != triedOutput_) diskTimer_.start();
+}
+
+void AppModel::checkDisk() {
+    tryPlaceAgain_ = true;
+    // Paths whose watch went with their file are watched again.
+    watched_.clear();
+    watchDisk();
+    diskTimer_.start();
+}
+
+void AppModel::startDiskCheck() {
+    if (diskChecking_) {
+        diskAgain_ = true;
+        return;
+    }
+    DiskCheck check{clips_, placeToTry(plan_), std::nullopt};
+    if (!tryPlaceAgain_ && check.output == triedOutput_) check.lastTried = triedFolder_;
+    tryPlaceAgain_ = false;
+    diskChecking_ = true;
+    ++pendingTasks_;
+    tessellane::startDiskCheck(userPool_, this, std::move(check),
+                               [this](DiskCheckResult result) { applyDiskCheck(std::move(result)); });
+}
+
+void AppModel::applyDiskCheck(DiskCheckResult result) {
+    diskChecking_ = false;
+    triedOutput_ = result.output;
+    triedFolder_ = result.folder;
+    if (result.place) placeProblems_ = *result.place;
+    if (!result.reprobed.empty()) {
+        std::vector<ClipInfo> clips = clips_;
+        std::vector<ClipInfo> fresh;
+        for (ClipInfo& again : result.reprobed) {
+            for (ClipInfo& clip : clips) {
+                if (clip.id() != again.id() || clip.url() != again.url()) continue;
+                clip = again;
+                fresh.push_back(again);
+            }
+        }
+        if (!fresh.empty()) {
+            std::map<Uuid, QImage> thumbs = thumbs_;
+            for (const ClipInfo& clip : fresh) thumbs.erase(clip.id());
+            setThumbs(std::move(thumbs));
+            setClips(std::move(clips));
+            for (const ClipInfo& clip : fresh) makeThumb(clip);
+        }
+    }
+    // Also takes a fresh look at the output's name, which the folder's watcher may have reported.
+    refreshPlan();
+    if (diskAgain_) {
+        diskAgain_ = false;
+        diskTimer_.start();
+    }
+    finishTask();
+}
+
+std::optional<std::string> AppModel::outputPlaceProblem() const {
+    const FileURL place = placeToTry(plan_);
+    if (place.empty() || clips_.empty()) return std::nullopt;
+    if (placeProblems_.folder && triedOutput_.parent_path() == place.parent_path())
+        return placeProblems_.folder;
+    if (placeProblems_.name && triedOutput_ == place) return placeProblems_.name;
+    return std::nullopt;
 }
 
 void AppModel::refreshPlan() {
@@ -84,7 +187,9 @@ std::optional<FileURL> AppModel::outURL() const {
     return plan_.output;
 }
 
-bool AppModel::canMerge() const { return !ffmpegMissing_ && !running_ && plan_.ok(); }
+bool AppModel::canMerge() const {
+    return !ffmpegMissing_ && !running_ && plan_.ok() && !outputPlaceProblem();
+}
 
 QString AppModel::codecSummary() const {
     return clips_.empty() ? QStringLiteral("-") : toQString(clips_.front().codecLabel());
@@ -346,7 +451,7 @@ void AppModel::runMerge() {
         emit planChanged();
         emit changed();
     }
-    if (!plan_.ok()) return;
+    if (!plan_.ok() || outputPlaceProblem()) return;
     std::optional<FileURL> out = outURL();
     if (!out) return;
 

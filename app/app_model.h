@@ -3,10 +3,12 @@
 // it lives on the main thread.
 #pragma once
 
+#include <QFileSystemWatcher>
 #include <QImage>
 #include <QObject>
 #include <QString>
 #include <QThreadPool>
+#include <QTimer>
 #include <chrono>
 #include <map>
 #include <memory>
@@ -16,6 +18,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/disk_check.h"
 #include "app/files_to_add.h"
 #include "app/merge_job.h"
 #include "app/platform_services.h"
@@ -173,6 +176,13 @@ class AppModel : public QObject {
     // Makes the plan again, for what changed outside the model: files that appeared or went while the
     // window was in the background.
     void refreshPlan();
+    // Looks again, off the main thread, at the listed files (a changed one is probed again, a deleted one
+    // gets its reason) and at the output's place; for what no watcher reports (the window activated).
+    // Watchers on the clips and the folders start the same look by themselves.
+    void checkDisk();
+    // What the last look found in the way of making the output where it goes now: the folder (missing, not
+    // writable) or the name (too long, refused by the folder's file system).
+    std::optional<std::string> outputPlaceProblem() const;
     // The settings the plan uses: the stored ones with the sound's clip as its position in the list.
     MergeSettings planSettings() const;
 
@@ -291,6 +301,11 @@ class AppModel : public QObject {
         emit changed();
     }
     void replan();
+    // Keeps the watchers on the listed files, their folders and the output folder, and asks for a look
+    // when the output's place is one not tried yet.
+    void watchDisk();
+    void startDiskCheck();
+    void applyDiskCheck(DiskCheckResult result);
     void finishMerge(const FileURL& out, const std::shared_ptr<Cancellation>& stop,
                      const MergeOutcome& outcome);
     void finishTask();
@@ -331,6 +346,18 @@ class AppModel : public QObject {
     bool stopping_ = false;
     std::vector<Refusal> refused_;
     std::optional<Removal> undo_;
+
+    // The disk look: watchers and a short timer that gathers their bursts into one look, at most one
+    // look running, and what the last try of the output's place found.
+    QFileSystemWatcher watcher_;
+    QStringList watched_;
+    QTimer diskTimer_;
+    bool diskChecking_ = false;
+    bool diskAgain_ = false;
+    bool tryPlaceAgain_ = false;
+    FileURL triedOutput_;
+    std::optional<FolderIdentity> triedFolder_;
+    OutputPlaceProblems placeProblems_;
 
     int pendingTasks_ = 0;
     // The running merge's stop request; empty when no merge runs.

@@ -4,8 +4,8 @@
 # progress, the same merge with the next merge's suffix typed meanwhile, the finished-outputs tab, the
 # list driven by the keyboard (focus on a card), a cancelled merge, the question asked when the window is
 # closed during a merge, four cameras in a fitted grid (one a vertical phone clip at 30 fps with sound)
-# with each merge row's menu open in the settings column, and a start with files it cannot use (the line
-# saying what was not added, and bad files told apart).
+# with each merge row's menu open in the settings column, a start with files it cannot use (the line
+# saying what was not added, and bad files told apart), and what the window finds on disk before Merge.
 # Usage: scripts/screenshot.sh [build dir] [output dir]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -183,4 +183,20 @@ for _ in $(seq 1 40); do
 done
 sleep 1
 shot window-refused
+stop
+
+# Found before Merge: a clip deleted after it was listed, and a suffix that makes the name too long.
+mkdir "$work/checks"
+cp "$work/take_1.mov" "$work/take_2.mov" "$work/take_3.mov" "$work/checks/"
+start "$work/checks/take_1.mov" "$work/checks/take_2.mov" "$work/checks/take_3.mov"
+sleep 1
+for _ in $(seq 1 40); do
+  merging || break
+  sleep 0.25
+done
+rm "$work/checks/take_3.mov"
+click 645 609  # the suffix field
+xdotool type --delay 2 "_$(printf 'x%.0s' $(seq 1 250))"
+sleep 1
+shot window-disk-checks
 stop

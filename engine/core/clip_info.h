@@ -98,6 +98,9 @@ struct ClipFields {
     std::string audioCodec{};
     int audioChannels = 0;
     std::int64_t fileSize = 0;
+    // The file's modification time when it was read, in nanoseconds since the epoch; 0 when it could not
+    // be looked at. With fileSize it tells whether the file on disk is still the one read.
+    std::int64_t modified = 0;
     std::optional<std::string> error{};
 
     friend bool operator==(const ClipFields&, const ClipFields&) = default;

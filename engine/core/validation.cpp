@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <functional>
 
 #include "engine/core/layout_geometry.h"
@@ -27,6 +28,20 @@ std::string joined(const std::vector<ClipInfo>& clips, Format format) {
         out += format(clips[i]);
     }
     return out;
+}
+
+// Each clip's length counted in frames of the first clip's rate, the rate the result is written at: clips
+// at other rates are compared by how long they last, not by how many frames they hold; less than half a
+// frame apart is no difference.
+std::vector<std::int64_t> framesAtFirstRate(const std::vector<ClipInfo>& clips) {
+    const double rate = clips.front().fps();
+    std::vector<std::int64_t> lengths;
+    for (const ClipInfo& clip : clips) {
+        const double own = clip.fps();
+        lengths.push_back(own > 0 && rate > 0 ? std::llround(static_cast<double>(clip.frames) * rate / own)
+                                              : clip.frames);
+    }
+    return lengths;
 }
 
 bool isSupportedCodec(const std::string& codec) {
@@ -148,11 +163,19 @@ Validation validate(const std::vector<ClipInfo>& clips, const MergeSettings& set
     if (output.substituted)
         result.warnings.push_back("첫 파일의 픽셀 포맷(" + first.pixFmt + ")은 " + output.encoder +
                                   "로 쓸 수 없습니다 — " + output.pixFmt + "로 변환");
-    if (!allSame(clips, std::mem_fn(&ClipInfo::frames))) {
-        const auto shortest =
-            std::min_element(clips.begin(), clips.end(),
-                             [](const ClipInfo& a, const ClipInfo& b) { return a.frames < b.frames; });
-        result.warnings.push_back("길이가 다릅니다 — 짧은 쪽(" + std::to_string(shortest->frames) +
+    if (allSame(clips, std::mem_fn(&ClipInfo::fpsString))) {
+        if (!allSame(clips, std::mem_fn(&ClipInfo::frames))) {
+            const auto shortest =
+                std::min_element(clips.begin(), clips.end(),
+                                 [](const ClipInfo& a, const ClipInfo& b) { return a.frames < b.frames; });
+            result.warnings.push_back("길이가 다릅니다 — 짧은 쪽(" + std::to_string(shortest->frames) +
+                                      "f) 기준으로 자름");
+        }
+    } else if (const std::vector<std::int64_t> lengths = framesAtFirstRate(clips);
+               !std::all_of(lengths.begin(), lengths.end(),
+                            [&](std::int64_t length) { return length == lengths.front(); })) {
+        result.warnings.push_back("길이가 다릅니다 — 짧은 쪽(" +
+                                  std::to_string(*std::min_element(lengths.begin(), lengths.end())) +
                                   "f) 기준으로 자름");
     }
     return result;

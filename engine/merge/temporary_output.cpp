@@ -36,7 +36,56 @@ bool lacksFeature(int error) {
     return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP || error == EPERM || error == EISDIR;
 }
 
+bool isNameError(int error) {
+    return error == ENAMETOOLONG || error == EINVAL || error == EILSEQ || error == ENOENT;
+}
+
+// The final name, tried where a kill can leave nothing under it: in a run's hidden folder, beside it. 0
+// when the file system took it, else the error.
+int tryName(int run, const std::string& name) {
+    const UniqueFd tried(
+        outputCalls().openat(run, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    if (!tried) return errno;
+    ::unlinkat(run, name.c_str(), 0);
+    return 0;
+}
+
+// Why a name isNameError() refused cannot be; `folder` is open on the folder it was tried in.
+MergeError nameRefusal(int error, int folder, const std::string& name) {
+    if (error == ENAMETOOLONG) {
+        const long longest = ::fpathconf(folder, _PC_NAME_MAX);
+        return MergeError::refused("파일 이름이 너무 깁니다: " + std::to_string(name.size()) +
+                                   "바이트 (이 폴더에는 " + std::to_string(longest) + "바이트까지)");
+    }
+    return MergeError::refused("이 폴더의 파일 시스템에서 쓸 수 없는 이름입니다: " + escapeControls(name));
+}
+
 }  // namespace
+
+OutputPlaceProblems outputPlaceProblems(const std::filesystem::path& output) {
+    const std::filesystem::path folder = output.parent_path();
+    const std::string name = output.filename().string();
+    OutputPlaceProblems problems;
+    const UniqueFd opened(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!opened) {
+        problems.folder = folderProblem(folder, errno).errorDescription();
+        return problems;
+    }
+    std::optional<RunFolder> run;
+    try {
+        run.emplace(opened.get());
+    } catch (const std::system_error& error) {
+        problems.folder = folderProblem(folder, error.code().value()).errorDescription();
+        return problems;
+    }
+    if (const int error = tryName(run->fd(), name); error != 0) {
+        if (isNameError(error))
+            problems.name = nameRefusal(error, opened.get(), name).errorDescription();
+        else
+            problems.folder = folderProblem(folder, error).errorDescription();
+    }
+    return problems;
+}
 
 OutputCalls& outputCalls() {
     static OutputCalls calls{[](int folder, const char* name, int flags, mode_t mode) {
@@ -81,23 +130,10 @@ TemporaryOutput::TemporaryOutput(const std::filesystem::path& output)
 
 TemporaryOutput::~TemporaryOutput() = default;
 
-// The final name, tried where a kill can leave nothing under it: in this run's hidden folder, beside it.
 void TemporaryOutput::checkName() {
-    const UniqueFd tried(
-        outputCalls().openat(run_->fd(), name_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
-    if (tried) {
-        ::unlinkat(run_->fd(), name_.c_str(), 0);
-        return;
-    }
-    const int error = errno;
-    if (error == ENAMETOOLONG) {
-        const long longest = ::fpathconf(folder_.get(), _PC_NAME_MAX);
-        throw MergeError::refused("파일 이름이 너무 깁니다: " + std::to_string(name_.size()) +
-                                  "바이트 (이 폴더에는 " + std::to_string(longest) + "바이트까지)");
-    }
-    if (error == EINVAL || error == EILSEQ || error == ENOENT)
-        throw MergeError::refused("이 폴더의 파일 시스템에서 쓸 수 없는 이름입니다: " +
-                                  escapeControls(name_));
+    const int error = tryName(run_->fd(), name_);
+    if (error == 0) return;
+    if (isNameError(error)) throw nameRefusal(error, folder_.get(), name_);
     throw folderProblem(output_.parent_path(), error);
 }
 

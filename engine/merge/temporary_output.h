@@ -26,6 +26,15 @@ struct OutputCalls {
 };
 OutputCalls& outputCalls();
 
+// What would stop a merge from making `output` now, found as TemporaryOutput finds it: the folder does not
+// open or takes no new entry, or its file system does not take the name (its length in bytes, its
+// characters). Leaves nothing behind; whether the name is taken already is not asked.
+struct OutputPlaceProblems {
+    std::optional<std::string> folder;  // the same for any name in that folder
+    std::optional<std::string> name;    // this name only; not tried when the folder fails
+};
+OutputPlaceProblems outputPlaceProblems(const std::filesystem::path& output);
+
 class TemporaryOutput {
   public:
     // Opens the output's folder, reclaims what dead runs left in it, checks that its file system takes the

@@ -1,5 +1,7 @@
 #include "engine/probe/probe.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <filesystem>
 #include <limits>
@@ -32,12 +34,18 @@ constexpr std::string_view kEmptyFileText = "빈 파일입니다";
 
 }  // namespace
 
+FileStamp fileStamp(const FileURL& url) {
+    struct stat info {};
+    if (::stat(url.c_str(), &info) != 0) return {};
+    return {S_ISREG(info.st_mode) ? static_cast<std::int64_t>(info.st_size) : 0,
+            static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec};
+}
+
 ClipInfo probe(const FileURL& url) {
     ClipInfo record(url);
-    std::error_code error;
-    const std::uintmax_t size = std::filesystem::file_size(url, error);
-    if (!error && size <= std::uintmax_t(std::numeric_limits<std::int64_t>::max()))
-        record.fileSize = static_cast<std::int64_t>(size);
+    const FileStamp stamp = fileStamp(url);
+    record.fileSize = stamp.size;
+    record.modified = stamp.modified;
 
     if (hasImageExtension(url)) return probeImage(url, std::move(record));
 

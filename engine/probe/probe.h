@@ -8,6 +8,15 @@
 
 namespace tessellane {
 
+// What tells one version of a file from another without reading it: its size (0 unless a regular file)
+// and modification time in nanoseconds since the epoch; both 0 when it cannot be looked at.
+struct FileStamp {
+    std::int64_t size = 0;
+    std::int64_t modified = 0;
+    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+FileStamp fileStamp(const FileURL& url);
+
 // Never throws: an unreadable file gives a record whose error holds the user's message.
 ClipInfo probe(const FileURL& url);
 

@@ -432,8 +432,11 @@ bool MainWindow::confirmStopMerge() {
 
 void MainWindow::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
-    // Files may have appeared or vanished while the window was in the background (the output name check).
-    if (event->type() == QEvent::ActivationChange && isActiveWindow()) model_.refreshPlan();
+    // Files may have appeared, vanished or changed while the window was in the background.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        model_.refreshPlan();
+        model_.checkDisk();
+    }
 }
 
 }  // namespace tessellane

@@ -102,9 +102,11 @@ std::vector<ValidationRow> validationRows(const AppModel& model) {
     for (const std::string& message : validation.blocking) {
         rows.push_back({kBlockPrefix + fromStd(message), palette::danger()});
     }
-    // What else the plan found before ffmpeg would: a frame beyond the encoder, a name nothing writes.
+    // What else is found before ffmpeg would be: a frame beyond the encoder, a name nothing writes, a folder
+    // that is gone or not writable, a name its file system refuses.
     const MergePlan& plan = model.plan();
-    for (const auto& problem : {plan.sizeProblem, plan.nameProblem, plan.writerProblem})
+    for (const auto& problem :
+         {plan.sizeProblem, plan.nameProblem, plan.writerProblem, model.outputPlaceProblem()})
         if (problem) rows.push_back({kBlockPrefix + fromStd(*problem), palette::danger()});
     for (const std::string& message : validation.warnings) {
         rows.push_back({kWarnPrefix + fromStd(message), palette::warn()});

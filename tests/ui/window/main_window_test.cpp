@@ -1,6 +1,8 @@
 // The real window on the offscreen platform: what it shows for a model state, and what its input calls.
 #include "ui/window/main_window.h"
 
+#include <unistd.h>
+
 #include <QMimeData>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -34,7 +36,10 @@ class MainWindowTest : public ::testing::Test {
     SettingsColumn& settings = *window.settings();
     FileListView* list = window.fileList();
 
-    void setClips(int count, const FileURL& folder = "/clips") {
+    TempDir clipsFolder;  // real, so that the window's look at the output folder finds it
+    const QString clipsPath = QString::fromStdString(clipsFolder.path().string());
+    void setClips(int count) { setClips(count, clipsFolder.path()); }
+    void setClips(int count, const FileURL& folder) {
         std::vector<ClipInfo> clips;
         for (int i = 1; i <= count; ++i)
             clips.push_back(videoRecord(folder / ("take_" + std::to_string(i) + ".mov")));
@@ -77,12 +82,13 @@ TEST_F(MainWindowTest, EmptyThenWithClipsShowsCardsFooterAndWhatWillBeWrittenWhe
     EXPECT_EQ(window.windowTitle(), "take_v2.mov - 5760 x 1080");
     EXPECT_EQ(settings.fileNameBox()->fullText(), "take_v2.mov");
     EXPECT_EQ(settings.codecBox()->fullText(), "Same as Source (H264, yuv420p)");
-    EXPECT_EQ(settings.folderPath()->text(), "/clips");
+    EXPECT_EQ(settings.folderPath()->text(), clipsPath);
     h.services.folderAnswer = FolderChoice{true, FileURL("/exports/today")};
     settings.folderMenu()->chooseAction()->trigger();
     EXPECT_EQ(settings.folderMenu()->text() + " " + settings.folderPath()->text(), "Custom /exports/today");
     settings.folderMenu()->sameAsSourceAction()->trigger();
-    EXPECT_EQ(settings.folderMenu()->text() + " " + settings.folderPath()->text(), "Same as Source /clips");
+    EXPECT_EQ(settings.folderMenu()->text() + " " + settings.folderPath()->text(),
+              "Same as Source " + clipsPath);
 }
 
 TEST_F(MainWindowTest, BlocksAreRedCrossesFirstWarningsAmberAndNotesDim) {
@@ -186,7 +192,7 @@ TEST_F(MainWindowTest, ARunningMergeKeepsItsPartOfTheScreen) {
         model.setSuffix("");
         model.setCustomOutDir(std::nullopt);
         for (std::size_t i = 0; i < ids.size(); ++i) ids[i] = model.clips()[i].id();
-        model.setMergeTarget(MergeTarget{"/clips/take.mov", ids, 5760, 1080});
+        model.setMergeTarget(MergeTarget{clipsFolder / "take.mov", ids, 5760, 1080});
         model.setRunning(true);
         model.setStatus(kMergingStatus);
         edit();
@@ -535,6 +541,82 @@ TEST(MergeInTheWindow, EscapeTheCancelButtonAndQuittingEachStopIt) {
         EXPECT_EQ(h.model.status(), "합치기를 취소했습니다");
         EXPECT_TRUE(h.model.done().empty());
         EXPECT_EQ(filesIn(work.path()), before);
+    }
+}
+
+// What the window finds on disk shows before Merge is pressed: each row changes one thing after the clips
+// were listed and the folder chosen. Watchers report all but the last row, which is found when the window
+// is activated again. Root writes whatever the mode says, so there the folder is made immutable instead.
+TEST_F(MainWindowTest, ChangesOnDiskShowBeforeMerge) {
+    TempDir source;
+    makeTinyMovie(source / "take_1.mp4");
+    makeTinyMovie(source / "longer.mp4", 9);
+    bool unwritable = true;  // false where this file system has no immutable folders for root
+    const auto activate = [&] {
+        QEvent activation(QEvent::ActivationChange);
+        QApplication::sendEvent(&window, &activation);
+    };
+    // The change, the first row of the box it leads to (its start), whether Merge stays possible, and what
+    // the second card then says (its reason, else its length).
+    const std::tuple<std::function<void(const FileURL&)>, QString, bool, QString> table[] = {
+        {[](const FileURL& dir) { std::filesystem::remove(dir / "out"); }, "✕ 출력 폴더가 없습니다: ", false,
+         "5f"},
+        {[&](const FileURL&) { settings.suffixField()->setText(QString(250, 'x')); },
+         "✕ 파일 이름이 너무 깁니다: 258바이트 (이 폴더에는 255바이트까지)", false, "5f"},
+        {[](const FileURL& dir) { std::filesystem::remove(dir / "take_2.mp4"); },
+         "✕ take_2.mp4: 파일이 없습니다", false, "파일이 없습니다"},
+        {[](const FileURL& dir) {
+             std::filesystem::copy_file(dir / "longer.mp4", dir / "next.mp4");
+             std::filesystem::rename(dir / "next.mp4", dir / "take_2.mp4");
+         },
+         "⚠︎ 길이가 다릅니다 — 짧은 쪽(5f) 기준으로 자름", true, "9f"},
+        {[&](const FileURL& dir) {
+             ExitStatus status{ExitStatus::Kind::exited, 0};
+             if (::geteuid() == 0)
+                 runTool("chattr", {"+i", (dir / "out").string()}, &status);  // mode and times stay
+             else
+                 std::filesystem::permissions(dir / "out", std::filesystem::perms::owner_write,
+                                              std::filesystem::perm_options::remove);
+             unwritable = status.succeeded();
+             activate();
+         },
+         "✕ 출력 폴더에 쓸 수 없습니다: ", false, "5f"},
+    };
+    for (const auto& [change, shown, mergeable, secondCard] : table) {
+        SCOPED_TRACE(shown.toStdString());
+        TempDir dir;
+        for (const char* name : {"take_1.mp4", "take_2.mp4", "longer.mp4"})
+            std::filesystem::copy_file(source / (std::string(name) == "take_2.mp4" ? "take_1.mp4" : name),
+                                       dir / name);
+        std::filesystem::create_directory(dir / "out");
+        model.clear();
+        settings.suffixField()->setText("");
+        model.add({dir / "take_1.mp4", dir / "take_2.mp4"});
+        model.setCustomOutDir(dir / "out");
+        QTest::qWait(250);  // the watchers' look at the new output folder
+        ASSERT_TRUE(waitFor([&] { return model.pendingTasks() == 0 && window.mergeButton()->isEnabled(); }));
+        ASSERT_EQ(labelRows(window.validationBox()), Rows());
+
+        change(dir.path());
+        if (!unwritable) {
+            std::cerr << "no folder is unwritable for root here (chattr +i refused): row left out\n";
+            continue;
+        }
+        EXPECT_TRUE(waitFor(
+            [&] {
+                const Rows rows = labelRows(window.validationBox());
+                return !rows.empty() && rows.front().first.startsWith(shown);
+            },
+            5000))
+            << (labelRows(window.validationBox()).empty()
+                    ? std::string("no row")
+                    : labelRows(window.validationBox()).front().first.toStdString());
+        EXPECT_EQ(window.mergeButton()->isEnabled(), mergeable);
+        EXPECT_TRUE(card(1).error.value_or(card(1).timeLine).contains(secondCard));
+        if (std::filesystem::exists(dir / "out")) {
+            if (::geteuid() == 0) runTool("chattr", {"-i", (dir / "out").string()});
+            std::filesystem::permissions(dir / "out", std::filesystem::perms::owner_all);
+        }
     }
 }
 

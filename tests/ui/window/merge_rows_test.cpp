@@ -68,7 +68,8 @@ TEST(MergeRows, EachRowReachesTheModelTheTextsAndThePreview) {
               "첫 파일 높이에 맞춤 (비율 유지) | 첫 파일 fps로 맞춤");
     EXPECT_EQ(shownRows(box),
               QStringList({"⚠︎ 높이가 다릅니다 — 첫 파일 높이(1080)로 맞춤",
-                           "⚠︎ fps가 다릅니다: 25 / 30 / 25 — 첫 파일 fps(25)로 맞춤"}));
+                           "⚠︎ fps가 다릅니다: 25 / 30 / 25 — 첫 파일 fps(25)로 맞춤",
+                           "⚠︎ 길이가 다릅니다 — 짧은 쪽(104f) 기준으로 자름"}));
     EXPECT_EQ(tilesInPixels(preview), "0,0,1920,1080 1920,0,1920,1080 3840,0,1920,1080");
 
     // Each layout: the model, the order text, the face and the tiles; the columns field only for a grid.
