@@ -243,11 +243,12 @@ ValidationBox::ValidationBox(AppModel& model, QWidget* parent) : QWidget(parent)
     });
 
     // Every field the rows depend on; progress ticks are deliberately not among them.
-    for (auto signal : {&AppModel::clipsChanged, &AppModel::suffixChanged, &AppModel::customOutDirChanged,
-                        &AppModel::statusChanged, &AppModel::statusIsErrorChanged,
-                        &AppModel::lastResultChanged, &AppModel::doneChanged, &AppModel::runningChanged,
-                        &AppModel::stoppingChanged, &AppModel::refusedChanged, &AppModel::undoChanged,
-                        &AppModel::mergeSettingsChanged, &AppModel::audioClipChanged, &AppModel::planChanged}) {
+    for (auto signal :
+         {&AppModel::clipsChanged, &AppModel::suffixChanged, &AppModel::customOutDirChanged,
+          &AppModel::statusChanged, &AppModel::statusIsErrorChanged, &AppModel::lastResultChanged,
+          &AppModel::doneChanged, &AppModel::runningChanged, &AppModel::stoppingChanged,
+          &AppModel::refusedChanged, &AppModel::undoChanged, &AppModel::mergeSettingsChanged,
+          &AppModel::audioClipChanged, &AppModel::planChanged}) {
         connect(&model_, signal, this, &ValidationBox::refresh);
     }
     refresh();
