@@ -21,7 +21,8 @@ std::vector<std::string> pictureHashes(const std::vector<fs::path>& inputs, cons
     std::vector<std::string> arguments = {"-nostdin", "-v", "error"};
     for (const fs::path& input : inputs) arguments.insert(arguments.end(), {"-f", "image2pipe", "-i", input});
     arguments.insert(arguments.end(), {"-f", "image2pipe", "-i", output});
-    std::string graph = "[" + std::to_string(inputs.size()) + ":v]split=" + std::to_string(widths.size());
+    std::string graph = "[";
+    graph += std::to_string(inputs.size()) + ":v]split=" + std::to_string(widths.size());
     for (std::size_t i = 0; i < widths.size(); ++i) graph += "[s" + std::to_string(i) + "]";
     for (std::size_t i = 0, x = 0; i < widths.size(); x += std::size_t(widths[i]), ++i)
         graph += ";[s" + std::to_string(i) + "]crop=" + std::to_string(widths[i]) +

@@ -430,13 +430,15 @@ TEST_F(MergeRunner, TheNextRunReclaimsWhatDeadRunsLeft) {
 // Inputs past the usual limit of 1024 open files: ffmpeg gets a limit that holds each of them twice.
 TEST_F(MergeRunner, HundredsOfInputsOpenAtOnce) {
     const int count = 600;
-    testing::makeMedia(dir / "wide.png", {"-f", "lavfi", "-i", "color=s=" + std::to_string(2 * count) + "x2",
-                                          "-frames:v", "1", "-update", "1", "-pix_fmt", "rgb24"});
+    const std::string wide = std::to_string(2 * count) + "x2";
+    testing::makeMedia(dir / "wide.png", {"-f", "lavfi", "-i", "color=s=" + wide, "-frames:v", "1", "-update",
+                                          "1", "-pix_fmt", "rgb24"});
     testing::makeMedia(dir / "one.png", {"-f", "lavfi", "-i", "color=s=2x2", "-frames:v", "1", "-update", "1",
                                          "-pix_fmt", "rgb24"});
     clips.clear();
     for (int i = 0; i < count; ++i) {
-        const fs::path input = dir / ("p" + std::to_string(1000 + i) + ".png");
+        fs::path input = dir / "p";
+        input += std::to_string(1000 + i) + ".png";
         fs::copy_file(dir / "one.png", input);
         clips.push_back(probe(input));
     }
