@@ -24,6 +24,7 @@
 #include "engine/merge/progress_reader.h"
 #include "engine/merge/temporary_output.h"
 #include "engine/merge/tools.h"
+#include "engine/merge/undecodable_picture.h"
 #include "engine/probe/image_header.h"
 #include "engine/probe/probe.h"
 
@@ -173,7 +174,11 @@ MergeResult merge(const std::vector<ClipInfo>& clips, const FileURL& output, con
     std::map<int, std::string> names{{temporary.fd(), escapeControls(output.filename().string())}};
     for (std::size_t i = 0; i < clips.size(); ++i)
         names.emplace(inputs.fds()[i], escapeControls(clips[i].name()));
-    if (!outcome.status.succeeded()) throw MergeError::failed(withFileNames(diagnostics.reason(), names));
+    if (!outcome.status.succeeded()) {
+        const std::optional<std::string> bad = undecodablePicture(*ffmpeg, clips, cancel);
+        throw MergeError::failed((bad ? "디코딩할 수 없는 그림: " + *bad + " — " : std::string()) +
+                                 withFileNames(diagnostics.reason(), names));
+    }
     MergeResult result{verifyOutput(clips, plan, temporary, output), {}};
 
     if (temporary.publish() == TemporaryOutput::Publish::nameTaken) throw MergeError::exists(output.string());

@@ -485,6 +485,25 @@ TEST_F(MergeRunner, CancellingStopsFFmpegPromptlyAndLeavesNothing) {
     EXPECT_FALSE(fs::exists(dir / "ran"));
 }
 
+// Pictures whose headers are sound but whose data is not fail in words that name no file: once the merge
+// failed, each is decoded alone and the first that cannot be is named.
+TEST_F(MergeRunner, AFailedStillMergeNamesThePictureThatCannotBeDecoded) {
+    for (const char* name : {"p1.png", "p2.png"})
+        testing::makeMedia(dir / name, {"-f", "lavfi", "-i", "color=s=2x2", "-frames:v", "1", "-update", "1",
+                                        "-pix_fmt", "rgb24"});
+    clips = {probe(dir / "p1.png"), probe(dir / "p2.png")};
+    const std::string fails = "echo 'Output file is empty' >&2; exit 1\n";
+    const std::pair<std::string, std::string> rows[] = {
+        {"case \"$*\" in *-xerror*p2.png*) exit 1;; *-xerror*) exit 0;; esac\n" + fails,
+         "ffmpeg 실패: 디코딩할 수 없는 그림: p2.png — Output file is empty"},
+        {"case \"$*\" in *-xerror*) exit 0;; esac\n" + fails, "ffmpeg 실패: Output file is empty"},
+    };
+    for (const auto& [script, description] : rows) {
+        fakeFFmpeg(script);
+        EXPECT_EQ(mergeError(dir / "out.png").errorDescription(), description) << script;
+    }
+}
+
 TEST(DescriptorNames, OnlyWholeKnownDescriptorsAreNamed) {
     const std::map<int, std::string> names{{5, "a.mov"}, {7, "out.mov"}};
     EXPECT_EQ(withFileNames("/proc/self/fd/5: bad | to /proc/self/fd/7", names), "a.mov: bad | to out.mov");
