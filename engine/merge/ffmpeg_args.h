@@ -22,6 +22,9 @@ std::vector<std::string> buildArguments(const std::vector<ClipInfo>& clips, cons
                                         const std::optional<AudioPlan>& audio);
 
 // The still-image merge vector; its format block follows the output's extension.
+// The ffmpeg reader of one still: the piped reader of its format.
+std::string pictureReader(const ClipInfo& clip);
+
 std::vector<std::string> buildImageArguments(const std::vector<ClipInfo>& clips, const FileURL& output,
                                              const MergeSettings& settings = {});
 std::vector<std::string> buildImageArguments(const std::vector<ClipInfo>& clips, const FileURL& output,

@@ -32,6 +32,16 @@ OutputFormat outputFormat(const std::string& extension, bool alpha, bool deep, b
 
 }  // namespace
 
+std::string pictureReader(const ClipInfo& clip) {
+    // ffmpeg reads the picture as /proc/self/fd/N, with no extension to go by, and its guess from the
+    // content misses JPEGs whose markers come in an unusual order though its decoder reads them: the
+    // reader of the format the header showed is named instead.
+    if (clip.codec == "mjpeg") return "jpeg_pipe";
+    if (clip.codec == "png" || clip.codec == "tiff" || clip.codec == "bmp" || clip.codec == "webp")
+        return clip.codec + "_pipe";
+    return "image2pipe";
+}
+
 std::vector<std::string> buildImageArguments(const std::vector<ClipInfo>& clips, const FileURL& output,
                                              const MergeSettings& settings) {
     return buildImageArguments(clips, output, settings, layoutGeometry(clips, settings));
@@ -46,11 +56,10 @@ std::vector<std::string> buildImageArguments(const std::vector<ClipInfo>& clips,
     const OutputFormat format = outputFormat(lowerExtensionOf(output), alpha, deep, lossless);
 
     std::vector<std::string> arguments = {"-nostdin", "-hide_banner", "-n"};
-    // The single-picture reader reads exactly the file named and still recognises its format from its
-    // content; the file reader ffmpeg would pick by itself takes "%d", "*" or "[" in a name as a numbered
-    // sequence or a wildcard and reads other files.
+    // A piped reader reads exactly the file named; the file reader ffmpeg would pick by itself takes "%d",
+    // "*" or "[" in a name as a numbered sequence or a wildcard and reads other files.
     for (const ClipInfo& clip : clips)
-        arguments.insert(arguments.end(), {"-f", "image2pipe", "-i", clip.url().string()});
+        arguments.insert(arguments.end(), {"-f", pictureReader(clip), "-i", clip.url().string()});
 
     // The stack joins its inputs in one pixel format, negotiated towards the first picture's: an opaque or
     // 8-bit first picture would strip the others' alpha and depth before the output's format is reached.

@@ -7,15 +7,24 @@ ClipInfo imageRecord(ClipInfo record, const ImageHeader& header) {
         record.error = header.refusal;
         return record;
     }
-    const std::string extension = lowerExtensionOf(record.url());
-    if (extension == "png")
-        record.codec = "png";
-    else if (extension == "jpg" || extension == "jpeg")
-        record.codec = "mjpeg";
-    else if (extension == "tif" || extension == "tiff")
-        record.codec = "tiff";
-    else
-        record.codec = extension;
+    // The format the content has, whatever the name says: it is what ffmpeg will be asked to read.
+    switch (header.kind) {
+        case ImageKind::png:
+            record.codec = "png";
+            break;
+        case ImageKind::jpeg:
+            record.codec = "mjpeg";
+            break;
+        case ImageKind::tiff:
+            record.codec = "tiff";
+            break;
+        case ImageKind::bmp:
+            record.codec = "bmp";
+            break;
+        case ImageKind::webp:
+            record.codec = "webp";
+            break;
+    }
     record.width = header.width;
     record.height = header.height;
     record.pixFmt = header.pixFmt;

@@ -2,8 +2,10 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 
 namespace tessellane {
@@ -30,18 +32,27 @@ TEST(TerminalProgress, OnATerminalOnlyAndErasedAtTheEnd) {
     ASSERT_GE(terminal, 0);
     int pipe[2];
     ASSERT_EQ(::pipe2(pipe, O_NONBLOCK), 0);
+    const auto before = std::chrono::steady_clock::now();
     {
         TerminalProgress onTerminal(terminal, 300), onPipe(pipe[1], 300);
         for (const double fraction : {0.5, 0.6, 1.0}) onTerminal.show(fraction), onPipe.show(fraction);
     }
+    // The 60 % came too soon after the 50 % to be drawn, unless this machine was too busy to be quick.
+    const bool quick = std::chrono::steady_clock::now() - before < std::chrono::milliseconds(100);
+    // A terminal hands over what was written in pieces: read until nothing more comes.
     char bytes[512];
-    const ssize_t read = ::read(master, bytes, sizeof bytes);
-    ASSERT_GT(read, 0);
-    const std::string shown(bytes, static_cast<std::size_t>(read));
+    std::string shown;
+    for (pollfd ready{master, POLLIN, 0}; ::poll(&ready, 1, 200) == 1;) {
+        const ssize_t read = ::read(master, bytes, sizeof bytes);
+        if (read <= 0) break;
+        shown.append(bytes, static_cast<std::size_t>(read));
+    }
     EXPECT_TRUE(shown.starts_with("\r합치는 중 50% · 150/300f · ")) << shown;
     EXPECT_NE(shown.find(" 남음\x1b[K\r합치는 중 100% · 300/300f · "), std::string::npos) << shown;
     EXPECT_TRUE(shown.ends_with(" 경과\x1b[K\r\x1b[K")) << shown;
-    EXPECT_EQ(shown.find("60%"), std::string::npos);
+    if (quick) {
+        EXPECT_EQ(shown.find("60%"), std::string::npos);
+    }
     EXPECT_EQ(::read(pipe[0], bytes, sizeof bytes), -1);
     for (const int fd : {master, terminal, pipe[0], pipe[1]}) ::close(fd);
 }

@@ -44,7 +44,7 @@ TEST(BuildImageArguments, FormatFollowsExtensionAlphaDepthAndTheFirstPicturesLos
                                        : "[0:v]format=" + row.format + "[i0];[1:v]format=" + row.format +
                                              "[i1];[i0][i1]hstack=inputs=2";
         EXPECT_EQ(line,
-                  "-nostdin -hide_banner -n -f image2pipe -i /i/a.png -f image2pipe -i /i/b.png "
+                  "-nostdin -hide_banner -n -f png_pipe -i /i/a.png -f png_pipe -i /i/b.png "
                   "-filter_complex " +
                       filter + "[v] -map [v] -frames:v 1 -update 1 " +
                       (row.format.empty() ? "" : row.encoder + " -pix_fmt " + row.format + " ") + "/i/" +

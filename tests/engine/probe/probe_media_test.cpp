@@ -231,7 +231,7 @@ TEST(ProbeImage, ReadsWhatWasAskedAsFfprobeDoesAndNothingWhenCut) {
         {"grey.png", 0, "-pix_fmt gray", "png 8"},
         {"palette.png", 2, "", "png a8"},
         {"baseline.jpeg", 0, "", "mjpeg 8"},
-        {"png_alpha.JPG", 1, "-c:v png -f image2", "mjpeg a8"},
+        {"png_alpha.JPG", 1, "-c:v png -f image2", "png a8"},  // the content, as ffprobe says
         {"rgba16.tiff", 1, "-pix_fmt rgba64le", "tiff a16"},
         {"rgb16.tif", 0, "-pix_fmt rgb48le", "tiff 16"},
         {"bgra32.bmp", 1, "-pix_fmt bgra", "bmp a8"},  // BI_RGB: the alpha bytes tell
