@@ -11,6 +11,7 @@
 #include <cmath>
 #include <system_error>
 
+#include "engine/core/ascii_case.h"
 #include "engine/merge/tools.h"
 
 namespace tessellane {

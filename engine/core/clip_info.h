@@ -1,73 +1,14 @@
 // ClipInfo: the value record describing one input or output file, with its display labels.
 #pragma once
 
-#include <array>
-#include <cstddef>
 #include <cstdint>
-#include <filesystem>
 #include <optional>
 #include <string>
-#include <string_view>
-#include <vector>
+
+#include "engine/core/file_kinds.h"
+#include "engine/core/uuid.h"
 
 namespace tessellane {
-
-// A file URL: always an absolute path. Relative arguments are made absolute by the caller.
-using FileURL = std::filesystem::path;
-
-// A random (version 4) UUID.
-class Uuid {
-  public:
-    static Uuid random();
-    static Uuid fromBytes(const std::array<std::uint8_t, 16>& bytes) { return Uuid(bytes); }
-
-    const std::array<std::uint8_t, 16>& bytes() const { return bytes_; }
-    std::string toString() const;  // 8-4-4-4-12 lower-case hex
-
-    friend bool operator==(const Uuid&, const Uuid&) = default;
-    friend auto operator<=>(const Uuid&, const Uuid&) = default;
-
-  private:
-    explicit Uuid(const std::array<std::uint8_t, 16>& bytes) : bytes_(bytes) {}
-    std::array<std::uint8_t, 16> bytes_{};
-};
-
-// Accepted file kinds: lower-case extensions without the dot, in order.
-extern const std::vector<std::string> imageExts;
-extern const std::vector<std::string> videoExts;
-
-// The text after the last dot of a path's last component ("" when there is none), as written.
-std::string extensionOf(const FileURL& url);
-// The same, lower-cased (ASCII only, which is all the accepted kinds use).
-std::string lowerExtensionOf(const FileURL& url);
-// The last component without its extension and the dot before it ("" for ".png").
-std::string stemOf(const FileURL& url);
-// True when the lower-cased extension of url is one of imageExts.
-bool hasImageExtension(const FileURL& url);
-
-std::string asciiLower(std::string_view text);
-std::string asciiUpper(std::string_view text);
-
-// ProRes profile name for a sample-description code; any other code yields `profile` unchanged.
-std::string proresName(std::string_view tag, std::string_view profile);
-// ProRes encoder profile number 0..5 for a code; other codes are decided by the profile text.
-int proresProfileNumber(std::string_view tag, std::string_view profile);
-// The pixel format a ProRes code decodes to (the 4444 ones with alpha when the picture has it); empty for a
-// code that is not ProRes.
-std::string proresPixelFormat(std::string_view tag, bool alpha);
-// The code the encoder writes for a profile number, clamped to 0..5.
-std::string_view proresTag(int profileNumber);
-
-// Parses a frame-rate text such as "30000/1001", "25/1" or "25"; unparsable text gives 0.
-double parseFrameRate(std::string_view fpsString);
-
-// A frame rate as people read it, with enough digits to tell 29.97 from 30 and a dot whatever the process
-// locale is (the window switches to the user's locale, where printf would write 29,97): at most three
-// decimals, trailing zeros dropped: 23.976, 29.97, 59.94, 30, 12.5.
-std::string formatFrameRate(double fps);
-
-// File size in decimal units (1 KB = 1000 bytes), short and human-readable.
-std::string formatByteCount(std::int64_t bytes);
 
 // Everything a clip record holds besides its identity, so that records are written with named fields:
 // ClipInfo(url, {.codec = "h264", .width = 1920, .height = 1080}). Codec, pixel-format and colour fields
@@ -133,18 +74,4 @@ class ClipInfo : public ClipFields {
     }
 };
 
-std::size_t hashValue(const ClipInfo& clip);
-
 }  // namespace tessellane
-
-template <>
-struct std::hash<tessellane::Uuid> {
-    std::size_t operator()(const tessellane::Uuid& id) const noexcept;
-};
-
-template <>
-struct std::hash<tessellane::ClipInfo> {
-    std::size_t operator()(const tessellane::ClipInfo& clip) const noexcept {
-        return tessellane::hashValue(clip);
-    }
-};

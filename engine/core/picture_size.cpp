@@ -1,5 +1,6 @@
 #include "engine/core/picture_size.h"
 
+#include "engine/core/ascii_case.h"
 #include "engine/core/clip_info.h"
 
 namespace tessellane {

@@ -5,8 +5,10 @@
 #include <cmath>
 #include <functional>
 
+#include "engine/core/ascii_case.h"
 #include "engine/core/layout_geometry.h"
 #include "engine/core/picture_size.h"
+#include "engine/core/readable_numbers.h"
 #include "engine/core/utf8.h"
 #include "engine/core/video_output.h"
 

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <limits>
 
+#include "engine/core/prores_profiles.h"
 #include "engine/core/video_output.h"
 
 namespace tessellane {

@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "engine/core/picture_size.h"
+#include "engine/core/prores_profiles.h"
 #include "engine/core/utf8.h"
 #include "engine/core/validation.h"
 #include "engine/merge/cancellation.h"

@@ -6,7 +6,9 @@
 #include <numeric>
 #include <utility>
 
+#include "engine/core/ascii_case.h"
 #include "engine/core/pixel_format.h"
+#include "engine/core/prores_profiles.h"
 #include "engine/probe/probe_limits.h"
 
 namespace tessellane {

@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <algorithm>
 
+#include "engine/core/readable_numbers.h"
 #include "ui/widgets/fonts.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/visible_text.h"

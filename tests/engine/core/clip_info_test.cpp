@@ -5,6 +5,8 @@
 #include <array>
 #include <cmath>
 
+#include "engine/core/prores_profiles.h"
+#include "engine/core/readable_numbers.h"
 #include "tests/support/test_support.h"
 
 namespace tessellane {
@@ -13,13 +15,13 @@ namespace {
 // The window switches the process to the user's locale; numbers in labels keep their point in a comma one.
 const char* const kLocales[] = {"C.UTF-8", "de_DE.UTF-8"};
 
-// Records are equal when they are one clip with equal fields (-0 and 0 alike), and equal records hash alike.
-TEST(ClipInfo, EqualityAndHash) {
+// Records are equal when they are one clip with equal fields (-0 and 0 alike).
+TEST(ClipInfo, Equality) {
     ClipInfo a(FileURL("/m/a.mov")), b = a;
     b.duration = -0.0;
-    EXPECT_TRUE(a == b && std::hash<ClipInfo>{}(a) == std::hash<ClipInfo>{}(b));
+    EXPECT_TRUE(a == b);
     b.error = "";
-    EXPECT_FALSE(a == b || std::hash<ClipInfo>{}(a) == std::hash<ClipInfo>{}(b) || a == ClipInfo(a.url()));
+    EXPECT_FALSE(a == b || a == ClipInfo(a.url()));
 }
 
 TEST(ClipInfo, FrameRateAndTimecode) {
