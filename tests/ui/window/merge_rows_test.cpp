@@ -46,9 +46,12 @@ QStringList shownRows(const ValidationBox& box) {
 TEST(MergeRows, EachRowReachesTheModelTheTextsAndThePreview) {
     WindowHarness h;
     SettingsColumn& column = *h.window->settings();
-    const auto clip = [](const char* name, std::int64_t width, std::int64_t height, const char* rate,
-                         bool sound) {
-        ClipInfo c = videoRecord(FileURL("/clips") / name, height);
+    // A folder that exists: the window's look at the disk would otherwise add "출력 폴더가 없습니다" to the
+    // rows whenever it finishes before they are read, as it does on a slow (sanitized) build.
+    TempDir folder;
+    const auto clip = [&folder](const char* name, std::int64_t width, std::int64_t height, const char* rate,
+                                bool sound) {
+        ClipInfo c = videoRecord(folder / name, height);
         c.width = width, c.fpsString = rate, c.hasAudio = sound, c.audioCodec = sound ? "aac" : "";
         return c;
     };
