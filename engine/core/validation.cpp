@@ -74,70 +74,67 @@ std::string withoutSound(const ClipInfo& clip) {
     return escapeControls(clip.name()) + "에는 소리가 없습니다 — 소리를 가져올 파일을 다시 고르세요";
 }
 
-}  // namespace
-
-Validation validate(const std::vector<ClipInfo>& clips, const MergeSettings& settings) {
-    Validation result;
-    if (clips.size() < 2) {
-        result.blocking.push_back("파일이 2개 이상 필요합니다");
-        return result;
-    }
-    // Every file that could not be read is named, so that all of them can be dealt with at once; what the
-    // others have in common is not worth comparing until then.
+// Every file that could not be read is named, so that all of them can be dealt with at once.
+void checkReadable(const std::vector<ClipInfo>& clips, Validation& result) {
     for (const ClipInfo& clip : clips)
         if (clip.error) result.blocking.push_back(clip.name() + ": " + *clip.error);
-    if (!result.blocking.empty()) return result;
-    // The sizes the layout needs; with fitting, a clip that differs is scaled, and the user is told to what.
-    const LayoutGeometry geometry = layoutGeometry(clips, settings);
+}
+
+// The sizes the layout needs; with fitting, a clip that differs is scaled, and the user is told to what.
+// True when the result has a size to check further: the sizes agree or are fitted.
+bool checkSizes(const std::vector<ClipInfo>& clips, const MergeSettings& settings,
+                const LayoutGeometry& geometry, Validation& result) {
     const bool sizesOk = sizesAgree(clips, settings.layout);
     if (!sizesOk && settings.fitSizes)
         result.warnings.push_back(fittingWarning(settings.layout, geometry));
     else if (!sizesOk)
         result.blocking.push_back(sizeMismatch(settings.layout, clips));
-    const bool sized = sizesOk || settings.fitSizes;
+    return sizesOk || settings.fitSizes;
+}
 
-    const auto images =
-        std::count_if(clips.begin(), clips.end(), [](const ClipInfo& c) { return c.isImage(); });
-    if (images != 0 && static_cast<std::size_t>(images) != clips.size()) {
-        result.blocking.push_back("이미지와 영상을 섞을 수 없습니다 — 한 종류만 넣어 주세요");
-        return result;
+void checkImages(const std::vector<ClipInfo>& clips, const MergeSettings& settings,
+                 const LayoutGeometry& geometry, bool sized, Validation& result) {
+    // ffmpeg refuses a frame this big, or one beyond what the output's format can hold, only once it has
+    // read every picture.
+    if (sized) {
+        if (auto problem = resultSizeProblem(geometry.width, geometry.height,
+                                             lowerExtensionOf(clips.front().url()), std::nullopt))
+            result.blocking.push_back(*problem);
     }
-    if (images != 0) {
-        // ffmpeg refuses a frame this big, or one beyond what the output's format can hold, only once it has
-        // read every picture.
-        if (sized) {
-            if (auto problem = resultSizeProblem(geometry.width, geometry.height,
-                                                 lowerExtensionOf(clips.front().url()), std::nullopt))
-                result.blocking.push_back(*problem);
-        }
-        if (!allSame(clips, [](const ClipInfo& c) { return lowerExtensionOf(c.url()); }))
-            result.warnings.push_back("이미지 형식이 서로 다릅니다 — 첫 파일(" +
-                                      asciiUpper(extensionOf(clips.front().url())) + ") 형식으로 저장");
-        if (settings.audioClip && *settings.audioClip < clips.size())
-            result.blocking.push_back(withoutSound(clips[*settings.audioClip]));
-        return result;
-    }
+    if (!allSame(clips, [](const ClipInfo& c) { return lowerExtensionOf(c.url()); }))
+        result.warnings.push_back("이미지 형식이 서로 다릅니다 — 첫 파일(" +
+                                  asciiUpper(extensionOf(clips.front().url())) + ") 형식으로 저장");
+    // A picture has no sound to keep.
+    if (settings.audioClip && *settings.audioClip < clips.size())
+        result.blocking.push_back(withoutSound(clips[*settings.audioClip]));
+}
 
-    const ClipInfo& first = clips.front();
-    const VideoOutputFormat output = videoOutputFormat(first);
+void checkRates(const std::vector<ClipInfo>& clips, const MergeSettings& settings, Validation& result) {
+    if (allSame(clips, std::mem_fn(&ClipInfo::fpsString))) return;
     const auto rates = [](const ClipInfo& c) { return formatFrameRate(c.fps()); };
-    if (!allSame(clips, std::mem_fn(&ClipInfo::fpsString))) {
-        if (settings.conformRates)
-            result.warnings.push_back("fps가 다릅니다: " + joined(clips, rates) + " — 첫 파일 fps(" +
-                                      formatFrameRate(first.fps()) + ")로 맞춤");
-        else
-            result.blocking.push_back("fps가 다릅니다: " + joined(clips, rates));
-    }
-    // hstack gives the output the first clip's pixel aspect: the others would come out stretched. Fitted,
-    // every clip is brought to square pixels.
-    if (!allSame(clips, std::mem_fn(&ClipInfo::pixelAspect))) {
-        if (settings.fitSizes)
-            result.warnings.push_back("픽셀 종횡비가 다릅니다 — 정사각 픽셀로 맞춤");
-        else
-            result.blocking.push_back("픽셀 종횡비가 다릅니다: " + joined(clips, [](const ClipInfo& c) {
-                                          return c.pixelAspect.empty() ? std::string("1:1") : c.pixelAspect;
-                                      }));
-    }
+    if (settings.conformRates)
+        result.warnings.push_back("fps가 다릅니다: " + joined(clips, rates) + " — 첫 파일 fps(" +
+                                  formatFrameRate(clips.front().fps()) + ")로 맞춤");
+    else
+        result.blocking.push_back("fps가 다릅니다: " + joined(clips, rates));
+}
+
+// hstack gives the output the first clip's pixel aspect: the others would come out stretched. Fitted,
+// every clip is brought to square pixels.
+void checkPixelAspects(const std::vector<ClipInfo>& clips, const MergeSettings& settings,
+                       Validation& result) {
+    if (allSame(clips, std::mem_fn(&ClipInfo::pixelAspect))) return;
+    if (settings.fitSizes)
+        result.warnings.push_back("픽셀 종횡비가 다릅니다 — 정사각 픽셀로 맞춤");
+    else
+        result.blocking.push_back("픽셀 종횡비가 다릅니다: " + joined(clips, [](const ClipInfo& c) {
+                                      return c.pixelAspect.empty() ? std::string("1:1") : c.pixelAspect;
+                                  }));
+}
+
+// Whether the first clip's codec, container and pixel format can be written at the result's size.
+void checkOutputFormat(const ClipInfo& first, const VideoOutputFormat& output, const LayoutGeometry& geometry,
+                       bool sized, Validation& result) {
     if (!isSupportedCodec(first.codec))
         result.blocking.push_back("지원하지 않는 코덱: " + first.codec + " (ProRes·H.264·HEVC만)");
     // The output takes the first file's extension, and ffmpeg's MP4 writer has no ProRes.
@@ -149,8 +146,12 @@ Validation validate(const std::vector<ClipInfo>& clips, const MergeSettings& set
         result.blocking.push_back("결과 크기가 홀수입니다: " + std::to_string(geometry.width) + "×" +
                                   std::to_string(geometry.height) + " — 픽셀 포맷(" + first.pixFmt +
                                   ")에는 짝수 크기가 필요합니다");
-    if (settings.audioClip && *settings.audioClip < clips.size() && !clips[*settings.audioClip].hasAudio)
-        result.blocking.push_back(withoutSound(clips[*settings.audioClip]));
+}
+
+// What the encoding converts: another codec, another pixel format or range, a format the encoder lacks.
+void conversionWarnings(const std::vector<ClipInfo>& clips, const VideoOutputFormat& output,
+                        Validation& result) {
+    const ClipInfo& first = clips.front();
     if (!allSame(clips, [](const ClipInfo& c) { return c.codec + c.codecTag; }))
         result.warnings.push_back("코덱이 서로 다릅니다 — 첫 파일(" + first.codecLabel() +
                                   ") 사양으로 인코딩");
@@ -165,6 +166,10 @@ Validation validate(const std::vector<ClipInfo>& clips, const MergeSettings& set
     if (output.substituted)
         result.warnings.push_back("첫 파일의 픽셀 포맷(" + first.pixFmt + ")은 " + output.encoder +
                                   "로 쓸 수 없습니다 — " + output.pixFmt + "로 변환");
+}
+
+// The result ends with the shortest clip; at one rate frames are compared, at several how long clips last.
+void checkLengths(const std::vector<ClipInfo>& clips, Validation& result) {
     if (allSame(clips, std::mem_fn(&ClipInfo::fpsString))) {
         if (!allSame(clips, std::mem_fn(&ClipInfo::frames))) {
             const auto shortest =
@@ -180,6 +185,41 @@ Validation validate(const std::vector<ClipInfo>& clips, const MergeSettings& set
                                   std::to_string(*std::min_element(lengths.begin(), lengths.end())) +
                                   "f) 기준으로 자름");
     }
+}
+
+void checkVideos(const std::vector<ClipInfo>& clips, const MergeSettings& settings,
+                 const LayoutGeometry& geometry, bool sized, Validation& result) {
+    const VideoOutputFormat output = videoOutputFormat(clips.front());
+    checkRates(clips, settings, result);
+    checkPixelAspects(clips, settings, result);
+    checkOutputFormat(clips.front(), output, geometry, sized, result);
+    if (settings.audioClip && *settings.audioClip < clips.size() && !clips[*settings.audioClip].hasAudio)
+        result.blocking.push_back(withoutSound(clips[*settings.audioClip]));
+    conversionWarnings(clips, output, result);
+    checkLengths(clips, result);
+}
+
+}  // namespace
+
+Validation validate(const std::vector<ClipInfo>& clips, const MergeSettings& settings) {
+    Validation result;
+    if (clips.size() < 2) {
+        result.blocking.push_back("파일이 2개 이상 필요합니다");
+        return result;
+    }
+    // What the others have in common is not worth comparing until every file can be read.
+    checkReadable(clips, result);
+    if (!result.blocking.empty()) return result;
+    const LayoutGeometry geometry = layoutGeometry(clips, settings);
+    const bool sized = checkSizes(clips, settings, geometry, result);
+    const auto images =
+        std::count_if(clips.begin(), clips.end(), [](const ClipInfo& c) { return c.isImage(); });
+    if (images != 0 && static_cast<std::size_t>(images) != clips.size())
+        result.blocking.push_back("이미지와 영상을 섞을 수 없습니다 — 한 종류만 넣어 주세요");
+    else if (images != 0)
+        checkImages(clips, settings, geometry, sized, result);
+    else
+        checkVideos(clips, settings, geometry, sized, result);
     return result;
 }
 

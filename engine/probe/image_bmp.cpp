@@ -68,70 +68,106 @@ bool anyAlpha(ByteSource& file, std::uint64_t at, std::uint64_t stride, std::int
     return false;
 }
 
+// What the file header and the info header say about the picture.
+struct Info {
+    std::uint32_t declared = 0;  // the file's size, as written
+    std::uint32_t dataAt = 0, headerSize = 0, compression = plain;
+    std::int64_t width = 0, height = 0;
+    std::uint16_t bits = 0;
+
+    // Anything between the headers and the pixels is the colour table.
+    bool palette() const { return dataAt > 14 + std::uint64_t(headerSize); }
+};
+
+// The picture's size, as the info header's layout stores it: 16-bit sides in the oldest, signed 32-bit ones
+// in the others.
+bool readSides(ByteReader& file, Info& info) {
+    if (info.headerSize == 12) {
+        std::uint16_t w = 0, h = 0;
+        if (!file.read(w, le) || !file.read(h, le)) return false;
+        info.width = w;
+        info.height = h;
+        return true;
+    }
+    if (info.headerSize == 40 || info.headerSize == 56 || info.headerSize == 64 || info.headerSize == 108 ||
+        info.headerSize == 124) {
+        std::uint32_t w = 0, h = 0;
+        if (!file.read(w, le) || !file.read(h, le)) return false;
+        info.width = static_cast<std::int32_t>(w);
+        info.height = static_cast<std::int32_t>(h);
+        if (info.height < 0) info.height = -info.height;  // a top-down picture; int64 holds -INT32_MIN
+        return true;
+    }
+    return false;
+}
+
+std::optional<Info> readInfo(ByteReader& file) {
+    Info info;
+    std::uint16_t planes = 0;
+    if (!file.seek(2) || !file.read(info.declared, le) || !file.seek(10) || !file.read(info.dataAt, le) ||
+        !file.read(info.headerSize, le) || !readSides(file, info))
+        return std::nullopt;
+    if (!file.read(planes, le) || !file.read(info.bits, le) || planes != 1) return std::nullopt;
+    if (info.headerSize >= 40 && !file.read(info.compression, le)) return std::nullopt;
+    if (!plausibleSize(info.width, info.height) || info.dataAt < 14 + std::uint64_t(info.headerSize))
+        return std::nullopt;
+    return info;
+}
+
+// The declared file size bounds the picture's data. Some writers put a header's size there instead,
+// which ffmpeg takes as "the whole file".
+std::uint64_t dataEnd(const Info& info, std::uint64_t fileSize) {
+    if (info.declared == 14 || info.declared == 14 + info.headerSize) return fileSize >= 2 ? fileSize - 2 : 0;
+    return std::min<std::uint64_t>(info.declared, fileSize);
+}
+
+// The bit-field masks stand after the 40-byte header, inside a longer one.
+bool readMasks(ByteReader& file, const Info& info, Masks& masks) {
+    return file.seek(54) && file.read(masks.red, le) && file.read(masks.green, le) &&
+           file.read(masks.blue, le) && (info.headerSize <= 40 || file.read(masks.alpha, le));
+}
+
+// The bytes from one row to the next in `data` bytes of pixels, or none when the rows reach past them.
+// Rows are padded to four bytes; ffmpeg also takes rows without the padding when only those fit.
+std::optional<std::uint64_t> rowStride(const Info& info, std::uint64_t data) {
+    const std::uint64_t bitsPerRow = std::uint64_t(info.width) * info.bits;
+    const std::uint64_t stride = (bitsPerRow + 31) / 32 * 4, packed = (bitsPerRow + 7) / 8;
+    const bool runLength = info.compression == runLength8 || info.compression == runLength4;
+    const bool padded = stride * std::uint64_t(info.height) <= data;
+    if (!runLength && !padded && packed * std::uint64_t(info.height) > data) return std::nullopt;
+    return padded ? stride : packed;
+}
+
 }  // namespace
 
 std::optional<ImageHeader> readBmp(ByteSource& source) {
     WindowedSource cached(source, 0, source.size(), limits::kImageReadWindow);
     ByteReader file(cached);
-    std::uint32_t declared = 0, dataAt = 0, headerSize = 0, compression = plain;
-    std::int64_t width = 0, height = 0;
-    std::uint16_t planes = 0, bits = 0;
-    if (!file.seek(2) || !file.read(declared, le) || !file.seek(10) || !file.read(dataAt, le) ||
-        !file.read(headerSize, le))
-        return std::nullopt;
-    if (headerSize == 12) {
-        std::uint16_t w = 0, h = 0;
-        if (!file.read(w, le) || !file.read(h, le)) return std::nullopt;
-        width = w;
-        height = h;
-    } else if (headerSize == 40 || headerSize == 56 || headerSize == 64 || headerSize == 108 ||
-               headerSize == 124) {
-        std::uint32_t w = 0, h = 0;
-        if (!file.read(w, le) || !file.read(h, le)) return std::nullopt;
-        width = static_cast<std::int32_t>(w);
-        height = static_cast<std::int32_t>(h);
-        if (height < 0) height = -height;  // a top-down picture; int64 holds -INT32_MIN
-    } else {
-        return std::nullopt;
-    }
-    if (!file.read(planes, le) || !file.read(bits, le) || planes != 1) return std::nullopt;
-    if (headerSize >= 40 && !file.read(compression, le)) return std::nullopt;
-    if (!plausibleSize(width, height) || dataAt < 14 + std::uint64_t(headerSize)) return std::nullopt;
-    // The declared file size bounds the picture's data. Some writers put a header's size there instead,
-    // which ffmpeg takes as "the whole file"; any other size that leaves no data it refuses.
-    std::uint64_t end = std::min<std::uint64_t>(declared, source.size());
-    if (declared == 14 || declared == 14 + headerSize) end = source.size() >= 2 ? source.size() - 2 : 0;
-    if (end <= dataAt) return std::nullopt;
-
+    const std::optional<Info> info = readInfo(file);
+    if (!info) return std::nullopt;
+    // Any other size that leaves no data ffmpeg refuses.
+    const std::uint64_t end = dataEnd(*info, source.size());
+    if (end <= info->dataAt) return std::nullopt;
     Masks masks;
-    if (compression == bitFields) {  // after the 40-byte header, inside a longer one
-        if (!file.seek(54) || !file.read(masks.red, le) || !file.read(masks.green, le) ||
-            !file.read(masks.blue, le) || (headerSize > 40 && !file.read(masks.alpha, le)))
-            return std::nullopt;
-    }
-    const bool palette = dataAt > 14 + std::uint64_t(headerSize);
-    ImageHeader header{.kind = ImageKind::bmp, .width = width, .height = height};
-    if (compression > bitFields) {
-        header.refusal = unsupported("BMP", "압축 방식 " + std::to_string(compression));
+    if (info->compression == bitFields && !readMasks(file, *info, masks)) return std::nullopt;
+
+    ImageHeader header{.kind = ImageKind::bmp, .width = info->width, .height = info->height};
+    if (info->compression > bitFields) {
+        header.refusal = unsupported("BMP", "압축 방식 " + std::to_string(info->compression));
         return header;
     }
-    header.pixFmt = pixelFormat(bits, compression, masks, palette);
+    header.pixFmt = pixelFormat(info->bits, info->compression, masks, info->palette());
     if (header.pixFmt.empty()) {
-        header.refusal = unsupported(
-            "BMP", std::to_string(bits) + "비트 픽셀" + (compression == bitFields ? "의 이 비트 필드" : ""));
+        header.refusal = unsupported("BMP", std::to_string(info->bits) + "비트 픽셀" +
+                                                (info->compression == bitFields ? "의 이 비트 필드" : ""));
         return header;
     }
-    // Rows are padded to four bytes; ffmpeg also takes rows without the padding when only those fit.
-    const std::uint64_t data = end - dataAt;
-    const std::uint64_t bitsPerRow = std::uint64_t(width) * bits;
-    const std::uint64_t stride = (bitsPerRow + 31) / 32 * 4, packed = (bitsPerRow + 7) / 8;
-    const bool runLength = compression == runLength8 || compression == runLength4;
-    const bool padded = stride * std::uint64_t(height) <= data;
-    if (!runLength && !padded && packed * std::uint64_t(height) > data) {
+    const std::optional<std::uint64_t> stride = rowStride(*info, end - info->dataAt);
+    if (!stride) {
         header.refusal = cutShort("픽셀 데이터가 파일 끝을 넘습니다");
         return header;
     }
-    if (header.pixFmt == "bgra" && !anyAlpha(source, dataAt, padded ? stride : packed, width, height))
+    if (header.pixFmt == "bgra" && !anyAlpha(source, info->dataAt, *stride, info->width, info->height))
         header.pixFmt = "bgr0";
     header.hasAlpha = header.pixFmt == "bgra" || header.pixFmt == "abgr" || header.pixFmt == "argb" ||
                       header.pixFmt == "rgba";

@@ -56,16 +56,20 @@ bool readFrame(ByteReader segment, std::uint8_t marker, Frame& frame) {
     return true;
 }
 
-// The pixel format ffmpeg's decoder picks for a frame, or empty text for the samplings it does not handle.
-// Factors that are all 1 or 2 count as halved, as it counts them.
-std::string pixelFormat(const Frame& frame, int adobeTransform) {
+// The frame's sampling factors as ffmpeg's decoder compares them: factors that are all 1 or 2 count as
+// halved, as it counts them.
+std::uint32_t samplingKey(const Frame& frame) {
     std::uint32_t id = frame.sampling;
     if (!(id & 0xD0D0D0D0u)) id -= (id & 0xF0F0F0F0u) >> 1;
     if (!(id & 0x0D0D0D0Du)) id -= (id & 0x0F0F0F0Fu) >> 1;
-    const bool narrow = frame.precision <= 8;
-    const bool rgb = frame.marker == 0xC3;  // ffmpeg takes a lossless picture of full-size samples as RGB
-    const bool rgbIds = frame.ids[0] == 'R' && frame.ids[1] == 'G' && frame.ids[2] == 'B';
-    switch (id) {
+    return id;
+}
+
+// Components named Q, F and A, whose samples ffmpeg decodes as planar RGB.
+bool qfaIds(const Frame& frame) { return frame.ids[0] == 'Q' && frame.ids[1] == 'F' && frame.ids[2] == 'A'; }
+
+std::string grayFormat(std::uint32_t key, bool narrow) {
+    switch (key) {
         case 0x11000000:
         case 0x13000000:
         case 0x14000000:
@@ -76,19 +80,18 @@ std::string pixelFormat(const Frame& frame, int adobeTransform) {
         case 0x43000000:
         case 0x44000000:
             return narrow ? "gray" : "gray16le";
+    }
+    return {};
+}
+
+std::string threeComponentFormat(std::uint32_t key, const Frame& frame, int adobeTransform, bool narrow) {
+    const bool rgb = frame.marker == 0xC3;  // ffmpeg takes a lossless picture of full-size samples as RGB
+    const bool rgbIds = frame.ids[0] == 'R' && frame.ids[1] == 'G' && frame.ids[2] == 'B';
+    switch (key) {
         case 0x11111100:
             if (rgb) return frame.precision <= 9 ? "bgr24" : "bgr48le";
             if (adobeTransform == 0 || rgbIds) return narrow ? "gbrp" : "gbrp16le";
             return narrow ? "yuvj444p" : "yuv444p16le";
-        case 0x11111111:
-            if (rgb) return frame.precision <= 9 ? "abgr" : "rgba64le";
-            if (adobeTransform == 0 && narrow) return "gbrap";
-            return narrow ? "yuva444p" : "yuva444p16le";
-        case 0x22111122:
-        case 0x22111111:
-            if (adobeTransform == 0 && narrow) return "gbrap";
-            if (adobeTransform == 2 && narrow) return "yuva444p";
-            return narrow ? "yuva420p" : "yuva420p16le";
         case 0x12121100:
         case 0x22122100:
         case 0x21211100:
@@ -104,12 +107,10 @@ std::string pixelFormat(const Frame& frame, int adobeTransform) {
         case 0x14111100:
         case 0x22211100:
         case 0x22112100:
-            if (frame.ids[0] == 'Q' && frame.ids[1] == 'F' && frame.ids[2] == 'A')
-                return narrow ? "gbrp" : "";
+            if (qfaIds(frame)) return narrow ? "gbrp" : "";
             return narrow ? "yuvj440p" : "";
         case 0x21111100:
-            if (frame.ids[0] == 'Q' && frame.ids[1] == 'F' && frame.ids[2] == 'A')
-                return narrow ? "gbrp" : "";
+            if (qfaIds(frame)) return narrow ? "gbrp" : "";
             return narrow ? "yuvj422p" : "yuv422p16le";
         case 0x22121100:
         case 0x22111200:
@@ -124,6 +125,31 @@ std::string pixelFormat(const Frame& frame, int adobeTransform) {
             return narrow ? "yuvj411p" : "";
     }
     return {};
+}
+
+std::string fourComponentFormat(std::uint32_t key, const Frame& frame, int adobeTransform, bool narrow) {
+    switch (key) {
+        case 0x11111111:
+            if (frame.marker == 0xC3) return frame.precision <= 9 ? "abgr" : "rgba64le";  // lossless: RGB
+            if (adobeTransform == 0 && narrow) return "gbrap";
+            return narrow ? "yuva444p" : "yuva444p16le";
+        case 0x22111122:
+        case 0x22111111:
+            if (adobeTransform == 0 && narrow) return "gbrap";
+            if (adobeTransform == 2 && narrow) return "yuva444p";
+            return narrow ? "yuva420p" : "yuva420p16le";
+    }
+    return {};
+}
+
+// The pixel format ffmpeg's decoder picks for a frame, or empty text for the samplings it does not handle.
+// The key's digits tell the components: the first pair alone for gray, the last pair set for four.
+std::string pixelFormat(const Frame& frame, int adobeTransform) {
+    const std::uint32_t key = samplingKey(frame);
+    const bool narrow = frame.precision <= 8;
+    if ((key & 0x00FFFFFFu) == 0) return grayFormat(key, narrow);
+    if ((key & 0x000000FFu) == 0) return threeComponentFormat(key, frame, adobeTransform, narrow);
+    return fourComponentFormat(key, frame, adobeTransform, narrow);
 }
 
 // True when the bytes FF D9 stand somewhere in [from, size): first in the last few kilobytes, else anywhere.

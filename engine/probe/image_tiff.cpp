@@ -174,6 +174,84 @@ bool dataInside(Directory& directory, std::uint64_t fileSize, bool tiled) {
     return true;
 }
 
+// The tags that decide how ffmpeg decodes the first image, with the values it takes for absent ones.
+struct Fields {
+    std::uint64_t width = 0, height = 0;
+    std::uint64_t bits = 0;  // of all samples together
+    std::uint64_t samples = 0;
+    std::uint64_t compression = 1, photometric = 1, planes = 1, sampleFormat = 1, fillOrder = 1;
+    std::uint64_t subsamplingX = 1, subsamplingY = 1;
+
+    bool planar() const { return planes == 2 && samples > 1; }
+    // The key ffmpeg picks its pixel format by: planes, then bits of all samples, then samples.
+    std::uint64_t layout() const { return (planar() ? 1000 : 0) + bits * 10 + samples; }
+};
+
+// The bits of all samples together, as ffmpeg adds them up, and how many values the tag holds: one value
+// stands for every sample.
+bool readSampleBits(Directory& directory, std::uint64_t& bits, std::uint64_t& count) {
+    bits = 0;
+    count = std::max<std::uint64_t>(1, directory.count(bitsPerSample));
+    if (count > 5) return false;
+    for (std::uint64_t i = 0; i < count; ++i) {
+        std::uint64_t one = 0;
+        if (!directory.value(bitsPerSample, i, one, 1) || one > 64) return false;
+        bits += one;
+    }
+    return true;
+}
+
+std::optional<Fields> readFields(Directory& directory) {
+    Fields f;
+    std::uint64_t count = 0;
+    if (!directory.value(width, 0, f.width) || !directory.value(height, 0, f.height) ||
+        !plausibleSize(std::int64_t(f.width), std::int64_t(f.height)) ||
+        !readSampleBits(directory, f.bits, count))
+        return std::nullopt;
+    if (!directory.value(compression, 0, f.compression, 1) ||
+        !directory.value(photometric, 0, f.photometric, 1) ||
+        !directory.value(samplesPerPixel, 0, f.samples, count) ||
+        !directory.value(planarConfiguration, 0, f.planes, 1) ||
+        !directory.value(sampleFormat, 0, f.sampleFormat, 1) ||
+        !directory.value(yCbCrSubsampling, 0, f.subsamplingX, 1) ||
+        !directory.value(fillOrder, 0, f.fillOrder, 1) || f.samples < 1 || f.samples > 5)
+        return std::nullopt;
+    // Both subsampling factors default to 1, as ffmpeg takes them.
+    if (directory.count(yCbCrSubsampling) >= 2 && !directory.value(yCbCrSubsampling, 1, f.subsamplingY))
+        return std::nullopt;
+    if (count == 1) f.bits *= f.samples;
+    if (f.compression >= 2 && f.compression <= 4 && f.bits != 1)
+        return std::nullopt;  // fax codes hold 1-bit pictures only
+    return f;
+}
+
+// Why ffmpeg cannot decode the picture, or empty text when it can.
+std::string refusal(Directory& directory, const Fields& f, const ImageHeader& header,
+                    std::uint64_t fileSize) {
+    const bool tiled = directory.has(tileWidth);
+    // ffmpeg turns CMYK into RGB only from 8-bit samples side by side; it shows the others' ink as colour.
+    const bool cmyk = f.photometric == separated;
+    const int depth = header.bitsPerSample;
+    if (!knownCompression(f.compression))
+        return unsupported("TIFF", "압축 방식 " + std::to_string(f.compression));
+    if (!knownPhotometric(f.photometric))
+        return unsupported("TIFF", "색 공간 " + std::to_string(f.photometric));
+    if (f.sampleFormat == 3) return unsupported("TIFF", "부동소수점 샘플");
+    if (f.sampleFormat == 2) return unsupported("TIFF", "부호 있는 정수 샘플");
+    if (f.fillOrder == 2 && (depth == 2 || depth == 4))
+        return unsupported("TIFF",
+                           "비트 순서가 거꾸로인(FillOrder 2) " + std::to_string(depth) + "비트 샘플");
+    if (tiled && !directory.has(tileOffsets))
+        return unsupported("TIFF", "타일 위치(TileOffsets)가 없는 타일 구성");
+    if (header.pixFmt.empty() || (f.photometric == palette && depth > 8) ||
+        (cmyk && f.layout() != 324 && f.layout() != 405))
+        return unsupported("TIFF", std::string(cmyk ? "CMYK " : "") + "샘플 " + std::to_string(f.samples) +
+                                       "개 × " + std::to_string(depth) + "비트" +
+                                       (f.planar() ? " (평면 배치)" : ""));
+    if (!dataInside(directory, fileSize, tiled)) return cutShort("픽셀 데이터가 파일 끝을 넘습니다");
+    return {};
+}
+
 }  // namespace
 
 std::optional<ImageHeader> readTiff(ByteSource& source) {
@@ -190,67 +268,18 @@ std::optional<ImageHeader> readTiff(ByteSource& source) {
     if (version != 42) return std::nullopt;
     auto directory = readDirectory(cached, order);
     if (!directory) return std::nullopt;
+    const std::optional<Fields> fields = readFields(*directory);
+    if (!fields) return std::nullopt;
 
-    std::uint64_t w = 0, h = 0, method = 0, colour = 0, samples = 0, planes = 0, format = 0, subX = 0,
-                  subY = 0, bitOrder = 0;
-    if (!directory->value(width, 0, w) || !directory->value(height, 0, h) ||
-        !plausibleSize(std::int64_t(w), std::int64_t(h)))
-        return std::nullopt;
-    // The bits of all samples together, as ffmpeg adds them up: one value stands for every sample.
-    std::uint64_t bits = 0, count = std::max<std::uint64_t>(1, directory->count(bitsPerSample));
-    if (count > 5) return std::nullopt;
-    for (std::uint64_t i = 0; i < count; ++i) {
-        std::uint64_t one = 0;
-        if (!directory->value(bitsPerSample, i, one, 1) || one > 64) return std::nullopt;
-        bits += one;
-    }
-    if (!directory->value(compression, 0, method, 1) || !directory->value(photometric, 0, colour, 1) ||
-        !directory->value(samplesPerPixel, 0, samples, count) ||
-        !directory->value(planarConfiguration, 0, planes, 1) ||
-        !directory->value(sampleFormat, 0, format, 1) || !directory->value(yCbCrSubsampling, 0, subX, 1) ||
-        !directory->value(fillOrder, 0, bitOrder, 1) || samples < 1 || samples > 5)
-        return std::nullopt;
-    if (directory->count(yCbCrSubsampling) < 2)
-        subY = 1;  // both default to 1, as ffmpeg takes them
-    else if (!directory->value(yCbCrSubsampling, 1, subY))
-        return std::nullopt;
-    if (count == 1) bits *= samples;
-    if (method >= 2 && method <= 4 && bits != 1) return std::nullopt;  // fax codes hold 1-bit pictures only
-
-    const bool little = order == Endian::little, hasColourMap = directory->has(colourMap);
-    const bool planar = planes == 2 && samples > 1;
-    const std::uint64_t layout = (planar ? 1000 : 0) + bits * 10 + samples;
-    header.width = std::int64_t(w);
-    header.height = std::int64_t(h);
-    header.bitsPerSample = int(bits / samples);
-    header.pixFmt = pixelFormat(layout, colour, hasColourMap, little, subX, subY);
+    header.width = std::int64_t(fields->width);
+    header.height = std::int64_t(fields->height);
+    header.bitsPerSample = int(fields->bits / fields->samples);
+    header.pixFmt = pixelFormat(fields->layout(), fields->photometric, directory->has(colourMap),
+                                order == Endian::little, fields->subsamplingX, fields->subsamplingY);
     const std::string& f = header.pixFmt;
     header.hasAlpha = f.starts_with("ya") || f.starts_with("rgba") || f.starts_with("gbrap");
-    header.lossless = method != 6 && method != 7;
-
-    const bool tiled = directory->has(tileWidth);
-    // ffmpeg turns CMYK into RGB only from 8-bit samples side by side; it shows the others' ink as colour.
-    const bool cmyk = colour == separated;
-    if (!knownCompression(method))
-        header.refusal = unsupported("TIFF", "압축 방식 " + std::to_string(method));
-    else if (!knownPhotometric(colour))
-        header.refusal = unsupported("TIFF", "색 공간 " + std::to_string(colour));
-    else if (format == 3)
-        header.refusal = unsupported("TIFF", "부동소수점 샘플");
-    else if (format == 2)
-        header.refusal = unsupported("TIFF", "부호 있는 정수 샘플");
-    else if (bitOrder == 2 && (header.bitsPerSample == 2 || header.bitsPerSample == 4))
-        header.refusal = unsupported("TIFF", "비트 순서가 거꾸로인(FillOrder 2) " +
-                                                 std::to_string(header.bitsPerSample) + "비트 샘플");
-    else if (tiled && !directory->has(tileOffsets))
-        header.refusal = unsupported("TIFF", "타일 위치(TileOffsets)가 없는 타일 구성");
-    else if (f.empty() || (colour == palette && header.bitsPerSample > 8) ||
-             (cmyk && layout != 324 && layout != 405))
-        header.refusal = unsupported(
-            "TIFF", std::string(cmyk ? "CMYK " : "") + "샘플 " + std::to_string(samples) + "개 × " +
-                        std::to_string(header.bitsPerSample) + "비트" + (planar ? " (평면 배치)" : ""));
-    else if (!dataInside(*directory, source.size(), tiled))
-        header.refusal = cutShort("픽셀 데이터가 파일 끝을 넘습니다");
+    header.lossless = fields->compression != 6 && fields->compression != 7;
+    header.refusal = refusal(*directory, *fields, header, source.size());
     return header;
 }
 

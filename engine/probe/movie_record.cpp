@@ -130,29 +130,29 @@ std::string audioCodecName(std::uint32_t code) {
     return trimBlanks(text);
 }
 
-}  // namespace
+// The track's parameter set, when its configuration box holds one.
+const SequenceParameters* sequenceOf(const FormatDescription& format) {
+    return format.configuration && format.configuration->sequence ? &*format.configuration->sequence
+                                                                  : nullptr;
+}
 
-ClipInfo movieRecord(ClipInfo record, const VideoTrack& video, bool hasAudio, const AudioTrack& audio) {
+// Sizes are the ones ffmpeg shows: the decoder's (the parameter set's, where the sample entry may say
+// nothing), turned upright for a quarter-turned track before any filter sees it.
+void setSize(ClipInfo& record, const VideoTrack& video) {
     const FormatDescription& format = video.format;
-    record.hasAudio = hasAudio;
-    if (hasAudio) {
-        record.audioCodec = audioCodecName(audio.code);
-        record.audioChannels = audio.channels;
-    }
-    record.codecTag = codeText(format.code);
-    // Sizes are the ones ffmpeg shows: the decoder's (the parameter set's, where the sample entry may say
-    // nothing), turned upright for a quarter-turned track before any filter sees it.
-    const SequenceParameters* coded =
-        format.configuration && format.configuration->sequence ? &*format.configuration->sequence : nullptr;
+    const SequenceParameters* coded = sequenceOf(format);
     const std::int64_t width = coded && coded->width > 0 ? coded->width : format.width;
     const std::int64_t height = coded && coded->width > 0 ? coded->height : format.height;
     const bool quarterTurn = video.rotation == 90 || video.rotation == 270;
     record.width = quarterTurn ? height : width;
     record.height = quarterTurn ? width : height;
-    const bool alpha = format.depth == 32;
+}
 
+// The codec, its profile and the pixel format it decodes to, told by the sample description's code.
+void setCodec(ClipInfo& record, const FormatDescription& format) {
+    record.codecTag = codeText(format.code);
     const std::string& tag = record.codecTag;
-    if (std::string prores = proresPixelFormat(tag, alpha); !prores.empty()) {
+    if (std::string prores = proresPixelFormat(tag, format.depth == 32); !prores.empty()) {
         record.codec = "prores";
         record.pixFmt = std::move(prores);
     } else if (tag == "avc1" || tag == "avc3") {
@@ -165,7 +165,9 @@ ClipInfo movieRecord(ClipInfo record, const VideoTrack& video, bool hasAudio, co
         record.codec = asciiLower(trimBlanks(tag));
     }
     record.profile = proresName(record.codecTag, "");
+}
 
+void setTiming(ClipInfo& record, const VideoTrack& video) {
     record.fpsString = video.frameRate.text();
     // A length that is not a finite, non-negative number has no meaning for the labels; keep 0.
     record.duration =
@@ -173,10 +175,11 @@ ClipInfo movieRecord(ClipInfo record, const VideoTrack& video, bool hasAudio, co
     // The frames ffmpeg will decode: every sample, unless the edit list presents fewer.
     const std::uint64_t frames = std::min(video.samples, video.presentedSamples.value_or(video.samples));
     record.frames = static_cast<std::int64_t>(std::min<std::uint64_t>(frames, limits::kMaxFrameCount));
+}
 
-    // The colr box is what the container says; where it has none, the codec's own usability information.
-    const SequenceParameters* sequence =
-        format.configuration && format.configuration->sequence ? &*format.configuration->sequence : nullptr;
+// The colr box is what the container says; where it has none, the codec's own usability information.
+void setColour(ClipInfo& record, const FormatDescription& format) {
+    const SequenceParameters* sequence = sequenceOf(format);
     const ColourCodes* codes = format.colour                  ? &*format.colour
                                : sequence && sequence->colour ? &*sequence->colour
                                                               : nullptr;
@@ -185,18 +188,38 @@ ClipInfo movieRecord(ClipInfo record, const VideoTrack& video, bool hasAudio, co
         record.colorTransfer = ffmpegTransfer(codes->transfer);
         record.colorSpace = ffmpegMatrix(codes->matrix);
     }
+    // The range likewise; where neither says it, ffmpeg's HEVC decoder takes it as limited, as the
+    // standard does.
     if (format.colour && format.colour->fullRange)
         record.colorRange = *format.colour->fullRange ? "pc" : "tv";
     else if (sequence && sequence->fullRange)
         record.colorRange = *sequence->fullRange ? "pc" : "tv";
     else if (record.codec == "hevc")
-        record.colorRange =
-            "tv";  // ffmpeg's HEVC decoder takes an unsaid range as limited, as the standard does
-    // ffmpeg takes the container's pixel aspect over the codec's.
+        record.colorRange = "tv";
+}
+
+// ffmpeg takes the container's pixel aspect over the codec's.
+void setPixelAspect(ClipInfo& record, const FormatDescription& format) {
+    const SequenceParameters* sequence = sequenceOf(format);
     if (format.pixelAspect)
         record.pixelAspect = aspectText(*format.pixelAspect);
     else if (sequence && sequence->pixelAspect)
         record.pixelAspect = aspectText(*sequence->pixelAspect);
+}
+
+}  // namespace
+
+ClipInfo movieRecord(ClipInfo record, const VideoTrack& video, bool hasAudio, const AudioTrack& audio) {
+    record.hasAudio = hasAudio;
+    if (hasAudio) {
+        record.audioCodec = audioCodecName(audio.code);
+        record.audioChannels = audio.channels;
+    }
+    setSize(record, video);
+    setCodec(record, video.format);
+    setTiming(record, video);
+    setColour(record, video.format);
+    setPixelAspect(record, video.format);
     return record;
 }
 
