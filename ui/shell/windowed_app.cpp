@@ -1,7 +1,5 @@
 #include "ui/shell/windowed_app.h"
 
-#include <signal.h>
-
 #include <QApplication>
 #include <QIcon>
 #include <QLibraryInfo>
@@ -12,13 +10,12 @@
 #include <QTranslator>
 #include <QUrl>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/app_model.h"
-#include "engine/merge/cancellation.h"
+#include "engine/merge/stop_signal_route.h"
 #include "ui/shell/desktop_services.h"
 #include "ui/shell/display_check.h"
 #include "ui/widgets/fonts.h"
@@ -77,67 +74,46 @@ std::vector<std::filesystem::path> startupFiles(const std::vector<std::string>& 
 
 namespace {
 
-// Set by SIGINT, SIGTERM, SIGHUP, SIGQUIT and the other stop signals; the window then quits as it does
-// normally, so the merge is stopped and the private thumbnail folder removed. A second signal ends the
-// process at once (SA_RESETHAND).
-Cancellation* quitSignal = nullptr;
-
-void onQuitSignal(int) {
-    if (quitSignal) quitSignal->request();
+// Qt's argv: what was given, then "-platform <chosen>" (of several, Qt takes the last), then the end.
+std::vector<char*> qtArguments(int argc, char** argv, std::string& chosen) {
+    static char platformSwitch[] = "-platform";
+    std::vector<char*> arguments(argv, argv + argc);
+    arguments.push_back(platformSwitch);
+    arguments.push_back(chosen.data());
+    arguments.push_back(nullptr);
+    return arguments;
 }
 
-// Routes the quit signals to `flag` for the life of this object, then restores the default action.
-class QuitSignals {
-  public:
-    explicit QuitSignals(Cancellation& flag) {
-        quitSignal = &flag;
-        struct sigaction action {};
-        action.sa_handler = onQuitSignal;
-        action.sa_flags = SA_RESETHAND | SA_RESTART;
-        sigemptyset(&action.sa_mask);
-        for (int signal : signals_) ::sigaction(signal, &action, nullptr);
-    }
-    ~QuitSignals() {
-        for (int signal : signals_) ::signal(signal, SIG_DFL);
-        quitSignal = nullptr;
-    }
-    QuitSignals(const QuitSignals&) = delete;
-    QuitSignals& operator=(const QuitSignals&) = delete;
-
-  private:
-    const std::vector<int> signals_ = stopSignals();
-};
+// The preferred size, or the screen's room when that is smaller.
+void showAtPreferredSize(QWidget& window) {
+    QSize size(1280, 760);
+    if (const QScreen* screen = window.screen()) size = size.boundedTo(screen->availableGeometry().size());
+    window.resize(size.expandedTo(window.minimumSize()));
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
 
 }  // namespace
 
-int runWindowedApp(int argc, char** argv, const std::vector<std::string>& files,
+int runWindowedApp(int argc, char** argv, const std::string& platform, const std::vector<std::string>& files,
                    const MergeSettings& settings) {
-    const std::optional<std::string> platform =
-        choosePlatform(currentDisplayEnvironment(argc, argv), systemDisplayProbes());
-    if (!platform) {
+    const std::optional<std::string> chosen =
+        choosePlatform(currentDisplayEnvironment(platform), systemDisplayProbes());
+    if (!chosen) {
         std::fprintf(stderr, "%s\n", noDisplayMessage());
         return 2;
     }
     // Qt starts on exactly the platform found to work: its own choice could abort the process.
-    std::vector<char*> arguments;
-    for (int i = 0; i < argc; ++i) {
-        if (i > 0 && i + 1 < argc &&
-            (!std::strcmp(argv[i], "-platform") || !std::strcmp(argv[i], "--platform"))) {
-            ++i;
-            continue;
-        }
-        arguments.push_back(argv[i]);
-    }
-    std::string platformSwitch = "-platform";
-    std::string platformName = *platform;
-    arguments.push_back(platformSwitch.data());
-    arguments.push_back(platformName.data());
-    int count = int(arguments.size());
-    arguments.push_back(nullptr);
+    std::string platformName = *chosen;
+    std::vector<char*> arguments = qtArguments(argc, argv, platformName);
+    int count = int(arguments.size()) - 1;
 
+    // SIGINT, SIGTERM, SIGHUP, SIGQUIT and the other stop signals quit the window as it quits normally, so
+    // the merge is stopped and the private thumbnail folder removed; a second one ends the process at once.
     // Declared before the application and the model, so the signals stay routed until both are gone.
     Cancellation quitRequest;
-    QuitSignals quitSignals(quitRequest);
+    const StopSignalRoute quitSignals(quitRequest, StopSignalRoute::Repeat::secondEnds);
 
     QApplication app(count, arguments.data());
     installQtKoreanTexts(app);
@@ -162,13 +138,7 @@ int runWindowedApp(int argc, char** argv, const std::vector<std::string>& files,
         QApplication::quit();
     });
 
-    // The preferred size, or the screen's room when that is smaller.
-    QSize size(1280, 760);
-    if (const QScreen* screen = window.screen()) size = size.boundedTo(screen->availableGeometry().size());
-    window.resize(size.expandedTo(window.minimumSize()));
-    window.show();
-    window.raise();
-    window.activateWindow();
+    showAtPreferredSize(window);
 
     std::error_code error;
     const auto cwd = std::filesystem::current_path(error);
