@@ -129,7 +129,7 @@ ClipInfo verifyOutput(const std::vector<ClipInfo>& clips, const MergePlan& plan,
 
 MergeResult merge(const std::vector<ClipInfo>& clips, const FileURL& output, const ProgressCallback& progress,
                   const Cancellation* cancel, const CommandCallback& started, const MergeSettings& settings) {
-    const std::optional<std::string> ffmpeg = Tools::find("ffmpeg");
+    const std::optional<std::string> ffmpeg = tool_search::find("ffmpeg");
     if (!ffmpeg) throw MergeError::noFFmpeg();
 
     const MergePlan plan = planMergeTo(clips, output, settings);

@@ -14,7 +14,7 @@ namespace tessellane {
 
 class Cancellation;
 
-namespace Tools {
+namespace tool_search {
 
 // <prefix>/share/tessellane/bin for a program installed as <prefix>/bin/tessellane, when that folder exists
 // and no one but root and this user can change it; absent for any other place of the program. Anyone who
@@ -39,7 +39,7 @@ std::optional<std::string> ffmpeg();
 // What the user is told when ffmpeg is not found: the folders searched.
 std::string missingFFmpegMessage();
 
-}  // namespace Tools
+}  // namespace tool_search
 
 struct CaptureResult {
     ExitStatus status;     // unknown when it could not start or was stopped
