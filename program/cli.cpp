@@ -66,6 +66,22 @@ std::string commandLine(const std::vector<std::string>& arguments) {
 
 void print(std::ostream& out, const std::string& line) { out << line << '\n' << std::flush; }
 
+// The files in the order they are placed, left to right.
+std::string orderLine(const std::vector<ClipInfo>& clips) {
+    std::string order = "순서: ";
+    for (std::size_t i = 0; i < clips.size(); ++i)
+        order += (i > 0 ? ", " : "") + escapeControls(clips[i].name());
+    return order;
+}
+
+// What the merge will do before it runs: the warnings, the output and the sound.
+void printPlan(std::ostream& out, const MergePlan& plan) {
+    for (const std::string& warning : plan.validation.warnings)
+        print(out, "경고: " + escapeControls(warning));
+    print(out, "출력: " + escapeControls(plan.output.string()));
+    if (plan.audio) print(out, "소리: " + plan.audio->description);
+}
+
 }  // namespace
 
 std::optional<std::vector<std::string>> cliArguments(int argc, const char* const* argv) {
@@ -102,15 +118,9 @@ int runCLI(const std::vector<std::string>& arguments, std::ostream& out, const M
         std::vector<ClipInfo> clips;
         for (const FileURL& url : inputs) clips.push_back(probe(url));
 
-        std::string order = "순서: ";
-        for (std::size_t i = 0; i < clips.size(); ++i)
-            order += (i > 0 ? ", " : "") + escapeControls(clips[i].name());
-        print(out, order);
+        print(out, orderLine(clips));
         const MergePlan plan = planMerge(clips, folder, suffix, settings);
-        for (const std::string& warning : plan.validation.warnings)
-            print(out, "경고: " + escapeControls(warning));
-        print(out, "출력: " + escapeControls(plan.output.string()));
-        if (plan.audio) print(out, "소리: " + plan.audio->description);
+        printPlan(out, plan);
 
         // Printed once ffmpeg runs: the same merge by hand, which never overwrites a file ("-n").
         auto started = [&out](const std::vector<std::string>& command) {

@@ -11,6 +11,7 @@
 #include <QUrl>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -94,6 +95,33 @@ void showAtPreferredSize(QWidget& window) {
     window.activateWindow();
 }
 
+// The program as the desktop knows it (name, desktop entry, icon) in its own look, with Qt's texts in Korean.
+void presentApplication(QApplication& app) {
+    installQtKoreanTexts(app);
+    QApplication::setApplicationName(QStringLiteral("Tessellane"));
+    QApplication::setDesktopFileName(QStringLiteral(TESSELLANE_APP_ID));
+    QApplication::setQuitOnLastWindowClosed(true);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/tessellane/tessellane.png")));
+    applyLook(app);
+}
+
+// The files named at start, taken against the working directory. The sound's clip is a position in their
+// sorted order, so it is chosen once they are listed.
+void addStartupFiles(AppModel& model, const std::vector<std::string>& files,
+                     std::optional<std::size_t> audioClip) {
+    std::error_code error;
+    const auto cwd = std::filesystem::current_path(error);
+    const auto paths = startupFiles(files, error ? std::filesystem::path("/") : cwd);
+    if (paths.empty()) return;
+    model.add(paths);
+    if (!audioClip) return;
+    auto once = std::make_shared<QMetaObject::Connection>();
+    *once = QObject::connect(&model, &AppModel::clipsChanged, &model, [&model, once, at = *audioClip] {
+        QObject::disconnect(*once);
+        if (at < model.clips().size()) model.setAudioClip(model.clips()[at].id());
+    });
+}
+
 }  // namespace
 
 int runWindowedApp(int argc, char** argv, const std::string& platform, const std::vector<std::string>& files,
@@ -116,12 +144,7 @@ int runWindowedApp(int argc, char** argv, const std::string& platform, const std
     const StopSignalRoute quitSignals(quitRequest, StopSignalRoute::Repeat::secondEnds);
 
     QApplication app(count, arguments.data());
-    installQtKoreanTexts(app);
-    QApplication::setApplicationName(QStringLiteral("Tessellane"));
-    QApplication::setDesktopFileName(QStringLiteral(TESSELLANE_APP_ID));
-    QApplication::setQuitOnLastWindowClosed(true);
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/tessellane/tessellane.png")));
-    applyLook(app);
+    presentApplication(app);
 
     DesktopServices services;
     AppModel model(&services);
@@ -140,21 +163,7 @@ int runWindowedApp(int argc, char** argv, const std::string& platform, const std
 
     showAtPreferredSize(window);
 
-    std::error_code error;
-    const auto cwd = std::filesystem::current_path(error);
-    const auto paths = startupFiles(files, error ? std::filesystem::path("/") : cwd);
-    if (!paths.empty()) model.add(paths);
-    // The sound's clip is known once the files are listed, in their sorted order.
-    if (settings.audioClip && !paths.empty()) {
-        auto once = std::make_shared<QMetaObject::Connection>();
-        *once = QObject::connect(&model, &AppModel::clipsChanged, &model,
-                                 [&model, once, at = *settings.audioClip] {
-                                     QObject::disconnect(*once);
-                                     if (at < model.clips().size())
-                                         model.setAudioClip(model.clips()[at].id());
-                                 });
-    }
-
+    addStartupFiles(model, files, settings.audioClip);
     return app.exec();
 }
 
