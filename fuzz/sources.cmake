@@ -19,7 +19,11 @@ set(TESSELLANE_READER_SOURCES
   ${PROJECT_SOURCE_DIR}/engine/core/pixel_format.cpp
   ${PROJECT_SOURCE_DIR}/engine/core/video_output.cpp
   ${PROJECT_SOURCE_DIR}/engine/core/validation.cpp
+  ${PROJECT_SOURCE_DIR}/engine/core/layout_geometry.cpp
+  ${PROJECT_SOURCE_DIR}/engine/core/picture_size.cpp
   ${PROJECT_SOURCE_DIR}/engine/merge/ffmpeg_args.cpp
+  ${PROJECT_SOURCE_DIR}/engine/merge/image_args.cpp
+  ${PROJECT_SOURCE_DIR}/engine/merge/audio_plan.cpp
   ${PROJECT_SOURCE_DIR}/engine/merge/child_process.cpp
   ${PROJECT_SOURCE_DIR}/engine/core/utf8.cpp
   ${PROJECT_SOURCE_DIR}/engine/merge/cancellation.cpp
