@@ -79,11 +79,7 @@ std::vector<std::string> tool_search::searchFolders() {
     if (auto executable = ownExecutable()) {
         if (auto bundled = bundledFolder(*executable)) folders.push_back(bundled->string());
     }
-#ifdef __APPLE__
-    folders.insert(folders.end(), {"/opt/homebrew/bin", "/usr/local/bin"});
-#else
     folders.push_back("/usr/local/bin");
-#endif
     const std::vector<std::string> path = splitFolders(std::getenv("PATH"));
     folders.insert(folders.end(), path.begin(), path.end());
     return folders;
@@ -112,11 +108,7 @@ std::string tool_search::missingFFmpegMessage() {
         for (const std::string& folder : override) folders += (folders.empty() ? "" : ", ") + folder;
         return "ffmpeg를 찾을 수 없습니다 (" + folders + ")";
     }
-#ifdef __APPLE__
-    return "ffmpeg를 찾을 수 없습니다 (/opt/homebrew/bin, /usr/local/bin, PATH)";
-#else
     return "ffmpeg를 찾을 수 없습니다 (/usr/local/bin, PATH)";
-#endif
 }
 
 CaptureResult runCapture(const std::string& executable, const std::vector<std::string>& arguments,

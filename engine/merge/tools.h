@@ -24,9 +24,8 @@ std::optional<std::filesystem::path> bundledFolder(const std::filesystem::path& 
 // bundledFolder()/name when that program, too, can be changed by no one but root and this user.
 std::optional<std::string> bundledTool(const std::filesystem::path& executable, std::string_view name);
 
-// The folders searched, in order: the bundled folder of this program, the fixed folders of this platform
-// (/usr/local/bin; on macOS /opt/homebrew/bin first), then each PATH entry. When TESSELLANE_TOOL_PATH is set
-// (folders separated by ':'), only its folders.
+// The folders searched, in order: the bundled folder of this program, /usr/local/bin, then each PATH entry.
+// When TESSELLANE_TOOL_PATH is set (folders separated by ':'), only its folders.
 std::vector<std::string> searchFolders();
 
 // The first executable file named `name` in searchFolders(), read anew on every call; in the bundled
