@@ -124,6 +124,12 @@ ProgramArguments withMode(ProgramArguments::Mode mode) {
     return result;
 }
 
+ProgramArguments invalid(std::string error) {
+    ProgramArguments result = withMode(ProgramArguments::Mode::invalid);
+    result.error = std::move(error);
+    return result;
+}
+
 }  // namespace
 
 ProgramArguments programArguments(int argc, const char* const* argv) {
@@ -165,22 +171,14 @@ ProgramArguments programArguments(int argc, const char* const* argv) {
     // The N-th file of the sorted order; after "--cli" the first two arguments are the folder and suffix.
     const std::size_t files = cli ? (cli->size() > 2 ? cli->size() - 2 : 0) : window.arguments.size();
     finishSettings(settings, layout, audioNumber, files, !cli || cli->size() >= 3, refuseSetting);
-    if (!settingsError.empty()) {
-        ProgramArguments result = withMode(ProgramArguments::Mode::invalid);
-        result.error = settingsError;
-        return result;
-    }
+    if (!settingsError.empty()) return invalid(settingsError);
     if (cli) {
         ProgramArguments result = withMode(ProgramArguments::Mode::cli);
         result.arguments = *cli;
         result.settings = settings;
         return result;
     }
-    if (!error.empty()) {
-        ProgramArguments result = withMode(ProgramArguments::Mode::invalid);
-        result.error = error;
-        return result;
-    }
+    if (!error.empty()) return invalid(error);
     window.settings = settings;
     return window;
 }
