@@ -27,7 +27,7 @@ FileURL placeToTry(const MergePlan& plan) {
 }  // namespace
 
 AppModel::AppModel(PlatformServices* services, QObject* parent)
-    : QObject(parent), services_(services), ffmpegMissing_(!Tools::ffmpeg().has_value()) {
+    : QObject(parent), services_(services), ffmpegMissing_(!tool_search::ffmpeg().has_value()) {
     diskTimer_.setSingleShot(true);
     diskTimer_.setInterval(kDiskLookDelay);
     connect(&diskTimer_, &QTimer::timeout, this, &AppModel::startDiskCheck);

@@ -61,7 +61,7 @@ bool ThumbnailJobs::start(const ClipInfo& clip, QObject* receiver,
         // The lookup is made anew for each clip, off the main thread since it walks PATH.
         QImage image;
         std::optional<std::string> ffmpeg;
-        if (!stop->requested()) ffmpeg = Tools::ffmpeg();
+        if (!stop->requested()) ffmpeg = tool_search::ffmpeg();
         if (ffmpeg)
             image = makeThumbnailImage(*ffmpeg, job->clip, job->folder->path(),
                                        CaptureLimits{job->limit, stop.get()});

@@ -64,7 +64,7 @@ int main(int argc, char** argv) {
     // And making the pictures there: each one waits for an ffmpeg run.
     const int sample = std::min(count, 10);
     PrivateTempFolder folder;
-    const std::string ffmpeg = Tools::ffmpeg().value_or("ffmpeg");
+    const std::string ffmpeg = tool_search::ffmpeg().value_or("ffmpeg");
     inline_.restart();
     for (int i = 0; i < sample; ++i) makeThumbnailImage(ffmpeg, probe(urls[std::size_t(i)]), folder.path());
     const double inlineThumbsMs = double(inline_.nsecsElapsed()) / 1e6;

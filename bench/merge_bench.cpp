@@ -177,7 +177,7 @@ int main(int argc, char** argv) {
     const std::string size = argc > 3 ? argv[3] : "320x180";
     const std::size_t publishMegabytes = argc > 4 ? std::strtoul(argv[4], nullptr, 10) : 1024;
 
-    const auto ffmpeg = Tools::ffmpeg();
+    const auto ffmpeg = tool_search::ffmpeg();
     if (!ffmpeg) {
         std::puts("ffmpeg not found");
         return 1;

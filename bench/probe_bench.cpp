@@ -49,8 +49,8 @@ double secondsSince(Clock::time_point start) {
 }  // namespace
 
 int main() {
-    const auto ffmpeg = Tools::find("ffmpeg");
-    const auto ffprobe = Tools::find("ffprobe");
+    const auto ffmpeg = tool_search::find("ffmpeg");
+    const auto ffprobe = tool_search::find("ffprobe");
     if (!ffmpeg || !ffprobe) {
         std::fprintf(stderr, "needs ffmpeg and ffprobe on PATH\n");
         return 1;

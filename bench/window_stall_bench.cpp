@@ -138,7 +138,7 @@ int run(TimedApplication& app) {
     wall.start();
     for (const FileURL& file : files) (void)probe(file);
     const double syncProbeMs = wall.nsecsElapsed() / 1e6;
-    const std::string ffmpeg = *Tools::ffmpeg();
+    const std::string ffmpeg = *tool_search::ffmpeg();
     wall.start();
     for (std::size_t i = 0; i < 10 && i < files.size(); ++i) {
         (void)makeThumbnailImage(ffmpeg, probe(files[i]), dir.path());

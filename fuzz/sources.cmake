@@ -16,10 +16,19 @@ set(TESSELLANE_READER_SOURCES
   ${PROJECT_SOURCE_DIR}/engine/probe/image_record.cpp
   ${PROJECT_SOURCE_DIR}/engine/probe/movie_record.cpp
   ${PROJECT_SOURCE_DIR}/engine/core/clip_info.cpp
+  ${PROJECT_SOURCE_DIR}/engine/core/uuid.cpp
+  ${PROJECT_SOURCE_DIR}/engine/core/file_kinds.cpp
+  ${PROJECT_SOURCE_DIR}/engine/core/ascii_case.cpp
+  ${PROJECT_SOURCE_DIR}/engine/core/prores_profiles.cpp
+  ${PROJECT_SOURCE_DIR}/engine/core/readable_numbers.cpp
   ${PROJECT_SOURCE_DIR}/engine/core/pixel_format.cpp
   ${PROJECT_SOURCE_DIR}/engine/core/video_output.cpp
   ${PROJECT_SOURCE_DIR}/engine/core/validation.cpp
+  ${PROJECT_SOURCE_DIR}/engine/core/layout_geometry.cpp
+  ${PROJECT_SOURCE_DIR}/engine/core/picture_size.cpp
   ${PROJECT_SOURCE_DIR}/engine/merge/ffmpeg_args.cpp
+  ${PROJECT_SOURCE_DIR}/engine/merge/image_args.cpp
+  ${PROJECT_SOURCE_DIR}/engine/merge/audio_plan.cpp
   ${PROJECT_SOURCE_DIR}/engine/merge/child_process.cpp
   ${PROJECT_SOURCE_DIR}/engine/core/utf8.cpp
   ${PROJECT_SOURCE_DIR}/engine/merge/cancellation.cpp

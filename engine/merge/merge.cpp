@@ -126,14 +126,9 @@ ClipInfo verifyOutput(const std::vector<ClipInfo>& clips, const MergePlan& plan,
     return result;
 }
 
-}  // namespace
-
-MergeResult merge(const std::vector<ClipInfo>& clips, const FileURL& output, const ProgressCallback& progress,
-                  const Cancellation* cancel, const CommandCallback& started, const MergeSettings& settings) {
-    const std::optional<std::string> ffmpeg = Tools::find("ffmpeg");
-    if (!ffmpeg) throw MergeError::noFFmpeg();
-
-    const MergePlan plan = planMergeTo(clips, output, settings);
+// Every reason the plan gives not to start, in the order the user can act on them; nothing has been
+// written yet.
+void refuseBeforeWork(const MergePlan& plan, const FileURL& output, const Cancellation* cancel) {
     if (!plan.validation.ok()) {
         std::string message;
         for (const std::string& line : plan.validation.blocking)
@@ -147,14 +142,18 @@ MergeResult merge(const std::vector<ClipInfo>& clips, const FileURL& output, con
     if (plan.writerProblem) throw MergeError::refused(*plan.writerProblem);
     if (plan.sizeProblem) throw MergeError::refused(*plan.sizeProblem);
     if (cancel && cancel->requested()) throw MergeError::cancelled();
+}
 
-    const PinnedInputs inputs(clips);
-    TemporaryOutput temporary(output);
+// ffmpeg started on the pinned inputs and the temporary; `started` hears the command as the user could run
+// it. Should `started` throw, the child is ended and reaped before the exception goes on.
+ChildProcess startFFmpeg(const std::string& ffmpeg, const MergePlan& plan, const PinnedInputs& inputs,
+                         const TemporaryOutput& temporary, const FileURL& output,
+                         const CommandCallback& started) {
     const std::vector<std::string>& display = plan.arguments;
     ChildExtras extras{.inherited = inputs.fds(), .openFiles = inputs.childOpenFiles()};
     extras.inherited.push_back(temporary.fd());
     // A refused start throws std::system_error, which the callers show as it is.
-    ChildProcess child = spawnChild(*ffmpeg, realArguments(display, inputs, temporary, *outputWriter(output)),
+    ChildProcess child = spawnChild(ffmpeg, realArguments(display, inputs, temporary, *outputWriter(output)),
                                     ChildOutput::pipe, ChildOutput::pipe, extras);
     try {
         if (started) started(display);
@@ -163,6 +162,30 @@ MergeResult merge(const std::vector<ClipInfo>& clips, const FileURL& output, con
         waitForChild(child.pid);
         throw;
     }
+    return child;
+}
+
+// ffmpeg's diagnostics speak of descriptors; the user knows the files by name.
+std::map<int, std::string> descriptorNames(const std::vector<ClipInfo>& clips, const PinnedInputs& inputs,
+                                           const TemporaryOutput& temporary, const FileURL& output) {
+    std::map<int, std::string> names{{temporary.fd(), escapeControls(output.filename().string())}};
+    for (std::size_t i = 0; i < clips.size(); ++i)
+        names.emplace(inputs.fds()[i], escapeControls(clips[i].name()));
+    return names;
+}
+
+}  // namespace
+
+MergeResult merge(const std::vector<ClipInfo>& clips, const FileURL& output, const ProgressCallback& progress,
+                  const Cancellation* cancel, const CommandCallback& started, const MergeSettings& settings) {
+    const std::optional<std::string> ffmpeg = tool_search::find("ffmpeg");
+    if (!ffmpeg) throw MergeError::noFFmpeg();
+    const MergePlan plan = planMergeTo(clips, output, settings);
+    refuseBeforeWork(plan, output, cancel);
+
+    const PinnedInputs inputs(clips);
+    TemporaryOutput temporary(output);
+    ChildProcess child = startFFmpeg(*ffmpeg, plan, inputs, temporary, output, started);
     ProgressReader reader(plan.progressTotal, progress);
     DiagnosticTail diagnostics;
     const ChildOutcome outcome = superviseChild(
@@ -172,9 +195,7 @@ MergeResult merge(const std::vector<ClipInfo>& clips, const FileURL& output, con
     if (outcome.stopped || (cancel && cancel->requested())) throw MergeError::cancelled();
     // A signal nobody here sent: ffmpeg's last lines would only mislead.
     if (outcome.status.kind == ExitStatus::Kind::killed) throw MergeError::killed(outcome.status.number);
-    std::map<int, std::string> names{{temporary.fd(), escapeControls(output.filename().string())}};
-    for (std::size_t i = 0; i < clips.size(); ++i)
-        names.emplace(inputs.fds()[i], escapeControls(clips[i].name()));
+    const std::map<int, std::string> names = descriptorNames(clips, inputs, temporary, output);
     if (!outcome.status.succeeded()) {
         const std::optional<std::string> bad = undecodablePicture(*ffmpeg, clips, cancel);
         throw MergeError::failed((bad ? "디코딩할 수 없는 그림: " + *bad + " — " : std::string()) +

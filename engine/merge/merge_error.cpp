@@ -19,7 +19,7 @@ std::string describe(MergeError::Kind kind, const std::string& payload) {
         case MergeError::Kind::failed:
             return "ffmpeg 실패: " + payload;
         case MergeError::Kind::noFFmpeg:
-            return Tools::missingFFmpegMessage();
+            return tool_search::missingFFmpegMessage();
         case MergeError::Kind::cancelled:
             return "합치기를 취소했습니다";
         case MergeError::Kind::storage:

@@ -54,7 +54,7 @@ std::optional<std::filesystem::path> ownExecutable() {
 
 }  // namespace
 
-std::optional<std::filesystem::path> Tools::bundledFolder(const std::filesystem::path& executable) {
+std::optional<std::filesystem::path> tool_search::bundledFolder(const std::filesystem::path& executable) {
     const std::filesystem::path programs = executable.parent_path();
     if (programs.filename() != "bin") return std::nullopt;
     std::filesystem::path folder = programs.parent_path() / "share" / "tessellane" / "bin";
@@ -63,8 +63,8 @@ std::optional<std::filesystem::path> Tools::bundledFolder(const std::filesystem:
     return folder;
 }
 
-std::optional<std::string> Tools::bundledTool(const std::filesystem::path& executable,
-                                              std::string_view name) {
+std::optional<std::string> tool_search::bundledTool(const std::filesystem::path& executable,
+                                                    std::string_view name) {
     const std::optional<std::filesystem::path> folder = bundledFolder(executable);
     if (!folder) return std::nullopt;
     const std::filesystem::path tool = join(folder->string(), name);
@@ -73,23 +73,19 @@ std::optional<std::string> Tools::bundledTool(const std::filesystem::path& execu
     return tool.string();
 }
 
-std::vector<std::string> Tools::searchFolders() {
+std::vector<std::string> tool_search::searchFolders() {
     std::vector<std::string> folders = overrideFolders();
     if (!folders.empty()) return folders;
     if (auto executable = ownExecutable()) {
         if (auto bundled = bundledFolder(*executable)) folders.push_back(bundled->string());
     }
-#ifdef __APPLE__
-    folders.insert(folders.end(), {"/opt/homebrew/bin", "/usr/local/bin"});
-#else
     folders.push_back("/usr/local/bin");
-#endif
     const std::vector<std::string> path = splitFolders(std::getenv("PATH"));
     folders.insert(folders.end(), path.begin(), path.end());
     return folders;
 }
 
-std::optional<std::string> Tools::find(std::string_view name) {
+std::optional<std::string> tool_search::find(std::string_view name) {
     std::vector<std::string> folders = searchFolders();
     const std::optional<std::filesystem::path> executable = ownExecutable();
     if (overrideFolders().empty() && executable) {
@@ -103,20 +99,16 @@ std::optional<std::string> Tools::find(std::string_view name) {
     return std::nullopt;
 }
 
-std::optional<std::string> Tools::ffmpeg() { return find("ffmpeg"); }
+std::optional<std::string> tool_search::ffmpeg() { return find("ffmpeg"); }
 
-std::string Tools::missingFFmpegMessage() {
+std::string tool_search::missingFFmpegMessage() {
     const std::vector<std::string> override = overrideFolders();
     if (!override.empty()) {
         std::string folders;
         for (const std::string& folder : override) folders += (folders.empty() ? "" : ", ") + folder;
         return "ffmpeg를 찾을 수 없습니다 (" + folders + ")";
     }
-#ifdef __APPLE__
-    return "ffmpeg를 찾을 수 없습니다 (/opt/homebrew/bin, /usr/local/bin, PATH)";
-#else
     return "ffmpeg를 찾을 수 없습니다 (/usr/local/bin, PATH)";
-#endif
 }
 
 CaptureResult runCapture(const std::string& executable, const std::vector<std::string>& arguments,

@@ -14,7 +14,7 @@ namespace tessellane {
 
 class Cancellation;
 
-namespace Tools {
+namespace tool_search {
 
 // <prefix>/share/tessellane/bin for a program installed as <prefix>/bin/tessellane, when that folder exists
 // and no one but root and this user can change it; absent for any other place of the program. Anyone who
@@ -24,9 +24,8 @@ std::optional<std::filesystem::path> bundledFolder(const std::filesystem::path& 
 // bundledFolder()/name when that program, too, can be changed by no one but root and this user.
 std::optional<std::string> bundledTool(const std::filesystem::path& executable, std::string_view name);
 
-// The folders searched, in order: the bundled folder of this program, the fixed folders of this platform
-// (/usr/local/bin; on macOS /opt/homebrew/bin first), then each PATH entry. When TESSELLANE_TOOL_PATH is set
-// (folders separated by ':'), only its folders.
+// The folders searched, in order: the bundled folder of this program, /usr/local/bin, then each PATH entry.
+// When TESSELLANE_TOOL_PATH is set (folders separated by ':'), only its folders.
 std::vector<std::string> searchFolders();
 
 // The first executable file named `name` in searchFolders(), read anew on every call; in the bundled
@@ -39,7 +38,7 @@ std::optional<std::string> ffmpeg();
 // What the user is told when ffmpeg is not found: the folders searched.
 std::string missingFFmpegMessage();
 
-}  // namespace Tools
+}  // namespace tool_search
 
 struct CaptureResult {
     ExitStatus status;     // unknown when it could not start or was stopped

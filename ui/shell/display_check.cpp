@@ -4,7 +4,6 @@
 
 #include <QLibraryInfo>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <sstream>
 #include <vector>
@@ -111,13 +110,9 @@ bool pluginInstalled(const std::string& name) {
 
 }  // namespace
 
-DisplayEnvironment currentDisplayEnvironment(int argc, const char* const* argv) {
+DisplayEnvironment currentDisplayEnvironment(const std::string& platformArgument) {
     DisplayEnvironment env;
-    for (int i = 1; i + 1 < argc; ++i) {
-        if (std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0) {
-            env.platformArgument = argv[i + 1];
-        }
-    }
+    env.platformArgument = platformArgument;
     env.qpaPlatform = envOrEmpty("QT_QPA_PLATFORM");
     env.display = envOrEmpty("DISPLAY");
     env.waylandDisplay = envOrEmpty("WAYLAND_DISPLAY");

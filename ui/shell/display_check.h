@@ -25,8 +25,8 @@ struct DisplayProbes {
     std::function<bool(const std::string& socket)> waylandOpens;
 };
 
-// Reads the environment variables and the "-platform" argument Qt itself would honour.
-DisplayEnvironment currentDisplayEnvironment(int argc, const char* const* argv);
+// Reads the environment variables; `platformArgument` is the value of the "-platform" option given, if any.
+DisplayEnvironment currentDisplayEnvironment(const std::string& platformArgument);
 
 // Looks for the plugins where Qt does and connects with the same client libraries Qt's plugins use.
 DisplayProbes systemDisplayProbes();

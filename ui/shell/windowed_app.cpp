@@ -1,7 +1,5 @@
 #include "ui/shell/windowed_app.h"
 
-#include <signal.h>
-
 #include <QApplication>
 #include <QIcon>
 #include <QLibraryInfo>
@@ -12,13 +10,13 @@
 #include <QTranslator>
 #include <QUrl>
 #include <cstdio>
-#include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/app_model.h"
-#include "engine/merge/cancellation.h"
+#include "engine/merge/stop_signal_route.h"
 #include "ui/shell/desktop_services.h"
 #include "ui/shell/display_check.h"
 #include "ui/widgets/fonts.h"
@@ -77,75 +75,76 @@ std::vector<std::filesystem::path> startupFiles(const std::vector<std::string>& 
 
 namespace {
 
-// Set by SIGINT, SIGTERM, SIGHUP, SIGQUIT and the other stop signals; the window then quits as it does
-// normally, so the merge is stopped and the private thumbnail folder removed. A second signal ends the
-// process at once (SA_RESETHAND).
-Cancellation* quitSignal = nullptr;
-
-void onQuitSignal(int) {
-    if (quitSignal) quitSignal->request();
+// Qt's argv: what was given, then "-platform <chosen>" (of several, Qt takes the last), then the end.
+std::vector<char*> qtArguments(int argc, char** argv, std::string& chosen) {
+    static char platformSwitch[] = "-platform";
+    std::vector<char*> arguments(argv, argv + argc);
+    arguments.push_back(platformSwitch);
+    arguments.push_back(chosen.data());
+    arguments.push_back(nullptr);
+    return arguments;
 }
 
-// Routes the quit signals to `flag` for the life of this object, then restores the default action.
-class QuitSignals {
-  public:
-    explicit QuitSignals(Cancellation& flag) {
-        quitSignal = &flag;
-        struct sigaction action {};
-        action.sa_handler = onQuitSignal;
-        action.sa_flags = SA_RESETHAND | SA_RESTART;
-        sigemptyset(&action.sa_mask);
-        for (int signal : signals_) ::sigaction(signal, &action, nullptr);
-    }
-    ~QuitSignals() {
-        for (int signal : signals_) ::signal(signal, SIG_DFL);
-        quitSignal = nullptr;
-    }
-    QuitSignals(const QuitSignals&) = delete;
-    QuitSignals& operator=(const QuitSignals&) = delete;
+// The preferred size, or the screen's room when that is smaller.
+void showAtPreferredSize(QWidget& window) {
+    QSize size(1280, 760);
+    if (const QScreen* screen = window.screen()) size = size.boundedTo(screen->availableGeometry().size());
+    window.resize(size.expandedTo(window.minimumSize()));
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
 
-  private:
-    const std::vector<int> signals_ = stopSignals();
-};
-
-}  // namespace
-
-int runWindowedApp(int argc, char** argv, const std::vector<std::string>& files,
-                   const MergeSettings& settings) {
-    const std::optional<std::string> platform =
-        choosePlatform(currentDisplayEnvironment(argc, argv), systemDisplayProbes());
-    if (!platform) {
-        std::fprintf(stderr, "%s\n", noDisplayMessage());
-        return 2;
-    }
-    // Qt starts on exactly the platform found to work: its own choice could abort the process.
-    std::vector<char*> arguments;
-    for (int i = 0; i < argc; ++i) {
-        if (i > 0 && i + 1 < argc &&
-            (!std::strcmp(argv[i], "-platform") || !std::strcmp(argv[i], "--platform"))) {
-            ++i;
-            continue;
-        }
-        arguments.push_back(argv[i]);
-    }
-    std::string platformSwitch = "-platform";
-    std::string platformName = *platform;
-    arguments.push_back(platformSwitch.data());
-    arguments.push_back(platformName.data());
-    int count = int(arguments.size());
-    arguments.push_back(nullptr);
-
-    // Declared before the application and the model, so the signals stay routed until both are gone.
-    Cancellation quitRequest;
-    QuitSignals quitSignals(quitRequest);
-
-    QApplication app(count, arguments.data());
+// The program as the desktop knows it (name, desktop entry, icon) in its own look, with Qt's texts in Korean.
+void presentApplication(QApplication& app) {
     installQtKoreanTexts(app);
     QApplication::setApplicationName(QStringLiteral("Tessellane"));
     QApplication::setDesktopFileName(QStringLiteral(TESSELLANE_APP_ID));
     QApplication::setQuitOnLastWindowClosed(true);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/tessellane/tessellane.png")));
     applyLook(app);
+}
+
+// The files named at start, taken against the working directory. The sound's clip is a position in their
+// sorted order, so it is chosen once they are listed.
+void addStartupFiles(AppModel& model, const std::vector<std::string>& files,
+                     std::optional<std::size_t> audioClip) {
+    std::error_code error;
+    const auto cwd = std::filesystem::current_path(error);
+    const auto paths = startupFiles(files, error ? std::filesystem::path("/") : cwd);
+    if (paths.empty()) return;
+    model.add(paths);
+    if (!audioClip) return;
+    auto once = std::make_shared<QMetaObject::Connection>();
+    *once = QObject::connect(&model, &AppModel::clipsChanged, &model, [&model, once, at = *audioClip] {
+        QObject::disconnect(*once);
+        if (at < model.clips().size()) model.setAudioClip(model.clips()[at].id());
+    });
+}
+
+}  // namespace
+
+int runWindowedApp(int argc, char** argv, const std::string& platform, const std::vector<std::string>& files,
+                   const MergeSettings& settings) {
+    const std::optional<std::string> chosen =
+        choosePlatform(currentDisplayEnvironment(platform), systemDisplayProbes());
+    if (!chosen) {
+        std::fprintf(stderr, "%s\n", noDisplayMessage());
+        return 2;
+    }
+    // Qt starts on exactly the platform found to work: its own choice could abort the process.
+    std::string platformName = *chosen;
+    std::vector<char*> arguments = qtArguments(argc, argv, platformName);
+    int count = int(arguments.size()) - 1;
+
+    // SIGINT, SIGTERM, SIGHUP, SIGQUIT and the other stop signals quit the window as it quits normally, so
+    // the merge is stopped and the private thumbnail folder removed; a second one ends the process at once.
+    // Declared before the application and the model, so the signals stay routed until both are gone.
+    Cancellation quitRequest;
+    const StopSignalRoute quitSignals(quitRequest, StopSignalRoute::Repeat::secondEnds);
+
+    QApplication app(count, arguments.data());
+    presentApplication(app);
 
     DesktopServices services;
     AppModel model(&services);
@@ -162,29 +161,9 @@ int runWindowedApp(int argc, char** argv, const std::vector<std::string>& files,
         QApplication::quit();
     });
 
-    // The preferred size, or the screen's room when that is smaller.
-    QSize size(1280, 760);
-    if (const QScreen* screen = window.screen()) size = size.boundedTo(screen->availableGeometry().size());
-    window.resize(size.expandedTo(window.minimumSize()));
-    window.show();
-    window.raise();
-    window.activateWindow();
+    showAtPreferredSize(window);
 
-    std::error_code error;
-    const auto cwd = std::filesystem::current_path(error);
-    const auto paths = startupFiles(files, error ? std::filesystem::path("/") : cwd);
-    if (!paths.empty()) model.add(paths);
-    // The sound's clip is known once the files are listed, in their sorted order.
-    if (settings.audioClip && !paths.empty()) {
-        auto once = std::make_shared<QMetaObject::Connection>();
-        *once = QObject::connect(&model, &AppModel::clipsChanged, &model,
-                                 [&model, once, at = *settings.audioClip] {
-                                     QObject::disconnect(*once);
-                                     if (at < model.clips().size())
-                                         model.setAudioClip(model.clips()[at].id());
-                                 });
-    }
-
+    addStartupFiles(model, files, settings.audioClip);
     return app.exec();
 }
 

@@ -13,10 +13,11 @@ class QCoreApplication;
 namespace tessellane {
 
 // Starts the window with `files` added and the merge settings given (the sound's clip a position in the
-// sorted list of those files). Qt reads its own options from the first `argc` entries of argv.
-// Without a display it prints one line pointing to "--cli" and returns 2. SIGINT, SIGTERM, SIGHUP, SIGQUIT
-// and the other stop signals quit it as closing the window does, without the question about a running merge.
-int runWindowedApp(int argc, char** argv, const std::vector<std::string>& files,
+// sorted list of those files). Qt reads its own options from the first `argc` entries of argv, among them
+// the "-platform" whose value is `platform`. Without a display it prints one line pointing to "--cli" and
+// returns 2. SIGINT, SIGTERM, SIGHUP, SIGQUIT and the other stop signals quit it as closing the window
+// does, without the question about a running merge.
+int runWindowedApp(int argc, char** argv, const std::string& platform, const std::vector<std::string>& files,
                    const MergeSettings& settings = {});
 
 // The dark look: Fusion style, the window palette and the Korean-capable font.

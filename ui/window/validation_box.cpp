@@ -95,7 +95,7 @@ void clearLayout(QLayout* layout) {
 std::vector<ValidationRow> validationRows(const AppModel& model) {
     std::vector<ValidationRow> rows;
     if (model.ffmpegMissing()) {
-        rows.push_back({kWarnPrefix + fromStd(Tools::missingFFmpegMessage()), palette::danger()});
+        rows.push_back({kWarnPrefix + fromStd(tool_search::missingFFmpegMessage()), palette::danger()});
     }
     if (model.clips().empty()) return rows;
     const Validation& validation = model.validation();

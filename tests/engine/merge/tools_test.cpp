@@ -36,18 +36,18 @@ TEST(ToolsFind, SearchesTheListInOrderSkippingWhatCannotRun) {
     };
     for (const auto& [list, found] : rows) {
         testing::ScopedToolPath scope(list);
-        EXPECT_EQ(Tools::find(tool), found) << list;
+        EXPECT_EQ(tool_search::find(tool), found) << list;
     }
     testing::ScopedToolPath scope(a + ":" + d);
-    EXPECT_EQ(Tools::missingFFmpegMessage(), "ffmpeg를 찾을 수 없습니다 (" + a + ", " + d + ")");
+    EXPECT_EQ(tool_search::missingFFmpegMessage(), "ffmpeg를 찾을 수 없습니다 (" + a + ", " + d + ")");
 }
 
 TEST(ToolsFind, WithoutAListTheFixedFoldersComeBeforePath) {
     const std::string pinned = std::getenv("TESSELLANE_TOOL_PATH"), path = std::getenv("PATH");
     ::unsetenv("TESSELLANE_TOOL_PATH");
     ::setenv("PATH", "/x/y::/z", 1);
-    const std::vector<std::string> folders = Tools::searchFolders();
-    const std::string message = Tools::missingFFmpegMessage();
+    const std::vector<std::string> folders = tool_search::searchFolders();
+    const std::string message = tool_search::missingFFmpegMessage();
     ::setenv("PATH", path.c_str(), 1);
     ::setenv("TESSELLANE_TOOL_PATH", pinned.c_str(), 1);
     EXPECT_EQ(folders, (std::vector<std::string>{"/usr/local/bin", "/x/y", "/z"}));
@@ -78,16 +78,16 @@ TEST(ToolsFind, TheBundledFolderOnlyWhenInstalledAndGuarded) {
     for (const auto& row : rows) {
         fs::permissions(bin, row.folder);
         fs::permissions(ffmpeg, row.tool);
-        EXPECT_EQ(Tools::bundledTool(row.executable, "ffmpeg"),
+        EXPECT_EQ(tool_search::bundledTool(row.executable, "ffmpeg"),
                   row.found ? std::optional(ffmpeg.string()) : std::nullopt)
             << row.executable << " " << static_cast<int>(row.folder) << " " << static_cast<int>(row.tool);
     }
     if (::geteuid() == 0) {  // another user's folder
         fs::permissions(bin, fs::perms(0755));
         ASSERT_EQ(::chown(bin.c_str(), 65534, 65534), 0);
-        EXPECT_EQ(Tools::bundledTool(installed, "ffmpeg"), std::nullopt);
+        EXPECT_EQ(tool_search::bundledTool(installed, "ffmpeg"), std::nullopt);
     }
-    EXPECT_EQ(Tools::bundledTool(dir / "opt/bin/tessellane", "ffmpeg"), std::nullopt);  // none there
+    EXPECT_EQ(tool_search::bundledTool(dir / "opt/bin/tessellane", "ffmpeg"), std::nullopt);  // none there
 }
 
 // Both pipes are drained, a time limit never reached changes nothing, a child past it is stopped (one that

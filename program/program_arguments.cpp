@@ -1,11 +1,11 @@
-#include "engine/cli/program_arguments.h"
+#include "program/program_arguments.h"
 
 #include <charconv>
 #include <string_view>
 
-#include "engine/cli/cli.h"
 #include "generated/usage_text.h"
 #include "generated/version.h"
+#include "program/cli.h"
 
 namespace tessellane {
 
@@ -15,8 +15,12 @@ enum class ToolkitOption { none, flag, withValue };
 
 // Qt's standard options, written with one dash or two as Qt accepts them. "-style=x", "-stylesheet=x"
 // and "-qmljsdebugger=x" carry their value in the same argument.
+std::string_view optionName(std::string_view argument) {
+    return argument.substr(argument.starts_with("--") ? 2 : 1);
+}
+
 ToolkitOption toolkitOption(std::string_view argument) {
-    std::string_view name = argument.substr(argument.starts_with("--") ? 2 : 1);
+    const std::string_view name = optionName(argument);
     for (std::string_view joined : {"style=", "stylesheet=", "qmljsdebugger="})
         if (name.starts_with(joined) && name.size() > joined.size()) return ToolkitOption::flag;
     for (std::string_view flag : {"reverse", "widgetcount", "nograb", "dograb"})
@@ -77,9 +81,52 @@ bool readSetting(std::string_view argument, MergeSettings& settings, std::option
     return false;
 }
 
+// Qt's standard option at argv[i] (before `end`); false when it is not one. A valued option takes the next
+// argument, unless that one ends the options or asks for help; the value of "-platform" is kept.
+template <typename Refuse>
+bool readToolkitOption(int& i, int end, const char* const* argv, std::string& platform, Refuse&& refuse) {
+    const std::string_view argument = argv[i];
+    switch (toolkitOption(argument)) {
+        case ToolkitOption::none:
+            return false;
+        case ToolkitOption::flag:
+            return true;
+        case ToolkitOption::withValue:
+            break;
+    }
+    const std::string_view next = i + 1 < end && argv[i + 1] ? argv[i + 1] : "--";
+    if (next == "--" || isHelp(next) || next == "--version")
+        refuse("옵션 '" + std::string(argument) + "'에 값이 없습니다");
+    else if (optionName(argument) == "platform")
+        platform = argv[++i];
+    else
+        ++i;
+    return true;
+}
+
+// What the settings say together: --columns asks for a grid (a row or a column has no columns to choose),
+// and the sound's number names one of the `files` when they are known.
+template <typename Refuse>
+void finishSettings(MergeSettings& settings, std::optional<Layout> layout, std::optional<int> audioNumber,
+                    std::size_t files, bool filesKnown, Refuse&& refuse) {
+    if (settings.columns > 0 && layout && *layout != Layout::grid)
+        refuse("--columns는 격자 배치(--layout=grid)에만 쓸 수 있습니다");
+    settings.layout = settings.columns > 0 ? Layout::grid : layout.value_or(Layout::row);
+    if (audioNumber && static_cast<std::size_t>(*audioNumber) > files && filesKnown)
+        refuse("옵션 '--audio=" + std::to_string(*audioNumber) + "': 파일이 " + std::to_string(files) +
+               "개뿐입니다");
+    if (audioNumber) settings.audioClip = static_cast<std::size_t>(*audioNumber - 1);
+}
+
 ProgramArguments withMode(ProgramArguments::Mode mode) {
     ProgramArguments result;
     result.mode = mode;
+    return result;
+}
+
+ProgramArguments invalid(std::string error) {
+    ProgramArguments result = withMode(ProgramArguments::Mode::invalid);
+    result.error = std::move(error);
     return result;
 }
 
@@ -118,49 +165,20 @@ ProgramArguments programArguments(int argc, const char* const* argv) {
             window.arguments.emplace_back(argument);
             continue;
         }
-        switch (toolkitOption(argument)) {
-            case ToolkitOption::none:
-                refuse("알 수 없는 옵션 '" + std::string(argument) + "'");
-                break;
-            case ToolkitOption::flag:
-                break;
-            case ToolkitOption::withValue: {
-                // The value is the next argument, unless that one ends the options or asks for help.
-                const std::string_view next = i + 1 < end && argv[i + 1] ? argv[i + 1] : "--";
-                if (next == "--" || isHelp(next) || next == "--version")
-                    refuse("옵션 '" + std::string(argument) + "'에 값이 없습니다");
-                else
-                    ++i;
-                break;
-            }
-        }
+        if (!readToolkitOption(i, end, argv, window.platform, refuse))
+            refuse("알 수 없는 옵션 '" + std::string(argument) + "'");
     }
-    // --columns asks for a grid; a row or a column has no columns to choose.
-    if (settings.columns > 0 && layout && *layout != Layout::grid)
-        refuseSetting("--columns는 격자 배치(--layout=grid)에만 쓸 수 있습니다");
-    settings.layout = settings.columns > 0 ? Layout::grid : layout.value_or(Layout::row);
     // The N-th file of the sorted order; after "--cli" the first two arguments are the folder and suffix.
     const std::size_t files = cli ? (cli->size() > 2 ? cli->size() - 2 : 0) : window.arguments.size();
-    if (audioNumber && static_cast<std::size_t>(*audioNumber) > files && (!cli || cli->size() >= 3))
-        refuseSetting("옵션 '--audio=" + std::to_string(*audioNumber) + "': 파일이 " + std::to_string(files) +
-                      "개뿐입니다");
-    if (audioNumber) settings.audioClip = static_cast<std::size_t>(*audioNumber - 1);
-    if (!settingsError.empty()) {
-        ProgramArguments result = withMode(ProgramArguments::Mode::invalid);
-        result.error = settingsError;
-        return result;
-    }
+    finishSettings(settings, layout, audioNumber, files, !cli || cli->size() >= 3, refuseSetting);
+    if (!settingsError.empty()) return invalid(settingsError);
     if (cli) {
         ProgramArguments result = withMode(ProgramArguments::Mode::cli);
         result.arguments = *cli;
         result.settings = settings;
         return result;
     }
-    if (!error.empty()) {
-        ProgramArguments result = withMode(ProgramArguments::Mode::invalid);
-        result.error = error;
-        return result;
-    }
+    if (!error.empty()) return invalid(error);
     window.settings = settings;
     return window;
 }

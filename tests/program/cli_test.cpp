@@ -1,4 +1,4 @@
-#include "engine/cli/cli.h"
+#include "program/cli.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -10,13 +10,13 @@
 #include <set>
 #include <thread>
 
-#include "engine/cli/program_arguments.h"
 #include "engine/core/naming.h"
 #include "engine/merge/child_process.h"
 #include "engine/merge/ffmpeg_args.h"
 #include "engine/merge/tools.h"
 #include "engine/probe/probe.h"
-#include "tests/engine/cli/program_run.h"
+#include "program/program_arguments.h"
+#include "tests/program/program_run.h"
 #include "tests/support/test_support.h"
 
 namespace tessellane {

@@ -3,8 +3,8 @@
 
 #include <iostream>
 
-#include "engine/cli/cli.h"
-#include "engine/cli/program_arguments.h"
+#include "program/cli.h"
+#include "program/program_arguments.h"
 #include "ui/shell/windowed_app.h"
 
 int main(int argc, char** argv) {
@@ -22,6 +22,6 @@ int main(int argc, char** argv) {
         return tessellane::runCLI(program.arguments, std::cout, program.settings);
 
     // Without "--cli" the window starts; no QApplication exists before this point.
-    return tessellane::runWindowedApp(program.toolkitArgumentCount, argv, program.arguments,
+    return tessellane::runWindowedApp(program.toolkitArgumentCount, argv, program.platform, program.arguments,
                                       program.settings);
 }

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "tests/engine/cli/program_run.h"
+#include "tests/program/program_run.h"
 #include "tests/support/test_support.h"
 
 namespace tessellane {
@@ -47,7 +47,7 @@ std::string withPlaceholder(std::string text, const fs::path& dir) {
 }
 
 TEST(CommandLineAcceptance, EveryRunPrintsWhatItPrintedBefore) {
-    const fs::path transcript = TESSELLANE_SOURCE_DIR "/tests/engine/cli/cli_acceptance.txt";
+    const fs::path transcript = TESSELLANE_SOURCE_DIR "/tests/program/cli_acceptance.txt";
     const bool record = std::getenv("TESSELLANE_RECORD") != nullptr;
     testing::TempDir dir;
     fs::create_directories(dir / "out");

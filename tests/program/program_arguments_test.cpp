@@ -1,4 +1,4 @@
-#include "engine/cli/program_arguments.h"
+#include "program/program_arguments.h"
 
 #include <gtest/gtest.h>
 
@@ -98,6 +98,23 @@ TEST(ProgramArguments, MergeSettings) {
         EXPECT_EQ(got.error, row.error);
         EXPECT_TRUE(got.settings == row.settings);
         EXPECT_EQ(got.mode == Mode::invalid, !row.error.empty());
+    }
+}
+
+// The window checks the "-platform" Qt would take before Qt starts: the last one given, never a file or the
+// value of another option.
+TEST(ProgramArguments, PlatformAsQtReadsIt) {
+    const std::pair<std::vector<const char*>, std::string> rows[] = {
+        {{"a.png"}, ""},
+        {{"-platform", "offscreen", "a.png", "--platform", "xcb"}, "xcb"},
+        {{"-title", "-platform", "a.png"}, ""},
+        {{"a.png", "--", "-platform", "xcb"}, ""},
+    };
+    for (const auto& [arguments, platform] : rows) {
+        std::vector<const char*> argv = {"tessellane"};
+        argv.insert(argv.end(), arguments.begin(), arguments.end());
+        EXPECT_EQ(programArguments(static_cast<int>(argv.size()), argv.data()).platform, platform)
+            << ::testing::PrintToString(arguments);
     }
 }
 

@@ -1,4 +1,4 @@
-#include "engine/cli/shell_word.h"
+#include "program/shell_word.h"
 
 #include <cctype>
 

@@ -1,4 +1,4 @@
-#include "engine/cli/terminal_progress.h"
+#include "program/terminal_progress.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>

@@ -20,6 +20,9 @@ struct ProgramArguments {
     // window: how many leading entries of argv are meant for Qt (the program name, Qt's own options and
     // the files before "--"). Qt never sees what follows "--", so it cannot take a file for an option.
     int toolkitArgumentCount = 0;
+    // window: the value of Qt's "-platform" option among those entries, empty when none is given (of
+    // several, the last counts, as it does for Qt). The window checks it before Qt starts on it.
+    std::string platform;
     // invalid: the Korean description of what was not understood.
     std::string error;
     // cli and window: how to merge, from --layout, --columns, --fit, --conform-rate and --audio before

@@ -1,24 +1,23 @@
-#include "engine/cli/cli.h"
+#include "program/cli.h"
 
 #include <pwd.h>
-#include <signal.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
 
-#include "engine/cli/shell_word.h"
-#include "engine/cli/terminal_progress.h"
 #include "engine/core/naming.h"
 #include "engine/core/utf8.h"
 #include "engine/core/validation.h"
 #include "engine/merge/cancellation.h"
 #include "engine/merge/merge.h"
 #include "engine/merge/merge_plan.h"
+#include "engine/merge/stop_signal_route.h"
 #include "engine/probe/probe.h"
+#include "program/shell_word.h"
+#include "program/terminal_progress.h"
 
 namespace tessellane {
 
@@ -67,40 +66,21 @@ std::string commandLine(const std::vector<std::string>& arguments) {
 
 void print(std::ostream& out, const std::string& line) { out << line << '\n' << std::flush; }
 
-// Interrupting the command line stops the merge the same way the window's cancel does: ffmpeg is stopped
-// and its temporary removed before the process ends.
-Cancellation* activeCancellation = nullptr;
-volatile std::sig_atomic_t stopSignal = 0;
-
-void onStopSignal(int signal) {
-    stopSignal = signal;
-    if (Cancellation* cancel = activeCancellation) cancel->request();
+// The files in the order they are placed, left to right.
+std::string orderLine(const std::vector<ClipInfo>& clips) {
+    std::string order = "순서: ";
+    for (std::size_t i = 0; i < clips.size(); ++i)
+        order += (i > 0 ? ", " : "") + escapeControls(clips[i].name());
+    return order;
 }
 
-class StopSignals {
-  public:
-    explicit StopSignals(Cancellation& cancel) : signals_(stopSignals()), saved_(signals_.size()) {
-        stopSignal = 0;
-        activeCancellation = &cancel;
-        struct sigaction action {};
-        action.sa_handler = onStopSignal;
-        sigemptyset(&action.sa_mask);
-        for (std::size_t i = 0; i < signals_.size(); ++i) ::sigaction(signals_[i], &action, &saved_[i]);
-    }
-    ~StopSignals() {
-        for (std::size_t i = 0; i < signals_.size(); ++i) ::sigaction(signals_[i], &saved_[i], nullptr);
-        activeCancellation = nullptr;
-    }
-    StopSignals(const StopSignals&) = delete;
-    StopSignals& operator=(const StopSignals&) = delete;
-
-    // The shell's convention for a process ended by a signal.
-    static int exitStatus() { return 128 + stopSignal; }
-
-  private:
-    std::vector<int> signals_;
-    std::vector<struct sigaction> saved_;
-};
+// What the merge will do before it runs: the warnings, the output and the sound.
+void printPlan(std::ostream& out, const MergePlan& plan) {
+    for (const std::string& warning : plan.validation.warnings)
+        print(out, "경고: " + escapeControls(warning));
+    print(out, "출력: " + escapeControls(plan.output.string()));
+    if (plan.audio) print(out, "소리: " + plan.audio->description);
+}
 
 }  // namespace
 
@@ -123,8 +103,10 @@ int runCLI(const std::vector<std::string>& arguments, std::ostream& out, const M
         print(out, "오류: " + *problem);
         return 2;
     }
+    // Interrupting the command line stops the merge the same way the window's cancel does: ffmpeg is stopped
+    // and its temporary removed before the process ends.
     Cancellation cancel;
-    StopSignals signals(cancel);
+    const StopSignalRoute signals(cancel, StopSignalRoute::Repeat::eachStops);
     std::optional<TerminalProgress> meter;
     try {
         const FileURL folder = fileURL(arguments[0]);
@@ -136,15 +118,9 @@ int runCLI(const std::vector<std::string>& arguments, std::ostream& out, const M
         std::vector<ClipInfo> clips;
         for (const FileURL& url : inputs) clips.push_back(probe(url));
 
-        std::string order = "순서: ";
-        for (std::size_t i = 0; i < clips.size(); ++i)
-            order += (i > 0 ? ", " : "") + escapeControls(clips[i].name());
-        print(out, order);
+        print(out, orderLine(clips));
         const MergePlan plan = planMerge(clips, folder, suffix, settings);
-        for (const std::string& warning : plan.validation.warnings)
-            print(out, "경고: " + escapeControls(warning));
-        print(out, "출력: " + escapeControls(plan.output.string()));
-        if (plan.audio) print(out, "소리: " + plan.audio->description);
+        printPlan(out, plan);
 
         // Printed once ffmpeg runs: the same merge by hand, which never overwrites a file ("-n").
         auto started = [&out](const std::vector<std::string>& command) {
@@ -161,7 +137,8 @@ int runCLI(const std::vector<std::string>& arguments, std::ostream& out, const M
     } catch (const MergeError& error) {
         meter.reset();
         print(out, "오류: " + error.errorDescription());
-        if (error.kind() == MergeError::Kind::cancelled) return StopSignals::exitStatus();
+        // The shell's convention for a process ended by a signal.
+        if (error.kind() == MergeError::Kind::cancelled) return 128 + StopSignalRoute::received();
     } catch (const std::exception& error) {
         meter.reset();
         // A refused start of ffmpeg (or any other failure of the system) in its own words.
