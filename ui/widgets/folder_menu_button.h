@@ -2,35 +2,25 @@
 // a menu with "Same as Source" and "Choose...".
 #pragma once
 
-#include <QAbstractButton>
+#include "ui/widgets/menu_button.h"
 
-class QMenu;
 class QAction;
 
 namespace tessellane {
 
-class FolderMenuButton : public QAbstractButton {
+class FolderMenuButton : public MenuButton {
     Q_OBJECT
   public:
     explicit FolderMenuButton(QWidget* parent = nullptr);
 
-    QMenu* menu() const { return menu_; }
     QAction* sameAsSourceAction() const { return sameAsSource_; }
     QAction* chooseAction() const { return choose_; }
-
-    QSize sizeHint() const override;
-    QSize minimumSizeHint() const override;
 
   signals:
     void sameAsSourceChosen();
     void chooseRequested();
 
-  protected:
-    void paintEvent(QPaintEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-
   private:
-    QMenu* menu_;
     QAction* sameAsSource_;
     QAction* choose_;
 };

@@ -48,11 +48,27 @@ FileListView::FileListView(AppModel& model, ClipListModel& rows, QWidget* parent
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& index) {
         if (auto id = rows_.clipIdAt(index.row())) currentId_ = id;
     });
-    connect(&rows_, &QAbstractItemModel::modelReset, this, &FileListView::restoreCurrent);
     visibleReport_.setSingleShot(true);
     connect(&visibleReport_, &QTimer::timeout, this, &FileListView::reportVisible);
     connect(verticalScrollBar(), &QScrollBar::valueChanged, &visibleReport_, qOverload<>(&QTimer::start));
-    connect(&rows_, &QAbstractItemModel::modelReset, &visibleReport_, qOverload<>(&QTimer::start));
+    const auto rowsChanged = [this] {
+        restoreCurrent();
+        visibleReport_.start();
+    };
+    connect(&rows_, &QAbstractItemModel::modelReset, this, rowsChanged);
+    connect(&rows_, &QAbstractItemModel::rowsInserted, this, rowsChanged);
+    connect(&rows_, &QAbstractItemModel::rowsRemoved, this, rowsChanged);
+    connect(&rows_, &QAbstractItemModel::rowsMoved, this, rowsChanged);
+}
+
+void FileListView::rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end) {
+    // The keyboard's card going away leaves no current card, rather than one Qt picks beside it.
+    const int current = currentIndex().row();
+    if (currentIndex().isValid() && current >= start && current <= end) {
+        selectionModel()->clearCurrentIndex();
+        currentId_.reset();
+    }
+    QListView::rowsAboutToBeRemoved(parent, start, end);
 }
 
 void FileListView::setCurrentRow(int row) {
@@ -62,7 +78,7 @@ void FileListView::setCurrentRow(int row) {
 }
 
 void FileListView::restoreCurrent() {
-    // The rows were rebuilt: the keyboard stays on the same clip wherever it went.
+    // The rows changed: the keyboard stays on the same clip wherever it went, and it stays in sight.
     if (!currentId_) return;
     for (int row = 0; row < rows_.clipCount(); ++row) {
         if (rows_.clipIdAt(row) == currentId_) return setCurrentRow(row);

@@ -166,15 +166,8 @@ MainWindow::MainWindow(AppModel& model, QWidget* parent) : QMainWindow(parent), 
     // then starts at the tabs.
     root->setFocus();
 
-    for (auto signal :
-         {&AppModel::clipsChanged, &AppModel::suffixChanged, &AppModel::customOutDirChanged,
-          &AppModel::runningChanged, &AppModel::progressChanged, &AppModel::doneChanged,
-          &AppModel::stoppingChanged, &AppModel::statusIsErrorChanged, &AppModel::mergeSettingsChanged,
-          &AppModel::audioClipChanged, &AppModel::planChanged}) {
-        connect(&model_, signal, this, &MainWindow::refreshControls);
-    }
-    connect(&model_, &AppModel::clipsChanged, this, &MainWindow::refreshLists);
-    connect(&model_, &AppModel::doneChanged, this, &MainWindow::refreshLists);
+    connect(&model_, &AppModel::changed, this, &MainWindow::refreshControls);
+    connect(&model_, &AppModel::changed, this, &MainWindow::refreshLists);
     connect(queue_, &QueueList::chosenChanged, this, &MainWindow::refreshFinishedTools);
     refreshControls();
     refreshLists();

@@ -203,12 +203,7 @@ SettingsColumn::SettingsColumn(AppModel& model, QWidget* parent) : QScrollArea(p
 
     setWidget(content);
 
-    // runningChanged: when a job ends its output may now exist, which colours the file name.
-    for (auto signal : {&AppModel::clipsChanged, &AppModel::suffixChanged, &AppModel::customOutDirChanged,
-                        &AppModel::doneChanged, &AppModel::runningChanged, &AppModel::mergeSettingsChanged,
-                        &AppModel::audioClipChanged, &AppModel::planChanged}) {
-        connect(&model_, signal, this, &SettingsColumn::refresh);
-    }
+    connect(&model_, &AppModel::changed, this, &SettingsColumn::refresh);
     refresh();
 }
 

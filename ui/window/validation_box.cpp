@@ -242,15 +242,8 @@ ValidationBox::ValidationBox(AppModel& model, QWidget* parent) : QWidget(parent)
         if (model_.lastResult()) model_.reveal(*model_.lastResult());
     });
 
-    // Every field the rows depend on; progress ticks are deliberately not among them.
-    for (auto signal :
-         {&AppModel::clipsChanged, &AppModel::suffixChanged, &AppModel::customOutDirChanged,
-          &AppModel::statusChanged, &AppModel::statusIsErrorChanged, &AppModel::lastResultChanged,
-          &AppModel::doneChanged, &AppModel::runningChanged, &AppModel::stoppingChanged,
-          &AppModel::refusedChanged, &AppModel::undoChanged, &AppModel::mergeSettingsChanged,
-          &AppModel::audioClipChanged, &AppModel::planChanged}) {
-        connect(&model_, signal, this, &ValidationBox::refresh);
-    }
+    // Any change; the rows are rebuilt only when their texts differ, so a progress tick costs little.
+    connect(&model_, &AppModel::changed, this, &ValidationBox::refresh);
     refresh();
 }
 

@@ -52,10 +52,7 @@ WindowActions::WindowActions(MainWindow& window, AppModel& model)
                         {QKeySequence(ctrl | Qt::ShiftModifier | Qt::Key_Backtab),
                          QKeySequence(ctrl | Qt::Key_Backtab), QKeySequence(ctrl | Qt::Key_PageUp)},
                         otherTab);
-    for (auto signal : {&AppModel::selectedChanged, &AppModel::runningChanged, &AppModel::stoppingChanged,
-                        &AppModel::undoChanged, &AppModel::doneChanged}) {
-        connect(&model_, signal, this, &WindowActions::refresh);
-    }
+    connect(&model_, &AppModel::changed, this, &WindowActions::refresh);
     connect(window_.queueList(), &QueueList::chosenChanged, this, &WindowActions::refresh);
     refresh();
 }

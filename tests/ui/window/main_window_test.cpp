@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include <QAbstractItemModelTester>
 #include <QMimeData>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -431,6 +432,34 @@ TEST_F(MainWindowTest, ARowDropMovesOnceToThePlaceUnderThePointerAndClicksSelect
     QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, rowCentre(2));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, rowCentre(3));
     EXPECT_EQ(model.selected().size(), 2u);
+}
+
+// Every kind of list change reaches the rows as row insertions, moves and removals (Qt checks that they
+// agree with the rows), never as a reset; the keyboard's card stays on its clip wherever it goes.
+TEST_F(MainWindowTest, RowsFollowEveryListChangeWithoutAReset) {
+    QAbstractItemModelTester tester(&rows, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    QSignalSpy resets(&rows, &QAbstractItemModel::modelReset);
+    std::map<char, ClipInfo> records;
+    for (char name : std::string("ABCDE"))
+        records.emplace(name, videoRecord(clipsFolder.path() / (std::string(1, name) + ".mov")));
+    for (const std::string order : {"ABCDE", "ACE", "ABCDE", "EDCBA", "BAEDC", "C", "", "DB", "ADBEC"}) {
+        std::vector<ClipInfo> clips;
+        for (char name : order) clips.push_back(records.at(name));
+        const bool hadCurrent = list->currentIndex().isValid();
+        const int at = order.find('C') == std::string::npos ? -1 : static_cast<int>(order.find('C'));
+        model.setClips(clips);
+        std::string shown;
+        for (int row = 0; row < rows.clipCount(); ++row)
+            for (const auto& [name, clip] : records)
+                if (rows.clipIdAt(row) == clip.id()) shown += name;
+        EXPECT_EQ(shown + (rows.hasFooter() ? "+" : ""), order + (order.empty() ? "" : "+"));
+        // A removed card leaves none current.
+        if (hadCurrent) {
+            EXPECT_EQ(list->currentIndex().row(), at) << order;
+        }
+        list->setCurrentIndex(rows.index(at));
+    }
+    EXPECT_EQ(resets.count(), 0);
 }
 
 TEST_F(MainWindowTest, DraggingACardNearTheListsEdgesScrollsIt) {
