@@ -50,8 +50,6 @@ class DoneItem {
 // The text shown while a merge runs, and once it has been asked to stop until it has.
 inline const QString kMergingStatus = QStringLiteral("합치는 중…");
 inline const QString kStoppingStatus = QStringLiteral("멈추는 중…");
-// The confirm label of the output-folder chooser.
-inline const QString kChooseFolderLabel = QStringLiteral("선택");
 
 // What a merge job took when it started: the file it writes, the list, settings and size it writes it
 // from. Kept after the job ends, so the window can name the file the last merge wrote.
@@ -68,14 +66,16 @@ class AppModel : public QObject {
     Q_OBJECT
 
   public:
-    // `services` is not owned and must outlive the model; without it no modifier is ever held and the
-    // choosers and the file manager do nothing. Looks for ffmpeg once, here.
+    // `services` is not owned and must outlive the model; without it the choosers and the file manager do
+    // nothing. Looks for ffmpeg once, here.
     explicit AppModel(PlatformServices* services = nullptr, QObject* parent = nullptr);
     // Drops queued thumbnails, stops the running thumbnail and merge ffmpegs, then waits for the
     // background work still holding the model; nothing is published after this.
     ~AppModel() override;
 
     void setPlatformServices(PlatformServices* services) { services_ = services; }
+    // The desktop the window opens its choosers on; may be null.
+    PlatformServices* platformServices() const { return services_; }
 
     // Observed fields. Every setter call stores the value, then emits the field's signal and changed(),
     // also when the value did not change.
@@ -191,6 +191,8 @@ class AppModel : public QObject {
     QString baseName() const;
     QString fileName() const;
     std::optional<FileURL> outDir() const;
+    // The folder of the first clip, where the file chooser opens.
+    std::optional<FileURL> clipsFolder() const;
     std::optional<FileURL> outURL() const;
     const Validation& validation() const { return plan_.validation; }
     bool outputExists() const { return plan_.outputTaken; }
@@ -218,8 +220,8 @@ class AppModel : public QObject {
     void clear();
     void deleteSelected();
     void undoRemoval();
-    // A click with the modifier keys held now; select() is the same with the keys given.
-    void click(const Uuid& id);
+    // A click on the clip with the modifier keys it carried: Shift selects the range from the anchor,
+    // Ctrl adds or takes away.
     void select(const Uuid& id, Qt::KeyboardModifiers held);
     void selectAll();
     // `from`: positions before the move; `to`: the position before which the block lands, or the list's
@@ -228,9 +230,6 @@ class AppModel : public QObject {
     // Moves each selected clip one place up (step < 0) or down, past the unselected clip beside it; a
     // selected clip already at that end of the list stops the ones behind it. Whether anything moved.
     bool moveSelected(int step);
-    // The choosers open in the folder of the first clip (the output folder chooser: in the output folder).
-    void chooseFolder();
-    void openFiles();
     // A finished output: shown in the file manager, opened, or taken off the finished list (the files
     // themselves stay).
     void reveal(const FileURL& file);
@@ -279,8 +278,6 @@ class AppModel : public QObject {
     void planChanged();
     // After every assignment of any observed field, right after the field's own signal.
     void changed();
-    // pendingTasks() dropped to zero.
-    void idle();
 
   private:
     // Every observed field changes through here: store, then the field's own signal, then changed().
@@ -321,7 +318,6 @@ class AppModel : public QObject {
     void listEdited(bool keepRefused = false);
     // Keeps `removal` for undoRemoval() when it took anything away.
     void rememberRemoval(Removal removal);
-    std::optional<FileURL> firstClipFolder() const;
 
     PlatformServices* services_ = nullptr;
 

@@ -10,10 +10,9 @@
 
 namespace tessellane::testing {
 
-// Modifier keys and chooser answers set by the test; every request is recorded.
+// Chooser answers set by the test; every request is recorded.
 class FakeServices : public PlatformServices {
   public:
-    Qt::KeyboardModifiers modifiers = Qt::NoModifier;
     FolderChoice folderAnswer;
     std::optional<std::vector<FileURL>> filesAnswer;
     std::vector<QString> folderLabels;
@@ -22,7 +21,6 @@ class FakeServices : public PlatformServices {
     std::vector<FileURL> revealed;
     std::vector<FileURL> opened;
 
-    Qt::KeyboardModifiers keyboardModifiers() const override { return modifiers; }
     FolderChoice chooseFolder(const QString& confirmLabel, const std::optional<FileURL>& startIn) override {
         folderLabels.push_back(confirmLabel);
         startFolders.push_back(startIn);

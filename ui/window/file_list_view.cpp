@@ -280,7 +280,7 @@ void FileListView::mouseReleaseEvent(QMouseEvent* event) {
     if (auto id = rows_.clipIdAt(row)) {
         setCurrentRow(row);
         currentId_ = id;
-        model_.click(*id);
+        model_.select(*id, event->modifiers() & ~Qt::KeypadModifier);
     }
 }
 

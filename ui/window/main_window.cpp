@@ -24,6 +24,7 @@
 #include "ui/widgets/tab_bar.h"
 #include "ui/widgets/tool_button.h"
 #include "ui/widgets/visible_text.h"
+#include "ui/window/choosers.h"
 #include "ui/window/clip_list_model.h"
 #include "ui/window/file_list_view.h"
 #include "ui/window/preview_pane.h"
@@ -197,7 +198,7 @@ QWidget* MainWindow::buildToolRows(QWidget* parent) {
     addButton_ = button(QStringLiteral("\uFF0B 파일 추가"), QStringLiteral("파일 추가"));
     clearButton_ = button(QStringLiteral("비우기"), QStringLiteral("목록 비우기"));
     row({addButton_, clearButton_});
-    connect(addButton_, &QAbstractButton::clicked, this, [this] { model_.openFiles(); });
+    connect(addButton_, &QAbstractButton::clicked, this, [this] { addChosenFiles(model_); });
     connect(clearButton_, &QAbstractButton::clicked, this, [this] { model_.clear(); });
     // The finished tab: what is chosen in its list, the files themselves untouched by removing.
     openButton_ = button(QStringLiteral("열기"), QStringLiteral("완료된 합본 열기"));

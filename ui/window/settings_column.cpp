@@ -15,6 +15,7 @@
 #include "ui/widgets/palette.h"
 #include "ui/widgets/path_label.h"
 #include "ui/widgets/visible_text.h"
+#include "ui/window/choosers.h"
 
 namespace tessellane {
 
@@ -183,7 +184,7 @@ SettingsColumn::SettingsColumn(AppModel& model, QWidget* parent) : QScrollArea(p
     addSection(column, QStringLiteral("Output Folder"), {folderBlock}, false, content);
     connect(folderMenu_, &FolderMenuButton::sameAsSourceChosen, this,
             [this] { model_.setCustomOutDir(std::nullopt); });
-    connect(folderMenu_, &FolderMenuButton::chooseRequested, this, [this] { model_.chooseFolder(); });
+    connect(folderMenu_, &FolderMenuButton::chooseRequested, this, [this] { chooseOutputFolder(model_); });
 
     baseName_ = makeBox(content);
     baseName_->setAccessibleName(QStringLiteral("기본 이름"));

@@ -18,6 +18,7 @@
 #include "ui/widgets/progress_bar.h"
 #include "ui/widgets/tab_bar.h"
 #include "ui/widgets/tool_button.h"
+#include "ui/window/choosers.h"
 #include "ui/window/clip_list_model.h"
 #include "ui/window/done_list_model.h"
 #include "ui/window/preview_pane.h"
@@ -428,9 +429,8 @@ TEST_F(MainWindowTest, ARowDropMovesOnceToThePlaceUnderThePointerAndClicksSelect
     QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, rowCentre(1));
     EXPECT_EQ(model.selected(), std::set<Uuid>{model.clips()[1].id()});
     EXPECT_TRUE(card(1).selected);
-    h.services.modifiers = Qt::ShiftModifier;
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, rowCentre(2));
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, rowCentre(3));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ShiftModifier, rowCentre(2));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ShiftModifier, rowCentre(3));
     EXPECT_EQ(model.selected().size(), 2u);
 }
 
@@ -460,6 +460,32 @@ TEST_F(MainWindowTest, RowsFollowEveryListChangeWithoutAReset) {
         list->setCurrentIndex(rows.index(at));
     }
     EXPECT_EQ(resets.count(), 0);
+}
+
+// Cancelled choosers start nothing; the choosers open where the clips are (the folder chooser where the
+// output goes) and hand what is chosen to the model.
+TEST_F(MainWindowTest, ChoosersOpenWhereTheClipsAreAndHandOverTheChoice) {
+    QSignalSpy any(&model, &AppModel::changed);
+    chooseOutputFolder(model);
+    addChosenFiles(model);
+    EXPECT_EQ(any.count() + model.pendingTasks(), 0);
+    const std::vector<std::string> kinds = {"mov",  "mp4", "m4v",  "png", "jpg",
+                                            "jpeg", "tif", "tiff", "bmp", "webp"};
+    EXPECT_EQ(h.services.fileFilters, std::vector<std::vector<std::string>>{kinds});
+    h.services.folderAnswer = {true, FileURL("/picked")};
+    chooseOutputFolder(model);
+    EXPECT_EQ(model.customOutDir(), FileURL("/picked"));
+    h.services.folderAnswer = {true, std::nullopt};  // the platform may confirm without naming a folder
+    chooseOutputFolder(model);
+    EXPECT_FALSE(model.customOutDir());
+    EXPECT_EQ(h.services.folderLabels, std::vector<QString>(3, "선택"));
+    setClips(2);
+    addChosenFiles(model);
+    model.setCustomOutDir(FileURL("/out"));
+    chooseOutputFolder(model);
+    const std::vector<std::optional<FileURL>> starts = {
+        std::nullopt, std::nullopt, std::nullopt, FileURL("/picked"), clipsFolder.path(), FileURL("/out")};
+    EXPECT_EQ(h.services.startFolders, starts);
 }
 
 TEST_F(MainWindowTest, DraggingACardNearTheListsEdgesScrollsIt) {
