@@ -73,7 +73,7 @@ void paintCard(QPainter& p, const QRect& rect, const CardData& card) {
     p.fillRect(rect, card.selected ? palette::selectedCardBG() : palette::panelBG());
     if (card.selected) {
         p.fillRect(QRect(rect.left(), rect.top() + kInsetY, kSelectionBarWidth, rect.height() - 2 * kInsetY),
-                   palette::cyan());
+                   palette::accent());
     }
 
     const QRect box = thumbnailBox(rect);
@@ -85,7 +85,7 @@ void paintCard(QPainter& p, const QRect& rect, const CardData& card) {
     const int firstHeight = firstLineHeight();
     const QString indexText = QString::number(card.index);
     p.setFont(indexFont());
-    p.setPen(palette::cyan());
+    p.setPen(palette::accent());
     const int indexWidth = QFontMetrics(indexFont()).horizontalAdvance(indexText);
     p.drawText(QRect(textLeft, y, indexWidth, firstHeight), Qt::AlignLeft | Qt::AlignVCenter, indexText);
     const int nameLeft = textLeft + indexWidth + 6;

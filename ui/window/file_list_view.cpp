@@ -361,7 +361,7 @@ void FileListView::paintEvent(QPaintEvent* event) {
         y = visualRect(rows_.index(rows_.clipCount() - 1)).bottom() + 1;
     }
     QPainter p(viewport());
-    p.fillRect(QRect(0, y - 1, viewport()->width(), 2), palette::cyan());
+    p.fillRect(QRect(0, y - 1, viewport()->width(), 2), palette::accent());
 }
 
 }  // namespace tessellane

@@ -16,9 +16,9 @@
 #include "app/app_model.h"
 #include "app/qt_text.h"
 #include "ui/shell/words.h"
-#include "ui/widgets/alley_button.h"
 #include "ui/widgets/button_face.h"
 #include "ui/widgets/fonts.h"
+#include "ui/widgets/merge_button.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/progress_bar.h"
 #include "ui/widgets/tab_bar.h"
@@ -50,7 +50,7 @@ class DropOutline : public QWidget {
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         p.setRenderHint(QPainter::Antialiasing);
-        QPen pen(palette::cyan());
+        QPen pen(palette::accent());
         pen.setWidth(2);
         p.setPen(pen);
         p.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), kCornerRadius, kCornerRadius);
@@ -270,7 +270,7 @@ QWidget* MainWindow::buildLeftColumn() {
     auto* mergeRow = new QHBoxLayout;
     mergeRow->setContentsMargins(10, 10, 10, 10);
     mergeRow->setSpacing(6);
-    merge_ = new AlleyButton(left);
+    merge_ = new MergeButton(left);
     mergeRow->addWidget(merge_, 1);
     // Shown only while a merge runs, beside its progress; it has the merge button's height so the row
     // never changes height.
@@ -324,7 +324,7 @@ void MainWindow::refreshControls() {
     cancel_->setVisible(model_.running());
     cancel_->setEnabled(!model_.stopping());
     // The bar tells a run from a stop and a failure; a finished or cleared one shows nothing more.
-    QColor fill = palette::cyan();
+    QColor fill = palette::accent();
     if (model_.stopping()) fill = palette::dimText();
     if (!model_.running() && model_.statusIsError()) fill = palette::danger();
     progress_->setFill(fill);

@@ -13,7 +13,7 @@ class QStackedWidget;
 namespace tessellane {
 
 class AppModel;
-class AlleyButton;
+class MergeButton;
 class ClipListModel;
 class FileListView;
 class PreviewPane;
@@ -60,7 +60,7 @@ class MainWindow : public QMainWindow {
     ValidationBox* validationBox() const { return validation_; }
     PreviewPane* preview() const { return preview_; }
     ProgressBar* progressBar() const { return progress_; }
-    AlleyButton* mergeButton() const { return merge_; }
+    MergeButton* mergeButton() const { return merge_; }
     ToolButton* cancelButton() const { return cancel_; }
     WindowActions* actions() const { return actions_; }
     bool dropHover() const { return dropHover_; }
@@ -106,7 +106,7 @@ class MainWindow : public QMainWindow {
     QueueList* queue_ = nullptr;
     ValidationBox* validation_ = nullptr;
     ProgressBar* progress_ = nullptr;
-    AlleyButton* merge_ = nullptr;
+    MergeButton* merge_ = nullptr;
     ToolButton* cancel_ = nullptr;
     SettingsColumn* settings_ = nullptr;
     PreviewPane* preview_ = nullptr;

@@ -81,7 +81,7 @@ void PreviewPane::paintEvent(QPaintEvent*) {
     tiles_ = std::move(keep);  // forget clips that left the list
     if (rough) QTimer::singleShot(0, this, qOverload<>(&QWidget::update));
     p.setRenderHint(QPainter::Antialiasing);
-    QPen outline(palette::cyan());
+    QPen outline(palette::accent());
     outline.setWidthF(0.5);
     p.setPen(outline);
     p.setBrush(Qt::NoBrush);

@@ -31,7 +31,7 @@ QString fieldStyle(const QString& widget) {
                "%5 { background: %1; color: %3; border: 1px solid %2; border-radius: 2px;"
                " padding: 0px 7px; selection-background-color: %2; selection-color: %3; }"
                " %5:focus { border: 2px solid %4; padding: 0px 6px; }")
-        .arg(palette::fieldBG().name(), palette::cyan().name(), palette::text().name(),
+        .arg(palette::fieldBG().name(), palette::accent().name(), palette::text().name(),
              palette::focusRing().name(), widget);
 }
 
@@ -88,7 +88,7 @@ void addSection(QVBoxLayout* column, const QString& title, const QList<QWidget*>
     auto* heading = new QLabel(title, parent);
     heading->setFont(uiFont(11));
     QPalette pal = heading->palette();
-    pal.setColor(QPalette::WindowText, palette::cyan());
+    pal.setColor(QPalette::WindowText, palette::accent());
     heading->setPalette(pal);
     section->addWidget(heading);
     for (QWidget* widget : content) section->addWidget(widget);
@@ -110,7 +110,7 @@ QLabel* makeHeading(QWidget* parent) {
     heading->setFont(uiFont(14, QFont::Bold));
     heading->setAlignment(Qt::AlignCenter);
     QPalette headingPalette = heading->palette();
-    headingPalette.setColor(QPalette::WindowText, palette::cyan());
+    headingPalette.setColor(QPalette::WindowText, palette::accent());
     heading->setPalette(headingPalette);
     heading->setContentsMargins(0, 14, 0, 14);
     return heading;

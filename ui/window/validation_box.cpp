@@ -136,15 +136,15 @@ std::optional<StatusRow> statusRow(const AppModel& model) {
     const auto& target = model.mergeTarget();
     if (model.running()) {
         // In progress is not yet a success: no check mark, and the file being written named below.
-        return StatusRow{model.status(), model.stopping() ? palette::dimText() : palette::cyan(),
+        return StatusRow{model.status(), model.stopping() ? palette::dimText() : palette::accent(),
                          target ? visibleText(toQString(target->out.string())) : QString(), false};
     }
     if (model.statusIsError()) return StatusRow{kBlockPrefix + model.status(), palette::danger(), {}, false};
     if (const auto& written = model.lastResult()) {
-        return StatusRow{kOkPrefix + nameOf(*written) + " · " + model.status(), palette::cyan(),
+        return StatusRow{kOkPrefix + nameOf(*written) + " · " + model.status(), palette::accent(),
                          visibleText(toQString(written->parent_path().string())), true};
     }
-    return StatusRow{kOkPrefix + model.status(), palette::cyan(), {}, false};
+    return StatusRow{kOkPrefix + model.status(), palette::accent(), {}, false};
 }
 
 QString refusedText(const AppModel& model) {
@@ -225,7 +225,7 @@ ValidationBox::ValidationBox(AppModel& model, QWidget* parent) : QWidget(parent)
     status->setContentsMargins(0, 0, 0, 0);
     auto* texts = new QVBoxLayout;
     texts->setSpacing(1);
-    statusText_ = rowLabel({}, palette::cyan(), statusLine_);
+    statusText_ = rowLabel({}, palette::accent(), statusLine_);
     statusText_->setObjectName(QStringLiteral("statusText"));
     statusWhere_ = new ElidedLabel(statusLine_);
     statusWhere_->setObjectName(QStringLiteral("statusWhere"));

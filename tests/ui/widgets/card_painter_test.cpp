@@ -64,9 +64,9 @@ TEST(CardPainting, ColoursSelectionThumbnailAndLongNames) {
     EXPECT_TRUE(hasColourNear(bad, details, palette::danger()) &&
                 !hasColourNear(bad, details, palette::dimText(), 6));
     EXPECT_FALSE(hasColourNear(selected, selected.rect(), Qt::magenta, 0));  // the whole card is painted
-    EXPECT_EQ(selected.pixelColor(1, middle), palette::cyan());              // the selection bar
+    EXPECT_EQ(selected.pixelColor(1, middle), palette::accent());            // the selection bar
     EXPECT_EQ(selected.pixelColor(1, 2), selected.pixelColor(8, middle));    // stops short of the edges
-    EXPECT_NE(plain.pixelColor(1, middle), palette::cyan());
+    EXPECT_NE(plain.pixelColor(1, middle), palette::accent());
     const QRect box = thumbnailBox(selected.rect());
     EXPECT_EQ(selected.pixelColor(box.center()), QColor(Qt::green));
     EXPECT_EQ(selected.pixelColor(box.left() + 75, box.top() + 2), QColor(Qt::black));

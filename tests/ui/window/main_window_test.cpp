@@ -10,10 +10,10 @@
 
 #include "tests/ui/ui_test_support.h"
 #include "ui/shell/windowed_app.h"
-#include "ui/widgets/alley_button.h"
 #include "ui/widgets/card_painter.h"
 #include "ui/widgets/elided_label.h"
 #include "ui/widgets/folder_menu_button.h"
+#include "ui/widgets/merge_button.h"
 #include "ui/widgets/path_label.h"
 #include "ui/widgets/progress_bar.h"
 #include "ui/widgets/tab_bar.h"
@@ -55,7 +55,9 @@ class MainWindowTest : public ::testing::Test {
         return names.join(' ');
     }
     QPoint rowCentre(int row, int y = 0) { return list->visualRect(rows.index(row)).center() + QPoint(0, y); }
-    bool mergeFaceLit() { return window.mergeButton()->grab().toImage().pixelColor(3, 3) == palette::cyan(); }
+    bool mergeFaceLit() {
+        return window.mergeButton()->grab().toImage().pixelColor(3, 3) == palette::accent();
+    }
     template <typename Event>
     bool send(QWidget* to, QPoint at, const QMimeData& mime, Qt::DropAction action = Qt::MoveAction) {
         Event event(at, action, &mime, Qt::LeftButton, Qt::NoModifier);
@@ -133,13 +135,13 @@ TEST_F(MainWindowTest, StatesOfAMergeAreShownAsTheyAre) {
     setClips(3);
     model.setMergeTarget(MergeTarget{"/clips/take.mov", {}, 5760, 1080});
     auto* reveal = window.validationBox()->revealButton();
-    const QColor dim = palette::dimText(), cyan = palette::cyan(), red = palette::danger();
+    const QColor dim = palette::dimText(), accent = palette::accent(), red = palette::danger();
     // running, stopping, error, last result, status and progress; then the status line, the line under it,
     // the merge button, the bar's fill (transparent when faded out) and whether cancelling is offered.
     const std::tuple<bool, bool, bool, bool, QString, double, QString, QString, QString, QColor, bool>
         table[] = {
             {true, false, false, false, kMergingStatus, 0.4, "합치는 중…", "/clips/take.mov", "Merging…",
-             cyan, true},
+             accent, true},
             {true, true, false, false, kStoppingStatus, 0.4, "멈추는 중…", "/clips/take.mov", "멈추는 중…",
              dim, false},
             {false,
@@ -155,7 +157,7 @@ TEST_F(MainWindowTest, StatesOfAMergeAreShownAsTheyAre) {
              false},
             {false, false, true, false, "ffmpeg 실패", 0.4, "✕ ffmpeg 실패", "", "Merge 3 Files", red, false},
             {false, false, false, true, "5760×1080 · H264 · 125f 완료", 1,
-             "✓ take.mov · 5760×1080 · H264 · 125f 완료", "/clips", "Merge 3 Files", cyan, false},
+             "✓ take.mov · 5760×1080 · H264 · 125f 완료", "/clips", "Merge 3 Files", accent, false},
         };
     for (const auto& [running, stopping, error, result, status, progress, line, where, button, fill, cancel] :
          table) {
@@ -514,7 +516,7 @@ TEST_F(MainWindowTest, FinishedTabActsOnTheFinishedList) {
     setClips(7);
     model.selectAll();
     QTest::mouseClick(window.tabBar()->tab(1), Qt::LeftButton);
-    EXPECT_EQ(window.tabBar()->tab(1)->grab().toImage().pixelColor(2, 2), palette::cyan());
+    EXPECT_EQ(window.tabBar()->tab(1)->grab().toImage().pixelColor(2, 2), palette::accent());
     EXPECT_FALSE(window.clearButton()->isVisible() || window.addButton()->isVisible());
     QueueList& queue = *window.queueList();
     const auto fill = [&] {

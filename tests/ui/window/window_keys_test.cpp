@@ -8,7 +8,7 @@
 
 #include "tests/ui/ui_test_support.h"
 #include "ui/shell/desktop_services.h"
-#include "ui/widgets/alley_button.h"
+#include "ui/widgets/merge_button.h"
 #include "ui/widgets/tab_bar.h"
 #include "ui/widgets/tool_button.h"
 #include "ui/window/queue_list.h"

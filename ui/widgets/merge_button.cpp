@@ -1,4 +1,4 @@
-#include "ui/widgets/alley_button.h"
+#include "ui/widgets/merge_button.h"
 
 #include <QKeyEvent>
 #include <QPainter>
@@ -13,29 +13,29 @@ namespace {
 constexpr int kMinHeight = 34;
 }
 
-AlleyButton::AlleyButton(QWidget* parent) : QAbstractButton(parent) {
+MergeButton::MergeButton(QWidget* parent) : QAbstractButton(parent) {
     setFont(uiFont(13, QFont::DemiBold));
     setFocusPolicy(Qt::TabFocus);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }
 
-QSize AlleyButton::sizeHint() const {
+QSize MergeButton::sizeHint() const {
     const QFontMetrics fm(font());
     return {fm.horizontalAdvance(text()) + 20, std::max(kMinHeight, fm.height() + 8)};
 }
 
-QSize AlleyButton::minimumSizeHint() const { return {0, sizeHint().height()}; }
+QSize MergeButton::minimumSizeHint() const { return {0, sizeHint().height()}; }
 
-void AlleyButton::paintEvent(QPaintEvent*) {
+void MergeButton::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    paintButtonFace(p, rect(), isEnabled() ? palette::cyan() : palette::idleBG());
+    paintButtonFace(p, rect(), isEnabled() ? palette::accent() : palette::idleBG());
     p.setPen(isEnabled() ? palette::text() : palette::dimText());
     p.setFont(font());
     drawTextLine(p, rect(), Qt::AlignCenter, text());
     if (hasFocus()) paintFocusRing(p, rect());
 }
 
-void AlleyButton::keyPressEvent(QKeyEvent* event) {
+void MergeButton::keyPressEvent(QKeyEvent* event) {
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
         event->modifiers() == Qt::NoModifier) {
         animateClick();

@@ -5,10 +5,10 @@
 
 namespace tessellane {
 
-class AlleyButton : public QAbstractButton {
+class MergeButton : public QAbstractButton {
     Q_OBJECT
   public:
-    explicit AlleyButton(QWidget* parent = nullptr);
+    explicit MergeButton(QWidget* parent = nullptr);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
