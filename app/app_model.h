@@ -22,6 +22,7 @@
 #include "app/files_to_add.h"
 #include "app/merge_job.h"
 #include "app/platform_services.h"
+#include "app/status_texts.h"
 #include "app/thumbnail_jobs.h"
 #include "engine/core/clip_info.h"
 #include "engine/core/merge_settings.h"
@@ -46,10 +47,6 @@ class DoneItem {
     FileURL url_;
     QString summary_;
 };
-
-// The text shown while a merge runs, and once it has been asked to stop until it has.
-inline const QString kMergingStatus = QStringLiteral("합치는 중…");
-inline const QString kStoppingStatus = QStringLiteral("멈추는 중…");
 
 // What a merge job took when it started: the file it writes, the list, settings and size it writes it
 // from. Kept after the job ends, so the window can name the file the last merge wrote.

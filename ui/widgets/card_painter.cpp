@@ -6,6 +6,7 @@
 #include "ui/widgets/fonts.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/visible_text.h"
+#include "ui/words.h"
 
 namespace tessellane {
 
@@ -47,7 +48,7 @@ CardData cardDataFor(int index, const ClipInfo& clip, const QImage& thumb, bool 
     card.sizeLine = QString::number(clip.width) + " x " + QString::number(clip.height) + " · " +
                     fromStd(formatFrameRate(clip.fps())) + " fps";
     if (clip.isImage()) {
-        card.timeLine = "이미지, " + fromStd(clip.sizeLabel());
+        card.timeLine = words::kStillImage + ", " + fromStd(clip.sizeLabel());
     } else {
         card.timeLine = fromStd(clip.timecode()) + ", " + QString::number(clip.frames) + "f, " +
                         fromStd(clip.sizeLabel());

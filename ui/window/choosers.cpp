@@ -2,13 +2,9 @@
 
 #include "app/app_model.h"
 #include "engine/core/clip_info.h"
+#include "ui/words.h"
 
 namespace tessellane {
-
-namespace {
-// The confirm label of the output-folder chooser.
-const QString kChooseFolderLabel = QStringLiteral("선택");
-}  // namespace
 
 void addChosenFiles(AppModel& model) {
     PlatformServices* services = model.platformServices();
@@ -21,7 +17,7 @@ void addChosenFiles(AppModel& model) {
 void chooseOutputFolder(AppModel& model) {
     PlatformServices* services = model.platformServices();
     if (!services) return;
-    const FolderChoice choice = services->chooseFolder(kChooseFolderLabel, model.outDir());
+    const FolderChoice choice = services->chooseFolder(words::kChooseFolderConfirm, model.outDir());
     if (choice.confirmed) model.setCustomOutDir(choice.folder);
 }
 

@@ -114,8 +114,10 @@ void ClipListModel::syncRows() {
         ids.push_back(clip.id());
     }
     const std::set<Uuid> kept(ids.begin(), ids.end());
-    if (kept.size() != ids.size()) {
-        // One record listed twice has no single row to follow: the rows are made again.
+    if (kept.size() != ids.size() ||
+        std::set<Uuid>(rowIds_.begin(), rowIds_.end()).size() != rowIds_.size()) {
+        // One record listed twice (now or in the rows shown) has no single row to follow: the rows are
+        // made again.
         beginResetModel();
         rowIds_ = std::move(ids);
         hasFooter_ = !model_.fileName().isEmpty();

@@ -15,7 +15,6 @@
 
 #include "app/app_model.h"
 #include "app/qt_text.h"
-#include "ui/shell/words.h"
 #include "ui/widgets/button_face.h"
 #include "ui/widgets/fonts.h"
 #include "ui/widgets/merge_button.h"
@@ -32,6 +31,7 @@
 #include "ui/window/settings_column.h"
 #include "ui/window/validation_box.h"
 #include "ui/window/window_actions.h"
+#include "ui/words.h"
 
 namespace tessellane {
 

@@ -7,12 +7,12 @@
 #include <algorithm>
 
 #include "app/app_model.h"
-#include "ui/shell/words.h"
 #include "ui/widgets/button_face.h"
 #include "ui/widgets/fonts.h"
 #include "ui/widgets/output_item_painter.h"
 #include "ui/widgets/palette.h"
 #include "ui/window/done_list_model.h"
+#include "ui/words.h"
 
 namespace tessellane {
 

@@ -9,12 +9,12 @@
 #include "app/app_model.h"
 #include "app/qt_text.h"
 #include "engine/merge/tools.h"
-#include "ui/shell/words.h"
 #include "ui/widgets/elided_label.h"
 #include "ui/widgets/fonts.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/tool_button.h"
 #include "ui/widgets/visible_text.h"
+#include "ui/words.h"
 
 namespace tessellane {
 
