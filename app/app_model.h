@@ -70,25 +70,16 @@ class AppModel : public QObject {
     // background work still holding the model; nothing is published after this.
     ~AppModel() override;
 
-    void setPlatformServices(PlatformServices* services) { services_ = services; }
     // The desktop the window opens its choosers on; may be null.
     PlatformServices* platformServices() const { return services_; }
 
-    // Observed fields. Every setter call stores the value, then emits the field's signal and changed(),
-    // also when the value did not change.
+    // Observed fields, each with its own signal and changed() after it. The window sets the ones it edits
+    // here; the model's own work sets the rest (see the protected setters). A setter emits also when the
+    // value did not change.
     const std::vector<ClipInfo>& clips() const { return clips_; }
-    void setClips(std::vector<ClipInfo> clips) {
-        setPlanField(clips_, std::move(clips), &AppModel::clipsChanged);
-    }
-
     const std::set<Uuid>& selected() const { return selected_; }
-    void setSelected(std::set<Uuid> selected) {
-        setField(selected_, std::move(selected), &AppModel::selectedChanged);
-    }
-
     const QString& suffix() const { return suffix_; }
     void setSuffix(const QString& suffix) { setPlanField(suffix_, suffix, &AppModel::suffixChanged); }
-
     const std::optional<FileURL>& customOutDir() const { return customOutDir_; }
     void setCustomOutDir(std::optional<FileURL> folder) {
         setPlanField(customOutDir_, std::move(folder), &AppModel::customOutDirChanged);
@@ -108,53 +99,25 @@ class AppModel : public QObject {
     }
 
     double progress() const { return progress_; }
-    void setProgress(double progress) { setField(progress_, progress, &AppModel::progressChanged); }
-
     bool running() const { return running_; }
-    // A merge that ends may have written the name the plan looked at.
-    void setRunning(bool running) { setPlanField(running_, running, &AppModel::runningChanged); }
-
     const QString& status() const { return status_; }
-    void setStatus(const QString& status) { setField(status_, status, &AppModel::statusChanged); }
-
     bool statusIsError() const { return statusIsError_; }
-    void setStatusIsError(bool isError) {
-        setField(statusIsError_, isError, &AppModel::statusIsErrorChanged);
-    }
-
     const std::optional<FileURL>& lastResult() const { return lastResult_; }
-    void setLastResult(std::optional<FileURL> result) {
-        setField(lastResult_, std::move(result), &AppModel::lastResultChanged);
-    }
-
     const std::vector<DoneItem>& done() const { return done_; }
-    void setDone(std::vector<DoneItem> done) { setPlanField(done_, std::move(done), &AppModel::doneChanged); }
 
     // Preview pictures by clip id, each at most 1920 pixels on its longer side.
     const std::map<Uuid, QImage>& thumbs() const { return thumbs_; }
-    void setThumbs(std::map<Uuid, QImage> thumbs) {
-        setField(thumbs_, std::move(thumbs), &AppModel::thumbsChanged);
-    }
-    // One assignment thumbs[id] = image.
-    void setThumb(const Uuid& id, const QImage& image);
     // The picture for id, or a null image.
     QImage thumb(const Uuid& id) const;
 
     // Set when a job starts; see MergeTarget.
     const std::optional<MergeTarget>& mergeTarget() const { return mergeTarget_; }
-    void setMergeTarget(std::optional<MergeTarget> target) {
-        setField(mergeTarget_, std::move(target), &AppModel::mergeTargetChanged);
-    }
 
     // The running merge was asked to stop and has not ended yet.
     bool stopping() const { return stopping_; }
-    void setStopping(bool stopping) { setField(stopping_, stopping, &AppModel::stoppingChanged); }
 
     // What the last add() did not take, with why; it goes with the next add or any other edit of the list.
     const std::vector<Refusal>& refused() const { return refused_; }
-    void setRefused(std::vector<Refusal> refused) {
-        setField(refused_, std::move(refused), &AppModel::refusedChanged);
-    }
 
     // How many clips the last removal (deleteSelected or clear) took out of the list while it can still be
     // undone; 0 when there is nothing to undo.
@@ -168,8 +131,6 @@ class AppModel : public QObject {
     // The merge plan of the list, folder, suffix and settings now: made once per change of any of them (and
     // by refreshPlan()), never per read. The values below read it.
     const MergePlan& plan() const { return plan_; }
-    // Counts the plans made, so a view can tell a new plan from the one it has shown.
-    std::uint64_t planRevision() const { return planRevision_; }
     // Makes the plan again, for what changed outside the model: files that appeared or went while the
     // window was in the background.
     void refreshPlan();
@@ -233,8 +194,6 @@ class AppModel : public QObject {
     void open(const FileURL& file);
     void removeDone(const std::set<Uuid>& ids);
 
-    // Starts one background thumbnail for the clip when ffmpeg is found and the clip probed cleanly.
-    void makeThumb(const ClipInfo& clip);
     // The clips on screen: their queued thumbnails are made before the others.
     void preferThumbnails(const std::vector<Uuid>& visible) { thumbnails_.prefer(visible); }
 
@@ -245,13 +204,8 @@ class AppModel : public QObject {
     // removes its temporary file. Main thread only.
     void cancelMerge();
 
-    // The time limit of each thumbnail's ffmpeg (kThumbnailTimeLimit unless changed).
-    void setThumbnailTimeLimit(std::chrono::milliseconds limit) { thumbnails_.setTimeLimit(limit); }
-
     // Background tasks (probing batches, thumbnails, the merge) whose result has not been applied yet.
     int pendingTasks() const { return pendingTasks_; }
-    // The private (mode 0700) folder where thumbnails are written for a moment; empty if none could be made.
-    QString thumbnailFolder() const;
 
   signals:
     void clipsChanged();
@@ -275,6 +229,49 @@ class AppModel : public QObject {
     void planChanged();
     // After every assignment of any observed field, right after the field's own signal.
     void changed();
+
+  protected:
+    // What the model's own jobs set, open to a subclass so that tests can put the model in a state
+    // without running the jobs. Every setter stores the value, then emits the field's signal and
+    // changed(), also when the value did not change.
+    void setPlatformServices(PlatformServices* services) { services_ = services; }
+    void setClips(std::vector<ClipInfo> clips) {
+        setPlanField(clips_, std::move(clips), &AppModel::clipsChanged);
+    }
+    void setSelected(std::set<Uuid> selected) {
+        setField(selected_, std::move(selected), &AppModel::selectedChanged);
+    }
+    void setProgress(double progress) { setField(progress_, progress, &AppModel::progressChanged); }
+    // A merge that ends may have written the name the plan looked at.
+    void setRunning(bool running) { setPlanField(running_, running, &AppModel::runningChanged); }
+    void setStatus(const QString& status) { setField(status_, status, &AppModel::statusChanged); }
+    void setStatusIsError(bool isError) {
+        setField(statusIsError_, isError, &AppModel::statusIsErrorChanged);
+    }
+    void setLastResult(std::optional<FileURL> result) {
+        setField(lastResult_, std::move(result), &AppModel::lastResultChanged);
+    }
+    void setDone(std::vector<DoneItem> done) { setPlanField(done_, std::move(done), &AppModel::doneChanged); }
+    void setThumbs(std::map<Uuid, QImage> thumbs) {
+        setField(thumbs_, std::move(thumbs), &AppModel::thumbsChanged);
+    }
+    // One assignment thumbs[id] = image.
+    void setThumb(const Uuid& id, const QImage& image);
+    void setMergeTarget(std::optional<MergeTarget> target) {
+        setField(mergeTarget_, std::move(target), &AppModel::mergeTargetChanged);
+    }
+    void setStopping(bool stopping) { setField(stopping_, stopping, &AppModel::stoppingChanged); }
+    void setRefused(std::vector<Refusal> refused) {
+        setField(refused_, std::move(refused), &AppModel::refusedChanged);
+    }
+    // Counts the plans made, so a view can tell a new plan from the one it has shown.
+    std::uint64_t planRevision() const { return planRevision_; }
+    // Starts one background thumbnail for the clip when ffmpeg is found and the clip probed cleanly.
+    void makeThumb(const ClipInfo& clip);
+    // The time limit of each thumbnail's ffmpeg (kThumbnailTimeLimit unless changed).
+    void setThumbnailTimeLimit(std::chrono::milliseconds limit) { thumbnails_.setTimeLimit(limit); }
+    // The private (mode 0700) folder where thumbnails are written for a moment; empty if none could be made.
+    QString thumbnailFolder() const;
 
   private:
     // Every observed field changes through here: store, then the field's own signal, then changed().

@@ -22,12 +22,13 @@ namespace tessellane {
 namespace {
 
 using testing::filesIn;
+using testing::SeamModel;
 using testing::TempDir;
 
 class AppModelTest : public ::testing::Test {
   protected:
     testing::FakeServices services;
-    std::unique_ptr<AppModel> model = std::make_unique<AppModel>(&services);
+    std::unique_ptr<SeamModel> model = std::make_unique<SeamModel>(&services);
     TempDir work;
 
     // Clips A..E, or the ones named (with the extension given), already probed.
@@ -123,11 +124,11 @@ TEST_F(AppModelTest, DerivedValuesFollowTheListAndSettings) {
 
 // A refused merge changes nothing. ffmpeg missing when the model was made stays missing.
 TEST_F(AppModelTest, MergeStartsOnlyWhenEveryPreconditionHolds) {
-    std::unique_ptr<AppModel> blind;
+    std::unique_ptr<SeamModel> blind;
     {
         TempDir none;
         testing::ScopedToolPath scope(none.path());
-        blind = std::make_unique<AppModel>(&services);
+        blind = std::make_unique<SeamModel>(&services);
     }
     const std::pair<const char*, std::function<void()>> cases[] = {
         {"", [] {}},
@@ -419,7 +420,7 @@ TEST_F(AppModelTest, StoppingLeavesNothingBehind) {
                                                "'\nfor last; do :; done\nprintf partial > \"$last\"\n"
                                                "echo frame=1\nexec /bin/sleep 30\n");
     testing::ScopedToolPath scope(tools.path());
-    model = std::make_unique<AppModel>(&services);  // looks for ffmpeg now
+    model = std::make_unique<SeamModel>(&services);  // looks for ffmpeg now
     std::vector<pid_t> started;
     const auto running = [&] {
         std::istringstream in(testing::readFile(tools / "pids"));

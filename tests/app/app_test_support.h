@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/app_model.h"
 #include "app/platform_services.h"
 
 namespace tessellane::testing {
@@ -34,6 +35,30 @@ class FakeServices : public PlatformServices {
     }
     void reveal(const FileURL& file) override { revealed.push_back(file); }
     void open(const FileURL& file) override { opened.push_back(file); }
+};
+
+// The model with what its own jobs set opened, to put it in a state without running them.
+class SeamModel : public AppModel {
+  public:
+    using AppModel::AppModel;
+    using AppModel::makeThumb;
+    using AppModel::planRevision;
+    using AppModel::setClips;
+    using AppModel::setDone;
+    using AppModel::setLastResult;
+    using AppModel::setMergeTarget;
+    using AppModel::setPlatformServices;
+    using AppModel::setProgress;
+    using AppModel::setRefused;
+    using AppModel::setRunning;
+    using AppModel::setSelected;
+    using AppModel::setStatus;
+    using AppModel::setStatusIsError;
+    using AppModel::setStopping;
+    using AppModel::setThumb;
+    using AppModel::setThumbnailTimeLimit;
+    using AppModel::setThumbs;
+    using AppModel::thumbnailFolder;
 };
 
 // A 64x32 H.264 movie of `frames` frames at 25 fps, and a width x height PNG, made by the real ffmpeg.

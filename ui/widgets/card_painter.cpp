@@ -33,6 +33,16 @@ QString fromStd(const std::string& s) { return QString::fromStdString(s); }
 
 }  // namespace
 
+QString containerName(const ClipInfo& clip) {
+    const std::string ext = lowerExtensionOf(clip.url());
+    if (ext == "mov") return QStringLiteral("QuickTime");
+    if (ext == "mp4" || ext == "m4v") return QStringLiteral("MPEG-4");
+    if (ext == "png") return "PNG " + words::kStillImage;
+    if (ext == "jpg" || ext == "jpeg") return "JPEG " + words::kStillImage;
+    if (ext == "tif" || ext == "tiff") return "TIFF " + words::kStillImage;
+    return fromStd(asciiUpper(extensionOf(clip.url())));
+}
+
 CardData cardDataFor(int index, const ClipInfo& clip, const QImage& thumb, bool selected) {
     CardData card;
     card.index = index;
@@ -43,8 +53,7 @@ CardData cardDataFor(int index, const ClipInfo& clip, const QImage& thumb, bool 
         card.error = fromStd(*clip.error);
         return card;
     }
-    card.formatLine =
-        fromStd(clip.containerLabel()) + " (" + fromStd(clip.codecLabel()) + ") · " + fromStd(clip.pixFmt);
+    card.formatLine = containerName(clip) + " (" + fromStd(clip.codecLabel()) + ") · " + fromStd(clip.pixFmt);
     card.sizeLine = QString::number(clip.width) + " x " + QString::number(clip.height) + " · " +
                     fromStd(formatFrameRate(clip.fps())) + " fps";
     if (clip.isImage()) {

@@ -33,7 +33,7 @@ class MainWindowTest : public ::testing::Test {
   protected:
     WindowHarness h;
     MainWindow& window = *h.window;
-    AppModel& model = h.model;
+    SeamModel& model = h.model;
     ClipListModel& rows = *window.listModel();
     SettingsColumn& settings = *window.settings();
     FileListView* list = window.fileList();

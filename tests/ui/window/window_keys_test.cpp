@@ -20,7 +20,7 @@ namespace tessellane::testing {
 class ShortcutsTest : public ::testing::Test {
   protected:
     WindowHarness h;
-    AppModel& model = h.model;
+    SeamModel& model = h.model;
     QLineEdit* suffix = h.window->settings()->suffixField();
     QWidget* list = h.window->fileList();
 
