@@ -116,20 +116,11 @@ void FileListView::keyPressEvent(QKeyEvent* event) {
     }
     const int clips = rows_.clipCount();
     const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
-    const bool shift = mods & Qt::ShiftModifier;
-    const bool ctrl = mods & Qt::ControlModifier;
     const int key = event->key();
     const QModelIndex currentIndex = this->currentIndex();
     const int current = currentIndex.isValid() && currentIndex.row() < clips ? currentIndex.row() : -1;
 
-    if (mods == Qt::AltModifier && (key == Qt::Key_Up || key == Qt::Key_Down)) {
-        // Nothing selected: the current card is what moves.
-        if (model_.selected().empty() && current >= 0)
-            model_.select(*rows_.clipIdAt(current), Qt::NoModifier);
-        model_.moveSelected(key == Qt::Key_Up ? -1 : 1);
-        if (currentId_) restoreCurrent();
-        return;
-    }
+    if (mods == Qt::AltModifier && (key == Qt::Key_Up || key == Qt::Key_Down)) return moveByKey(key, current);
     if ((key == Qt::Key_Delete || key == Qt::Key_Backspace) && mods != Qt::NoModifier &&
         !(mods & Qt::AltModifier)) {
         // Shift or Ctrl with a Delete key removes too (the plain keys are the window's action).
@@ -138,34 +129,44 @@ void FileListView::keyPressEvent(QKeyEvent* event) {
     }
     if (clips == 0 || (mods & ~(Qt::ShiftModifier | Qt::ControlModifier)))
         return QListView::keyPressEvent(event);
+    const int target = keyTarget(key, current);
+    if (target < 0) return QListView::keyPressEvent(event);
+    goToByKey(target, key, mods, current);
+}
 
+void FileListView::moveByKey(int key, int current) {
+    // Nothing selected: the current card is what moves.
+    if (model_.selected().empty() && current >= 0) model_.select(*rows_.clipIdAt(current), Qt::NoModifier);
+    model_.moveSelected(key == Qt::Key_Up ? -1 : 1);
+    if (currentId_) restoreCurrent();
+}
+
+int FileListView::keyTarget(int key, int current) const {
+    const int clips = rows_.clipCount();
     const int page = std::max(1, viewport()->height() / std::max(1, sizeHintForRow(0)));
-    int target = -1;
     switch (key) {
         case Qt::Key_Up:
-            target = current < 0 ? clips - 1 : std::max(0, current - 1);
-            break;
+            return current < 0 ? clips - 1 : std::max(0, current - 1);
         case Qt::Key_Down:
-            target = current < 0 ? 0 : std::min(clips - 1, current + 1);
-            break;
+            return current < 0 ? 0 : std::min(clips - 1, current + 1);
         case Qt::Key_PageUp:
-            target = std::max(0, current - page);
-            break;
+            return std::max(0, current - page);
         case Qt::Key_PageDown:
-            target = std::min(clips - 1, current < 0 ? page - 1 : current + page);
-            break;
+            return std::min(clips - 1, current < 0 ? page - 1 : current + page);
         case Qt::Key_Home:
-            target = 0;
-            break;
+            return 0;
         case Qt::Key_End:
-            target = clips - 1;
-            break;
+            return clips - 1;
         case Qt::Key_Space:
-            target = current < 0 ? 0 : current;
-            break;
+            return current < 0 ? 0 : current;
         default:
-            return QListView::keyPressEvent(event);
+            return -1;
     }
+}
+
+void FileListView::goToByKey(int target, int key, Qt::KeyboardModifiers mods, int current) {
+    const bool shift = mods & Qt::ShiftModifier;
+    const bool ctrl = mods & Qt::ControlModifier;
     const Uuid id = *rows_.clipIdAt(target);
     setCurrentRow(target);
     currentId_ = id;
@@ -179,7 +180,8 @@ void FileListView::keyPressEvent(QKeyEvent* event) {
         // A range needs a first end: the card the keyboard was on, when no click or key set one.
         const auto& anchor = model_.anchor();
         bool anchorListed = false;
-        for (int row = 0; row < clips && anchor; ++row) anchorListed |= rows_.clipIdAt(row) == anchor;
+        for (int row = 0; row < rows_.clipCount() && anchor; ++row)
+            anchorListed |= rows_.clipIdAt(row) == anchor;
         if (!anchorListed) model_.setAnchor(rows_.clipIdAt(current));
     }
     model_.select(id, mods);

@@ -231,7 +231,17 @@ QWidget* MainWindow::buildLeftColumn() {
     column->addWidget(tabs_);
     column->addWidget(buildToolRows(left));
 
-    pages_ = new QStackedWidget(left);
+    column->addWidget(buildPages(left), 1);
+    validation_ = new ValidationBox(model_, left);
+    column->addWidget(validation_);
+    progress_ = new ProgressBar(left);
+    column->addWidget(progress_);
+    column->addLayout(buildMergeRow(left));
+    return left;
+}
+
+QWidget* MainWindow::buildPages(QWidget* parent) {
+    pages_ = new QStackedWidget(parent);
     filePage_ = new QStackedWidget(pages_);
     emptyState_ = new QWidget(filePage_);
     auto* empty = new QVBoxLayout(emptyState_);
@@ -252,7 +262,6 @@ QWidget* MainWindow::buildLeftColumn() {
     queue_ = new QueueList(model_, pages_);
     pages_->addWidget(filePage_);
     pages_->addWidget(queue_);
-    column->addWidget(pages_, 1);
     connect(tabs_, &TabBar::selectionChanged, this, [this](int tab) {
         QWidget* focus = QApplication::focusWidget();
         const bool inHiddenList = focus == fileList_ || focus == queue_;
@@ -262,29 +271,27 @@ QWidget* MainWindow::buildLeftColumn() {
             (tab == kFilesTab ? static_cast<QWidget*>(fileList_) : queue_)->setFocus(Qt::TabFocusReason);
         if (actions_) actions_->refresh();
     });
+    return pages_;
+}
 
-    validation_ = new ValidationBox(model_, left);
-    column->addWidget(validation_);
-    progress_ = new ProgressBar(left);
-    column->addWidget(progress_);
+QHBoxLayout* MainWindow::buildMergeRow(QWidget* parent) {
     auto* mergeRow = new QHBoxLayout;
     mergeRow->setContentsMargins(10, 10, 10, 10);
     mergeRow->setSpacing(6);
-    merge_ = new MergeButton(left);
+    merge_ = new MergeButton(parent);
     mergeRow->addWidget(merge_, 1);
     // Shown only while a merge runs, beside its progress; it has the merge button's height so the row
     // never changes height.
-    cancel_ = new ToolButton(words::kCancelMerge, left);
+    cancel_ = new ToolButton(words::kCancelMerge, parent);
     cancel_->setObjectName(QStringLiteral("cancelMerge"));
     cancel_->setAccessibleName(QStringLiteral("합치기 취소"));
     cancel_->setFixedHeight(merge_->sizeHint().height());
     cancel_->setMinimumWidth(72);
     cancel_->hide();
     mergeRow->addWidget(cancel_);
-    column->addLayout(mergeRow);
     connect(merge_, &QAbstractButton::clicked, this, [this] { model_.runMerge(); });
     connect(cancel_, &QAbstractButton::clicked, this, [this] { model_.cancelMerge(); });
-    return left;
+    return mergeRow;
 }
 
 void MainWindow::setTabOrder() {

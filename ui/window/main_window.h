@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <utility>
 
+class QHBoxLayout;
 class QLabel;
 class QStackedWidget;
 
@@ -81,6 +82,10 @@ class MainWindow : public QMainWindow {
 
   private:
     QWidget* buildLeftColumn();
+    // The two tabs' pages (the file list, or the help when it is empty; the finished list), and the row of
+    // the merge button with the cancel button beside it.
+    QWidget* buildPages(QWidget* parent);
+    QHBoxLayout* buildMergeRow(QWidget* parent);
     QWidget* buildToolRows(QWidget* parent);
     void setTabOrder();
     void refreshControls();

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QScrollArea>
+#include <functional>
 
 class QLineEdit;
 class QLabel;
@@ -13,6 +14,7 @@ class QVBoxLayout;
 namespace tessellane {
 
 class AppModel;
+struct MergeSettings;
 class ChoiceButton;
 class ElidedLabel;
 class FolderMenuButton;
@@ -46,7 +48,15 @@ class SettingsColumn : public QScrollArea {
     void refresh();
 
   private:
+    // The rows of the merge's settings: layout (with a grid's columns), size fitting, rate conforming, sound.
     void buildMergeRows(QVBoxLayout* column, QWidget* content);
+    void buildLayoutRow(QVBoxLayout* column, QWidget* content);
+    void buildFitAndRateRows(QVBoxLayout* column, QWidget* content);
+    void buildAudioRow(QVBoxLayout* column, QWidget* content);
+    // The rows of what is written where: output folder, base name, suffix, file name.
+    void buildOutputRows(QVBoxLayout* column, QWidget* content);
+    // Applies `change` to the model's settings, and stores them only when it changed them.
+    void changeSettings(const std::function<void(MergeSettings&)>& change);
     void refreshMergeRows();
 
     AppModel& model_;

@@ -188,6 +188,19 @@ ValidationBox::ValidationBox(AppModel& model, QWidget* parent) : QWidget(parent)
     setFont(uiFont(11));
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
 
+    column->addWidget(buildRowsScroll());
+    refusedLabel_ = rowLabel({}, palette::warn(), this);
+    refusedLabel_->setObjectName(QStringLiteral("refusedText"));
+    column->addWidget(refusedLabel_);
+    column->addWidget(buildUndoLine());
+    column->addWidget(buildStatusLine());
+
+    // Any change; the rows are rebuilt only when their texts differ, so a progress tick costs little.
+    connect(&model_, &AppModel::changed, this, &ValidationBox::refresh);
+    refresh();
+}
+
+QScrollArea* ValidationBox::buildRowsScroll() {
     rowsScroll_ = new QScrollArea(this);
     rowsScroll_->setFrameShape(QFrame::NoFrame);
     rowsScroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -201,12 +214,10 @@ ValidationBox::ValidationBox(AppModel& model, QWidget* parent) : QWidget(parent)
     rows->setContentsMargins(0, 0, 0, 0);
     rows->setSpacing(3);
     rowsScroll_->setWidget(rowsBox_);
-    column->addWidget(rowsScroll_);
+    return rowsScroll_;
+}
 
-    refusedLabel_ = rowLabel({}, palette::warn(), this);
-    refusedLabel_->setObjectName(QStringLiteral("refusedText"));
-    column->addWidget(refusedLabel_);
-
+QWidget* ValidationBox::buildUndoLine() {
     undoLine_ = new QWidget(this);
     auto* undo = new QHBoxLayout(undoLine_);
     undo->setContentsMargins(0, 0, 0, 0);
@@ -217,9 +228,11 @@ ValidationBox::ValidationBox(AppModel& model, QWidget* parent) : QWidget(parent)
     undoButton_->setAccessibleName(QStringLiteral("목록에서 뺀 파일 되돌리기"));
     undo->addWidget(undoLabel_, 1, Qt::AlignVCenter);
     undo->addWidget(undoButton_, 0, Qt::AlignVCenter);
-    column->addWidget(undoLine_);
     connect(undoButton_, &QAbstractButton::clicked, this, [this] { model_.undoRemoval(); });
+    return undoLine_;
+}
 
+QWidget* ValidationBox::buildStatusLine() {
     statusLine_ = new QWidget(this);
     auto* status = new QHBoxLayout(statusLine_);
     status->setContentsMargins(0, 0, 0, 0);
@@ -237,14 +250,10 @@ ValidationBox::ValidationBox(AppModel& model, QWidget* parent) : QWidget(parent)
     revealButton_ = smallButton(words::kRevealLastResult, statusLine_);
     revealButton_->setObjectName(QStringLiteral("revealLastResult"));
     status->addWidget(revealButton_, 0, Qt::AlignVCenter);
-    column->addWidget(statusLine_);
     connect(revealButton_, &QAbstractButton::clicked, this, [this] {
         if (model_.lastResult()) model_.reveal(*model_.lastResult());
     });
-
-    // Any change; the rows are rebuilt only when their texts differ, so a progress tick costs little.
-    connect(&model_, &AppModel::changed, this, &ValidationBox::refresh);
-    refresh();
+    return statusLine_;
 }
 
 void ValidationBox::refresh() {
