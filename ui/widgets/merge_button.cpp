@@ -1,9 +1,7 @@
 #include "ui/widgets/merge_button.h"
 
-#include <QKeyEvent>
 #include <QPainter>
 
-#include "ui/widgets/button_face.h"
 #include "ui/widgets/fonts.h"
 #include "ui/widgets/palette.h"
 
@@ -13,9 +11,9 @@ namespace {
 constexpr int kMinHeight = 34;
 }
 
-MergeButton::MergeButton(QWidget* parent) : QAbstractButton(parent) {
+MergeButton::MergeButton(QWidget* parent) : ToolButton(QString(), parent) {
     setFont(uiFont(13, QFont::DemiBold));
-    setFocusPolicy(Qt::TabFocus);
+    unsetCursor();
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }
 
@@ -26,22 +24,8 @@ QSize MergeButton::sizeHint() const {
 
 QSize MergeButton::minimumSizeHint() const { return {0, sizeHint().height()}; }
 
-void MergeButton::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    paintButtonFace(p, rect(), isEnabled() ? palette::accent() : palette::idleBG());
-    p.setPen(isEnabled() ? palette::text() : palette::dimText());
-    p.setFont(font());
-    drawTextLine(p, rect(), Qt::AlignCenter, text());
-    if (hasFocus()) paintFocusRing(p, rect());
-}
+QColor MergeButton::faceColour() const { return isEnabled() ? palette::accent() : palette::idleBG(); }
 
-void MergeButton::keyPressEvent(QKeyEvent* event) {
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
-        event->modifiers() == Qt::NoModifier) {
-        animateClick();
-        return;
-    }
-    QAbstractButton::keyPressEvent(event);
-}
+void MergeButton::drawLabel(QPainter& p) const { drawTextLine(p, rect(), Qt::AlignCenter, text()); }
 
 }  // namespace tessellane

@@ -1,11 +1,12 @@
-// The wide merge button: white on the accent colour when it can act, dim on dark grey when it cannot.
+// The wide merge button: a tool button in a larger, bolder type, white on the accent colour when it can
+// act, dim on dark grey when it cannot.
 #pragma once
 
-#include <QAbstractButton>
+#include "ui/widgets/tool_button.h"
 
 namespace tessellane {
 
-class MergeButton : public QAbstractButton {
+class MergeButton : public ToolButton {
     Q_OBJECT
   public:
     explicit MergeButton(QWidget* parent = nullptr);
@@ -14,8 +15,8 @@ class MergeButton : public QAbstractButton {
     QSize minimumSizeHint() const override;
 
   protected:
-    void paintEvent(QPaintEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
+    QColor faceColour() const override;
+    void drawLabel(QPainter& p) const override;
 };
 
 }  // namespace tessellane

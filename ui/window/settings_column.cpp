@@ -3,6 +3,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -10,8 +11,8 @@
 #include "app/qt_text.h"
 #include "ui/widgets/choice_button.h"
 #include "ui/widgets/elided_label.h"
-#include "ui/widgets/folder_menu_button.h"
 #include "ui/widgets/fonts.h"
+#include "ui/widgets/menu_button.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/path_label.h"
 #include "ui/widgets/visible_text.h"
@@ -290,13 +291,15 @@ void SettingsColumn::buildAudioRow(QVBoxLayout* column, QWidget* content) {
 }
 
 void SettingsColumn::buildOutputRows(QVBoxLayout* column, QWidget* content) {
-    folderMenu_ = new FolderMenuButton(content);
+    // The folder's menu: the source's folder, or one chosen in the folder chooser.
+    folderMenu_ = new MenuButton(content);
+    sameAsSource_ = folderMenu_->menu()->addAction(QStringLiteral("Same as Source"));
+    chooseFolder_ = folderMenu_->menu()->addAction(QStringLiteral("Choose..."));
     folderPath_ = new PathLabel(content);
     addSection(column, QStringLiteral("Output Folder"), {stacked(folderMenu_, folderPath_, content)}, false,
                content);
-    connect(folderMenu_, &FolderMenuButton::sameAsSourceChosen, this,
-            [this] { model_.setCustomOutDir(std::nullopt); });
-    connect(folderMenu_, &FolderMenuButton::chooseRequested, this, [this] { chooseOutputFolder(model_); });
+    connect(sameAsSource_, &QAction::triggered, this, [this] { model_.setCustomOutDir(std::nullopt); });
+    connect(chooseFolder_, &QAction::triggered, this, [this] { chooseOutputFolder(model_); });
 
     baseName_ = makeBox(content);
     baseName_->setAccessibleName(QStringLiteral("기본 이름"));

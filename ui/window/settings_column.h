@@ -7,6 +7,7 @@
 #include <QScrollArea>
 #include <functional>
 
+class QAction;
 class QLineEdit;
 class QLabel;
 class QVBoxLayout;
@@ -17,7 +18,7 @@ class AppModel;
 struct MergeSettings;
 class ChoiceButton;
 class ElidedLabel;
-class FolderMenuButton;
+class MenuButton;
 class PathLabel;
 
 class SettingsColumn : public QScrollArea {
@@ -33,7 +34,9 @@ class SettingsColumn : public QScrollArea {
     ChoiceButton* audioMenu() const { return audio_; }  // "없음", then every clip in list order
     QLabel* audioNote() const { return audioNote_; }
     ElidedLabel* codecBox() const { return codec_; }
-    FolderMenuButton* folderMenu() const { return folderMenu_; }
+    MenuButton* folderMenu() const { return folderMenu_; }  // "Same as Source" or "Custom"
+    QAction* sameAsSourceAction() const { return sameAsSource_; }
+    QAction* chooseFolderAction() const { return chooseFolder_; }  // "Choose...": the folder chooser
     PathLabel* folderPath() const { return folderPath_; }
     ElidedLabel* baseNameBox() const { return baseName_; }
     QLineEdit* suffixField() const { return suffix_; }
@@ -68,7 +71,9 @@ class SettingsColumn : public QScrollArea {
     ChoiceButton* audio_;
     QLabel* audioNote_;
     ElidedLabel* codec_;
-    FolderMenuButton* folderMenu_;
+    MenuButton* folderMenu_;
+    QAction* sameAsSource_;
+    QAction* chooseFolder_;
     PathLabel* folderPath_;
     ElidedLabel* baseName_;
     QLineEdit* suffix_;

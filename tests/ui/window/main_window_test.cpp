@@ -12,7 +12,7 @@
 #include "ui/shell/windowed_app.h"
 #include "ui/widgets/card_painter.h"
 #include "ui/widgets/elided_label.h"
-#include "ui/widgets/folder_menu_button.h"
+#include "ui/widgets/menu_button.h"
 #include "ui/widgets/merge_button.h"
 #include "ui/widgets/path_label.h"
 #include "ui/widgets/progress_bar.h"
@@ -88,9 +88,9 @@ TEST_F(MainWindowTest, EmptyThenWithClipsShowsCardsFooterAndWhatWillBeWrittenWhe
     EXPECT_EQ(settings.codecBox()->fullText(), "Same as Source (H264, yuv420p)");
     EXPECT_EQ(settings.folderPath()->text(), clipsPath);
     h.services.folderAnswer = FolderChoice{true, FileURL("/exports/today")};
-    settings.folderMenu()->chooseAction()->trigger();
+    settings.chooseFolderAction()->trigger();
     EXPECT_EQ(settings.folderMenu()->text() + " " + settings.folderPath()->text(), "Custom /exports/today");
-    settings.folderMenu()->sameAsSourceAction()->trigger();
+    settings.sameAsSourceAction()->trigger();
     EXPECT_EQ(settings.folderMenu()->text() + " " + settings.folderPath()->text(),
               "Same as Source " + clipsPath);
 }
