@@ -298,10 +298,6 @@ void AppModel::listEdited(bool keepRefused) {
     }
 }
 
-void AppModel::click(const Uuid& id) {
-    select(id, services_ ? services_->keyboardModifiers() : Qt::NoModifier);
-}
-
 void AppModel::select(const Uuid& id, Qt::KeyboardModifiers held) {
     const bool shift = held.testFlag(Qt::ShiftModifier);
     const bool command = held.testFlag(Qt::ControlModifier);
@@ -392,23 +388,9 @@ bool AppModel::moveSelected(int step) {
     return true;
 }
 
-std::optional<FileURL> AppModel::firstClipFolder() const {
+std::optional<FileURL> AppModel::clipsFolder() const {
     if (clips_.empty()) return std::nullopt;
     return clips_.front().url().parent_path();
-}
-
-void AppModel::chooseFolder() {
-    if (!services_) return;
-    FolderChoice choice = services_->chooseFolder(kChooseFolderLabel, outDir());
-    if (choice.confirmed) setCustomOutDir(choice.folder);
-}
-
-void AppModel::openFiles() {
-    if (!services_) return;
-    std::vector<std::string> kinds = videoExts;
-    kinds.insert(kinds.end(), imageExts.begin(), imageExts.end());
-    std::optional<std::vector<FileURL>> chosen = services_->chooseFiles(kinds, firstClipFolder());
-    if (chosen) add(*chosen);
 }
 
 void AppModel::reveal(const FileURL& file) {
@@ -502,8 +484,6 @@ void AppModel::cancelMerge() {
     setStatus(kStoppingStatus);
 }
 
-void AppModel::finishTask() {
-    if (--pendingTasks_ == 0) emit idle();
-}
+void AppModel::finishTask() { --pendingTasks_; }
 
 }  // namespace tessellane

@@ -22,6 +22,7 @@
 #include "app/files_to_add.h"
 #include "app/merge_job.h"
 #include "app/platform_services.h"
+#include "app/status_texts.h"
 #include "app/thumbnail_jobs.h"
 #include "engine/core/clip_info.h"
 #include "engine/core/merge_settings.h"
@@ -47,12 +48,6 @@ class DoneItem {
     QString summary_;
 };
 
-// The text shown while a merge runs, and once it has been asked to stop until it has.
-inline const QString kMergingStatus = QStringLiteral("합치는 중…");
-inline const QString kStoppingStatus = QStringLiteral("멈추는 중…");
-// The confirm label of the output-folder chooser.
-inline const QString kChooseFolderLabel = QStringLiteral("선택");
-
 // What a merge job took when it started: the file it writes, the list, settings and size it writes it
 // from. Kept after the job ends, so the window can name the file the last merge wrote.
 struct MergeTarget {
@@ -68,30 +63,23 @@ class AppModel : public QObject {
     Q_OBJECT
 
   public:
-    // `services` is not owned and must outlive the model; without it no modifier is ever held and the
-    // choosers and the file manager do nothing. Looks for ffmpeg once, here.
+    // `services` is not owned and must outlive the model; without it the choosers and the file manager do
+    // nothing. Looks for ffmpeg once, here.
     explicit AppModel(PlatformServices* services = nullptr, QObject* parent = nullptr);
     // Drops queued thumbnails, stops the running thumbnail and merge ffmpegs, then waits for the
     // background work still holding the model; nothing is published after this.
     ~AppModel() override;
 
-    void setPlatformServices(PlatformServices* services) { services_ = services; }
+    // The desktop the window opens its choosers on; may be null.
+    PlatformServices* platformServices() const { return services_; }
 
-    // Observed fields. Every setter call stores the value, then emits the field's signal and changed(),
-    // also when the value did not change.
+    // Observed fields, each with its own signal and changed() after it. The window sets the ones it edits
+    // here; the model's own work sets the rest (see the protected setters). A setter emits also when the
+    // value did not change.
     const std::vector<ClipInfo>& clips() const { return clips_; }
-    void setClips(std::vector<ClipInfo> clips) {
-        setPlanField(clips_, std::move(clips), &AppModel::clipsChanged);
-    }
-
     const std::set<Uuid>& selected() const { return selected_; }
-    void setSelected(std::set<Uuid> selected) {
-        setField(selected_, std::move(selected), &AppModel::selectedChanged);
-    }
-
     const QString& suffix() const { return suffix_; }
     void setSuffix(const QString& suffix) { setPlanField(suffix_, suffix, &AppModel::suffixChanged); }
-
     const std::optional<FileURL>& customOutDir() const { return customOutDir_; }
     void setCustomOutDir(std::optional<FileURL> folder) {
         setPlanField(customOutDir_, std::move(folder), &AppModel::customOutDirChanged);
@@ -111,53 +99,25 @@ class AppModel : public QObject {
     }
 
     double progress() const { return progress_; }
-    void setProgress(double progress) { setField(progress_, progress, &AppModel::progressChanged); }
-
     bool running() const { return running_; }
-    // A merge that ends may have written the name the plan looked at.
-    void setRunning(bool running) { setPlanField(running_, running, &AppModel::runningChanged); }
-
     const QString& status() const { return status_; }
-    void setStatus(const QString& status) { setField(status_, status, &AppModel::statusChanged); }
-
     bool statusIsError() const { return statusIsError_; }
-    void setStatusIsError(bool isError) {
-        setField(statusIsError_, isError, &AppModel::statusIsErrorChanged);
-    }
-
     const std::optional<FileURL>& lastResult() const { return lastResult_; }
-    void setLastResult(std::optional<FileURL> result) {
-        setField(lastResult_, std::move(result), &AppModel::lastResultChanged);
-    }
-
     const std::vector<DoneItem>& done() const { return done_; }
-    void setDone(std::vector<DoneItem> done) { setPlanField(done_, std::move(done), &AppModel::doneChanged); }
 
     // Preview pictures by clip id, each at most 1920 pixels on its longer side.
     const std::map<Uuid, QImage>& thumbs() const { return thumbs_; }
-    void setThumbs(std::map<Uuid, QImage> thumbs) {
-        setField(thumbs_, std::move(thumbs), &AppModel::thumbsChanged);
-    }
-    // One assignment thumbs[id] = image.
-    void setThumb(const Uuid& id, const QImage& image);
     // The picture for id, or a null image.
     QImage thumb(const Uuid& id) const;
 
     // Set when a job starts; see MergeTarget.
     const std::optional<MergeTarget>& mergeTarget() const { return mergeTarget_; }
-    void setMergeTarget(std::optional<MergeTarget> target) {
-        setField(mergeTarget_, std::move(target), &AppModel::mergeTargetChanged);
-    }
 
     // The running merge was asked to stop and has not ended yet.
     bool stopping() const { return stopping_; }
-    void setStopping(bool stopping) { setField(stopping_, stopping, &AppModel::stoppingChanged); }
 
     // What the last add() did not take, with why; it goes with the next add or any other edit of the list.
     const std::vector<Refusal>& refused() const { return refused_; }
-    void setRefused(std::vector<Refusal> refused) {
-        setField(refused_, std::move(refused), &AppModel::refusedChanged);
-    }
 
     // How many clips the last removal (deleteSelected or clear) took out of the list while it can still be
     // undone; 0 when there is nothing to undo.
@@ -171,8 +131,6 @@ class AppModel : public QObject {
     // The merge plan of the list, folder, suffix and settings now: made once per change of any of them (and
     // by refreshPlan()), never per read. The values below read it.
     const MergePlan& plan() const { return plan_; }
-    // Counts the plans made, so a view can tell a new plan from the one it has shown.
-    std::uint64_t planRevision() const { return planRevision_; }
     // Makes the plan again, for what changed outside the model: files that appeared or went while the
     // window was in the background.
     void refreshPlan();
@@ -191,6 +149,8 @@ class AppModel : public QObject {
     QString baseName() const;
     QString fileName() const;
     std::optional<FileURL> outDir() const;
+    // The folder of the first clip, where the file chooser opens.
+    std::optional<FileURL> clipsFolder() const;
     std::optional<FileURL> outURL() const;
     const Validation& validation() const { return plan_.validation; }
     bool outputExists() const { return plan_.outputTaken; }
@@ -218,8 +178,8 @@ class AppModel : public QObject {
     void clear();
     void deleteSelected();
     void undoRemoval();
-    // A click with the modifier keys held now; select() is the same with the keys given.
-    void click(const Uuid& id);
+    // A click on the clip with the modifier keys it carried: Shift selects the range from the anchor,
+    // Ctrl adds or takes away.
     void select(const Uuid& id, Qt::KeyboardModifiers held);
     void selectAll();
     // `from`: positions before the move; `to`: the position before which the block lands, or the list's
@@ -228,17 +188,12 @@ class AppModel : public QObject {
     // Moves each selected clip one place up (step < 0) or down, past the unselected clip beside it; a
     // selected clip already at that end of the list stops the ones behind it. Whether anything moved.
     bool moveSelected(int step);
-    // The choosers open in the folder of the first clip (the output folder chooser: in the output folder).
-    void chooseFolder();
-    void openFiles();
     // A finished output: shown in the file manager, opened, or taken off the finished list (the files
     // themselves stay).
     void reveal(const FileURL& file);
     void open(const FileURL& file);
     void removeDone(const std::set<Uuid>& ids);
 
-    // Starts one background thumbnail for the clip when ffmpeg is found and the clip probed cleanly.
-    void makeThumb(const ClipInfo& clip);
     // The clips on screen: their queued thumbnails are made before the others.
     void preferThumbnails(const std::vector<Uuid>& visible) { thumbnails_.prefer(visible); }
 
@@ -249,13 +204,8 @@ class AppModel : public QObject {
     // removes its temporary file. Main thread only.
     void cancelMerge();
 
-    // The time limit of each thumbnail's ffmpeg (kThumbnailTimeLimit unless changed).
-    void setThumbnailTimeLimit(std::chrono::milliseconds limit) { thumbnails_.setTimeLimit(limit); }
-
     // Background tasks (probing batches, thumbnails, the merge) whose result has not been applied yet.
     int pendingTasks() const { return pendingTasks_; }
-    // The private (mode 0700) folder where thumbnails are written for a moment; empty if none could be made.
-    QString thumbnailFolder() const;
 
   signals:
     void clipsChanged();
@@ -279,8 +229,49 @@ class AppModel : public QObject {
     void planChanged();
     // After every assignment of any observed field, right after the field's own signal.
     void changed();
-    // pendingTasks() dropped to zero.
-    void idle();
+
+  protected:
+    // What the model's own jobs set, open to a subclass so that tests can put the model in a state
+    // without running the jobs. Every setter stores the value, then emits the field's signal and
+    // changed(), also when the value did not change.
+    void setPlatformServices(PlatformServices* services) { services_ = services; }
+    void setClips(std::vector<ClipInfo> clips) {
+        setPlanField(clips_, std::move(clips), &AppModel::clipsChanged);
+    }
+    void setSelected(std::set<Uuid> selected) {
+        setField(selected_, std::move(selected), &AppModel::selectedChanged);
+    }
+    void setProgress(double progress) { setField(progress_, progress, &AppModel::progressChanged); }
+    // A merge that ends may have written the name the plan looked at.
+    void setRunning(bool running) { setPlanField(running_, running, &AppModel::runningChanged); }
+    void setStatus(const QString& status) { setField(status_, status, &AppModel::statusChanged); }
+    void setStatusIsError(bool isError) {
+        setField(statusIsError_, isError, &AppModel::statusIsErrorChanged);
+    }
+    void setLastResult(std::optional<FileURL> result) {
+        setField(lastResult_, std::move(result), &AppModel::lastResultChanged);
+    }
+    void setDone(std::vector<DoneItem> done) { setPlanField(done_, std::move(done), &AppModel::doneChanged); }
+    void setThumbs(std::map<Uuid, QImage> thumbs) {
+        setField(thumbs_, std::move(thumbs), &AppModel::thumbsChanged);
+    }
+    // One assignment thumbs[id] = image.
+    void setThumb(const Uuid& id, const QImage& image);
+    void setMergeTarget(std::optional<MergeTarget> target) {
+        setField(mergeTarget_, std::move(target), &AppModel::mergeTargetChanged);
+    }
+    void setStopping(bool stopping) { setField(stopping_, stopping, &AppModel::stoppingChanged); }
+    void setRefused(std::vector<Refusal> refused) {
+        setField(refused_, std::move(refused), &AppModel::refusedChanged);
+    }
+    // Counts the plans made, so a view can tell a new plan from the one it has shown.
+    std::uint64_t planRevision() const { return planRevision_; }
+    // Starts one background thumbnail for the clip when ffmpeg is found and the clip probed cleanly.
+    void makeThumb(const ClipInfo& clip);
+    // The time limit of each thumbnail's ffmpeg (kThumbnailTimeLimit unless changed).
+    void setThumbnailTimeLimit(std::chrono::milliseconds limit) { thumbnails_.setTimeLimit(limit); }
+    // The private (mode 0700) folder where thumbnails are written for a moment; empty if none could be made.
+    QString thumbnailFolder() const;
 
   private:
     // Every observed field changes through here: store, then the field's own signal, then changed().
@@ -321,7 +312,6 @@ class AppModel : public QObject {
     void listEdited(bool keepRefused = false);
     // Keeps `removal` for undoRemoval() when it took anything away.
     void rememberRemoval(Removal removal);
-    std::optional<FileURL> firstClipFolder() const;
 
     PlatformServices* services_ = nullptr;
 

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "app/qt_text.h"
+#include "app/status_texts.h"
 #include "engine/merge/merge.h"
 
 namespace tessellane {
@@ -26,7 +27,7 @@ MergeOutcome mergeAndSummarise(const std::vector<ClipInfo>& clips, const FileURL
     } catch (const std::exception& error) {
         outcome.failure = QString::fromLocal8Bit(error.what());
     } catch (...) {
-        outcome.failure = QStringLiteral("알 수 없는 오류로 합치지 못했습니다.");
+        outcome.failure = kUnknownMergeFailure;
     }
     return outcome;
 }

@@ -1,10 +1,9 @@
-// What the application model needs from the desktop: modifier keys, file choosers, the file manager and
-// the program that opens a file.
+// What the window and the model need from the desktop: file choosers, the file manager and the program
+// that opens a file.
 // Behind one small interface so the model runs (and is tested) without a display.
 #pragma once
 
 #include <QString>
-#include <Qt>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,10 +23,6 @@ class PlatformServices {
   public:
     virtual ~PlatformServices() = default;
 
-    // The modifier keys held right now (keyboard state, not an event). Qt::ShiftModifier and
-    // Qt::ControlModifier (Command on macOS, Ctrl elsewhere) are the ones the model looks at.
-    virtual Qt::KeyboardModifiers keyboardModifiers() const = 0;
-
     // Modal: folders only, new folders may be created, the confirm button reads `confirmLabel`. It opens
     // in `startIn` when that is given.
     virtual FolderChoice chooseFolder(const QString& confirmLabel, const std::optional<FileURL>& startIn) = 0;
@@ -45,13 +40,6 @@ class PlatformServices {
 
     // Opens the file in the desktop's program for it, or tells the user that it could not.
     virtual void open(const FileURL& file) = 0;
-};
-
-// The desktop implementation of what needs only Qt Gui: the keyboard state of the running
-// QGuiApplication. The choosers and the file-manager call belong to the window layer's subclass.
-class QtPlatformServices : public PlatformServices {
-  public:
-    Qt::KeyboardModifiers keyboardModifiers() const override;
 };
 
 }  // namespace tessellane

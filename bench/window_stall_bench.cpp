@@ -73,7 +73,7 @@ namespace tessellane {
 namespace {
 
 // A desktop without choosers or a file manager: the benchmark never opens one.
-class NoDesktop : public QtPlatformServices {
+class NoDesktop : public PlatformServices {
   public:
     FolderChoice chooseFolder(const QString&, const std::optional<FileURL>&) override { return {}; }
     std::optional<std::vector<FileURL>> chooseFiles(const std::vector<std::string>&,

@@ -34,16 +34,6 @@ std::string ClipInfo::timecode() const {
     return text;
 }
 
-std::string ClipInfo::containerLabel() const {
-    const std::string ext = lowerExtensionOf(url_);
-    if (ext == "mov") return "QuickTime";
-    if (ext == "mp4" || ext == "m4v") return "MPEG-4";
-    if (ext == "png") return "PNG 이미지";
-    if (ext == "jpg" || ext == "jpeg") return "JPEG 이미지";
-    if (ext == "tif" || ext == "tiff") return "TIFF 이미지";
-    return asciiUpper(extensionOf(url_));
-}
-
 std::string ClipInfo::sizeLabel() const { return formatByteCount(fileSize); }
 
 }  // namespace tessellane

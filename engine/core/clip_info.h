@@ -59,13 +59,12 @@ class ClipInfo : public ClipFields {
     const FileURL& url() const { return url_; }
 
     // Derived on every call; cheap string work only, never file access.
-    std::string name() const;            // last path component
-    bool isImage() const;                // extension is an image kind
-    double fps() const;                  // parseFrameRate(fpsString)
-    std::string codecLabel() const;      // "ProRes 422 HQ", "H264", "PNG", ...
-    std::string timecode() const;        // HH:MM:SS of duration, hours not wrapped
-    std::string containerLabel() const;  // "QuickTime", "MPEG-4", "PNG 이미지", ...
-    std::string sizeLabel() const;       // fileSize as "12.3 MB"
+    std::string name() const;        // last path component
+    bool isImage() const;            // extension is an image kind
+    double fps() const;              // parseFrameRate(fpsString)
+    std::string codecLabel() const;  // "ProRes 422 HQ", "H264", "PNG", ...
+    std::string timecode() const;    // HH:MM:SS of duration, hours not wrapped
+    std::string sizeLabel() const;   // fileSize as "12.3 MB"
 
     // Identity first: two records are equal only when they are the same clip with the same fields.
     friend bool operator==(const ClipInfo& a, const ClipInfo& b) {

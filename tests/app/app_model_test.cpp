@@ -22,12 +22,13 @@ namespace tessellane {
 namespace {
 
 using testing::filesIn;
+using testing::SeamModel;
 using testing::TempDir;
 
 class AppModelTest : public ::testing::Test {
   protected:
     testing::FakeServices services;
-    std::unique_ptr<AppModel> model = std::make_unique<AppModel>(&services);
+    std::unique_ptr<SeamModel> model = std::make_unique<SeamModel>(&services);
     TempDir work;
 
     // Clips A..E, or the ones named (with the extension given), already probed.
@@ -123,11 +124,11 @@ TEST_F(AppModelTest, DerivedValuesFollowTheListAndSettings) {
 
 // A refused merge changes nothing. ffmpeg missing when the model was made stays missing.
 TEST_F(AppModelTest, MergeStartsOnlyWhenEveryPreconditionHolds) {
-    std::unique_ptr<AppModel> blind;
+    std::unique_ptr<SeamModel> blind;
     {
         TempDir none;
         testing::ScopedToolPath scope(none.path());
-        blind = std::make_unique<AppModel>(&services);
+        blind = std::make_unique<SeamModel>(&services);
     }
     const std::pair<const char*, std::function<void()>> cases[] = {
         {"", [] {}},
@@ -171,10 +172,10 @@ TEST_F(AppModelTest, ClickSelectionRules) {
         for (std::string click; clicks >> click;) {
             SCOPED_TRACE(sequence + ", click " + click);
             const std::size_t target = click.find_first_not_of("+^~"), at = click.find('@');
-            services.modifiers = {};
-            for (char key : click.substr(0, target)) services.modifiers |= keys.at(key);
+            Qt::KeyboardModifiers held;
+            for (char key : click.substr(0, target)) held |= keys.at(key);
             QSignalSpy any(model.get(), &AppModel::changed);
-            model->click(idOf(click[target]));
+            model->select(idOf(click[target]), held);
             EXPECT_EQ(any.count(), 1) << "one assignment per click";
             EXPECT_EQ(list('s'), click.substr(target + 2, at - target - 2));
             EXPECT_EQ(list('a'), click.substr(at + 1));
@@ -264,34 +265,14 @@ TEST_F(AppModelTest, DeleteAndClear) {
     EXPECT_EQ(list(), "EA");
 }
 
-// Cancelled choosers and a clip that could not be read start nothing.
-TEST_F(AppModelTest, ChoosersAndWhatStartsNothing) {
+// A clip that could not be read starts no thumbnail.
+TEST_F(AppModelTest, AnUnreadableClipStartsNothing) {
     QSignalSpy any(model.get(), &AppModel::changed);
-    model->chooseFolder();
-    model->openFiles();
     model->makeThumb(ClipInfo("/nowhere/x.mov", {.error = "읽을 수 없음"}));
     EXPECT_EQ(any.count() + model->pendingTasks(), 0);
-    const std::vector<std::string> kinds = {"mov",  "mp4", "m4v",  "png", "jpg",
-                                            "jpeg", "tif", "tiff", "bmp", "webp"};
-    EXPECT_EQ(services.fileFilters, std::vector<std::vector<std::string>>{kinds});
-    services.folderAnswer = {true, FileURL("/picked")};
-    model->chooseFolder();
-    EXPECT_EQ(model->customOutDir(), FileURL("/picked"));
-    services.folderAnswer = {true, std::nullopt};  // the platform may confirm without naming a folder
-    model->chooseFolder();
-    EXPECT_FALSE(model->customOutDir());
-    EXPECT_EQ(services.folderLabels, std::vector<QString>(3, "선택"));
-    // The choosers open where the clips are; the folder chooser where the output goes.
-    model->setClips(clips("ab"));
-    model->openFiles();
-    model->setCustomOutDir(FileURL("/out"));
-    model->chooseFolder();
-    const std::vector<std::optional<FileURL>> starts = {std::nullopt,       std::nullopt, std::nullopt,
-                                                        FileURL("/picked"), work.path(),  FileURL("/out")};
-    EXPECT_EQ(services.startFolders, starts);
 }
 
-// Each row's files go through the file chooser; a cleaner of the temporary directory removes the thumbnail
+// Each row's files are added; a cleaner of the temporary directory removes the thumbnail
 // folder between the rows.
 TEST_F(AppModelTest, AddSettlesIntoNaturalOrderWithThumbnailsInAPrivateFolder) {
     const std::tuple<const char*, const char*, QSize> cases[] = {
@@ -305,8 +286,7 @@ TEST_F(AppModelTest, AddSettlesIntoNaturalOrderWithThumbnailsInAPrivateFolder) {
         model->setStatus("이전 오류");
         model->setStatusIsError(true);
         QSignalSpy clipsSpy(model.get(), &AppModel::clipsChanged);
-        services.filesAnswer = files(given);
-        model->openFiles();
+        model->add(files(given));
         EXPECT_TRUE(model->clips().empty()) << "the list changes only when probing is done";
         ASSERT_TRUE(settle());
         EXPECT_EQ(clipsSpy.count(), 1);
@@ -440,7 +420,7 @@ TEST_F(AppModelTest, StoppingLeavesNothingBehind) {
                                                "'\nfor last; do :; done\nprintf partial > \"$last\"\n"
                                                "echo frame=1\nexec /bin/sleep 30\n");
     testing::ScopedToolPath scope(tools.path());
-    model = std::make_unique<AppModel>(&services);  // looks for ffmpeg now
+    model = std::make_unique<SeamModel>(&services);  // looks for ffmpeg now
     std::vector<pid_t> started;
     const auto running = [&] {
         std::istringstream in(testing::readFile(tools / "pids"));

@@ -6,14 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "app/app_model.h"
 #include "app/platform_services.h"
 
 namespace tessellane::testing {
 
-// Modifier keys and chooser answers set by the test; every request is recorded.
+// Chooser answers set by the test; every request is recorded.
 class FakeServices : public PlatformServices {
   public:
-    Qt::KeyboardModifiers modifiers = Qt::NoModifier;
     FolderChoice folderAnswer;
     std::optional<std::vector<FileURL>> filesAnswer;
     std::vector<QString> folderLabels;
@@ -22,7 +22,6 @@ class FakeServices : public PlatformServices {
     std::vector<FileURL> revealed;
     std::vector<FileURL> opened;
 
-    Qt::KeyboardModifiers keyboardModifiers() const override { return modifiers; }
     FolderChoice chooseFolder(const QString& confirmLabel, const std::optional<FileURL>& startIn) override {
         folderLabels.push_back(confirmLabel);
         startFolders.push_back(startIn);
@@ -36,6 +35,30 @@ class FakeServices : public PlatformServices {
     }
     void reveal(const FileURL& file) override { revealed.push_back(file); }
     void open(const FileURL& file) override { opened.push_back(file); }
+};
+
+// The model with what its own jobs set opened, to put it in a state without running them.
+class SeamModel : public AppModel {
+  public:
+    using AppModel::AppModel;
+    using AppModel::makeThumb;
+    using AppModel::planRevision;
+    using AppModel::setClips;
+    using AppModel::setDone;
+    using AppModel::setLastResult;
+    using AppModel::setMergeTarget;
+    using AppModel::setPlatformServices;
+    using AppModel::setProgress;
+    using AppModel::setRefused;
+    using AppModel::setRunning;
+    using AppModel::setSelected;
+    using AppModel::setStatus;
+    using AppModel::setStatusIsError;
+    using AppModel::setStopping;
+    using AppModel::setThumb;
+    using AppModel::setThumbnailTimeLimit;
+    using AppModel::setThumbs;
+    using AppModel::thumbnailFolder;
 };
 
 // A 64x32 H.264 movie of `frames` frames at 25 fps, and a width x height PNG, made by the real ffmpeg.

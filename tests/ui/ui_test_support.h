@@ -43,7 +43,7 @@ std::vector<std::pair<QString, QColor>> labelRows(const QWidget* parent);
 struct WindowHarness {
     WindowHarness();
     FakeServices services;
-    AppModel model{&services};
+    SeamModel model{&services};
     std::unique_ptr<MainWindow> window;
 };
 

@@ -14,8 +14,8 @@
 #include <QUrl>
 
 #include "app/qt_text.h"
-#include "ui/shell/words.h"
 #include "ui/widgets/fonts.h"
+#include "ui/words.h"
 
 namespace tessellane {
 

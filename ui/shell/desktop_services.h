@@ -14,7 +14,7 @@ class QWidget;
 
 namespace tessellane {
 
-class DesktopServices : public QtPlatformServices {
+class DesktopServices : public PlatformServices {
   public:
     DesktopServices();
 

@@ -7,6 +7,7 @@
 #include "ui/widgets/fonts.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/visible_text.h"
+#include "ui/words.h"
 
 namespace tessellane {
 
@@ -33,6 +34,16 @@ QString fromStd(const std::string& s) { return QString::fromStdString(s); }
 
 }  // namespace
 
+QString containerName(const ClipInfo& clip) {
+    const std::string ext = lowerExtensionOf(clip.url());
+    if (ext == "mov") return QStringLiteral("QuickTime");
+    if (ext == "mp4" || ext == "m4v") return QStringLiteral("MPEG-4");
+    if (ext == "png") return "PNG " + words::kStillImage;
+    if (ext == "jpg" || ext == "jpeg") return "JPEG " + words::kStillImage;
+    if (ext == "tif" || ext == "tiff") return "TIFF " + words::kStillImage;
+    return fromStd(asciiUpper(extensionOf(clip.url())));
+}
+
 CardData cardDataFor(int index, const ClipInfo& clip, const QImage& thumb, bool selected) {
     CardData card;
     card.index = index;
@@ -43,12 +54,11 @@ CardData cardDataFor(int index, const ClipInfo& clip, const QImage& thumb, bool 
         card.error = fromStd(*clip.error);
         return card;
     }
-    card.formatLine =
-        fromStd(clip.containerLabel()) + " (" + fromStd(clip.codecLabel()) + ") · " + fromStd(clip.pixFmt);
+    card.formatLine = containerName(clip) + " (" + fromStd(clip.codecLabel()) + ") · " + fromStd(clip.pixFmt);
     card.sizeLine = QString::number(clip.width) + " x " + QString::number(clip.height) + " · " +
                     fromStd(formatFrameRate(clip.fps())) + " fps";
     if (clip.isImage()) {
-        card.timeLine = "이미지, " + fromStd(clip.sizeLabel());
+        card.timeLine = words::kStillImage + ", " + fromStd(clip.sizeLabel());
     } else {
         card.timeLine = fromStd(clip.timecode()) + ", " + QString::number(clip.frames) + "f, " +
                         fromStd(clip.sizeLabel());
@@ -74,7 +84,7 @@ void paintCard(QPainter& p, const QRect& rect, const CardData& card) {
     p.fillRect(rect, card.selected ? palette::selectedCardBG() : palette::panelBG());
     if (card.selected) {
         p.fillRect(QRect(rect.left(), rect.top() + kInsetY, kSelectionBarWidth, rect.height() - 2 * kInsetY),
-                   palette::cyan());
+                   palette::accent());
     }
 
     const QRect box = thumbnailBox(rect);
@@ -86,7 +96,7 @@ void paintCard(QPainter& p, const QRect& rect, const CardData& card) {
     const int firstHeight = firstLineHeight();
     const QString indexText = QString::number(card.index);
     p.setFont(indexFont());
-    p.setPen(palette::cyan());
+    p.setPen(palette::accent());
     const int indexWidth = QFontMetrics(indexFont()).horizontalAdvance(indexText);
     p.drawText(QRect(textLeft, y, indexWidth, firstHeight), Qt::AlignLeft | Qt::AlignVCenter, indexText);
     const int nameLeft = textLeft + indexWidth + 6;

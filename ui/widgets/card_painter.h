@@ -24,6 +24,10 @@ struct CardData {
     bool selected = false;
 };
 
+// The clip's container as its card names it: "QuickTime", "MPEG-4", "PNG 이미지", else the extension
+// upper-cased.
+QString containerName(const ClipInfo& clip);
+
 // The card of `clip` at 1-based position `index`.
 CardData cardDataFor(int index, const ClipInfo& clip, const QImage& thumb, bool selected);
 

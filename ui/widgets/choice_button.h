@@ -1,17 +1,16 @@
-// A flat pull-down in the settings column's look: the face reads the current choice with a small ▼, the
-// menu lists the choices with a check on the current one. The choices are asked for when the menu opens,
+// A pull-down of choices: the face reads the current choice (set by the owner, with setText), the menu
+// lists the choices with a check on the current one. The choices are asked for when the menu opens,
 // so a long list (a clip each) costs nothing while the list changes.
 #pragma once
 
-#include <QAbstractButton>
 #include <functional>
 #include <vector>
 
-class QMenu;
+#include "ui/widgets/menu_button.h"
 
 namespace tessellane {
 
-class ChoiceButton : public QAbstractButton {
+class ChoiceButton : public MenuButton {
     Q_OBJECT
   public:
     struct Choice {
@@ -27,22 +26,17 @@ class ChoiceButton : public QAbstractButton {
     void setCurrent(int index) { current_ = index; }
     int current() const { return current_; }
 
-    QMenu* menu() const { return menu_; }
     // Fills the menu from the choices, as opening it does.
     void fillMenu();
-
-    QSize sizeHint() const override;
-    QSize minimumSizeHint() const override;
 
   signals:
     void chosen(int index);
 
   protected:
-    void paintEvent(QPaintEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
+    // From the keyboard the current choice is ready to be taken again or moved from.
+    int readyIndex() const override { return current_; }
 
   private:
-    QMenu* menu_;
     std::function<std::vector<Choice>()> choices_;
     int current_ = 0;
 };

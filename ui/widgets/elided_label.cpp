@@ -10,6 +10,7 @@
 #include "ui/widgets/fonts.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/visible_text.h"
+#include "ui/words.h"
 
 namespace tessellane {
 
@@ -68,7 +69,7 @@ void ElidedLabel::relayout() {
 void ElidedLabel::contextMenuEvent(QContextMenuEvent* event) {
     // Copying takes the whole text, not its shortened face.
     QMenu menu(this);
-    menu.addAction(QStringLiteral("복사"), this, [this] { QGuiApplication::clipboard()->setText(full_); });
+    menu.addAction(words::kCopy, this, [this] { QGuiApplication::clipboard()->setText(full_); });
     menu.exec(event->globalPos());
 }
 

@@ -9,7 +9,7 @@
 namespace tessellane {
 
 QStringList uiFontFamilies() {
-    // NanumGothic lacks the dingbats (✕ ✓ ⚠ ⌘); DejaVu Sans carries them, Noto Color Emoji the emoji
+    // NanumGothic lacks the dingbats (✕ ✓ ⚠); DejaVu Sans carries them, Noto Color Emoji the emoji
     // people put in file names and Symbola the symbols that stand for control characters (␊ ␉).
     return {"NanumGothic", "NanumBarunGothic", "Noto Sans CJK KR",
             "DejaVu Sans", "Noto Color Emoji", "Symbola"};

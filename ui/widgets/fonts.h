@@ -13,7 +13,7 @@ class QRectF;
 
 namespace tessellane {
 
-// The family list, most preferred first: Korean glyphs first, then a font with the ✕ ✓ ⚠ ⌘ symbols, then
+// The family list, most preferred first: Korean glyphs first, then a font with the ✕ ✓ ⚠ symbols, then
 // the emoji and the control-character symbols.
 QStringList uiFontFamilies();
 

@@ -44,7 +44,7 @@ void paintOutputItem(QPainter& p, const QRect& rect, const QString& name, const 
     p.save();
     const int top = rect.top() + kInsetY;
     p.setFont(markFont());
-    p.setPen(palette::cyan());
+    p.setPen(palette::accent());
     const QFontMetrics mark(markFont());
     p.drawText(QRect(rect.left() + kInsetX, top, mark.horizontalAdvance(kMark), mark.height()),
                Qt::AlignLeft | Qt::AlignTop, kMark);

@@ -16,7 +16,7 @@ const QColor& panelBG() {
     static const QColor c = fromHex(0x1B1F22);
     return c;
 }
-const QColor& cyan() {
+const QColor& accent() {
     static const QColor c = fromHex(0xF8581C);
     return c;
 }

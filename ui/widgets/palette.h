@@ -12,7 +12,7 @@ QColor fromHex(std::uint32_t hex);
 
 const QColor& winBG();     // window background, visible as the gaps between the columns
 const QColor& panelBG();   // left column, unselected cards, list rows
-const QColor& cyan();      // the accent (an orange-red despite its name)
+const QColor& accent();    // orange-red: the merge button, the selected tab, the progress bar
 const QColor& fieldBG();   // tool buttons and text fields
 const QColor& buttonBG();  // unselected tabs
 const QColor& dimText();   // secondary and disabled text
@@ -28,5 +28,8 @@ const QColor& divider();         // the lines between the settings sections
 const QColor& pictureBG();       // behind pictures: the preview pane, letterboxed thumbnails
 const QColor& tileBG();          // a preview tile before its picture arrives
 const QColor& focusRing();       // the outline around whatever has the keyboard
+
+// accent() under its former name, still read by the program's start (ui/shell/windowed_app.cpp).
+inline const QColor& cyan() { return accent(); }
 
 }  // namespace tessellane::palette

@@ -13,7 +13,7 @@ constexpr int kInset = 10;
 constexpr int kHeight = 3;
 }  // namespace
 
-ProgressBar::ProgressBar(QWidget* parent) : QWidget(parent), fill_(palette::cyan()) {
+ProgressBar::ProgressBar(QWidget* parent) : QWidget(parent), fill_(palette::accent()) {
     setFixedHeight(kHeight);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }

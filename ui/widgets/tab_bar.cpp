@@ -27,7 +27,7 @@ class Tab : public QAbstractButton {
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         const bool selected = bar_->selection() == index_;
-        p.fillRect(rect(), selected ? palette::cyan() : palette::buttonBG());
+        p.fillRect(rect(), selected ? palette::accent() : palette::buttonBG());
         p.setPen(selected ? palette::textOnAccent() : palette::text());
         p.setFont(font());
         p.drawText(rect(), Qt::AlignCenter, text());

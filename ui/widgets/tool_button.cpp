@@ -28,12 +28,18 @@ QSize ToolButton::sizeHint() const {
     return {fm.horizontalAdvance(text()) + 2 * kPadX, fm.height() + 2 * kPadY};
 }
 
+QColor ToolButton::faceColour() const { return palette::fieldBG(); }
+
+void ToolButton::drawLabel(QPainter& p) const {
+    p.drawText(rect().adjusted(kPadX, kPadY, -kPadX, -kPadY), Qt::AlignCenter, text());
+}
+
 void ToolButton::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    paintButtonFace(p, rect(), palette::fieldBG());
+    paintButtonFace(p, rect(), faceColour());
     p.setPen(isEnabled() ? palette::text() : palette::dimText());
     p.setFont(font());
-    p.drawText(rect().adjusted(kPadX, kPadY, -kPadX, -kPadY), Qt::AlignCenter, text());
+    drawLabel(p);
     if (hasFocus()) paintFocusRing(p, rect());
 }
 

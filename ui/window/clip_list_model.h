@@ -6,6 +6,7 @@
 #include <QImage>
 #include <map>
 #include <optional>
+#include <set>
 #include <vector>
 
 #include "app/app_model.h"
@@ -37,13 +38,28 @@ class ClipListModel : public QAbstractListModel {
     QImage cardThumb(const Uuid& id) const;
 
   private:
+    // The rows follow the list with Qt's insert, move and remove signals, so the view keeps its current
+    // row, scroll position and drag state; only rows whose contents changed are repainted.
     void syncRows();
+    void removeRowsNotIn(const std::set<Uuid>& kept);
+    void placeRows(const std::vector<Uuid>& ids);
+    void syncFooter();
+    void syncSelection();
+    void syncAudioClip();
     void syncThumbs();
-    void refreshAll();
+    void refreshRows(int first, int last);
+    void refreshClip(const Uuid& id);
+    // The record shown in `row`, found by its identity: while the rows catch up with a new list, row and
+    // list position differ. Null for the footer and for a clip no longer listed.
+    const ClipInfo* clipOf(int row) const;
 
     AppModel& model_;
     std::vector<Uuid> rowIds_;
+    std::map<Uuid, std::size_t> listed_;  // each listed clip's position in model_.clips()
     bool hasFooter_ = false;
+    // What the rows were last painted with, to tell which rows a change touches.
+    std::set<Uuid> shownSelected_;
+    std::optional<Uuid> shownAudioClip_;
     struct CachedThumb {
         qint64 sourceKey = 0;
         QImage scaled;

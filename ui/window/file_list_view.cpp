@@ -48,11 +48,27 @@ FileListView::FileListView(AppModel& model, ClipListModel& rows, QWidget* parent
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& index) {
         if (auto id = rows_.clipIdAt(index.row())) currentId_ = id;
     });
-    connect(&rows_, &QAbstractItemModel::modelReset, this, &FileListView::restoreCurrent);
     visibleReport_.setSingleShot(true);
     connect(&visibleReport_, &QTimer::timeout, this, &FileListView::reportVisible);
     connect(verticalScrollBar(), &QScrollBar::valueChanged, &visibleReport_, qOverload<>(&QTimer::start));
-    connect(&rows_, &QAbstractItemModel::modelReset, &visibleReport_, qOverload<>(&QTimer::start));
+    const auto rowsChanged = [this] {
+        restoreCurrent();
+        visibleReport_.start();
+    };
+    connect(&rows_, &QAbstractItemModel::modelReset, this, rowsChanged);
+    connect(&rows_, &QAbstractItemModel::rowsInserted, this, rowsChanged);
+    connect(&rows_, &QAbstractItemModel::rowsRemoved, this, rowsChanged);
+    connect(&rows_, &QAbstractItemModel::rowsMoved, this, rowsChanged);
+}
+
+void FileListView::rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end) {
+    // The keyboard's card going away leaves no current card, rather than one Qt picks beside it.
+    const int current = currentIndex().row();
+    if (currentIndex().isValid() && current >= start && current <= end) {
+        selectionModel()->clearCurrentIndex();
+        currentId_.reset();
+    }
+    QListView::rowsAboutToBeRemoved(parent, start, end);
 }
 
 void FileListView::setCurrentRow(int row) {
@@ -62,7 +78,7 @@ void FileListView::setCurrentRow(int row) {
 }
 
 void FileListView::restoreCurrent() {
-    // The rows were rebuilt: the keyboard stays on the same clip wherever it went.
+    // The rows changed: the keyboard stays on the same clip wherever it went, and it stays in sight.
     if (!currentId_) return;
     for (int row = 0; row < rows_.clipCount(); ++row) {
         if (rows_.clipIdAt(row) == currentId_) return setCurrentRow(row);
@@ -100,20 +116,11 @@ void FileListView::keyPressEvent(QKeyEvent* event) {
     }
     const int clips = rows_.clipCount();
     const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
-    const bool shift = mods & Qt::ShiftModifier;
-    const bool ctrl = mods & Qt::ControlModifier;
     const int key = event->key();
     const QModelIndex currentIndex = this->currentIndex();
     const int current = currentIndex.isValid() && currentIndex.row() < clips ? currentIndex.row() : -1;
 
-    if (mods == Qt::AltModifier && (key == Qt::Key_Up || key == Qt::Key_Down)) {
-        // Nothing selected: the current card is what moves.
-        if (model_.selected().empty() && current >= 0)
-            model_.select(*rows_.clipIdAt(current), Qt::NoModifier);
-        model_.moveSelected(key == Qt::Key_Up ? -1 : 1);
-        if (currentId_) restoreCurrent();
-        return;
-    }
+    if (mods == Qt::AltModifier && (key == Qt::Key_Up || key == Qt::Key_Down)) return moveByKey(key, current);
     if ((key == Qt::Key_Delete || key == Qt::Key_Backspace) && mods != Qt::NoModifier &&
         !(mods & Qt::AltModifier)) {
         // Shift or Ctrl with a Delete key removes too (the plain keys are the window's action).
@@ -122,34 +129,44 @@ void FileListView::keyPressEvent(QKeyEvent* event) {
     }
     if (clips == 0 || (mods & ~(Qt::ShiftModifier | Qt::ControlModifier)))
         return QListView::keyPressEvent(event);
+    const int target = keyTarget(key, current);
+    if (target < 0) return QListView::keyPressEvent(event);
+    goToByKey(target, key, mods, current);
+}
 
+void FileListView::moveByKey(int key, int current) {
+    // Nothing selected: the current card is what moves.
+    if (model_.selected().empty() && current >= 0) model_.select(*rows_.clipIdAt(current), Qt::NoModifier);
+    model_.moveSelected(key == Qt::Key_Up ? -1 : 1);
+    if (currentId_) restoreCurrent();
+}
+
+int FileListView::keyTarget(int key, int current) const {
+    const int clips = rows_.clipCount();
     const int page = std::max(1, viewport()->height() / std::max(1, sizeHintForRow(0)));
-    int target = -1;
     switch (key) {
         case Qt::Key_Up:
-            target = current < 0 ? clips - 1 : std::max(0, current - 1);
-            break;
+            return current < 0 ? clips - 1 : std::max(0, current - 1);
         case Qt::Key_Down:
-            target = current < 0 ? 0 : std::min(clips - 1, current + 1);
-            break;
+            return current < 0 ? 0 : std::min(clips - 1, current + 1);
         case Qt::Key_PageUp:
-            target = std::max(0, current - page);
-            break;
+            return std::max(0, current - page);
         case Qt::Key_PageDown:
-            target = std::min(clips - 1, current < 0 ? page - 1 : current + page);
-            break;
+            return std::min(clips - 1, current < 0 ? page - 1 : current + page);
         case Qt::Key_Home:
-            target = 0;
-            break;
+            return 0;
         case Qt::Key_End:
-            target = clips - 1;
-            break;
+            return clips - 1;
         case Qt::Key_Space:
-            target = current < 0 ? 0 : current;
-            break;
+            return current < 0 ? 0 : current;
         default:
-            return QListView::keyPressEvent(event);
+            return -1;
     }
+}
+
+void FileListView::goToByKey(int target, int key, Qt::KeyboardModifiers mods, int current) {
+    const bool shift = mods & Qt::ShiftModifier;
+    const bool ctrl = mods & Qt::ControlModifier;
     const Uuid id = *rows_.clipIdAt(target);
     setCurrentRow(target);
     currentId_ = id;
@@ -163,7 +180,8 @@ void FileListView::keyPressEvent(QKeyEvent* event) {
         // A range needs a first end: the card the keyboard was on, when no click or key set one.
         const auto& anchor = model_.anchor();
         bool anchorListed = false;
-        for (int row = 0; row < clips && anchor; ++row) anchorListed |= rows_.clipIdAt(row) == anchor;
+        for (int row = 0; row < rows_.clipCount() && anchor; ++row)
+            anchorListed |= rows_.clipIdAt(row) == anchor;
         if (!anchorListed) model_.setAnchor(rows_.clipIdAt(current));
     }
     model_.select(id, mods);
@@ -264,7 +282,7 @@ void FileListView::mouseReleaseEvent(QMouseEvent* event) {
     if (auto id = rows_.clipIdAt(row)) {
         setCurrentRow(row);
         currentId_ = id;
-        model_.click(*id);
+        model_.select(*id, event->modifiers() & ~Qt::KeypadModifier);
     }
 }
 
@@ -345,7 +363,7 @@ void FileListView::paintEvent(QPaintEvent* event) {
         y = visualRect(rows_.index(rows_.clipCount() - 1)).bottom() + 1;
     }
     QPainter p(viewport());
-    p.fillRect(QRect(0, y - 1, viewport()->width(), 2), palette::cyan());
+    p.fillRect(QRect(0, y - 1, viewport()->width(), 2), palette::accent());
 }
 
 }  // namespace tessellane

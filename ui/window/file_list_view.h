@@ -60,8 +60,15 @@ class FileListView : public QListView {
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    void rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end) override;
 
   private:
+    // The keys of the list: Alt+Up/Down move the selected cards (or the current one) a place; the arrows,
+    // pages, Home, End and Space go to the card keyTarget() gives (-1 for a key that goes nowhere) and
+    // select it as the modifiers say.
+    void moveByKey(int key, int current);
+    int keyTarget(int key, int current) const;
+    void goToByKey(int target, int key, Qt::KeyboardModifiers mods, int current);
     void setCurrentRow(int row);
     void restoreCurrent();
     void reportVisible();

@@ -15,15 +15,15 @@
 
 #include "app/app_model.h"
 #include "app/qt_text.h"
-#include "ui/shell/words.h"
-#include "ui/widgets/alley_button.h"
 #include "ui/widgets/button_face.h"
 #include "ui/widgets/fonts.h"
+#include "ui/widgets/merge_button.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/progress_bar.h"
 #include "ui/widgets/tab_bar.h"
 #include "ui/widgets/tool_button.h"
 #include "ui/widgets/visible_text.h"
+#include "ui/window/choosers.h"
 #include "ui/window/clip_list_model.h"
 #include "ui/window/file_list_view.h"
 #include "ui/window/preview_pane.h"
@@ -31,6 +31,7 @@
 #include "ui/window/settings_column.h"
 #include "ui/window/validation_box.h"
 #include "ui/window/window_actions.h"
+#include "ui/words.h"
 
 namespace tessellane {
 
@@ -49,7 +50,7 @@ class DropOutline : public QWidget {
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         p.setRenderHint(QPainter::Antialiasing);
-        QPen pen(palette::cyan());
+        QPen pen(palette::accent());
         pen.setWidth(2);
         p.setPen(pen);
         p.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), kCornerRadius, kCornerRadius);
@@ -166,15 +167,8 @@ MainWindow::MainWindow(AppModel& model, QWidget* parent) : QMainWindow(parent), 
     // then starts at the tabs.
     root->setFocus();
 
-    for (auto signal :
-         {&AppModel::clipsChanged, &AppModel::suffixChanged, &AppModel::customOutDirChanged,
-          &AppModel::runningChanged, &AppModel::progressChanged, &AppModel::doneChanged,
-          &AppModel::stoppingChanged, &AppModel::statusIsErrorChanged, &AppModel::mergeSettingsChanged,
-          &AppModel::audioClipChanged, &AppModel::planChanged}) {
-        connect(&model_, signal, this, &MainWindow::refreshControls);
-    }
-    connect(&model_, &AppModel::clipsChanged, this, &MainWindow::refreshLists);
-    connect(&model_, &AppModel::doneChanged, this, &MainWindow::refreshLists);
+    connect(&model_, &AppModel::changed, this, &MainWindow::refreshControls);
+    connect(&model_, &AppModel::changed, this, &MainWindow::refreshLists);
     connect(queue_, &QueueList::chosenChanged, this, &MainWindow::refreshFinishedTools);
     refreshControls();
     refreshLists();
@@ -204,7 +198,7 @@ QWidget* MainWindow::buildToolRows(QWidget* parent) {
     addButton_ = button(QStringLiteral("\uFF0B 파일 추가"), QStringLiteral("파일 추가"));
     clearButton_ = button(QStringLiteral("비우기"), QStringLiteral("목록 비우기"));
     row({addButton_, clearButton_});
-    connect(addButton_, &QAbstractButton::clicked, this, [this] { model_.openFiles(); });
+    connect(addButton_, &QAbstractButton::clicked, this, [this] { addChosenFiles(model_); });
     connect(clearButton_, &QAbstractButton::clicked, this, [this] { model_.clear(); });
     // The finished tab: what is chosen in its list, the files themselves untouched by removing.
     openButton_ = button(QStringLiteral("열기"), QStringLiteral("완료된 합본 열기"));
@@ -237,7 +231,17 @@ QWidget* MainWindow::buildLeftColumn() {
     column->addWidget(tabs_);
     column->addWidget(buildToolRows(left));
 
-    pages_ = new QStackedWidget(left);
+    column->addWidget(buildPages(left), 1);
+    validation_ = new ValidationBox(model_, left);
+    column->addWidget(validation_);
+    progress_ = new ProgressBar(left);
+    column->addWidget(progress_);
+    column->addLayout(buildMergeRow(left));
+    return left;
+}
+
+QWidget* MainWindow::buildPages(QWidget* parent) {
+    pages_ = new QStackedWidget(parent);
     filePage_ = new QStackedWidget(pages_);
     emptyState_ = new QWidget(filePage_);
     auto* empty = new QVBoxLayout(emptyState_);
@@ -258,7 +262,6 @@ QWidget* MainWindow::buildLeftColumn() {
     queue_ = new QueueList(model_, pages_);
     pages_->addWidget(filePage_);
     pages_->addWidget(queue_);
-    column->addWidget(pages_, 1);
     connect(tabs_, &TabBar::selectionChanged, this, [this](int tab) {
         QWidget* focus = QApplication::focusWidget();
         const bool inHiddenList = focus == fileList_ || focus == queue_;
@@ -268,29 +271,27 @@ QWidget* MainWindow::buildLeftColumn() {
             (tab == kFilesTab ? static_cast<QWidget*>(fileList_) : queue_)->setFocus(Qt::TabFocusReason);
         if (actions_) actions_->refresh();
     });
+    return pages_;
+}
 
-    validation_ = new ValidationBox(model_, left);
-    column->addWidget(validation_);
-    progress_ = new ProgressBar(left);
-    column->addWidget(progress_);
+QHBoxLayout* MainWindow::buildMergeRow(QWidget* parent) {
     auto* mergeRow = new QHBoxLayout;
     mergeRow->setContentsMargins(10, 10, 10, 10);
     mergeRow->setSpacing(6);
-    merge_ = new AlleyButton(left);
+    merge_ = new MergeButton(parent);
     mergeRow->addWidget(merge_, 1);
     // Shown only while a merge runs, beside its progress; it has the merge button's height so the row
     // never changes height.
-    cancel_ = new ToolButton(words::kCancelMerge, left);
+    cancel_ = new ToolButton(words::kCancelMerge, parent);
     cancel_->setObjectName(QStringLiteral("cancelMerge"));
     cancel_->setAccessibleName(QStringLiteral("합치기 취소"));
     cancel_->setFixedHeight(merge_->sizeHint().height());
     cancel_->setMinimumWidth(72);
     cancel_->hide();
     mergeRow->addWidget(cancel_);
-    column->addLayout(mergeRow);
     connect(merge_, &QAbstractButton::clicked, this, [this] { model_.runMerge(); });
     connect(cancel_, &QAbstractButton::clicked, this, [this] { model_.cancelMerge(); });
-    return left;
+    return mergeRow;
 }
 
 void MainWindow::setTabOrder() {
@@ -330,7 +331,7 @@ void MainWindow::refreshControls() {
     cancel_->setVisible(model_.running());
     cancel_->setEnabled(!model_.stopping());
     // The bar tells a run from a stop and a failure; a finished or cleared one shows nothing more.
-    QColor fill = palette::cyan();
+    QColor fill = palette::accent();
     if (model_.stopping()) fill = palette::dimText();
     if (!model_.running() && model_.statusIsError()) fill = palette::danger();
     progress_->setFill(fill);

@@ -7,13 +7,14 @@
 #include <QMainWindow>
 #include <utility>
 
+class QHBoxLayout;
 class QLabel;
 class QStackedWidget;
 
 namespace tessellane {
 
 class AppModel;
-class AlleyButton;
+class MergeButton;
 class ClipListModel;
 class FileListView;
 class PreviewPane;
@@ -60,7 +61,7 @@ class MainWindow : public QMainWindow {
     ValidationBox* validationBox() const { return validation_; }
     PreviewPane* preview() const { return preview_; }
     ProgressBar* progressBar() const { return progress_; }
-    AlleyButton* mergeButton() const { return merge_; }
+    MergeButton* mergeButton() const { return merge_; }
     ToolButton* cancelButton() const { return cancel_; }
     WindowActions* actions() const { return actions_; }
     bool dropHover() const { return dropHover_; }
@@ -81,6 +82,10 @@ class MainWindow : public QMainWindow {
 
   private:
     QWidget* buildLeftColumn();
+    // The two tabs' pages (the file list, or the help when it is empty; the finished list), and the row of
+    // the merge button with the cancel button beside it.
+    QWidget* buildPages(QWidget* parent);
+    QHBoxLayout* buildMergeRow(QWidget* parent);
     QWidget* buildToolRows(QWidget* parent);
     void setTabOrder();
     void refreshControls();
@@ -106,7 +111,7 @@ class MainWindow : public QMainWindow {
     QueueList* queue_ = nullptr;
     ValidationBox* validation_ = nullptr;
     ProgressBar* progress_ = nullptr;
-    AlleyButton* merge_ = nullptr;
+    MergeButton* merge_ = nullptr;
     ToolButton* cancel_ = nullptr;
     SettingsColumn* settings_ = nullptr;
     PreviewPane* preview_ = nullptr;

@@ -21,13 +21,8 @@ PreviewPane::PreviewPane(AppModel& model, QWidget* parent) : QWidget(parent), mo
     setMinimumWidth(240);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     setAccessibleName(QStringLiteral("미리보기"));
-    // The caption that marks a preview of the next merge follows the output name and the job too.
-    for (auto signal :
-         {&AppModel::clipsChanged, &AppModel::thumbsChanged, &AppModel::suffixChanged,
-          &AppModel::customOutDirChanged, &AppModel::runningChanged, &AppModel::mergeSettingsChanged,
-          &AppModel::audioClipChanged, &AppModel::planChanged}) {
-        connect(&model_, signal, this, qOverload<>(&QWidget::update));
-    }
+    // Qt gathers the requests into one paint.
+    connect(&model_, &AppModel::changed, this, qOverload<>(&QWidget::update));
 }
 
 PreviewLayout PreviewPane::currentLayout() const {
@@ -86,7 +81,7 @@ void PreviewPane::paintEvent(QPaintEvent*) {
     tiles_ = std::move(keep);  // forget clips that left the list
     if (rough) QTimer::singleShot(0, this, qOverload<>(&QWidget::update));
     p.setRenderHint(QPainter::Antialiasing);
-    QPen outline(palette::cyan());
+    QPen outline(palette::accent());
     outline.setWidthF(0.5);
     p.setPen(outline);
     p.setBrush(Qt::NoBrush);

@@ -7,12 +7,12 @@
 #include <algorithm>
 
 #include "app/app_model.h"
-#include "ui/shell/words.h"
 #include "ui/widgets/button_face.h"
 #include "ui/widgets/fonts.h"
 #include "ui/widgets/output_item_painter.h"
 #include "ui/widgets/palette.h"
 #include "ui/window/done_list_model.h"
+#include "ui/words.h"
 
 namespace tessellane {
 
@@ -38,13 +38,13 @@ class OutputDelegate : public QStyledItemDelegate {
         if (selected)
             p->fillRect(
                 QRect(option.rect.left(), option.rect.top() + 6, kBarWidth, option.rect.height() - 12),
-                palette::cyan());
+                palette::accent());
         paintOutputItem(*p, entryRect(option.rect), index.data(Qt::DisplayRole).toString(),
                         index.data(DoneListModel::SummaryRole).toString(),
                         index.data(DoneListModel::FolderRole).toString());
         p->save();
         p->setFont(linkFont());
-        p->setPen(palette::cyan());
+        p->setPen(palette::accent());
         p->drawText(QueueList::revealLink(option.rect), Qt::AlignCenter, words::kRevealOutput);
         p->restore();
         auto* view = qobject_cast<const QueueList*>(parent());

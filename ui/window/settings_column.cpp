@@ -3,6 +3,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -10,11 +11,12 @@
 #include "app/qt_text.h"
 #include "ui/widgets/choice_button.h"
 #include "ui/widgets/elided_label.h"
-#include "ui/widgets/folder_menu_button.h"
 #include "ui/widgets/fonts.h"
+#include "ui/widgets/menu_button.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/path_label.h"
 #include "ui/widgets/visible_text.h"
+#include "ui/window/choosers.h"
 
 namespace tessellane {
 
@@ -30,7 +32,7 @@ QString fieldStyle(const QString& widget) {
                "%5 { background: %1; color: %3; border: 1px solid %2; border-radius: 2px;"
                " padding: 0px 7px; selection-background-color: %2; selection-color: %3; }"
                " %5:focus { border: 2px solid %4; padding: 0px 6px; }")
-        .arg(palette::fieldBG().name(), palette::cyan().name(), palette::text().name(),
+        .arg(palette::fieldBG().name(), palette::accent().name(), palette::text().name(),
              palette::focusRing().name(), widget);
 }
 
@@ -87,7 +89,7 @@ void addSection(QVBoxLayout* column, const QString& title, const QList<QWidget*>
     auto* heading = new QLabel(title, parent);
     heading->setFont(uiFont(11));
     QPalette pal = heading->palette();
-    pal.setColor(QPalette::WindowText, palette::cyan());
+    pal.setColor(QPalette::WindowText, palette::accent());
     heading->setPalette(pal);
     section->addWidget(heading);
     for (QWidget* widget : content) section->addWidget(widget);
@@ -109,7 +111,7 @@ QLabel* makeHeading(QWidget* parent) {
     heading->setFont(uiFont(14, QFont::Bold));
     heading->setAlignment(Qt::AlignCenter);
     QPalette headingPalette = heading->palette();
-    headingPalette.setColor(QPalette::WindowText, palette::cyan());
+    headingPalette.setColor(QPalette::WindowText, palette::accent());
     heading->setPalette(headingPalette);
     heading->setContentsMargins(0, 14, 0, 14);
     return heading;
@@ -142,6 +144,29 @@ QLineEdit* makeSuffixField(QWidget* parent) {
     return suffix;
 }
 
+// Two widgets one above the other, 3 apart: a menu and the line that says more about its choice.
+QWidget* stacked(QWidget* top, QWidget* below, QWidget* parent) {
+    auto* block = new QWidget(parent);
+    auto* layout = new QVBoxLayout(block);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(3);
+    layout->addWidget(top);
+    layout->addWidget(below);
+    return block;
+}
+
+QLabel* makeAudioNote(QWidget* parent) {
+    auto* note = new QLabel(parent);
+    note->setObjectName(QStringLiteral("audioNote"));
+    note->setFont(uiFont(10));
+    note->setWordWrap(true);
+    note->setTextFormat(Qt::PlainText);
+    QPalette notePalette = note->palette();
+    notePalette.setColor(QPalette::WindowText, palette::dimText());
+    note->setPalette(notePalette);
+    return note;
+}
+
 }  // namespace
 
 SettingsColumn::SettingsColumn(AppModel& model, QWidget* parent) : QScrollArea(parent), model_(model) {
@@ -171,54 +196,28 @@ SettingsColumn::SettingsColumn(AppModel& model, QWidget* parent) : QScrollArea(p
     codec_ = makeBox(content);
     codec_->setAccessibleName(QStringLiteral("코덱"));
     addSection(column, QStringLiteral("Codec"), {codec_}, false, content);
-
-    folderMenu_ = new FolderMenuButton(content);
-    folderPath_ = new PathLabel(content);
-    auto* folderBlock = new QWidget(content);
-    auto* folderLayout = new QVBoxLayout(folderBlock);
-    folderLayout->setContentsMargins(0, 0, 0, 0);
-    folderLayout->setSpacing(3);
-    folderLayout->addWidget(folderMenu_);
-    folderLayout->addWidget(folderPath_);
-    addSection(column, QStringLiteral("Output Folder"), {folderBlock}, false, content);
-    connect(folderMenu_, &FolderMenuButton::sameAsSourceChosen, this,
-            [this] { model_.setCustomOutDir(std::nullopt); });
-    connect(folderMenu_, &FolderMenuButton::chooseRequested, this, [this] { model_.chooseFolder(); });
-
-    baseName_ = makeBox(content);
-    baseName_->setAccessibleName(QStringLiteral("기본 이름"));
-    addSection(column, QStringLiteral("Base Name"), {baseName_}, false, content);
-
-    suffix_ = makeSuffixField(content);
-    addSection(column, QStringLiteral("Suffix"), {suffix_}, false, content);
-    // Every keystroke goes to the model at once; there is nothing to confirm.
-    connect(suffix_, &QLineEdit::textChanged, this, [this](const QString& text) {
-        if (text != model_.suffix()) model_.setSuffix(text);
-    });
-
-    fileName_ = makeBox(content);
-    fileName_->setAccessibleName(QStringLiteral("파일 이름"));
-    addSection(column, QStringLiteral("Filename"), {fileName_}, true, content);
+    buildOutputRows(column, content);
     column->addStretch(1);
 
     setWidget(content);
 
-    // runningChanged: when a job ends its output may now exist, which colours the file name.
-    for (auto signal : {&AppModel::clipsChanged, &AppModel::suffixChanged, &AppModel::customOutDirChanged,
-                        &AppModel::doneChanged, &AppModel::runningChanged, &AppModel::mergeSettingsChanged,
-                        &AppModel::audioClipChanged, &AppModel::planChanged}) {
-        connect(&model_, signal, this, &SettingsColumn::refresh);
-    }
+    connect(&model_, &AppModel::changed, this, &SettingsColumn::refresh);
     refresh();
 }
 
-void SettingsColumn::buildMergeRows(QVBoxLayout* column, QWidget* content) {
-    const auto changeSettings = [this](const std::function<void(MergeSettings&)>& change) {
-        MergeSettings settings = model_.mergeSettings();
-        change(settings);
-        if (settings != model_.mergeSettings()) model_.setMergeSettings(settings);
-    };
+void SettingsColumn::changeSettings(const std::function<void(MergeSettings&)>& change) {
+    MergeSettings settings = model_.mergeSettings();
+    change(settings);
+    if (settings != model_.mergeSettings()) model_.setMergeSettings(settings);
+}
 
+void SettingsColumn::buildMergeRows(QVBoxLayout* column, QWidget* content) {
+    buildLayoutRow(column, content);
+    buildFitAndRateRows(column, content);
+    buildAudioRow(column, content);
+}
+
+void SettingsColumn::buildLayoutRow(QVBoxLayout* column, QWidget* content) {
     layout_ = new ChoiceButton(content);
     layout_->setAccessibleName(QStringLiteral("배치"));
     layout_->setChoices([] {
@@ -243,21 +242,21 @@ void SettingsColumn::buildMergeRows(QVBoxLayout* column, QWidget* content) {
     layoutLine->addWidget(layout_, 1);
     layoutLine->addWidget(columns_);
     addSection(column, QStringLiteral("Layout"), {layoutRow}, false, content);
-    connect(layout_, &ChoiceButton::chosen, this, [changeSettings](int chosen) {
-        changeSettings([&](MergeSettings& s) { s.layout = Layout(chosen); });
-    });
+    connect(layout_, &ChoiceButton::chosen, this,
+            [this](int chosen) { changeSettings([&](MergeSettings& s) { s.layout = Layout(chosen); }); });
     connect(columns_, &ChoiceButton::chosen, this,
-            [changeSettings](int chosen) { changeSettings([&](MergeSettings& s) { s.columns = chosen; }); });
+            [this](int chosen) { changeSettings([&](MergeSettings& s) { s.columns = chosen; }); });
+}
 
+void SettingsColumn::buildFitAndRateRows(QVBoxLayout* column, QWidget* content) {
     fit_ = new ChoiceButton(content);
     fit_->setAccessibleName(QStringLiteral("크기가 다른 파일"));
     fit_->setChoices([this] {
         return std::vector<ChoiceButton::Choice>{{kLeaveAsIs}, {fitName(model_.mergeSettings().layout)}};
     });
     addSection(column, QStringLiteral("Size"), {fit_}, false, content);
-    connect(fit_, &ChoiceButton::chosen, this, [changeSettings](int chosen) {
-        changeSettings([&](MergeSettings& s) { s.fitSizes = chosen == 1; });
-    });
+    connect(fit_, &ChoiceButton::chosen, this,
+            [this](int chosen) { changeSettings([&](MergeSettings& s) { s.fitSizes = chosen == 1; }); });
 
     rate_ = new ChoiceButton(content);
     rate_->setAccessibleName(QStringLiteral("fps가 다른 파일"));
@@ -265,10 +264,11 @@ void SettingsColumn::buildMergeRows(QVBoxLayout* column, QWidget* content) {
         return std::vector<ChoiceButton::Choice>{{kLeaveAsIs}, {QStringLiteral("첫 파일 fps로 맞춤")}};
     });
     addSection(column, QStringLiteral("Frame Rate"), {rate_}, false, content);
-    connect(rate_, &ChoiceButton::chosen, this, [changeSettings](int chosen) {
-        changeSettings([&](MergeSettings& s) { s.conformRates = chosen == 1; });
-    });
+    connect(rate_, &ChoiceButton::chosen, this,
+            [this](int chosen) { changeSettings([&](MergeSettings& s) { s.conformRates = chosen == 1; }); });
+}
 
+void SettingsColumn::buildAudioRow(QVBoxLayout* column, QWidget* content) {
     // None, or one clip's first audio track; clips without sound are listed but cannot be chosen.
     audio_ = new ChoiceButton(content);
     audio_->setAccessibleName(QStringLiteral("소리"));
@@ -280,27 +280,41 @@ void SettingsColumn::buildMergeRows(QVBoxLayout* column, QWidget* content) {
         }
         return choices;
     });
-    audioNote_ = new QLabel(content);
-    audioNote_->setObjectName(QStringLiteral("audioNote"));
-    audioNote_->setFont(uiFont(10));
-    audioNote_->setWordWrap(true);
-    audioNote_->setTextFormat(Qt::PlainText);
-    QPalette notePalette = audioNote_->palette();
-    notePalette.setColor(QPalette::WindowText, palette::dimText());
-    audioNote_->setPalette(notePalette);
-    auto* audioBlock = new QWidget(content);
-    auto* audioLayout = new QVBoxLayout(audioBlock);
-    audioLayout->setContentsMargins(0, 0, 0, 0);
-    audioLayout->setSpacing(3);
-    audioLayout->addWidget(audio_);
-    audioLayout->addWidget(audioNote_);
-    addSection(column, QStringLiteral("Audio"), {audioBlock}, false, content);
+    audioNote_ = makeAudioNote(content);
+    addSection(column, QStringLiteral("Audio"), {stacked(audio_, audioNote_, content)}, false, content);
     connect(audio_, &ChoiceButton::chosen, this, [this](int chosen) {
         const auto& clips = model_.clips();
         if (chosen == 0) return model_.setAudioClip(std::nullopt);
         if (chosen <= static_cast<int>(clips.size()))
             model_.setAudioClip(clips[std::size_t(chosen - 1)].id());
     });
+}
+
+void SettingsColumn::buildOutputRows(QVBoxLayout* column, QWidget* content) {
+    // The folder's menu: the source's folder, or one chosen in the folder chooser.
+    folderMenu_ = new MenuButton(content);
+    sameAsSource_ = folderMenu_->menu()->addAction(QStringLiteral("Same as Source"));
+    chooseFolder_ = folderMenu_->menu()->addAction(QStringLiteral("Choose..."));
+    folderPath_ = new PathLabel(content);
+    addSection(column, QStringLiteral("Output Folder"), {stacked(folderMenu_, folderPath_, content)}, false,
+               content);
+    connect(sameAsSource_, &QAction::triggered, this, [this] { model_.setCustomOutDir(std::nullopt); });
+    connect(chooseFolder_, &QAction::triggered, this, [this] { chooseOutputFolder(model_); });
+
+    baseName_ = makeBox(content);
+    baseName_->setAccessibleName(QStringLiteral("기본 이름"));
+    addSection(column, QStringLiteral("Base Name"), {baseName_}, false, content);
+
+    suffix_ = makeSuffixField(content);
+    addSection(column, QStringLiteral("Suffix"), {suffix_}, false, content);
+    // Every keystroke goes to the model at once; there is nothing to confirm.
+    connect(suffix_, &QLineEdit::textChanged, this, [this](const QString& text) {
+        if (text != model_.suffix()) model_.setSuffix(text);
+    });
+
+    fileName_ = makeBox(content);
+    fileName_->setAccessibleName(QStringLiteral("파일 이름"));
+    addSection(column, QStringLiteral("Filename"), {fileName_}, true, content);
 }
 
 QList<QWidget*> SettingsColumn::focusChain() const {

@@ -5,7 +5,9 @@
 #pragma once
 
 #include <QScrollArea>
+#include <functional>
 
+class QAction;
 class QLineEdit;
 class QLabel;
 class QVBoxLayout;
@@ -13,9 +15,10 @@ class QVBoxLayout;
 namespace tessellane {
 
 class AppModel;
+struct MergeSettings;
 class ChoiceButton;
 class ElidedLabel;
-class FolderMenuButton;
+class MenuButton;
 class PathLabel;
 
 class SettingsColumn : public QScrollArea {
@@ -31,7 +34,9 @@ class SettingsColumn : public QScrollArea {
     ChoiceButton* audioMenu() const { return audio_; }  // "없음", then every clip in list order
     QLabel* audioNote() const { return audioNote_; }
     ElidedLabel* codecBox() const { return codec_; }
-    FolderMenuButton* folderMenu() const { return folderMenu_; }
+    MenuButton* folderMenu() const { return folderMenu_; }  // "Same as Source" or "Custom"
+    QAction* sameAsSourceAction() const { return sameAsSource_; }
+    QAction* chooseFolderAction() const { return chooseFolder_; }  // "Choose...": the folder chooser
     PathLabel* folderPath() const { return folderPath_; }
     ElidedLabel* baseNameBox() const { return baseName_; }
     QLineEdit* suffixField() const { return suffix_; }
@@ -46,7 +51,15 @@ class SettingsColumn : public QScrollArea {
     void refresh();
 
   private:
+    // The rows of the merge's settings: layout (with a grid's columns), size fitting, rate conforming, sound.
     void buildMergeRows(QVBoxLayout* column, QWidget* content);
+    void buildLayoutRow(QVBoxLayout* column, QWidget* content);
+    void buildFitAndRateRows(QVBoxLayout* column, QWidget* content);
+    void buildAudioRow(QVBoxLayout* column, QWidget* content);
+    // The rows of what is written where: output folder, base name, suffix, file name.
+    void buildOutputRows(QVBoxLayout* column, QWidget* content);
+    // Applies `change` to the model's settings, and stores them only when it changed them.
+    void changeSettings(const std::function<void(MergeSettings&)>& change);
     void refreshMergeRows();
 
     AppModel& model_;
@@ -58,7 +71,9 @@ class SettingsColumn : public QScrollArea {
     ChoiceButton* audio_;
     QLabel* audioNote_;
     ElidedLabel* codec_;
-    FolderMenuButton* folderMenu_;
+    MenuButton* folderMenu_;
+    QAction* sameAsSource_;
+    QAction* chooseFolder_;
     PathLabel* folderPath_;
     ElidedLabel* baseName_;
     QLineEdit* suffix_;

@@ -9,12 +9,12 @@
 #include "app/app_model.h"
 #include "app/qt_text.h"
 #include "engine/merge/tools.h"
-#include "ui/shell/words.h"
 #include "ui/widgets/elided_label.h"
 #include "ui/widgets/fonts.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/tool_button.h"
 #include "ui/widgets/visible_text.h"
+#include "ui/words.h"
 
 namespace tessellane {
 
@@ -136,15 +136,15 @@ std::optional<StatusRow> statusRow(const AppModel& model) {
     const auto& target = model.mergeTarget();
     if (model.running()) {
         // In progress is not yet a success: no check mark, and the file being written named below.
-        return StatusRow{model.status(), model.stopping() ? palette::dimText() : palette::cyan(),
+        return StatusRow{model.status(), model.stopping() ? palette::dimText() : palette::accent(),
                          target ? visibleText(toQString(target->out.string())) : QString(), false};
     }
     if (model.statusIsError()) return StatusRow{kBlockPrefix + model.status(), palette::danger(), {}, false};
     if (const auto& written = model.lastResult()) {
-        return StatusRow{kOkPrefix + nameOf(*written) + " · " + model.status(), palette::cyan(),
+        return StatusRow{kOkPrefix + nameOf(*written) + " · " + model.status(), palette::accent(),
                          visibleText(toQString(written->parent_path().string())), true};
     }
-    return StatusRow{kOkPrefix + model.status(), palette::cyan(), {}, false};
+    return StatusRow{kOkPrefix + model.status(), palette::accent(), {}, false};
 }
 
 QString refusedText(const AppModel& model) {
@@ -188,6 +188,19 @@ ValidationBox::ValidationBox(AppModel& model, QWidget* parent) : QWidget(parent)
     setFont(uiFont(11));
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
 
+    column->addWidget(buildRowsScroll());
+    refusedLabel_ = rowLabel({}, palette::warn(), this);
+    refusedLabel_->setObjectName(QStringLiteral("refusedText"));
+    column->addWidget(refusedLabel_);
+    column->addWidget(buildUndoLine());
+    column->addWidget(buildStatusLine());
+
+    // Any change; the rows are rebuilt only when their texts differ, so a progress tick costs little.
+    connect(&model_, &AppModel::changed, this, &ValidationBox::refresh);
+    refresh();
+}
+
+QScrollArea* ValidationBox::buildRowsScroll() {
     rowsScroll_ = new QScrollArea(this);
     rowsScroll_->setFrameShape(QFrame::NoFrame);
     rowsScroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -201,12 +214,10 @@ ValidationBox::ValidationBox(AppModel& model, QWidget* parent) : QWidget(parent)
     rows->setContentsMargins(0, 0, 0, 0);
     rows->setSpacing(3);
     rowsScroll_->setWidget(rowsBox_);
-    column->addWidget(rowsScroll_);
+    return rowsScroll_;
+}
 
-    refusedLabel_ = rowLabel({}, palette::warn(), this);
-    refusedLabel_->setObjectName(QStringLiteral("refusedText"));
-    column->addWidget(refusedLabel_);
-
+QWidget* ValidationBox::buildUndoLine() {
     undoLine_ = new QWidget(this);
     auto* undo = new QHBoxLayout(undoLine_);
     undo->setContentsMargins(0, 0, 0, 0);
@@ -217,15 +228,17 @@ ValidationBox::ValidationBox(AppModel& model, QWidget* parent) : QWidget(parent)
     undoButton_->setAccessibleName(QStringLiteral("목록에서 뺀 파일 되돌리기"));
     undo->addWidget(undoLabel_, 1, Qt::AlignVCenter);
     undo->addWidget(undoButton_, 0, Qt::AlignVCenter);
-    column->addWidget(undoLine_);
     connect(undoButton_, &QAbstractButton::clicked, this, [this] { model_.undoRemoval(); });
+    return undoLine_;
+}
 
+QWidget* ValidationBox::buildStatusLine() {
     statusLine_ = new QWidget(this);
     auto* status = new QHBoxLayout(statusLine_);
     status->setContentsMargins(0, 0, 0, 0);
     auto* texts = new QVBoxLayout;
     texts->setSpacing(1);
-    statusText_ = rowLabel({}, palette::cyan(), statusLine_);
+    statusText_ = rowLabel({}, palette::accent(), statusLine_);
     statusText_->setObjectName(QStringLiteral("statusText"));
     statusWhere_ = new ElidedLabel(statusLine_);
     statusWhere_->setObjectName(QStringLiteral("statusWhere"));
@@ -237,21 +250,10 @@ ValidationBox::ValidationBox(AppModel& model, QWidget* parent) : QWidget(parent)
     revealButton_ = smallButton(words::kRevealLastResult, statusLine_);
     revealButton_->setObjectName(QStringLiteral("revealLastResult"));
     status->addWidget(revealButton_, 0, Qt::AlignVCenter);
-    column->addWidget(statusLine_);
     connect(revealButton_, &QAbstractButton::clicked, this, [this] {
         if (model_.lastResult()) model_.reveal(*model_.lastResult());
     });
-
-    // Every field the rows depend on; progress ticks are deliberately not among them.
-    for (auto signal :
-         {&AppModel::clipsChanged, &AppModel::suffixChanged, &AppModel::customOutDirChanged,
-          &AppModel::statusChanged, &AppModel::statusIsErrorChanged, &AppModel::lastResultChanged,
-          &AppModel::doneChanged, &AppModel::runningChanged, &AppModel::stoppingChanged,
-          &AppModel::refusedChanged, &AppModel::undoChanged, &AppModel::mergeSettingsChanged,
-          &AppModel::audioClipChanged, &AppModel::planChanged}) {
-        connect(&model_, signal, this, &ValidationBox::refresh);
-    }
-    refresh();
+    return statusLine_;
 }
 
 void ValidationBox::refresh() {

@@ -64,6 +64,11 @@ class ValidationBox : public QWidget {
     void resizeEvent(QResizeEvent* event) override;
 
   private:
+    // The parts around the refused files' line: the scrolling rows above it; below, the undo of a
+    // removal and the status with the button that shows the last result.
+    QScrollArea* buildRowsScroll();
+    QWidget* buildUndoLine();
+    QWidget* buildStatusLine();
     void rebuildRows();
     // The rows take the height they need up to a few lines; beyond that they scroll, so a long list of bad
     // files never pushes the list off the window.

@@ -4,6 +4,7 @@
 
 #include "app/app_model.h"
 #include "ui/widgets/tab_bar.h"
+#include "ui/window/choosers.h"
 #include "ui/window/main_window.h"
 #include "ui/window/queue_list.h"
 
@@ -14,7 +15,7 @@ WindowActions::WindowActions(MainWindow& window, AppModel& model)
     const auto ctrl = Qt::ControlModifier;
     addFiles_ = make(QStringLiteral("파일 추가"), {QKeySequence(ctrl | Qt::Key_O)}, [this] {
         window_.showTab(MainWindow::kFilesTab);
-        model_.openFiles();
+        addChosenFiles(model_);
     });
     merge_ = make(QStringLiteral("합치기"),
                   {QKeySequence(ctrl | Qt::Key_Return), QKeySequence(ctrl | Qt::Key_Enter),
@@ -52,10 +53,7 @@ WindowActions::WindowActions(MainWindow& window, AppModel& model)
                         {QKeySequence(ctrl | Qt::ShiftModifier | Qt::Key_Backtab),
                          QKeySequence(ctrl | Qt::Key_Backtab), QKeySequence(ctrl | Qt::Key_PageUp)},
                         otherTab);
-    for (auto signal : {&AppModel::selectedChanged, &AppModel::runningChanged, &AppModel::stoppingChanged,
-                        &AppModel::undoChanged, &AppModel::doneChanged}) {
-        connect(&model_, signal, this, &WindowActions::refresh);
-    }
+    connect(&model_, &AppModel::changed, this, &WindowActions::refresh);
     connect(window_.queueList(), &QueueList::chosenChanged, this, &WindowActions::refresh);
     refresh();
 }

@@ -57,19 +57,11 @@ TEST(ClipInfo, FrameRateAndTimecode) {
 }
 
 // Files under /i/ are of an image kind.
-TEST(ClipInfo, KindAndContainerFromThePath) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"/i/photo.JPG", "JPEG 이미지"}, {"/i/scan.TiF", "TIFF 이미지"}, {"/m/CLIP.MOV", "QuickTime"},
-        {"/m/a.M4V", "MPEG-4"},          {"/m/a.mp4", "MPEG-4"},         {"/m/noext", ""},
-        {"/i/a.png", "PNG 이미지"},      {"/i/a.webp", "WEBP"},          {"/m/a.mkv", "MKV"},
-        {"/i/a.jpeg", "JPEG 이미지"},    {"/m/dir.png/clip", ""},        {"/m/x.tar.Gz", "GZ"},
-        {"/i/.png", "PNG 이미지"},       {"/m/.MOV", "QuickTime"},       {"/m/a.", ""},
-    };
-    for (auto [path, container] : cases) {
-        ClipInfo clip{FileURL(path)};
-        EXPECT_EQ(clip.isImage(), path[1] == 'i') << path;
-        EXPECT_EQ(clip.containerLabel(), container) << path;
-    }
+TEST(ClipInfo, KindFromThePath) {
+    for (const char* path : {"/i/photo.JPG", "/i/scan.TiF", "/m/CLIP.MOV", "/m/a.M4V", "/m/a.mp4", "/m/noext",
+                             "/i/a.png", "/i/a.webp", "/m/a.mkv", "/i/a.jpeg", "/m/dir.png/clip",
+                             "/m/x.tar.Gz", "/i/.png", "/m/.MOV", "/m/a."})
+        EXPECT_EQ(ClipInfo(FileURL(path)).isImage(), path[1] == 'i') << path;
 }
 
 // A ProRes label names the profile by the sample-description code, else by the profile text; others show

@@ -52,6 +52,17 @@ TEST(CardLines, VideoImageUnreadableAndFrameRatesInEveryLocale) {
     }
 }
 
+TEST(CardLines, ContainerFromThePath) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"/i/photo.JPG", "JPEG 이미지"}, {"/i/scan.TiF", "TIFF 이미지"}, {"/m/CLIP.MOV", "QuickTime"},
+        {"/m/a.M4V", "MPEG-4"},          {"/m/a.mp4", "MPEG-4"},         {"/m/noext", ""},
+        {"/i/a.png", "PNG 이미지"},      {"/i/a.webp", "WEBP"},          {"/m/a.mkv", "MKV"},
+        {"/i/a.jpeg", "JPEG 이미지"},    {"/m/dir.png/clip", ""},        {"/m/x.tar.Gz", "GZ"},
+        {"/i/.png", "PNG 이미지"},       {"/m/.MOV", "QuickTime"},       {"/m/a.", ""},
+    };
+    for (auto [path, container] : cases) EXPECT_EQ(containerName(ClipInfo(FileURL(path))), container) << path;
+}
+
 TEST(CardPainting, ColoursSelectionThumbnailAndLongNames) {
     QImage thumb(300, 72, QImage::Format_RGB32);  // wider than the box: black bars above and below
     thumb.fill(Qt::green);
@@ -64,9 +75,9 @@ TEST(CardPainting, ColoursSelectionThumbnailAndLongNames) {
     EXPECT_TRUE(hasColourNear(bad, details, palette::danger()) &&
                 !hasColourNear(bad, details, palette::dimText(), 6));
     EXPECT_FALSE(hasColourNear(selected, selected.rect(), Qt::magenta, 0));  // the whole card is painted
-    EXPECT_EQ(selected.pixelColor(1, middle), palette::cyan());              // the selection bar
+    EXPECT_EQ(selected.pixelColor(1, middle), palette::accent());            // the selection bar
     EXPECT_EQ(selected.pixelColor(1, 2), selected.pixelColor(8, middle));    // stops short of the edges
-    EXPECT_NE(plain.pixelColor(1, middle), palette::cyan());
+    EXPECT_NE(plain.pixelColor(1, middle), palette::accent());
     const QRect box = thumbnailBox(selected.rect());
     EXPECT_EQ(selected.pixelColor(box.center()), QColor(Qt::green));
     EXPECT_EQ(selected.pixelColor(box.left() + 75, box.top() + 2), QColor(Qt::black));

@@ -3,20 +3,22 @@
 
 #include <unistd.h>
 
+#include <QAbstractItemModelTester>
 #include <QMimeData>
 #include <QScrollBar>
 #include <QSignalSpy>
 
 #include "tests/ui/ui_test_support.h"
 #include "ui/shell/windowed_app.h"
-#include "ui/widgets/alley_button.h"
 #include "ui/widgets/card_painter.h"
 #include "ui/widgets/elided_label.h"
-#include "ui/widgets/folder_menu_button.h"
+#include "ui/widgets/menu_button.h"
+#include "ui/widgets/merge_button.h"
 #include "ui/widgets/path_label.h"
 #include "ui/widgets/progress_bar.h"
 #include "ui/widgets/tab_bar.h"
 #include "ui/widgets/tool_button.h"
+#include "ui/window/choosers.h"
 #include "ui/window/clip_list_model.h"
 #include "ui/window/done_list_model.h"
 #include "ui/window/preview_pane.h"
@@ -31,7 +33,7 @@ class MainWindowTest : public ::testing::Test {
   protected:
     WindowHarness h;
     MainWindow& window = *h.window;
-    AppModel& model = h.model;
+    SeamModel& model = h.model;
     ClipListModel& rows = *window.listModel();
     SettingsColumn& settings = *window.settings();
     FileListView* list = window.fileList();
@@ -53,7 +55,9 @@ class MainWindowTest : public ::testing::Test {
         return names.join(' ');
     }
     QPoint rowCentre(int row, int y = 0) { return list->visualRect(rows.index(row)).center() + QPoint(0, y); }
-    bool mergeFaceLit() { return window.mergeButton()->grab().toImage().pixelColor(3, 3) == palette::cyan(); }
+    bool mergeFaceLit() {
+        return window.mergeButton()->grab().toImage().pixelColor(3, 3) == palette::accent();
+    }
     template <typename Event>
     bool send(QWidget* to, QPoint at, const QMimeData& mime, Qt::DropAction action = Qt::MoveAction) {
         Event event(at, action, &mime, Qt::LeftButton, Qt::NoModifier);
@@ -84,9 +88,9 @@ TEST_F(MainWindowTest, EmptyThenWithClipsShowsCardsFooterAndWhatWillBeWrittenWhe
     EXPECT_EQ(settings.codecBox()->fullText(), "Same as Source (H264, yuv420p)");
     EXPECT_EQ(settings.folderPath()->text(), clipsPath);
     h.services.folderAnswer = FolderChoice{true, FileURL("/exports/today")};
-    settings.folderMenu()->chooseAction()->trigger();
+    settings.chooseFolderAction()->trigger();
     EXPECT_EQ(settings.folderMenu()->text() + " " + settings.folderPath()->text(), "Custom /exports/today");
-    settings.folderMenu()->sameAsSourceAction()->trigger();
+    settings.sameAsSourceAction()->trigger();
     EXPECT_EQ(settings.folderMenu()->text() + " " + settings.folderPath()->text(),
               "Same as Source " + clipsPath);
 }
@@ -131,13 +135,13 @@ TEST_F(MainWindowTest, StatesOfAMergeAreShownAsTheyAre) {
     setClips(3);
     model.setMergeTarget(MergeTarget{"/clips/take.mov", {}, 5760, 1080});
     auto* reveal = window.validationBox()->revealButton();
-    const QColor dim = palette::dimText(), cyan = palette::cyan(), red = palette::danger();
+    const QColor dim = palette::dimText(), accent = palette::accent(), red = palette::danger();
     // running, stopping, error, last result, status and progress; then the status line, the line under it,
     // the merge button, the bar's fill (transparent when faded out) and whether cancelling is offered.
     const std::tuple<bool, bool, bool, bool, QString, double, QString, QString, QString, QColor, bool>
         table[] = {
             {true, false, false, false, kMergingStatus, 0.4, "합치는 중…", "/clips/take.mov", "Merging…",
-             cyan, true},
+             accent, true},
             {true, true, false, false, kStoppingStatus, 0.4, "멈추는 중…", "/clips/take.mov", "멈추는 중…",
              dim, false},
             {false,
@@ -153,7 +157,7 @@ TEST_F(MainWindowTest, StatesOfAMergeAreShownAsTheyAre) {
              false},
             {false, false, true, false, "ffmpeg 실패", 0.4, "✕ ffmpeg 실패", "", "Merge 3 Files", red, false},
             {false, false, false, true, "5760×1080 · H264 · 125f 완료", 1,
-             "✓ take.mov · 5760×1080 · H264 · 125f 완료", "/clips", "Merge 3 Files", cyan, false},
+             "✓ take.mov · 5760×1080 · H264 · 125f 완료", "/clips", "Merge 3 Files", accent, false},
         };
     for (const auto& [running, stopping, error, result, status, progress, line, where, button, fill, cancel] :
          table) {
@@ -427,10 +431,63 @@ TEST_F(MainWindowTest, ARowDropMovesOnceToThePlaceUnderThePointerAndClicksSelect
     QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, rowCentre(1));
     EXPECT_EQ(model.selected(), std::set<Uuid>{model.clips()[1].id()});
     EXPECT_TRUE(card(1).selected);
-    h.services.modifiers = Qt::ShiftModifier;
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, rowCentre(2));
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, rowCentre(3));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ShiftModifier, rowCentre(2));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ShiftModifier, rowCentre(3));
     EXPECT_EQ(model.selected().size(), 2u);
+}
+
+// Every kind of list change reaches the rows as row insertions, moves and removals (Qt checks that they
+// agree with the rows), never as a reset; the keyboard's card stays on its clip wherever it goes.
+TEST_F(MainWindowTest, RowsFollowEveryListChangeWithoutAReset) {
+    QAbstractItemModelTester tester(&rows, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    QSignalSpy resets(&rows, &QAbstractItemModel::modelReset);
+    std::map<char, ClipInfo> records;
+    for (char name : std::string("ABCDE"))
+        records.emplace(name, videoRecord(clipsFolder.path() / (std::string(1, name) + ".mov")));
+    for (const std::string order : {"ABCDE", "ACE", "ABCDE", "EDCBA", "BAEDC", "C", "", "DB", "ADBEC"}) {
+        std::vector<ClipInfo> clips;
+        for (char name : order) clips.push_back(records.at(name));
+        const bool hadCurrent = list->currentIndex().isValid();
+        const int at = order.find('C') == std::string::npos ? -1 : static_cast<int>(order.find('C'));
+        model.setClips(clips);
+        std::string shown;
+        for (int row = 0; row < rows.clipCount(); ++row)
+            for (const auto& [name, clip] : records)
+                if (rows.clipIdAt(row) == clip.id()) shown += name;
+        EXPECT_EQ(shown + (rows.hasFooter() ? "+" : ""), order + (order.empty() ? "" : "+"));
+        // A removed card leaves none current.
+        if (hadCurrent) {
+            EXPECT_EQ(list->currentIndex().row(), at) << order;
+        }
+        list->setCurrentIndex(rows.index(at));
+    }
+    EXPECT_EQ(resets.count(), 0);
+}
+
+// Cancelled choosers start nothing; the choosers open where the clips are (the folder chooser where the
+// output goes) and hand what is chosen to the model.
+TEST_F(MainWindowTest, ChoosersOpenWhereTheClipsAreAndHandOverTheChoice) {
+    QSignalSpy any(&model, &AppModel::changed);
+    chooseOutputFolder(model);
+    addChosenFiles(model);
+    EXPECT_EQ(any.count() + model.pendingTasks(), 0);
+    const std::vector<std::string> kinds = {"mov",  "mp4", "m4v",  "png", "jpg",
+                                            "jpeg", "tif", "tiff", "bmp", "webp"};
+    EXPECT_EQ(h.services.fileFilters, std::vector<std::vector<std::string>>{kinds});
+    h.services.folderAnswer = {true, FileURL("/picked")};
+    chooseOutputFolder(model);
+    EXPECT_EQ(model.customOutDir(), FileURL("/picked"));
+    h.services.folderAnswer = {true, std::nullopt};  // the platform may confirm without naming a folder
+    chooseOutputFolder(model);
+    EXPECT_FALSE(model.customOutDir());
+    EXPECT_EQ(h.services.folderLabels, std::vector<QString>(3, "선택"));
+    setClips(2);
+    addChosenFiles(model);
+    model.setCustomOutDir(FileURL("/out"));
+    chooseOutputFolder(model);
+    const std::vector<std::optional<FileURL>> starts = {
+        std::nullopt, std::nullopt, std::nullopt, FileURL("/picked"), clipsFolder.path(), FileURL("/out")};
+    EXPECT_EQ(h.services.startFolders, starts);
 }
 
 TEST_F(MainWindowTest, DraggingACardNearTheListsEdgesScrollsIt) {
@@ -459,7 +516,7 @@ TEST_F(MainWindowTest, FinishedTabActsOnTheFinishedList) {
     setClips(7);
     model.selectAll();
     QTest::mouseClick(window.tabBar()->tab(1), Qt::LeftButton);
-    EXPECT_EQ(window.tabBar()->tab(1)->grab().toImage().pixelColor(2, 2), palette::cyan());
+    EXPECT_EQ(window.tabBar()->tab(1)->grab().toImage().pixelColor(2, 2), palette::accent());
     EXPECT_FALSE(window.clearButton()->isVisible() || window.addButton()->isVisible());
     QueueList& queue = *window.queueList();
     const auto fill = [&] {

@@ -8,7 +8,7 @@
 
 #include "tests/ui/ui_test_support.h"
 #include "ui/shell/desktop_services.h"
-#include "ui/widgets/alley_button.h"
+#include "ui/widgets/merge_button.h"
 #include "ui/widgets/tab_bar.h"
 #include "ui/widgets/tool_button.h"
 #include "ui/window/queue_list.h"
@@ -20,7 +20,7 @@ namespace tessellane::testing {
 class ShortcutsTest : public ::testing::Test {
   protected:
     WindowHarness h;
-    AppModel& model = h.model;
+    SeamModel& model = h.model;
     QLineEdit* suffix = h.window->settings()->suffixField();
     QWidget* list = h.window->fileList();
 
