@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <algorithm>
 
+#include "engine/core/ascii_case.h"
 #include "engine/core/readable_numbers.h"
 #include "ui/widgets/fonts.h"
 #include "ui/widgets/palette.h"
