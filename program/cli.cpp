@@ -60,7 +60,10 @@ FileURL fileURL(const std::string& argument) {
 // The command as a shell reads it back: pasted, it runs exactly this vector.
 std::string commandLine(const std::vector<std::string>& arguments) {
     std::string line = "ffmpeg";
-    for (const std::string& argument : arguments) line += " " + shellWord(argument);
+    for (const std::string& argument : arguments) {
+        line += ' ';
+        line += shellWord(argument);
+    }
     return line;
 }
 

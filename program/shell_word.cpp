@@ -50,7 +50,7 @@ std::string shellWord(std::string_view argument) {
     if (plain) return std::string(argument);
     // Inside double quotes only these still mean something (! to bash's history).
     if (argument.find_first_of("$`\\\"!") == std::string_view::npos)
-        return "\"" + std::string(argument) + "\"";
+        return std::string("\"").append(argument).append("\"");
     std::string word = "'";
     for (char c : argument) word += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return word + "'";

@@ -13,9 +13,21 @@ namespace {
 std::string clock(double seconds) {
     const auto whole = static_cast<long long>(std::max(0.0, seconds));
     const long long hours = whole / 3600, minutes = whole / 60 % 60, rest = whole % 60;
-    const auto two = [](long long n) { return (n < 10 ? "0" : "") + std::to_string(n); };
-    return (hours > 0 ? std::to_string(hours) + ":" + two(minutes) : std::to_string(minutes)) + ":" +
-           two(rest);
+    // Appended piece by piece: GCC 12 mistakes a string prepended to a temporary for an overlapping copy.
+    const auto two = [](std::string& text, long long n) {
+        if (n < 10) text += '0';
+        text += std::to_string(n);
+    };
+    std::string text;
+    if (hours > 0) {
+        text = std::to_string(hours) + ":";
+        two(text, minutes);
+    } else {
+        text = std::to_string(minutes);
+    }
+    text += ':';
+    two(text, rest);
+    return text;
 }
 
 void writeAll(int fd, const std::string& text) {
@@ -50,7 +62,10 @@ void TerminalProgress::show(double fraction) {
     shown_ = true;
     const double elapsed = std::chrono::duration<double>(now - start_).count();
     // Carriage return, the line, then clear what a longer line before it left.
-    writeAll(fd_, "\r" + line(fraction, total_, elapsed) + "\x1b[K");
+    std::string text = "\r";
+    text += line(fraction, total_, elapsed);
+    text += "\x1b[K";
+    writeAll(fd_, text);
 }
 
 void TerminalProgress::erase() {

@@ -115,9 +115,10 @@ std::string stackFilter(Layout layout, const LayoutGeometry& geometry, std::size
     if (layout == Layout::column) return "vstack=inputs=" + count;
     // Every cell placed by its corner; the cells a short last row leaves empty take the fill.
     std::string places;
-    for (const Tile& tile : geometry.tiles)
-        places +=
-            (places.empty() ? "" : "|") + std::to_string(tile.cell.x) + "_" + std::to_string(tile.cell.y);
+    for (const Tile& tile : geometry.tiles) {
+        if (!places.empty()) places += '|';
+        places += std::to_string(tile.cell.x) + "_" + std::to_string(tile.cell.y);
+    }
     return "xstack=inputs=" + count + ":layout=" + places + ":fill=black";
 }
 

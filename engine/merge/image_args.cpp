@@ -30,6 +30,12 @@ OutputFormat outputFormat(const std::string& extension, bool alpha, bool deep, b
     return {};
 }
 
+// One filter after another, with a comma between.
+void appendStep(std::string& steps, const std::string& step) {
+    if (!steps.empty()) steps += ',';
+    steps += step;
+}
+
 }  // namespace
 
 std::string pictureReader(const ClipInfo& clip) {
@@ -72,9 +78,8 @@ std::vector<std::string> buildImageArguments(const std::vector<ClipInfo>& clips,
         if (tile.scaled)
             steps = "scale=" + std::to_string(tile.picture.width) + ":" +
                     std::to_string(tile.picture.height) + ",setsar=1";
-        if (!format.pixFmt.empty()) steps += (steps.empty() ? "" : ",") + ("format=" + format.pixFmt);
-        if (geometry.fitted && !padToCell(tile).empty())
-            steps += (steps.empty() ? "" : ",") + padToCell(tile);
+        if (!format.pixFmt.empty()) appendStep(steps, "format=" + format.pixFmt);
+        if (geometry.fitted && !padToCell(tile).empty()) appendStep(steps, padToCell(tile));
         if (steps.empty()) {
             joined += "[" + index + ":v]";
         } else {

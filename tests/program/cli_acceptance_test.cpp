@@ -41,9 +41,15 @@ std::vector<std::string> words(const std::string& line, const fs::path& dir) {
 }
 
 std::string withPlaceholder(std::string text, const fs::path& dir) {
-    for (std::size_t at; (at = text.find(dir.string())) != std::string::npos;)
-        text.replace(at, dir.string().size(), "@");
-    return text;
+    const std::string folder = dir.string();
+    std::string out;
+    std::size_t from = 0;
+    for (std::size_t at; (at = text.find(folder, from)) != std::string::npos; from = at + folder.size()) {
+        out.append(text, from, at - from);
+        out += '@';
+    }
+    out.append(text, from);
+    return out;
 }
 
 TEST(CommandLineAcceptance, EveryRunPrintsWhatItPrintedBefore) {

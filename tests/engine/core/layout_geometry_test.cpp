@@ -16,8 +16,13 @@ std::string rect(const PixelRect& r) {
 std::string described(const LayoutGeometry& geometry) {
     std::string text = std::to_string(geometry.width) + "x" + std::to_string(geometry.height);
     for (const Tile& tile : geometry.tiles) {
-        text += " " + rect(tile.picture) + (tile.scaled ? "*" : "");
-        if (tile.cell != tile.picture) text += "/" + rect(tile.cell);
+        text += ' ';
+        text += rect(tile.picture);
+        if (tile.scaled) text += '*';
+        if (tile.cell != tile.picture) {
+            text += '/';
+            text += rect(tile.cell);
+        }
     }
     return text;
 }
