@@ -5,8 +5,10 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 
 namespace tessellane {
 namespace {
@@ -26,7 +28,8 @@ TEST(TerminalProgress, TheLine) {
 // at all where the output is not a terminal.
 TEST(TerminalProgress, OnATerminalOnlyAndErasedAtTheEnd) {
     const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
-    ASSERT_GE(master, 0);
+    // A minimal container or chroot may have no /dev/pts: then there is no terminal to draw on.
+    if (master < 0) GTEST_SKIP() << "no pseudo-terminal here: " << std::strerror(errno);
     ASSERT_TRUE(::grantpt(master) == 0 && ::unlockpt(master) == 0);
     const int terminal = ::open(::ptsname(master), O_RDWR | O_NOCTTY);
     ASSERT_GE(terminal, 0);
