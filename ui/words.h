@@ -1,5 +1,6 @@
-// The window's texts that name the desktop, the choosers, the notices and the question on quitting: kept
-// together so that the window speaks with one voice.
+// Every text the window shows or speaks: labels, menus, tooltips, notices and what a screen reader says.
+// Kept in one place so that the window speaks with one voice and a wording changes in one line. Texts
+// built with values are small functions; the panels only choose which one to show.
 #pragma once
 
 #include <QString>
@@ -37,5 +38,79 @@ inline const QString kKeepMerging = QStringLiteral("계속 합치기");
 // Small words of the widgets: the copy item of a label's menu, a still's card.
 inline const QString kCopy = QStringLiteral("복사");
 inline const QString kStillImage = QStringLiteral("이미지");
+
+// The settings column: its heading and the titles of its sections.
+inline const QString kMergeSettings = QStringLiteral("Merge Settings");
+inline const QString kOrderTitle = QStringLiteral("Order");
+inline const QString kCodecTitle = QStringLiteral("Codec");
+inline const QString kLayoutTitle = QStringLiteral("Layout");
+inline const QString kSizeTitle = QStringLiteral("Size");
+inline const QString kFrameRateTitle = QStringLiteral("Frame Rate");
+inline const QString kAudioTitle = QStringLiteral("Audio");
+inline const QString kOutputFolderTitle = QStringLiteral("Output Folder");
+inline const QString kBaseNameTitle = QStringLiteral("Base Name");
+inline const QString kSuffixTitle = QStringLiteral("Suffix");
+inline const QString kFileNameTitle = QStringLiteral("Filename");
+
+// What a screen reader calls the settings column's boxes, menus and field.
+inline const QString kOrderSpoken = QStringLiteral("순서");
+inline const QString kCodecSpoken = QStringLiteral("코덱");
+inline const QString kLayoutSpoken = QStringLiteral("배치");
+inline const QString kGridColumnsSpoken = QStringLiteral("격자의 열 수");
+inline const QString kOtherSizesSpoken = QStringLiteral("크기가 다른 파일");
+inline const QString kOtherRatesSpoken = QStringLiteral("fps가 다른 파일");
+inline const QString kAudioSpoken = QStringLiteral("소리");
+inline const QString kBaseNameSpoken = QStringLiteral("기본 이름");
+inline const QString kSuffixSpoken = QStringLiteral("파일 이름 접미사");
+inline const QString kFileNameSpoken = QStringLiteral("파일 이름");
+
+// The layouts, and what the list's order means on the frame in each.
+inline const QString kRowLayout = QStringLiteral("가로로 나란히");
+inline const QString kColumnLayout = QStringLiteral("세로로 쌓기");
+inline const QString kGridLayout = QStringLiteral("격자");
+inline const QString kRowOrder = QStringLiteral("가로 순서 = 목록 순서 (왼쪽 → 오른쪽)");
+inline const QString kColumnOrder = QStringLiteral("세로 순서 = 목록 순서 (위 → 아래)");
+inline const QString kGridOrder = QStringLiteral("격자 순서 = 목록 순서 (왼쪽 → 오른쪽, 위 → 아래)");
+
+// A grid: its shape once there are clips, and its columns menu (automatic, then a number).
+inline QString gridShape(int columns, int rows) {
+    return QStringLiteral("%1 — %2열 × %3줄")
+        .arg(kGridLayout, QString::number(columns), QString::number(rows));
+}
+inline const QString kAutomaticColumns = QStringLiteral("열: 자동");
+inline QString gridColumns(int columns) { return QStringLiteral("열: %1").arg(columns); }
+
+// Clips of another size or frame rate: left as they are (which stops the merge), or fitted to the first.
+inline const QString kLeaveAsIs = QStringLiteral("맞추지 않음 (다르면 합치지 않음)");
+inline const QString kFitToHeight = QStringLiteral("첫 파일 높이에 맞춤 (비율 유지)");
+inline const QString kFitToWidth = QStringLiteral("첫 파일 너비에 맞춤 (비율 유지)");
+inline const QString kFitToCell = QStringLiteral("첫 파일 크기의 칸에 맞춤 (비율 유지)");
+inline const QString kConformRates = QStringLiteral("첫 파일 fps로 맞춤");
+
+// The sound menu: none, or a clip by name; a clip without sound is listed but says so.
+inline const QString kNoSound = QStringLiteral("없음");
+inline QString clipWithoutSound(const QString& name) { return name + QStringLiteral(" — 소리 없음"); }
+
+// The codec line: the output keeps the first clip's codec, named once there are clips.
+inline const QString kSameCodec = QStringLiteral("Same as Source");
+inline QString sameCodecAs(const QString& codec, const QString& pixelFormat) {
+    return QStringLiteral("Same as Source (%1, %2)").arg(codec, pixelFormat);
+}
+
+// The output folder's menu, its two items, and what a screen reader says of the folder chosen.
+inline const QString kSourceFolder = QStringLiteral("Same as Source");
+inline const QString kChosenFolder = QStringLiteral("Custom");
+inline const QString kChooseFolder = QStringLiteral("Choose...");
+inline const QString kSourceFolderSpoken = QStringLiteral("출력 폴더: 원본과 같은 폴더");
+inline QString chosenFolderSpoken(const QString& folder) {
+    return QStringLiteral("출력 폴더: 직접 고른 폴더 ") + folder;
+}
+
+// The suffix field's example, and the note shown while a merge runs and the settings already differ.
+inline const QString kSuffixExample = QStringLiteral("예: _v2");
+inline QString nextMergeNote(const QString& writing) {
+    return QStringLiteral("다음 합치기 설정입니다 — 지금 합치는 ") + writing +
+           QStringLiteral("에는 적용되지 않습니다");
+}
 
 }  // namespace tessellane::words

@@ -17,6 +17,7 @@
 #include "ui/widgets/path_label.h"
 #include "ui/widgets/visible_text.h"
 #include "ui/window/choosers.h"
+#include "ui/words.h"
 
 namespace tessellane {
 
@@ -37,27 +38,24 @@ QString fieldStyle(const QString& widget) {
 }
 
 QString layoutName(Layout layout) {
-    return layout == Layout::row      ? QStringLiteral("가로로 나란히")
-           : layout == Layout::column ? QStringLiteral("세로로 쌓기")
-                                      : QStringLiteral("격자");
+    return layout == Layout::row      ? words::kRowLayout
+           : layout == Layout::column ? words::kColumnLayout
+                                      : words::kGridLayout;
 }
 
 // What the list's order means on the frame.
 QString orderText(Layout layout) {
-    return layout == Layout::row      ? QStringLiteral("가로 순서 = 목록 순서 (왼쪽 → 오른쪽)")
-           : layout == Layout::column ? QStringLiteral("세로 순서 = 목록 순서 (위 → 아래)")
-                                      : QStringLiteral("격자 순서 = 목록 순서 (왼쪽 → 오른쪽, 위 → 아래)");
+    return layout == Layout::row      ? words::kRowOrder
+           : layout == Layout::column ? words::kColumnOrder
+                                      : words::kGridOrder;
 }
 
 // What a clip of another size is fitted to, by layout.
 QString fitName(Layout layout) {
-    return layout == Layout::row      ? QStringLiteral("첫 파일 높이에 맞춤 (비율 유지)")
-           : layout == Layout::column ? QStringLiteral("첫 파일 너비에 맞춤 (비율 유지)")
-                                      : QStringLiteral("첫 파일 크기의 칸에 맞춤 (비율 유지)");
+    return layout == Layout::row      ? words::kFitToHeight
+           : layout == Layout::column ? words::kFitToWidth
+                                      : words::kFitToCell;
 }
-
-const QString kLeaveAsIs = QStringLiteral("맞추지 않음 (다르면 합치지 않음)");
-const QString kNoSound = QStringLiteral("없음");
 
 // The columns a grid may be given from the menu: up to the clips listed (at least 4, at most 64), and the
 // number chosen on the command line if it is larger.
@@ -67,7 +65,7 @@ int columnChoices(const AppModel& model) {
 }
 
 QString columnsText(int columns) {
-    return columns == 0 ? QStringLiteral("열: 자동") : QStringLiteral("열: ") + QString::number(columns);
+    return columns == 0 ? words::kAutomaticColumns : words::gridColumns(columns);
 }
 
 ElidedLabel* makeBox(QWidget* parent) {
@@ -107,7 +105,7 @@ void addSection(QVBoxLayout* column, const QString& title, const QList<QWidget*>
 }
 
 QLabel* makeHeading(QWidget* parent) {
-    auto* heading = new QLabel(QStringLiteral("Merge Settings"), parent);
+    auto* heading = new QLabel(words::kMergeSettings, parent);
     heading->setFont(uiFont(14, QFont::Bold));
     heading->setAlignment(Qt::AlignCenter);
     QPalette headingPalette = heading->palette();
@@ -132,12 +130,12 @@ QLabel* makeNextMergeNote(QWidget* parent) {
 
 QLineEdit* makeSuffixField(QWidget* parent) {
     auto* suffix = new QLineEdit(parent);
-    suffix->setPlaceholderText(QStringLiteral("예: _v2"));
+    suffix->setPlaceholderText(words::kSuffixExample);
     suffix->setFont(uiFont(12));
     suffix->setFixedHeight(24);
     suffix->setFrame(false);
     suffix->setStyleSheet(fieldStyle(QStringLiteral("QLineEdit")));
-    suffix->setAccessibleName(QStringLiteral("파일 이름 접미사"));
+    suffix->setAccessibleName(words::kSuffixSpoken);
     QPalette suffixPalette = suffix->palette();
     suffixPalette.setColor(QPalette::PlaceholderText, palette::dimText());
     suffix->setPalette(suffixPalette);
@@ -190,12 +188,12 @@ SettingsColumn::SettingsColumn(AppModel& model, QWidget* parent) : QScrollArea(p
     column->addWidget(nextNote_);
 
     order_ = makeBox(content);
-    order_->setAccessibleName(QStringLiteral("순서"));
-    addSection(column, QStringLiteral("Order"), {order_}, false, content);
+    order_->setAccessibleName(words::kOrderSpoken);
+    addSection(column, words::kOrderTitle, {order_}, false, content);
     buildMergeRows(column, content);
     codec_ = makeBox(content);
-    codec_->setAccessibleName(QStringLiteral("코덱"));
-    addSection(column, QStringLiteral("Codec"), {codec_}, false, content);
+    codec_->setAccessibleName(words::kCodecSpoken);
+    addSection(column, words::kCodecTitle, {codec_}, false, content);
     buildOutputRows(column, content);
     column->addStretch(1);
 
@@ -219,14 +217,14 @@ void SettingsColumn::buildMergeRows(QVBoxLayout* column, QWidget* content) {
 
 void SettingsColumn::buildLayoutRow(QVBoxLayout* column, QWidget* content) {
     layout_ = new ChoiceButton(content);
-    layout_->setAccessibleName(QStringLiteral("배치"));
+    layout_->setAccessibleName(words::kLayoutSpoken);
     layout_->setChoices([] {
         return std::vector<ChoiceButton::Choice>{
             {layoutName(Layout::row)}, {layoutName(Layout::column)}, {layoutName(Layout::grid)}};
     });
     // Automatic, then 1, 2, ... columns.
     columns_ = new ChoiceButton(content);
-    columns_->setAccessibleName(QStringLiteral("격자의 열 수"));
+    columns_->setAccessibleName(words::kGridColumnsSpoken);
     columns_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     columns_->setFixedWidth(110);
     columns_->setChoices([this] {
@@ -241,7 +239,7 @@ void SettingsColumn::buildLayoutRow(QVBoxLayout* column, QWidget* content) {
     layoutLine->setSpacing(6);
     layoutLine->addWidget(layout_, 1);
     layoutLine->addWidget(columns_);
-    addSection(column, QStringLiteral("Layout"), {layoutRow}, false, content);
+    addSection(column, words::kLayoutTitle, {layoutRow}, false, content);
     connect(layout_, &ChoiceButton::chosen, this,
             [this](int chosen) { changeSettings([&](MergeSettings& s) { s.layout = Layout(chosen); }); });
     connect(columns_, &ChoiceButton::chosen, this,
@@ -250,20 +248,21 @@ void SettingsColumn::buildLayoutRow(QVBoxLayout* column, QWidget* content) {
 
 void SettingsColumn::buildFitAndRateRows(QVBoxLayout* column, QWidget* content) {
     fit_ = new ChoiceButton(content);
-    fit_->setAccessibleName(QStringLiteral("크기가 다른 파일"));
+    fit_->setAccessibleName(words::kOtherSizesSpoken);
     fit_->setChoices([this] {
-        return std::vector<ChoiceButton::Choice>{{kLeaveAsIs}, {fitName(model_.mergeSettings().layout)}};
+        return std::vector<ChoiceButton::Choice>{{words::kLeaveAsIs},
+                                                 {fitName(model_.mergeSettings().layout)}};
     });
-    addSection(column, QStringLiteral("Size"), {fit_}, false, content);
+    addSection(column, words::kSizeTitle, {fit_}, false, content);
     connect(fit_, &ChoiceButton::chosen, this,
             [this](int chosen) { changeSettings([&](MergeSettings& s) { s.fitSizes = chosen == 1; }); });
 
     rate_ = new ChoiceButton(content);
-    rate_->setAccessibleName(QStringLiteral("fps가 다른 파일"));
+    rate_->setAccessibleName(words::kOtherRatesSpoken);
     rate_->setChoices([] {
-        return std::vector<ChoiceButton::Choice>{{kLeaveAsIs}, {QStringLiteral("첫 파일 fps로 맞춤")}};
+        return std::vector<ChoiceButton::Choice>{{words::kLeaveAsIs}, {words::kConformRates}};
     });
-    addSection(column, QStringLiteral("Frame Rate"), {rate_}, false, content);
+    addSection(column, words::kFrameRateTitle, {rate_}, false, content);
     connect(rate_, &ChoiceButton::chosen, this,
             [this](int chosen) { changeSettings([&](MergeSettings& s) { s.conformRates = chosen == 1; }); });
 }
@@ -271,17 +270,17 @@ void SettingsColumn::buildFitAndRateRows(QVBoxLayout* column, QWidget* content) 
 void SettingsColumn::buildAudioRow(QVBoxLayout* column, QWidget* content) {
     // None, or one clip's first audio track; clips without sound are listed but cannot be chosen.
     audio_ = new ChoiceButton(content);
-    audio_->setAccessibleName(QStringLiteral("소리"));
+    audio_->setAccessibleName(words::kAudioSpoken);
     audio_->setChoices([this] {
-        std::vector<ChoiceButton::Choice> choices = {{kNoSound}};
+        std::vector<ChoiceButton::Choice> choices = {{words::kNoSound}};
         for (const ClipInfo& clip : model_.clips()) {
             const QString name = visibleText(toQString(clip.name()));
-            choices.push_back({clip.hasAudio ? name : name + QStringLiteral(" — 소리 없음"), clip.hasAudio});
+            choices.push_back({clip.hasAudio ? name : words::clipWithoutSound(name), clip.hasAudio});
         }
         return choices;
     });
     audioNote_ = makeAudioNote(content);
-    addSection(column, QStringLiteral("Audio"), {stacked(audio_, audioNote_, content)}, false, content);
+    addSection(column, words::kAudioTitle, {stacked(audio_, audioNote_, content)}, false, content);
     connect(audio_, &ChoiceButton::chosen, this, [this](int chosen) {
         const auto& clips = model_.clips();
         if (chosen == 0) return model_.setAudioClip(std::nullopt);
@@ -293,28 +292,28 @@ void SettingsColumn::buildAudioRow(QVBoxLayout* column, QWidget* content) {
 void SettingsColumn::buildOutputRows(QVBoxLayout* column, QWidget* content) {
     // The folder's menu: the source's folder, or one chosen in the folder chooser.
     folderMenu_ = new MenuButton(content);
-    sameAsSource_ = folderMenu_->menu()->addAction(QStringLiteral("Same as Source"));
-    chooseFolder_ = folderMenu_->menu()->addAction(QStringLiteral("Choose..."));
+    sameAsSource_ = folderMenu_->menu()->addAction(words::kSourceFolder);
+    chooseFolder_ = folderMenu_->menu()->addAction(words::kChooseFolder);
     folderPath_ = new PathLabel(content);
-    addSection(column, QStringLiteral("Output Folder"), {stacked(folderMenu_, folderPath_, content)}, false,
+    addSection(column, words::kOutputFolderTitle, {stacked(folderMenu_, folderPath_, content)}, false,
                content);
     connect(sameAsSource_, &QAction::triggered, this, [this] { model_.setCustomOutDir(std::nullopt); });
     connect(chooseFolder_, &QAction::triggered, this, [this] { chooseOutputFolder(model_); });
 
     baseName_ = makeBox(content);
-    baseName_->setAccessibleName(QStringLiteral("기본 이름"));
-    addSection(column, QStringLiteral("Base Name"), {baseName_}, false, content);
+    baseName_->setAccessibleName(words::kBaseNameSpoken);
+    addSection(column, words::kBaseNameTitle, {baseName_}, false, content);
 
     suffix_ = makeSuffixField(content);
-    addSection(column, QStringLiteral("Suffix"), {suffix_}, false, content);
+    addSection(column, words::kSuffixTitle, {suffix_}, false, content);
     // Every keystroke goes to the model at once; there is nothing to confirm.
     connect(suffix_, &QLineEdit::textChanged, this, [this](const QString& text) {
         if (text != model_.suffix()) model_.setSuffix(text);
     });
 
     fileName_ = makeBox(content);
-    fileName_->setAccessibleName(QStringLiteral("파일 이름"));
-    addSection(column, QStringLiteral("Filename"), {fileName_}, true, content);
+    fileName_->setAccessibleName(words::kFileNameSpoken);
+    addSection(column, words::kFileNameTitle, {fileName_}, true, content);
 }
 
 QList<QWidget*> SettingsColumn::focusChain() const {
@@ -327,23 +326,22 @@ void SettingsColumn::refreshMergeRows() {
     const bool grid = settings.layout == Layout::grid;
     layout_->setCurrent(static_cast<int>(settings.layout));
     layout_->setText(grid && !model_.clips().empty()
-                         ? layoutName(Layout::grid) + " — " + QString::number(plan.geometry.columns) +
-                               "열 × " + QString::number(plan.geometry.rows) + "줄"
+                         ? words::gridShape(plan.geometry.columns, plan.geometry.rows)
                          : layoutName(settings.layout));
     columns_->setVisible(grid);
     columns_->setCurrent(settings.columns);
     columns_->setText(columnsText(settings.columns));
     fit_->setCurrent(settings.fitSizes ? 1 : 0);
-    fit_->setText(settings.fitSizes ? fitName(settings.layout) : kLeaveAsIs);
+    fit_->setText(settings.fitSizes ? fitName(settings.layout) : words::kLeaveAsIs);
     rate_->setCurrent(settings.conformRates ? 1 : 0);
-    rate_->setText(settings.conformRates ? QStringLiteral("첫 파일 fps로 맞춤") : kLeaveAsIs);
+    rate_->setText(settings.conformRates ? words::kConformRates : words::kLeaveAsIs);
 
     const auto& clips = model_.clips();
     const auto chosen = std::find_if(clips.begin(), clips.end(),
                                      [&](const ClipInfo& clip) { return clip.id() == model_.audioClip(); });
     const bool listed = chosen != clips.end();
     audio_->setCurrent(listed ? static_cast<int>(chosen - clips.begin()) + 1 : 0);
-    audio_->setText(listed ? visibleText(toQString(chosen->name())) : kNoSound);
+    audio_->setText(listed ? visibleText(toQString(chosen->name())) : words::kNoSound);
     audioNote_->setText(plan.audio ? toQString(plan.audio->description) : kDash);
     for (ChoiceButton* button : {layout_, columns_, fit_, rate_, audio_}) button->update();
 }
@@ -352,17 +350,15 @@ void SettingsColumn::refresh() {
     const bool hasClips = !model_.clips().empty();
     order_->setFullText(hasClips ? orderText(model_.mergeSettings().layout) : kDash);
     refreshMergeRows();
-    codec_->setFullText(hasClips ? "Same as Source (" + model_.codecSummary() + ", " +
-                                       QString::fromStdString(model_.clips().front().pixFmt) + ")"
-                                 : QStringLiteral("Same as Source"));
-    folderMenu_->setText(model_.customOutDir() ? QStringLiteral("Custom") : QStringLiteral("Same as Source"));
+    codec_->setFullText(hasClips ? words::sameCodecAs(model_.codecSummary(),
+                                                      QString::fromStdString(model_.clips().front().pixFmt))
+                                 : words::kSameCodec);
+    folderMenu_->setText(model_.customOutDir() ? words::kChosenFolder : words::kSourceFolder);
     folderMenu_->update();
     const auto outDir = model_.outDir();
     folderPath_->setText(outDir ? QString::fromStdString(outDir->string()) : kDash);
-    folderMenu_->setAccessibleName(QStringLiteral("출력 폴더: ") +
-                                   (model_.customOutDir()
-                                        ? QStringLiteral("직접 고른 폴더 ") + folderPath_->text()
-                                        : QStringLiteral("원본과 같은 폴더")));
+    folderMenu_->setAccessibleName(model_.customOutDir() ? words::chosenFolderSpoken(folderPath_->text())
+                                                         : words::kSourceFolderSpoken);
     baseName_->setFullText(orDash(model_.baseName()));
     if (suffix_->text() != model_.suffix()) suffix_->setText(model_.suffix());
     fileName_->setFullText(orDash(model_.fileName()));
@@ -374,8 +370,7 @@ void SettingsColumn::refresh() {
     const bool next = model_.nextMergeDiffers();
     if (next) {
         const QString writing = QString::fromStdString(model_.mergeTarget()->out.filename().string());
-        nextNote_->setText("다음 합치기 설정입니다 — 지금 합치는 " + visibleText(writing) +
-                           "에는 적용되지 않습니다");
+        nextNote_->setText(words::nextMergeNote(visibleText(writing)));
     }
     nextNote_->setVisible(next);
 }

@@ -28,10 +28,10 @@ class SettingsColumn : public QScrollArea {
 
     ElidedLabel* orderBox() const { return order_; }
     ChoiceButton* layoutMenu() const { return layout_; }
-    ChoiceButton* columnsMenu() const { return columns_; }  // shown for a grid: "열: 자동", "열: 1", ...
+    ChoiceButton* columnsMenu() const { return columns_; }  // shown for a grid: automatic, then 1, 2, ...
     ChoiceButton* fitMenu() const { return fit_; }
     ChoiceButton* rateMenu() const { return rate_; }
-    ChoiceButton* audioMenu() const { return audio_; }  // "없음", then every clip in list order
+    ChoiceButton* audioMenu() const { return audio_; }  // no sound, then every clip in list order
     QLabel* audioNote() const { return audioNote_; }
     ElidedLabel* codecBox() const { return codec_; }
     MenuButton* folderMenu() const { return folderMenu_; }  // "Same as Source" or "Custom"
