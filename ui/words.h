@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <cstddef>
 
 namespace tessellane::words {
 
@@ -112,5 +113,33 @@ inline QString nextMergeNote(const QString& writing) {
     return QStringLiteral("다음 합치기 설정입니다 — 지금 합치는 ") + writing +
            QStringLiteral("에는 적용되지 않습니다");
 }
+
+// Why a file or folder dropped on the window was not added; a long list names a few and counts the rest.
+inline const QString kRefusedUnsupported = QStringLiteral("지원하지 않는 형식");
+inline const QString kRefusedAlreadyListed = QStringLiteral("이미 목록에 있음");
+inline const QString kRefusedNotFound = QStringLiteral("찾을 수 없음");
+inline const QString kRefusedNothingInFolder = QStringLiteral("넣을 파일이 없는 폴더");
+inline const QString kRefusedSubfolder = QStringLiteral("하위 폴더");
+inline const QString kRefusedUnreadable = QStringLiteral("읽을 수 없음");
+inline QString notAdded(std::size_t count, const QString& reasons) {
+    return QStringLiteral("%1개를 넣지 않았습니다 — ").arg(count) + reasons;
+}
+inline QString andMore(std::size_t count) { return QStringLiteral("외 %1개").arg(count); }
+
+// An output name that is already taken: by an input, by what this window just made, or by another file.
+inline QString outputIsAnInput(const QString& input) {
+    return QStringLiteral("출력 이름이 입력 파일과 같습니다: ") + input +
+           QStringLiteral(" — 접미사를 바꾸세요");
+}
+inline const QString kOutputWrittenHere =
+    QStringLiteral("이 이름은 앞서 만든 합본이 쓰고 있습니다 — 새로 합치려면 접미사를 바꾸세요");
+inline const QString kOutputExists = QStringLiteral("같은 이름의 파일이 이미 있습니다 — 접미사를 바꾸세요");
+
+// The line that offers to bring back the files just taken off the list.
+inline QString removedFromList(std::size_t count) {
+    return QStringLiteral("파일 %1개를 목록에서 뺐습니다").arg(count);
+}
+inline const QString kUndoRemoval = QStringLiteral("되돌리기 (Ctrl+Z)");
+inline const QString kUndoRemovalSpoken = QStringLiteral("목록에서 뺀 파일 되돌리기");
 
 }  // namespace tessellane::words

@@ -54,17 +54,17 @@ ToolButton* smallButton(const QString& text, QWidget* parent) {
 QString reasonText(RefusalReason reason) {
     switch (reason) {
         case RefusalReason::unsupported:
-            return QStringLiteral("지원하지 않는 형식");
+            return words::kRefusedUnsupported;
         case RefusalReason::alreadyListed:
-            return QStringLiteral("이미 목록에 있음");
+            return words::kRefusedAlreadyListed;
         case RefusalReason::notFound:
-            return QStringLiteral("찾을 수 없음");
+            return words::kRefusedNotFound;
         case RefusalReason::nothingInFolder:
-            return QStringLiteral("넣을 파일이 없는 폴더");
+            return words::kRefusedNothingInFolder;
         case RefusalReason::subfolder:
-            return QStringLiteral("하위 폴더");
+            return words::kRefusedSubfolder;
         case RefusalReason::unreadable:
-            return QStringLiteral("읽을 수 없음");
+            return words::kRefusedUnreadable;
     }
     return {};
 }
@@ -113,18 +113,12 @@ std::vector<ValidationRow> validationRows(const AppModel& model) {
     }
     if (model.outputExists()) {
         if (auto input = model.outputIsAnInput()) {
-            rows.push_back({kBlockPrefix + "출력 이름이 입력 파일과 같습니다: " + nameOf(*input) +
-                                QStringLiteral(" — 접미사를 바꾸세요"),
-                            palette::danger()});
+            rows.push_back({kBlockPrefix + words::outputIsAnInput(nameOf(*input)), palette::danger()});
         } else if (model.outputWrittenHere()) {
             // Not a fault: the name is taken by what this window has just made.
-            rows.push_back({kNotePrefix + QStringLiteral("이 이름은 앞서 만든 합본이 쓰고 있습니다 — 새로 "
-                                                         "합치려면 접미사를 바꾸세요"),
-                            palette::dimText()});
+            rows.push_back({kNotePrefix + words::kOutputWrittenHere, palette::dimText()});
         } else {
-            rows.push_back(
-                {kBlockPrefix + QStringLiteral("같은 이름의 파일이 이미 있습니다 — 접미사를 바꾸세요"),
-                 palette::danger()});
+            rows.push_back({kBlockPrefix + words::kOutputExists, palette::danger()});
         }
     }
     if (plan.suffixProblem) rows.push_back({kBlockPrefix + fromStd(*plan.suffixProblem), palette::danger()});
@@ -159,10 +153,10 @@ QString refusedText(const AppModel& model) {
             if (refusal.reason == reason && count++ < kNamesPerReason) names << refusedName(refusal);
         if (count == 0) continue;
         QString group = reasonText(reason) + ": " + names.join(", ");
-        if (count > kNamesPerReason) group += " 외 " + QString::number(count - kNamesPerReason) + "개";
+        if (count > kNamesPerReason) group += ' ' + words::andMore(count - kNamesPerReason);
         groups << group;
     }
-    return QString::number(refused.size()) + QStringLiteral("개를 넣지 않았습니다 — ") + groups.join(" · ");
+    return words::notAdded(refused.size(), groups.join(" · "));
 }
 
 QString refusedDetail(const AppModel& model) {
@@ -171,14 +165,14 @@ QString refusedDetail(const AppModel& model) {
     QStringList lines;
     for (std::size_t i = 0; i < refused.size() && i < kLines; ++i)
         lines << refusedName(refused[i]) + ": " + reasonText(refused[i].reason);
-    if (refused.size() > kLines) lines << "… 외 " + QString::number(refused.size() - kLines) + "개";
+    if (refused.size() > kLines) lines << "… " + words::andMore(refused.size() - kLines);
     return lines.join('\n');
 }
 
 QString undoText(const AppModel& model) {
     const std::size_t removed = model.undoableRemoval();
     if (removed == 0) return {};
-    return "파일 " + QString::number(removed) + "개를 목록에서 뺐습니다";
+    return words::removedFromList(removed);
 }
 
 ValidationBox::ValidationBox(AppModel& model, QWidget* parent) : QWidget(parent), model_(model) {
@@ -223,9 +217,9 @@ QWidget* ValidationBox::buildUndoLine() {
     undo->setContentsMargins(0, 0, 0, 0);
     undoLabel_ = rowLabel({}, palette::dimText(), undoLine_);
     undoLabel_->setObjectName(QStringLiteral("undoText"));
-    undoButton_ = smallButton(QStringLiteral("되돌리기 (Ctrl+Z)"), undoLine_);
+    undoButton_ = smallButton(words::kUndoRemoval, undoLine_);
     undoButton_->setObjectName(QStringLiteral("undoRemoval"));
-    undoButton_->setAccessibleName(QStringLiteral("목록에서 뺀 파일 되돌리기"));
+    undoButton_->setAccessibleName(words::kUndoRemovalSpoken);
     undo->addWidget(undoLabel_, 1, Qt::AlignVCenter);
     undo->addWidget(undoButton_, 0, Qt::AlignVCenter);
     connect(undoButton_, &QAbstractButton::clicked, this, [this] { model_.undoRemoval(); });
