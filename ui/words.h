@@ -142,4 +142,17 @@ inline QString removedFromList(std::size_t count) {
 inline const QString kUndoRemoval = QStringLiteral("되돌리기 (Ctrl+Z)");
 inline const QString kUndoRemovalSpoken = QStringLiteral("목록에서 뺀 파일 되돌리기");
 
+// The names of the window's keyboard actions (adding, merging, the lists and the tabs).
+inline const QString kAddFilesAction = QStringLiteral("파일 추가");
+inline const QString kMergeAction = QStringLiteral("합치기");
+inline const QString kStopMergeAction = QStringLiteral("합치기 멈추기");
+inline const QString kQuitAction = QStringLiteral("끝내기");
+inline const QString kSelectAllAction = QStringLiteral("모두 선택");
+inline const QString kRemoveFromListAction = QStringLiteral("목록에서 빼기");
+inline const QString kUndoRemovalAction = QStringLiteral("되돌리기");
+inline const QString kFilesTabAction = QStringLiteral("파일 목록");
+inline const QString kFinishedTabAction = QStringLiteral("완료된 합본");
+inline const QString kNextTabAction = QStringLiteral("다음 탭");
+inline const QString kPreviousTabAction = QStringLiteral("이전 탭");
+
 }  // namespace tessellane::words

@@ -7,49 +7,49 @@
 #include "ui/window/choosers.h"
 #include "ui/window/main_window.h"
 #include "ui/window/queue_list.h"
+#include "ui/words.h"
 
 namespace tessellane {
 
 WindowActions::WindowActions(MainWindow& window, AppModel& model)
     : QObject(&window), window_(window), model_(model) {
     const auto ctrl = Qt::ControlModifier;
-    addFiles_ = make(QStringLiteral("파일 추가"), {QKeySequence(ctrl | Qt::Key_O)}, [this] {
+    addFiles_ = make(words::kAddFilesAction, {QKeySequence(ctrl | Qt::Key_O)}, [this] {
         window_.showTab(MainWindow::kFilesTab);
         addChosenFiles(model_);
     });
-    merge_ = make(QStringLiteral("합치기"),
+    merge_ = make(words::kMergeAction,
                   {QKeySequence(ctrl | Qt::Key_Return), QKeySequence(ctrl | Qt::Key_Enter),
                    QKeySequence(ctrl | Qt::KeypadModifier | Qt::Key_Enter)},
                   [this] {
                       if (model_.canMerge()) model_.runMerge();
                   });
-    stop_ = make(QStringLiteral("합치기 멈추기"), {QKeySequence(Qt::Key_Escape)},
-                 [this] { model_.cancelMerge(); });
-    quit_ = make(QStringLiteral("끝내기"), {QKeySequence(ctrl | Qt::Key_Q)}, [this] { window_.close(); });
-    selectAll_ = make(QStringLiteral("모두 선택"), {QKeySequence(ctrl | Qt::Key_A)}, [this] {
+    stop_ = make(words::kStopMergeAction, {QKeySequence(Qt::Key_Escape)}, [this] { model_.cancelMerge(); });
+    quit_ = make(words::kQuitAction, {QKeySequence(ctrl | Qt::Key_Q)}, [this] { window_.close(); });
+    selectAll_ = make(words::kSelectAllAction, {QKeySequence(ctrl | Qt::Key_A)}, [this] {
         if (window_.currentTab() == MainWindow::kFilesTab) return model_.selectAll();
         window_.queueList()->selectAll();
     });
     // Plain Delete and Backspace only: a text field claims those for itself, so they never reach the clips
     // while the suffix is typed. The lists take the Shift and Ctrl forms themselves.
     const QList<QKeySequence> deleteKeys = {QKeySequence(Qt::Key_Delete), QKeySequence(Qt::Key_Backspace)};
-    remove_ = make(QStringLiteral("목록에서 빼기"), deleteKeys, [this] {
+    remove_ = make(words::kRemoveFromListAction, deleteKeys, [this] {
         if (window_.currentTab() == MainWindow::kFilesTab) return model_.deleteSelected();
         model_.removeDone(window_.queueList()->chosenIds());
     });
     undo_ =
-        make(QStringLiteral("되돌리기"), {QKeySequence(ctrl | Qt::Key_Z)}, [this] { model_.undoRemoval(); });
-    filesTab_ = make(QStringLiteral("파일 목록"), {QKeySequence(ctrl | Qt::Key_1)},
+        make(words::kUndoRemovalAction, {QKeySequence(ctrl | Qt::Key_Z)}, [this] { model_.undoRemoval(); });
+    filesTab_ = make(words::kFilesTabAction, {QKeySequence(ctrl | Qt::Key_1)},
                      [this] { window_.showTab(MainWindow::kFilesTab); });
-    finishedTab_ = make(QStringLiteral("완료된 합본"), {QKeySequence(ctrl | Qt::Key_2)},
+    finishedTab_ = make(words::kFinishedTabAction, {QKeySequence(ctrl | Qt::Key_2)},
                         [this] { window_.showTab(MainWindow::kFinishedTab); });
     const auto otherTab = [this] {
         window_.showTab(window_.currentTab() == MainWindow::kFilesTab ? MainWindow::kFinishedTab
                                                                       : MainWindow::kFilesTab);
     };
-    nextTab_ = make(QStringLiteral("다음 탭"),
+    nextTab_ = make(words::kNextTabAction,
                     {QKeySequence(ctrl | Qt::Key_Tab), QKeySequence(ctrl | Qt::Key_PageDown)}, otherTab);
-    previousTab_ = make(QStringLiteral("이전 탭"),
+    previousTab_ = make(words::kPreviousTabAction,
                         {QKeySequence(ctrl | Qt::ShiftModifier | Qt::Key_Backtab),
                          QKeySequence(ctrl | Qt::Key_Backtab), QKeySequence(ctrl | Qt::Key_PageUp)},
                         otherTab);
