@@ -8,11 +8,42 @@
 
 namespace tessellane::words {
 
-// The file manager, and the help under the empty list.
+// The program's name, the title of its window and its message boxes while nothing is listed.
+inline const QString kProgramName = QStringLiteral("Tessellane");
+
+// The file manager.
 inline const QString kRevealLastResult = QStringLiteral("파일 관리자에서 보기");
 inline const QString kRevealOutput = QStringLiteral("파일 관리자");
+
+// The empty file list: what to do, and the help below it.
+inline const QString kDropHint = QStringLiteral("영상 조각을 여기에 끌어다 놓으세요");
 inline const QString kEmptyListHelp = QStringLiteral(
     "이름순 자동 정렬 · Ctrl·Shift+클릭 다중선택 · Ctrl+A 전체 · 드래그로 순서 변경 · Delete로 삭제");
+
+// The two tabs with their counts, as shown and as spoken.
+inline QString filesTab(std::size_t clips) { return QStringLiteral("Files (%1)").arg(clips); }
+inline QString queueTab(std::size_t finished) { return QStringLiteral("Queue (%1)").arg(finished); }
+inline QString filesTabSpoken(std::size_t clips) { return QStringLiteral("파일 목록 (%1개)").arg(clips); }
+inline QString finishedTabSpoken(std::size_t finished) {
+    return QStringLiteral("완료된 합본 (%1개)").arg(finished);
+}
+
+// The buttons above the lists, as shown and as spoken. Removing a finished merge leaves its file alone.
+inline const QString kAddFilesButton = QStringLiteral("\uFF0B 파일 추가");  // ＋
+inline const QString kAddFilesSpoken = QStringLiteral("파일 추가");
+inline const QString kClearList = QStringLiteral("비우기");
+inline const QString kClearListSpoken = QStringLiteral("목록 비우기");
+inline const QString kOpenFinished = QStringLiteral("열기");
+inline const QString kOpenFinishedSpoken = QStringLiteral("완료된 합본 열기");
+inline const QString kRevealFinishedSpoken = QStringLiteral("완료된 합본을 파일 관리자에서 보기");
+inline const QString kRemoveFinished = QStringLiteral("목록에서 빼기");
+inline const QString kRemoveFinishedSpoken = QStringLiteral("완료된 합본을 목록에서 빼기");
+inline const QString kRemoveKeepsFile = QStringLiteral("파일은 지우지 않습니다");
+
+// The merge button: its title while idle (with the clips' count) or running, and what it says when spoken.
+inline const QString kMergingTitle = QStringLiteral("Merging\u2026");
+inline QString mergeFilesTitle(std::size_t clips) { return QStringLiteral("Merge %1 Files").arg(clips); }
+inline QString mergeFilesSpoken(std::size_t clips) { return QStringLiteral("파일 %1개 합치기").arg(clips); }
 
 // Titles of the two choosers, the folder chooser's confirm button, and the file chooser's filter that
 // shows everything.
@@ -30,6 +61,7 @@ inline const QString kClose = QStringLiteral("닫기");
 
 // The merge-job controls and the question asked when the window closes during a merge.
 inline const QString kCancelMerge = QStringLiteral("취소");
+inline const QString kCancelMergeSpoken = QStringLiteral("합치기 취소");
 inline const QString kQuitDuringMergeQuestion = QStringLiteral("합치는 중입니다. 합치기를 멈추고 끝낼까요?");
 inline const QString kQuitDuringMergeDetail =
     QStringLiteral("멈추면 만들던 파일은 지워지고, 출력 폴더는 그대로 남습니다.");

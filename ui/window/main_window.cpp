@@ -117,15 +117,15 @@ QString windowTitleFor(const AppModel& model) {
         return visibleText(toQString(target->out.filename().string())) + " - " +
                QString::number(target->width) + " x " + QString::number(target->height);
     }
-    if (model.clips().empty()) return QStringLiteral("Tessellane");
+    if (model.clips().empty()) return words::kProgramName;
     return visibleText(model.fileName()) + " - " + QString::number(model.outputWidth()) + " x " +
            QString::number(model.outputHeight());
 }
 
 QString mergeButtonTitle(const AppModel& model) {
     if (model.stopping()) return kStoppingStatus;
-    if (model.running()) return QStringLiteral("Merging\u2026");
-    return "Merge " + QString::number(model.clips().size()) + " Files";
+    if (model.running()) return words::kMergingTitle;
+    return words::mergeFilesTitle(model.clips().size());
 }
 
 std::pair<int, int> columnWidths(int available) {
@@ -195,16 +195,16 @@ QWidget* MainWindow::buildToolRows(QWidget* parent) {
         return made;
     };
     // The files tab: adding and emptying.
-    addButton_ = button(QStringLiteral("\uFF0B 파일 추가"), QStringLiteral("파일 추가"));
-    clearButton_ = button(QStringLiteral("비우기"), QStringLiteral("목록 비우기"));
+    addButton_ = button(words::kAddFilesButton, words::kAddFilesSpoken);
+    clearButton_ = button(words::kClearList, words::kClearListSpoken);
     row({addButton_, clearButton_});
     connect(addButton_, &QAbstractButton::clicked, this, [this] { addChosenFiles(model_); });
     connect(clearButton_, &QAbstractButton::clicked, this, [this] { model_.clear(); });
     // The finished tab: what is chosen in its list, the files themselves untouched by removing.
-    openButton_ = button(QStringLiteral("열기"), QStringLiteral("완료된 합본 열기"));
-    revealButton_ = button(words::kRevealOutput, QStringLiteral("완료된 합본을 파일 관리자에서 보기"));
-    removeButton_ = button(QStringLiteral("목록에서 빼기"), QStringLiteral("완료된 합본을 목록에서 빼기"));
-    removeButton_->setToolTip(QStringLiteral("파일은 지우지 않습니다"));
+    openButton_ = button(words::kOpenFinished, words::kOpenFinishedSpoken);
+    revealButton_ = button(words::kRevealOutput, words::kRevealFinishedSpoken);
+    removeButton_ = button(words::kRemoveFinished, words::kRemoveFinishedSpoken);
+    removeButton_->setToolTip(words::kRemoveKeepsFile);
     row({openButton_, revealButton_, removeButton_});
     connect(openButton_, &QAbstractButton::clicked, this, [this] {
         for (const FileURL& file : queue_->chosenFiles()) model_.open(file);
@@ -248,7 +248,7 @@ QWidget* MainWindow::buildPages(QWidget* parent) {
     empty->setSpacing(6);
     empty->setContentsMargins(10, 0, 10, 0);
     empty->addStretch(1);
-    auto* dropHint = dimLabel(QStringLiteral("영상 조각을 여기에 끌어다 놓으세요"), 12, emptyState_);
+    auto* dropHint = dimLabel(words::kDropHint, 12, emptyState_);
     dropHint->setObjectName(QStringLiteral("emptyTitle"));
     empty->addWidget(dropHint);
     auto* help = dimLabel(words::kEmptyListHelp, 11, emptyState_);
@@ -284,7 +284,7 @@ QHBoxLayout* MainWindow::buildMergeRow(QWidget* parent) {
     // never changes height.
     cancel_ = new ToolButton(words::kCancelMerge, parent);
     cancel_->setObjectName(QStringLiteral("cancelMerge"));
-    cancel_->setAccessibleName(QStringLiteral("합치기 취소"));
+    cancel_->setAccessibleName(words::kCancelMergeSpoken);
     cancel_->setFixedHeight(merge_->sizeHint().height());
     cancel_->setMinimumWidth(72);
     cancel_->hide();
@@ -322,10 +322,9 @@ void MainWindow::refreshControls() {
     setWindowTitle(windowTitleFor(model_));
     clearButton_->setEnabled(!model_.running());
     merge_->setText(mergeButtonTitle(model_));
-    merge_->setAccessibleName(model_.stopping() ? kStoppingStatus
-                              : model_.running()
-                                  ? kMergingStatus
-                                  : "파일 " + QString::number(model_.clips().size()) + "개 합치기");
+    merge_->setAccessibleName(model_.stopping()  ? kStoppingStatus
+                              : model_.running() ? kMergingStatus
+                                                 : words::mergeFilesSpoken(model_.clips().size()));
     merge_->setEnabled(model_.canMerge());
     merge_->update();
     cancel_->setVisible(model_.running());
@@ -339,10 +338,10 @@ void MainWindow::refreshControls() {
 }
 
 void MainWindow::refreshLists() {
-    const QString clips = QString::number(model_.clips().size());
-    const QString done = QString::number(model_.done().size());
-    tabs_->setTitles({"Files (" + clips + ")", "Queue (" + done + ")"});
-    tabs_->setAccessibleNames({"파일 목록 (" + clips + "개)", "완료된 합본 (" + done + "개)"});
+    const std::size_t clips = model_.clips().size();
+    const std::size_t done = model_.done().size();
+    tabs_->setTitles({words::filesTab(clips), words::queueTab(done)});
+    tabs_->setAccessibleNames({words::filesTabSpoken(clips), words::finishedTabSpoken(done)});
     filePage_->setCurrentWidget(model_.clips().empty() ? emptyState_ : static_cast<QWidget*>(fileList_));
 }
 
@@ -411,7 +410,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 bool MainWindow::confirmStopMerge() {
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Tessellane"), words::kQuitDuringMergeQuestion,
+    QMessageBox box(QMessageBox::Question, words::kProgramName, words::kQuitDuringMergeQuestion,
                     QMessageBox::NoButton, this);
     box.setObjectName(QStringLiteral("quitDuringMerge"));
     box.setFont(dialogFont());

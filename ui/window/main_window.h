@@ -29,7 +29,7 @@ class WindowActions;
 // "Tessellane", or "<file name> - <width> x <height>" once there are clips; while a merge runs, the file
 // it writes.
 QString windowTitleFor(const AppModel& model);
-// "Merging…" while a merge runs ("멈추는 중…" once it is asked to stop), otherwise "Merge <n> Files".
+// "Merging…" while a merge runs (the stopping status once it is asked to stop), otherwise "Merge <n> Files".
 QString mergeButtonTitle(const AppModel& model);
 // The widths of the left and settings columns when the row is `available` pixels wide: 430 each while the
 // preview keeps 360, narrower (down to 340 and 300) on smaller screens.
