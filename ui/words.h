@@ -187,4 +187,25 @@ inline const QString kFinishedTabAction = QStringLiteral("완료된 합본");
 inline const QString kNextTabAction = QStringLiteral("다음 탭");
 inline const QString kPreviousTabAction = QStringLiteral("이전 탭");
 
+// The file list as a screen reader hears it: the list and its keys, a card's place and state, the
+// footer's output, and the mark on the card whose sound the output keeps.
+inline const QString kClipListSpoken = QStringLiteral("합칠 파일 목록");
+inline const QString kClipListKeys = QStringLiteral(
+    "화살표로 이동·선택, Shift+화살표로 범위 선택, Ctrl+Space로 하나씩 선택, Alt+↑↓로 순서 변경");
+inline QString clipPositionSpoken(int position) { return QStringLiteral("%1번").arg(position); }
+inline const QString kSelectedSpoken = QStringLiteral("선택됨");
+inline QString outputFileSpoken(const QString& name, const QString& detail) {
+    return QStringLiteral("출력 파일 ") + name + QStringLiteral(", ") + detail;
+}
+inline const QString kSoundKept = QStringLiteral("\u266A 소리");  // ♪
+
+// The finished list: its name and keys, and what it shows while empty.
+inline const QString kFinishedListSpoken = QStringLiteral("완료된 합본 목록");
+inline const QString kFinishedListKeys = QStringLiteral("Return으로 열기, Delete로 목록에서 빼기");
+inline const QString kNoFinished = QStringLiteral("완료된 합본이 없습니다");
+
+// The preview: its name (shown while nothing is listed), and its mark while it shows the next merge.
+inline const QString kPreview = QStringLiteral("미리보기");
+inline const QString kNextMergeMark = QStringLiteral("다음 합치기");
+
 }  // namespace tessellane::words

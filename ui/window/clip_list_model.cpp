@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "ui/widgets/card_painter.h"
+#include "ui/words.h"
 
 namespace tessellane {
 
@@ -20,7 +21,7 @@ namespace {
 // The card of the clip whose sound the output keeps says so on its last line.
 CardData cardOf(const AppModel& model, int row, const ClipInfo& clip, const QImage& thumb, bool selected) {
     CardData card = cardDataFor(row + 1, clip, thumb, selected);
-    if (model.audioClip() == clip.id()) card.timeLine += QStringLiteral(" · \u266A 소리");
+    if (model.audioClip() == clip.id()) card.timeLine += " · " + words::kSoundKept;
     return card;
 }
 
@@ -64,7 +65,7 @@ QVariant ClipListModel::data(const QModelIndex& index, int role) const {
     if (footer) {
         if (role == FooterNameRole || role == Qt::DisplayRole) return model_.fileName();
         if (role == Qt::AccessibleTextRole)
-            return "출력 파일 " + model_.fileName() + ", " + footerDetail(model_);
+            return words::outputFileSpoken(model_.fileName(), footerDetail(model_));
         if (role == FooterDetailRole) return footerDetail(model_);
         return {};
     }
@@ -74,12 +75,12 @@ QVariant ClipListModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::DisplayRole) return QString::fromStdString(clip.name());
     if (role == Qt::AccessibleTextRole) {
         const CardData card = cardOf(model_, row, clip, {}, false);
-        QStringList parts{QString::number(row + 1) + "번", card.name};
+        QStringList parts{words::clipPositionSpoken(row + 1), card.name};
         if (card.error)
             parts << *card.error;
         else
             parts << card.formatLine << card.sizeLine << card.timeLine;
-        if (model_.selected().count(clip.id())) parts << QStringLiteral("선택됨");
+        if (model_.selected().count(clip.id())) parts << words::kSelectedSpoken;
         return parts.join(", ");
     }
     if (role == CardRole) {

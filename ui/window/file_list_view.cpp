@@ -14,6 +14,7 @@
 #include "ui/widgets/palette.h"
 #include "ui/window/card_delegate.h"
 #include "ui/window/clip_list_model.h"
+#include "ui/words.h"
 
 namespace tessellane {
 
@@ -42,9 +43,8 @@ FileListView::FileListView(AppModel& model, ClipListModel& rows, QWidget* parent
     connect(&autoScroll_, &QTimer::timeout, this, &FileListView::autoScrollTick);
     // Tab brings the keyboard here; a click too.
     setFocusPolicy(Qt::StrongFocus);
-    setAccessibleName(QStringLiteral("합칠 파일 목록"));
-    setAccessibleDescription(QStringLiteral(
-        "화살표로 이동·선택, Shift+화살표로 범위 선택, Ctrl+Space로 하나씩 선택, Alt+↑↓로 순서 변경"));
+    setAccessibleName(words::kClipListSpoken);
+    setAccessibleDescription(words::kClipListKeys);
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& index) {
         if (auto id = rows_.clipIdAt(index.row())) currentId_ = id;
     });

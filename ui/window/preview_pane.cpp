@@ -8,6 +8,7 @@
 #include "app/app_model.h"
 #include "ui/widgets/fonts.h"
 #include "ui/widgets/palette.h"
+#include "ui/words.h"
 
 namespace tessellane {
 
@@ -20,7 +21,7 @@ constexpr qint64 kRescaleBudgetNs = 4'000'000;
 PreviewPane::PreviewPane(AppModel& model, QWidget* parent) : QWidget(parent), model_(model) {
     setMinimumWidth(240);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    setAccessibleName(QStringLiteral("미리보기"));
+    setAccessibleName(words::kPreview);
     // Qt gathers the requests into one paint.
     connect(&model_, &AppModel::changed, this, qOverload<>(&QWidget::update));
 }
@@ -50,7 +51,7 @@ void PreviewPane::paintEvent(QPaintEvent*) {
         tiles_.clear();
         p.setFont(uiFont(12));
         p.setPen(palette::faintText());
-        p.drawText(rect(), Qt::AlignCenter, QStringLiteral("미리보기"));
+        p.drawText(rect(), Qt::AlignCenter, words::kPreview);
         return;
     }
     const PreviewLayout layout = currentLayout();
@@ -89,8 +90,7 @@ void PreviewPane::paintEvent(QPaintEvent*) {
     if (model_.nextMergeDiffers()) {
         p.setFont(uiFont(11));
         p.setPen(palette::warn());
-        p.drawText(rect().adjusted(12, 8, -12, -8), Qt::AlignLeft | Qt::AlignTop,
-                   QStringLiteral("다음 합치기"));
+        p.drawText(rect().adjusted(12, 8, -12, -8), Qt::AlignLeft | Qt::AlignTop, words::kNextMergeMark);
     }
 }
 

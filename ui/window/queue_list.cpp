@@ -80,8 +80,8 @@ QueueList::QueueList(AppModel& model, QWidget* parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setResizeMode(QListView::Adjust);
     setFocusPolicy(Qt::StrongFocus);
-    setAccessibleName(QStringLiteral("완료된 합본 목록"));
-    setAccessibleDescription(QStringLiteral("Return으로 열기, Delete로 목록에서 빼기"));
+    setAccessibleName(words::kFinishedListSpoken);
+    setAccessibleDescription(words::kFinishedListKeys);
     QPalette pal = palette();
     pal.setColor(QPalette::Base, palette::panelBG());
     pal.setColor(QPalette::Window, palette::panelBG());
@@ -163,7 +163,7 @@ void QueueList::paintEvent(QPaintEvent* event) {
     p.setFont(uiFont(12));
     p.setPen(palette::dimText());
     p.drawText(viewport()->rect().adjusted(10, 40, -10, 0), Qt::AlignHCenter | Qt::AlignTop,
-               QStringLiteral("완료된 합본이 없습니다"));
+               words::kNoFinished);
 }
 
 }  // namespace tessellane
