@@ -8,8 +8,13 @@
 
 namespace tessellane::words {
 
-// The program's name, the title of its window and its message boxes while nothing is listed.
+// The program's name, the title of its window (while nothing is listed) and of its message boxes.
 inline const QString kProgramName = QStringLiteral("Tessellane");
+
+// The one line printed instead of a window when no display can be found: it points to the command line.
+inline const QString kNoDisplay = QStringLiteral(
+    "화면(디스플레이)을 찾을 수 없어 창을 열 수 없습니다 — 창 없이 합치려면: "
+    "tessellane --cli <출력폴더> <접미사> <파일들...>");
 
 // The file manager.
 inline const QString kRevealLastResult = QStringLiteral("파일 관리자에서 보기");
@@ -45,11 +50,14 @@ inline const QString kMergingTitle = QStringLiteral("Merging\u2026");
 inline QString mergeFilesTitle(std::size_t clips) { return QStringLiteral("Merge %1 Files").arg(clips); }
 inline QString mergeFilesSpoken(std::size_t clips) { return QStringLiteral("파일 %1개 합치기").arg(clips); }
 
-// Titles of the two choosers, the folder chooser's confirm button, and the file chooser's filter that
-// shows everything.
+// Titles of the two choosers, the folder chooser's confirm button, and the file chooser's filters: the
+// files it can add (by their name patterns), and everything.
 inline const QString kAddFilesTitle = QStringLiteral("파일 추가");
 inline const QString kChooseFolderTitle = QStringLiteral("출력 폴더 선택");
 inline const QString kChooseFolderConfirm = QStringLiteral("선택");
+inline QString mediaFilesFilter(const QString& patterns) {
+    return QStringLiteral("영상·이미지 (%1)").arg(patterns);
+}
 inline const QString kAllFilesFilter = QStringLiteral("모든 파일 (*)");
 
 // The notice shown when the desktop cannot show or open a file.

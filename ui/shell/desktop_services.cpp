@@ -37,7 +37,7 @@ QStringList fileChooserFilters(const std::vector<std::string>& extensions) {
         const QString lower = QString::fromStdString(ext).toLower();
         patterns << "*." + lower << "*." + lower.toUpper();
     }
-    return {QStringLiteral("영상·이미지 (") + patterns.join(' ') + ")", words::kAllFilesFilter};
+    return {words::mediaFilesFilter(patterns.join(' ')), words::kAllFilesFilter};
 }
 
 void keepFilesSafe(QFileDialog& dialog) {
@@ -137,8 +137,8 @@ void DesktopServices::openWithDesktop(const FileURL& target, std::function<void(
 
 void DesktopServices::showNotice(const QString& text, const FileURL& file) {
     const QString path = pathText(file);
-    auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Tessellane"), text,
-                                QMessageBox::NoButton, window_);
+    auto* box =
+        new QMessageBox(QMessageBox::Information, words::kProgramName, text, QMessageBox::NoButton, window_);
     box->setObjectName(QStringLiteral("desktopNotice"));
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setFont(dialogFont());

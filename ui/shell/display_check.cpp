@@ -8,6 +8,8 @@
 #include <sstream>
 #include <vector>
 
+#include "ui/words.h"
+
 namespace tessellane {
 
 namespace {
@@ -131,8 +133,9 @@ std::optional<std::string> choosePlatform(const DisplayEnvironment& env, const D
 }
 
 const char* noDisplayMessage() {
-    return "화면(디스플레이)을 찾을 수 없어 창을 열 수 없습니다 — 창 없이 합치려면: "
-           "tessellane --cli <출력폴더> <접미사> <파일들...>";
+    // Printed before Qt starts, as UTF-8 bytes that live as long as the program.
+    static const QByteArray line = words::kNoDisplay.toUtf8();
+    return line.constData();
 }
 
 }  // namespace tessellane
