@@ -16,15 +16,6 @@ inline const QString kNoDisplay = QStringLiteral(
     "화면(디스플레이)을 찾을 수 없어 창을 열 수 없습니다 — 창 없이 합치려면: "
     "tessellane --cli <출력폴더> <접미사> <파일들...>");
 
-// The file manager.
-inline const QString kRevealLastResult = QStringLiteral("파일 관리자에서 보기");
-inline const QString kRevealOutput = QStringLiteral("파일 관리자");
-
-// The empty file list: what to do, and the help below it.
-inline const QString kDropHint = QStringLiteral("영상 조각을 여기에 끌어다 놓으세요");
-inline const QString kEmptyListHelp = QStringLiteral(
-    "이름순 자동 정렬 · Ctrl·Shift+클릭 다중선택 · Ctrl+A 전체 · 드래그로 순서 변경 · Delete로 삭제");
-
 // The two tabs with their counts, as shown and as spoken.
 inline QString filesTab(std::size_t clips) { return QStringLiteral("Files (%1)").arg(clips); }
 inline QString queueTab(std::size_t finished) { return QStringLiteral("Queue (%1)").arg(finished); }
@@ -45,27 +36,40 @@ inline const QString kRemoveFinished = QStringLiteral("목록에서 빼기");
 inline const QString kRemoveFinishedSpoken = QStringLiteral("완료된 합본을 목록에서 빼기");
 inline const QString kRemoveKeepsFile = QStringLiteral("파일은 지우지 않습니다");
 
+// The empty file list: what to do, and the help below it.
+inline const QString kDropHint = QStringLiteral("영상 조각을 여기에 끌어다 놓으세요");
+inline const QString kEmptyListHelp = QStringLiteral(
+    "이름순 자동 정렬 · Ctrl·Shift+클릭 다중선택 · Ctrl+A 전체 · 드래그로 순서 변경 · Delete로 삭제");
+
+// The file list as a screen reader hears it: the list and its keys, a card's place and state, the
+// footer's output, and the mark on the card whose sound the output keeps.
+inline const QString kClipListSpoken = QStringLiteral("합칠 파일 목록");
+inline const QString kClipListKeys = QStringLiteral(
+    "화살표로 이동·선택, Shift+화살표로 범위 선택, Ctrl+Space로 하나씩 선택, Alt+↑↓로 순서 변경");
+inline QString clipPositionSpoken(int position) { return QStringLiteral("%1번").arg(position); }
+inline const QString kSelectedSpoken = QStringLiteral("선택됨");
+inline QString outputFileSpoken(const QString& name, const QString& detail) {
+    return QStringLiteral("출력 파일 ") + name + QStringLiteral(", ") + detail;
+}
+inline const QString kSoundKept = QStringLiteral("\u266A 소리");  // ♪
+
+// The finished list: its name and keys, and what it shows while empty.
+inline const QString kFinishedListSpoken = QStringLiteral("완료된 합본 목록");
+inline const QString kFinishedListKeys = QStringLiteral("Return으로 열기, Delete로 목록에서 빼기");
+inline const QString kNoFinished = QStringLiteral("완료된 합본이 없습니다");
+
+// Showing a file in the file manager: the status line's button, and the finished list's link and button.
+inline const QString kRevealLastResult = QStringLiteral("파일 관리자에서 보기");
+inline const QString kRevealOutput = QStringLiteral("파일 관리자");
+
+// The preview: its name (shown while nothing is listed), and its mark while it shows the next merge.
+inline const QString kPreview = QStringLiteral("미리보기");
+inline const QString kNextMergeMark = QStringLiteral("다음 합치기");
+
 // The merge button: its title while idle (with the clips' count) or running, and what it says when spoken.
 inline const QString kMergingTitle = QStringLiteral("Merging\u2026");
 inline QString mergeFilesTitle(std::size_t clips) { return QStringLiteral("Merge %1 Files").arg(clips); }
 inline QString mergeFilesSpoken(std::size_t clips) { return QStringLiteral("파일 %1개 합치기").arg(clips); }
-
-// Titles of the two choosers, the folder chooser's confirm button, and the file chooser's filters: the
-// files it can add (by their name patterns), and everything.
-inline const QString kAddFilesTitle = QStringLiteral("파일 추가");
-inline const QString kChooseFolderTitle = QStringLiteral("출력 폴더 선택");
-inline const QString kChooseFolderConfirm = QStringLiteral("선택");
-inline QString mediaFilesFilter(const QString& patterns) {
-    return QStringLiteral("영상·이미지 (%1)").arg(patterns);
-}
-inline const QString kAllFilesFilter = QStringLiteral("모든 파일 (*)");
-
-// The notice shown when the desktop cannot show or open a file.
-inline const QString kRevealFailed = QStringLiteral("파일 관리자를 열 수 없습니다");
-inline const QString kOpenFailed = QStringLiteral("이 파일을 열 프로그램을 찾지 못했습니다");
-inline const QString kFileIsHere = QStringLiteral("파일은 여기에 있습니다:");
-inline const QString kCopyPath = QStringLiteral("경로 복사");
-inline const QString kClose = QStringLiteral("닫기");
 
 // The merge-job controls and the question asked when the window closes during a merge.
 inline const QString kCancelMerge = QStringLiteral("취소");
@@ -75,10 +79,6 @@ inline const QString kQuitDuringMergeDetail =
     QStringLiteral("멈추면 만들던 파일은 지워지고, 출력 폴더는 그대로 남습니다.");
 inline const QString kStopAndQuit = QStringLiteral("멈추고 끝내기");
 inline const QString kKeepMerging = QStringLiteral("계속 합치기");
-
-// Small words of the widgets: the copy item of a label's menu, a still's card.
-inline const QString kCopy = QStringLiteral("복사");
-inline const QString kStillImage = QStringLiteral("이미지");
 
 // The settings column: its heading and the titles of its sections.
 inline const QString kMergeSettings = QStringLiteral("Merge Settings");
@@ -182,6 +182,23 @@ inline QString removedFromList(std::size_t count) {
 inline const QString kUndoRemoval = QStringLiteral("되돌리기 (Ctrl+Z)");
 inline const QString kUndoRemovalSpoken = QStringLiteral("목록에서 뺀 파일 되돌리기");
 
+// Titles of the two choosers, the folder chooser's confirm button, and the file chooser's filters: the
+// files it can add (by their name patterns), and everything.
+inline const QString kAddFilesTitle = QStringLiteral("파일 추가");
+inline const QString kChooseFolderTitle = QStringLiteral("출력 폴더 선택");
+inline const QString kChooseFolderConfirm = QStringLiteral("선택");
+inline QString mediaFilesFilter(const QString& patterns) {
+    return QStringLiteral("영상·이미지 (%1)").arg(patterns);
+}
+inline const QString kAllFilesFilter = QStringLiteral("모든 파일 (*)");
+
+// The notice shown when the desktop cannot show or open a file.
+inline const QString kRevealFailed = QStringLiteral("파일 관리자를 열 수 없습니다");
+inline const QString kOpenFailed = QStringLiteral("이 파일을 열 프로그램을 찾지 못했습니다");
+inline const QString kFileIsHere = QStringLiteral("파일은 여기에 있습니다:");
+inline const QString kCopyPath = QStringLiteral("경로 복사");
+inline const QString kClose = QStringLiteral("닫기");
+
 // The names of the window's keyboard actions (adding, merging, the lists and the tabs).
 inline const QString kAddFilesAction = QStringLiteral("파일 추가");
 inline const QString kMergeAction = QStringLiteral("합치기");
@@ -195,25 +212,8 @@ inline const QString kFinishedTabAction = QStringLiteral("완료된 합본");
 inline const QString kNextTabAction = QStringLiteral("다음 탭");
 inline const QString kPreviousTabAction = QStringLiteral("이전 탭");
 
-// The file list as a screen reader hears it: the list and its keys, a card's place and state, the
-// footer's output, and the mark on the card whose sound the output keeps.
-inline const QString kClipListSpoken = QStringLiteral("합칠 파일 목록");
-inline const QString kClipListKeys = QStringLiteral(
-    "화살표로 이동·선택, Shift+화살표로 범위 선택, Ctrl+Space로 하나씩 선택, Alt+↑↓로 순서 변경");
-inline QString clipPositionSpoken(int position) { return QStringLiteral("%1번").arg(position); }
-inline const QString kSelectedSpoken = QStringLiteral("선택됨");
-inline QString outputFileSpoken(const QString& name, const QString& detail) {
-    return QStringLiteral("출력 파일 ") + name + QStringLiteral(", ") + detail;
-}
-inline const QString kSoundKept = QStringLiteral("\u266A 소리");  // ♪
-
-// The finished list: its name and keys, and what it shows while empty.
-inline const QString kFinishedListSpoken = QStringLiteral("완료된 합본 목록");
-inline const QString kFinishedListKeys = QStringLiteral("Return으로 열기, Delete로 목록에서 빼기");
-inline const QString kNoFinished = QStringLiteral("완료된 합본이 없습니다");
-
-// The preview: its name (shown while nothing is listed), and its mark while it shows the next merge.
-inline const QString kPreview = QStringLiteral("미리보기");
-inline const QString kNextMergeMark = QStringLiteral("다음 합치기");
+// Small words of the widgets: the copy item of a label's menu, a still's card.
+inline const QString kCopy = QStringLiteral("복사");
+inline const QString kStillImage = QStringLiteral("이미지");
 
 }  // namespace tessellane::words
