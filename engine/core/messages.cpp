@@ -1,0 +1,101 @@
+#include "engine/core/messages.h"
+
+#include <initializer_list>
+
+namespace tessellane::messages {
+
+namespace {
+
+// Appended piece by piece: no temporaries to prepend to, and one allocation.
+std::string concat(std::initializer_list<std::string_view> pieces) {
+    std::size_t length = 0;
+    for (std::string_view piece : pieces) length += piece.size();
+    std::string out;
+    out.reserve(length);
+    for (std::string_view piece : pieces) out += piece;
+    return out;
+}
+
+}  // namespace
+
+std::string heightsDiffer(std::string_view heights) { return concat({"높이가 다릅니다: ", heights}); }
+std::string widthsDiffer(std::string_view widths) { return concat({"너비가 다릅니다: ", widths}); }
+std::string sizesDiffer(std::string_view sizes) { return concat({"크기가 다릅니다: ", sizes}); }
+
+std::string heightsFitted(std::int64_t height) {
+    return concat({"높이가 다릅니다 — 첫 파일 높이(", std::to_string(height), ")로 맞춤"});
+}
+
+std::string widthsFitted(std::int64_t width) {
+    return concat({"너비가 다릅니다 — 첫 파일 너비(", std::to_string(width), ")로 맞춤"});
+}
+
+std::string sizesFitted(std::string_view cellSize) {
+    return concat({"크기가 다릅니다 — 첫 파일 크기(", cellSize, ") 칸에 맞춤"});
+}
+
+std::string withoutSound(std::string_view fileName) {
+    return concat({fileName, "에는 소리가 없습니다 — 소리를 가져올 파일을 다시 고르세요"});
+}
+
+std::string imageFormatsDiffer(std::string_view firstFormat) {
+    return concat({"이미지 형식이 서로 다릅니다 — 첫 파일(", firstFormat, ") 형식으로 저장"});
+}
+
+std::string ratesDiffer(std::string_view rates) { return concat({"fps가 다릅니다: ", rates}); }
+
+std::string ratesConformed(std::string_view rates, std::string_view firstRate) {
+    return concat({"fps가 다릅니다: ", rates, " — 첫 파일 fps(", firstRate, ")로 맞춤"});
+}
+
+std::string pixelAspectsDiffer(std::string_view aspects) {
+    return concat({"픽셀 종횡비가 다릅니다: ", aspects});
+}
+
+std::string unsupportedCodec(std::string_view codec) {
+    return concat({"지원하지 않는 코덱: ", codec, " (ProRes·H.264·HEVC만)"});
+}
+
+std::string proresInMp4(std::string_view extension) {
+    return concat({"ProRes는 MP4(.", extension, ")에 쓸 수 없습니다 — .mov 파일을 첫 파일로 놓아 주세요"});
+}
+
+std::string oddResultSize(std::int64_t width, std::int64_t height, std::string_view pixelFormat) {
+    return concat({"결과 크기가 홀수입니다: ", std::to_string(width), "×", std::to_string(height),
+                   " — 픽셀 포맷(", pixelFormat, ")에는 짝수 크기가 필요합니다"});
+}
+
+std::string codecsDiffer(std::string_view firstCodec) {
+    return concat({"코덱이 서로 다릅니다 — 첫 파일(", firstCodec, ") 사양으로 인코딩"});
+}
+
+std::string pixelFormatsDiffer(std::string_view firstPixelFormat) {
+    return concat({"픽셀 포맷이 서로 다릅니다 — 첫 파일(", firstPixelFormat, ")로 변환"});
+}
+
+std::string pixelFormatSubstituted(std::string_view pixelFormat, std::string_view encoder,
+                                   std::string_view writtenAs) {
+    return concat(
+        {"첫 파일의 픽셀 포맷(", pixelFormat, ")은 ", encoder, "로 쓸 수 없습니다 — ", writtenAs, "로 변환"});
+}
+
+std::string lengthsDiffer(std::int64_t shortestFrames) {
+    return concat({"길이가 다릅니다 — 짧은 쪽(", std::to_string(shortestFrames), "f) 기준으로 자름"});
+}
+
+std::string imageTooLarge(std::string_view size) { return concat({"결과 이미지가 너무 큽니다: ", size}); }
+
+std::string imageTooLargeForFormat(std::string_view size, std::string_view format, std::string_view largest) {
+    return concat({"결과 이미지가 너무 큽니다: ", size, " (", format, " 최대 ", largest, ")"});
+}
+
+std::string videoTooLargeForH264(std::string_view size, std::int64_t largestSide) {
+    return concat({"결과 크기가 너무 큽니다: ", size, " — H.264는 가로·세로 ", std::to_string(largestSide),
+                   " 이하여야 합니다"});
+}
+
+std::string videoTooLargeForFfmpeg(std::string_view size) {
+    return concat({"결과 크기가 너무 큽니다: ", size, " — ffmpeg가 다룰 수 있는 그림보다 큽니다"});
+}
+
+}  // namespace tessellane::messages
