@@ -98,4 +98,34 @@ std::string videoTooLargeForFfmpeg(std::string_view size) {
     return concat({"결과 크기가 너무 큽니다: ", size, " — ffmpeg가 다룰 수 있는 그림보다 큽니다"});
 }
 
+std::string unsupportedImage(std::string_view format, std::string_view why) {
+    return concat({"지원하지 않는 ", format, ": ", why});
+}
+
+std::string truncatedImage(std::string_view why) { return concat({"잘린 이미지 — ", why}); }
+
+std::string pictureTooLarge(std::int64_t width, std::int64_t height) {
+    return concat({"이미지가 너무 큽니다: ", std::to_string(width), "×", std::to_string(height)});
+}
+
+std::string compressionMethod(std::uint64_t code) { return concat({"압축 방식 ", std::to_string(code)}); }
+std::string colourSpace(std::uint64_t code) { return concat({"색 공간 ", std::to_string(code)}); }
+
+std::string bmpPixelBits(std::int64_t bits, bool withBitFields) {
+    return concat({std::to_string(bits), "비트 픽셀", withBitFields ? "의 이 비트 필드" : ""});
+}
+
+std::string jpegSampling(std::int64_t components) {
+    return concat({"성분 ", std::to_string(components), "개의 이 샘플링"});
+}
+
+std::string reversedBitOrder(std::int64_t bits) {
+    return concat({"비트 순서가 거꾸로인(FillOrder 2) ", std::to_string(bits), "비트 샘플"});
+}
+
+std::string tiffSampleLayout(bool cmyk, std::uint64_t samples, std::int64_t bits, bool planar) {
+    return concat({cmyk ? "CMYK " : "", "샘플 ", std::to_string(samples), "개 × ", std::to_string(bits),
+                   "비트", planar ? " (평면 배치)" : ""});
+}
+
 }  // namespace tessellane::messages

@@ -41,4 +41,46 @@ std::string imageTooLargeForFormat(std::string_view size, std::string_view forma
 std::string videoTooLargeForH264(std::string_view size, std::int64_t largestSide);
 std::string videoTooLargeForFfmpeg(std::string_view size);
 
+// The probe: why a file cannot be read, or why a picture cannot be decoded. Each becomes the record's error.
+inline constexpr std::string_view kMovieUnreadable = "영상 스트림 없음(또는 읽을 수 없는 파일)";
+inline constexpr std::string_view kImageUnreadable = "읽을 수 없는 이미지";
+// A copy that never started, or a placeholder: nothing to read, which says more than "unreadable".
+inline constexpr std::string_view kEmptyFile = "빈 파일입니다";
+inline constexpr std::string_view kLinkTargetMissing = "링크가 가리키는 파일이 없습니다";
+inline constexpr std::string_view kFileMissing = "파일이 없습니다";
+inline constexpr std::string_view kNoReadPermission = "읽을 권한이 없습니다";
+inline constexpr std::string_view kMovieReadFailed = "읽기 오류 — 파일을 읽는 중에 실패했습니다";
+inline constexpr std::string_view kMovieAudioOnly = "영상 트랙이 없습니다 (소리만 있는 파일)";
+inline constexpr std::string_view kMovieHeaderTooLarge = "너무 큰 헤더 — 읽을 수 있는 한도를 넘습니다";
+inline constexpr std::string_view kMovieTruncated = "잘린 파일입니다 — 영상 정보가 중간에 끝납니다";
+inline constexpr std::string_view kMovieMalformed =
+    "손상된 파일입니다 — 영상 정보의 크기가 서로 맞지 않습니다";
+inline constexpr std::string_view kMovieWithoutFrames =
+    "영상 트랙에 프레임이 없습니다 (초기화 세그먼트만 있는 파일)";
+inline constexpr std::string_view kMovieRateUnknown = "프레임 속도를 알 수 없습니다 (프레임 길이가 모두 0)";
+inline constexpr std::string_view kMovieDataPastEnd = "잘린 파일입니다 — 영상 데이터가 파일 끝을 넘어갑니다";
+// The pieces after "지원하지 않는 TIFF: " and "잘린 이미지 — ".
+inline constexpr std::string_view kPixelDataPastEnd = "픽셀 데이터가 파일 끝을 넘습니다";
+inline constexpr std::string_view kArithmeticCoding = "산술 부호화";
+inline constexpr std::string_view kHierarchicalCoding = "계층 부호화";
+inline constexpr std::string_view kJpegWithoutEnd = "JPEG의 끝(EOI)이 없습니다";
+inline constexpr std::string_view kPngWithoutEnd = "PNG의 끝(IEND)이 없습니다";
+inline constexpr std::string_view kPngWithoutImageData = "PNG에 이미지 데이터(IDAT)가 없습니다";
+inline constexpr std::string_view kPngProfileDamaged = "PNG의 색 프로필(iCCP)이 손상되었습니다";
+inline constexpr std::string_view kFloatingPointSamples = "부동소수점 샘플";
+inline constexpr std::string_view kSignedIntegerSamples = "부호 있는 정수 샘플";
+inline constexpr std::string_view kTilesWithoutOffsets = "타일 위치(TileOffsets)가 없는 타일 구성";
+inline constexpr std::string_view kAnimation = "애니메이션";
+// "지원하지 않는 TIFF: 부동소수점 샘플": a kind of picture that ffmpeg does not decode.
+std::string unsupportedImage(std::string_view format, std::string_view why);
+// A picture whose file ends before its data does.
+std::string truncatedImage(std::string_view why);
+std::string pictureTooLarge(std::int64_t width, std::int64_t height);
+std::string compressionMethod(std::uint64_t code);
+std::string colourSpace(std::uint64_t code);
+std::string bmpPixelBits(std::int64_t bits, bool withBitFields);
+std::string jpegSampling(std::int64_t components);
+std::string reversedBitOrder(std::int64_t bits);
+std::string tiffSampleLayout(bool cmyk, std::uint64_t samples, std::int64_t bits, bool planar);
+
 }  // namespace tessellane::messages
