@@ -128,4 +128,106 @@ std::string tiffSampleLayout(bool cmyk, std::uint64_t samples, std::int64_t bits
                    "비트", planar ? " (평면 배치)" : ""});
 }
 
+std::string outputNameUnusable(std::string_view name) {
+    return concat({"출력 파일 이름으로 쓸 수 없습니다: ", name});
+}
+
+std::string noWriterForExtension(std::string_view fileName) {
+    return concat(
+        {"이 확장자로는 쓸 수 없습니다: ", fileName, " (mov·mp4·m4v·png·jpg·jpeg·tif·tiff·bmp·webp만)"});
+}
+
+std::string ffmpegNotFound(std::string_view folders) {
+    return concat({"ffmpeg를 찾을 수 없습니다 (", folders, ")"});
+}
+
+std::string soundCopied(std::string_view fileName, std::string_view codec) {
+    return concat({fileName, "의 소리(", codec, ") — 그대로 복사"});
+}
+
+std::string soundAsPcm(std::string_view fileName, std::string_view codec) {
+    return concat({fileName, "의 소리(", codec, ") — PCM 24비트로 인코딩"});
+}
+
+std::string soundAsAac(std::string_view fileName, std::string_view codec,
+                       std::string_view kilobitsPerSecond) {
+    return concat({fileName, "의 소리(", codec, ") — AAC ", kilobitsPerSecond, " kb/s로 인코딩"});
+}
+
+std::string tooManyInputs(std::uint64_t inputs, std::uint64_t openable) {
+    return concat({"입력 파일이 너무 많습니다: ", std::to_string(inputs), "개 — 한 번에 열 수 있는 파일은 ",
+                   std::to_string(openable), "개까지입니다"});
+}
+
+std::string inputMissing(std::string_view fileName) { return concat({"입력 파일이 없습니다: ", fileName}); }
+
+std::string inputUnopenable(std::string_view fileName, std::string_view problem) {
+    return concat({"입력 파일을 열 수 없습니다: ", fileName, ": ", problem});
+}
+
+std::string inputChanged(std::string_view fileName) {
+    return concat({"입력 파일이 확인한 뒤에 바뀌었습니다: ", fileName});
+}
+
+std::string outputFolderMissing(std::string_view folder) {
+    return concat({"출력 폴더가 없습니다: ", folder});
+}
+
+std::string outputFolderUnwritable(std::string_view folder, std::string_view problem) {
+    return concat({"출력 폴더에 쓸 수 없습니다: ", folder, ": ", problem});
+}
+
+std::string nameTooLong(std::uint64_t bytes, std::int64_t longest) {
+    return concat({"파일 이름이 너무 깁니다: ", std::to_string(bytes), "바이트 (이 폴더에는 ",
+                   std::to_string(longest), "바이트까지)"});
+}
+
+std::string nameUnusableHere(std::string_view name) {
+    return concat({"이 폴더의 파일 시스템에서 쓸 수 없는 이름입니다: ", name});
+}
+
+std::string nameTaken(std::string_view path) { return concat({"같은 이름의 파일이 이미 있습니다: ", path}); }
+std::string ffmpegFailed(std::string_view reason) { return concat({"ffmpeg 실패: ", reason}); }
+std::string storageFailed(std::string_view reason) { return concat({"저장 실패: ", reason}); }
+
+std::string ffmpegKilled(int signal, std::string_view signalName) {
+    return concat({"ffmpeg가 신호 ", std::to_string(signal), "(SIG", signalName, ")로 끝났습니다"});
+}
+
+std::string pictureNotDecoded(std::string_view picture, std::string_view reason) {
+    return concat({"디코딩할 수 없는 그림: ", picture, " — ", reason});
+}
+
+std::string inputErrorsReported(std::string_view errors) {
+    return concat(
+        {"ffmpeg가 입력을 읽으며 오류를 알렸습니다 — 결과에 손상된 곳이 있을 수 있습니다: ", errors});
+}
+
+std::string resultSizeDiffers(std::string_view size, std::string_view expected) {
+    return concat({"결과 크기가 예상과 다릅니다: ", size, " (예상 ", expected, ")"});
+}
+
+std::string resultFormatDiffers(std::string_view format, std::string_view expected) {
+    return concat({"결과 형식이 예상과 다릅니다: ", format, " (예상 ", expected, ")"});
+}
+
+std::string resultCodecDiffers(std::string_view codec, std::string_view expected) {
+    return concat({"결과 코덱이 예상과 다릅니다: ", codec, " (예상 ", expected, ")"});
+}
+
+std::string resultFramesDiffer(std::int64_t frames, std::int64_t expected) {
+    return concat({"결과 프레임 수가 예상과 다릅니다: ", std::to_string(frames), " (예상 ",
+                   std::to_string(expected), ")"});
+}
+
+std::string videoDone(std::string_view size, std::string_view codec, std::int64_t frames,
+                      std::optional<std::string_view> sound) {
+    return concat({size, " · ", codec, " · ", std::to_string(frames), "f", sound ? " · 소리 " : "",
+                   sound.value_or(""), " 완료"});
+}
+
+std::string imageDone(std::string_view size, std::string_view codec, std::string_view pixelFormat) {
+    return concat({size, " · ", codec, " · ", pixelFormat, " 완료"});
+}
+
 }  // namespace tessellane::messages

@@ -4,6 +4,7 @@
 // raise. Fixed texts are constants; texts that carry values are functions that put the values in place.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -82,5 +83,53 @@ std::string bmpPixelBits(std::int64_t bits, bool withBitFields);
 std::string jpegSampling(std::int64_t components);
 std::string reversedBitOrder(std::int64_t bits);
 std::string tiffSampleLayout(bool cmyk, std::uint64_t samples, std::int64_t bits, bool planar);
+
+// The merge: what the plan refuses, what the run refuses or fails with, and what it tells when it is done.
+inline constexpr std::string_view kOutputNameless = "출력 파일 이름이 없습니다 — 접미사를 정해 주세요";
+inline constexpr std::string_view kMergeCancelled = "합치기를 취소했습니다";
+inline constexpr std::string_view kNoResultFile = "ffmpeg가 결과 파일을 만들지 않았습니다";
+inline constexpr std::string_view kResultUnreadable = "ffmpeg가 만든 결과 파일을 읽을 수 없습니다";
+inline constexpr std::string_view kResultWithoutSound = "결과 파일에 소리가 없습니다";
+inline constexpr std::string_view kKilledOutOfMemory = " — 메모리가 부족했을 수 있습니다";
+inline constexpr std::string_view kKilledFileSizeLimit = " — 파일 크기 한도를 넘었습니다";
+// A file system error as the user reads it; the system's own words for the rare ones.
+inline constexpr std::string_view kNoSuchFileOrFolder = "파일이나 폴더가 없습니다";
+inline constexpr std::string_view kPermissionDenied = "권한이 없습니다";
+inline constexpr std::string_view kReadOnly = "읽기 전용입니다";
+inline constexpr std::string_view kNoSpace = "공간이 부족합니다";
+inline constexpr std::string_view kInputOutputError = "입출력 오류가 났습니다";
+std::string outputNameUnusable(std::string_view name);
+// "이 확장자로는 쓸 수 없습니다: out.qt (mov·mp4·m4v·png·jpg·jpeg·tif·tiff·bmp·webp만)".
+std::string noWriterForExtension(std::string_view fileName);
+// "ffmpeg를 찾을 수 없습니다 (/usr/local/bin, PATH)", with the folders that were searched.
+std::string ffmpegNotFound(std::string_view folders);
+// "b.mov의 소리(AAC) — 그대로 복사", "... — PCM 24비트로 인코딩", "... — AAC 256 kb/s로 인코딩".
+std::string soundCopied(std::string_view fileName, std::string_view codec);
+std::string soundAsPcm(std::string_view fileName, std::string_view codec);
+std::string soundAsAac(std::string_view fileName, std::string_view codec, std::string_view kilobitsPerSecond);
+std::string tooManyInputs(std::uint64_t inputs, std::uint64_t openable);
+std::string inputMissing(std::string_view fileName);
+std::string inputUnopenable(std::string_view fileName, std::string_view problem);
+std::string inputChanged(std::string_view fileName);
+std::string outputFolderMissing(std::string_view folder);
+std::string outputFolderUnwritable(std::string_view folder, std::string_view problem);
+std::string nameTooLong(std::uint64_t bytes, std::int64_t longest);
+std::string nameUnusableHere(std::string_view name);
+std::string nameTaken(std::string_view path);
+std::string ffmpegFailed(std::string_view reason);
+std::string storageFailed(std::string_view reason);
+// "ffmpeg가 신호 9(SIGKILL)로 끝났습니다".
+std::string ffmpegKilled(int signal, std::string_view signalName);
+std::string pictureNotDecoded(std::string_view picture, std::string_view reason);
+std::string inputErrorsReported(std::string_view errors);
+std::string resultSizeDiffers(std::string_view size, std::string_view expected);
+std::string resultFormatDiffers(std::string_view format, std::string_view expected);
+std::string resultCodecDiffers(std::string_view codec, std::string_view expected);
+std::string resultFramesDiffer(std::int64_t frames, std::int64_t expected);
+// "5760×1080 · ProRes 422 HQ · 1440f 완료" ("... · 1440f · 소리 PCM 완료" with sound), or for images
+// "3840×1080 · PNG · rgb24 완료".
+std::string videoDone(std::string_view size, std::string_view codec, std::int64_t frames,
+                      std::optional<std::string_view> sound);
+std::string imageDone(std::string_view size, std::string_view codec, std::string_view pixelFormat);
 
 }  // namespace tessellane::messages

@@ -51,7 +51,7 @@ bool isSupportedCodec(const std::string& codec) {
     return codec == "prores" || codec == "h264" || codec == "hevc";
 }
 
-// "높이가 다릅니다: 1080 / 720", and the like for the width and size a column and a grid need.
+// The heights that differ, "1080 / 720", or the widths and sizes a column and a grid need.
 std::string sizeMismatch(Layout layout, const std::vector<ClipInfo>& clips) {
     if (layout == Layout::row)
         return messages::heightsDiffer(
