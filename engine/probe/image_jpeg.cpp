@@ -33,7 +33,7 @@ bool isStartOfFrame(std::uint8_t marker) {
 // Only the Huffman-coded, non-hierarchical frames decode: baseline, extended, progressive and lossless.
 std::string unsupportedCoding(std::uint8_t marker) {
     if (marker <= 0xC3) return {};
-    // C9 to CB, and CD to CF, which are hierarchical as well; then C5 to C7
+    // Arithmetic: C9 to CB, and CD to CF (hierarchical as well); hierarchical: C5 to C7.
     return std::string(marker >= 0xC9 ? messages::kArithmeticCoding : messages::kHierarchicalCoding);
 }
 
