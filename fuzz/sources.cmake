@@ -23,6 +23,7 @@ set(TESSELLANE_READER_SOURCES
   ${PROJECT_SOURCE_DIR}/engine/core/readable_numbers.cpp
   ${PROJECT_SOURCE_DIR}/engine/core/pixel_format.cpp
   ${PROJECT_SOURCE_DIR}/engine/core/video_output.cpp
+  ${PROJECT_SOURCE_DIR}/engine/core/messages.cpp
   ${PROJECT_SOURCE_DIR}/engine/core/validation.cpp
   ${PROJECT_SOURCE_DIR}/engine/core/layout_geometry.cpp
   ${PROJECT_SOURCE_DIR}/engine/core/picture_size.cpp

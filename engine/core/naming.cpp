@@ -13,6 +13,7 @@
 #include <numeric>
 #include <stdexcept>
 
+#include "engine/core/messages.h"
 #include "engine/core/utf8.h"
 
 namespace tessellane {
@@ -163,8 +164,8 @@ std::string outputFileName(const std::vector<FileURL>& urls, std::string_view su
 
 std::optional<std::string> suffixProblem(std::string_view suffix) {
     if (suffix.find_first_of(std::string_view("/\0", 2)) != std::string_view::npos)
-        return "접미사에는 \"/\"를 넣을 수 없습니다";
-    if (escapeControls(suffix) != suffix) return "접미사에는 제어 문자를 넣을 수 없습니다";
+        return std::string(messages::kSuffixHasSlash);
+    if (escapeControls(suffix) != suffix) return std::string(messages::kSuffixHasControls);
     return std::nullopt;
 }
 

@@ -2,6 +2,7 @@
 
 #include "engine/core/ascii_case.h"
 #include "engine/core/clip_info.h"
+#include "engine/core/messages.h"
 
 namespace tessellane {
 
@@ -13,18 +14,16 @@ std::optional<std::string> resultSizeProblem(std::int64_t width, std::int64_t he
         const std::int64_t side = stillExtension == "webp"                              ? 16383
                                   : stillExtension == "jpg" || stillExtension == "jpeg" ? 65500
                                                                                         : 0;
-        if (!ffmpegHoldsPicture(width, height)) return "결과 이미지가 너무 큽니다: " + size;
+        if (!ffmpegHoldsPicture(width, height)) return messages::imageTooLarge(size);
         if (side != 0 && (width > side || height > side))
-            return "결과 이미지가 너무 큽니다: " + size + " (" + asciiUpper(stillExtension) + " 최대 " +
-                   sizeText(side, side) + ")";
+            return messages::imageTooLargeForFormat(size, asciiUpper(stillExtension), sizeText(side, side));
         return std::nullopt;
     }
-    const std::string refused = "결과 크기가 너무 큽니다: " + size + " — ";
     constexpr std::int64_t kH264Side = 16384;
     if (*videoCodec != "prores" && *videoCodec != "hevc" && (width > kH264Side || height > kH264Side))
-        return refused + "H.264는 가로·세로 " + std::to_string(kH264Side) + " 이하여야 합니다";
+        return messages::videoTooLargeForH264(size, kH264Side);
     if (width > 0 && height > 0 && !ffmpegHoldsPicture(width, height))
-        return refused + "ffmpeg가 다룰 수 있는 그림보다 큽니다";
+        return messages::videoTooLargeForFfmpeg(size);
     return std::nullopt;
 }
 

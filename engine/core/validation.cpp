@@ -7,6 +7,7 @@
 
 #include "engine/core/ascii_case.h"
 #include "engine/core/layout_geometry.h"
+#include "engine/core/messages.h"
 #include "engine/core/picture_size.h"
 #include "engine/core/readable_numbers.h"
 #include "engine/core/utf8.h"
@@ -50,29 +51,27 @@ bool isSupportedCodec(const std::string& codec) {
     return codec == "prores" || codec == "h264" || codec == "hevc";
 }
 
-// "높이가 다릅니다: 1080 / 720", and the like for the width and size a column and a grid need.
+// The heights that differ, "1080 / 720", or the widths and sizes a column and a grid need.
 std::string sizeMismatch(Layout layout, const std::vector<ClipInfo>& clips) {
     if (layout == Layout::row)
-        return "높이가 다릅니다: " +
-               joined(clips, [](const ClipInfo& c) { return std::to_string(c.height); });
+        return messages::heightsDiffer(
+            joined(clips, [](const ClipInfo& c) { return std::to_string(c.height); }));
     if (layout == Layout::column)
-        return "너비가 다릅니다: " + joined(clips, [](const ClipInfo& c) { return std::to_string(c.width); });
-    return "크기가 다릅니다: " + joined(clips, [](const ClipInfo& c) { return sizeText(c.width, c.height); });
+        return messages::widthsDiffer(
+            joined(clips, [](const ClipInfo& c) { return std::to_string(c.width); }));
+    return messages::sizesDiffer(
+        joined(clips, [](const ClipInfo& c) { return sizeText(c.width, c.height); }));
 }
 
 // What the clips are fitted to: the first clip's height, width or size, as the layout measures it.
 std::string fittingWarning(Layout layout, const LayoutGeometry& geometry) {
-    if (layout == Layout::row)
-        return "높이가 다릅니다 — 첫 파일 높이(" + std::to_string(geometry.height) + ")로 맞춤";
-    if (layout == Layout::column)
-        return "너비가 다릅니다 — 첫 파일 너비(" + std::to_string(geometry.width) + ")로 맞춤";
+    if (layout == Layout::row) return messages::heightsFitted(geometry.height);
+    if (layout == Layout::column) return messages::widthsFitted(geometry.width);
     const PixelRect& cell = geometry.tiles.front().cell;
-    return "크기가 다릅니다 — 첫 파일 크기(" + sizeText(cell.width, cell.height) + ") 칸에 맞춤";
+    return messages::sizesFitted(sizeText(cell.width, cell.height));
 }
 
-std::string withoutSound(const ClipInfo& clip) {
-    return escapeControls(clip.name()) + "에는 소리가 없습니다 — 소리를 가져올 파일을 다시 고르세요";
-}
+std::string withoutSound(const ClipInfo& clip) { return messages::withoutSound(escapeControls(clip.name())); }
 
 // Every file that could not be read is named, so that all of them can be dealt with at once.
 void checkReadable(const std::vector<ClipInfo>& clips, Validation& result) {
@@ -102,8 +101,7 @@ void checkImages(const std::vector<ClipInfo>& clips, const MergeSettings& settin
             result.blocking.push_back(*problem);
     }
     if (!allSame(clips, [](const ClipInfo& c) { return lowerExtensionOf(c.url()); }))
-        result.warnings.push_back("이미지 형식이 서로 다릅니다 — 첫 파일(" +
-                                  asciiUpper(extensionOf(clips.front().url())) + ") 형식으로 저장");
+        result.warnings.push_back(messages::imageFormatsDiffer(asciiUpper(extensionOf(clips.front().url()))));
     // A picture has no sound to keep.
     if (settings.audioClip && *settings.audioClip < clips.size())
         result.blocking.push_back(withoutSound(clips[*settings.audioClip]));
@@ -113,10 +111,10 @@ void checkRates(const std::vector<ClipInfo>& clips, const MergeSettings& setting
     if (allSame(clips, std::mem_fn(&ClipInfo::fpsString))) return;
     const auto rates = [](const ClipInfo& c) { return formatFrameRate(c.fps()); };
     if (settings.conformRates)
-        result.warnings.push_back("fps가 다릅니다: " + joined(clips, rates) + " — 첫 파일 fps(" +
-                                  formatFrameRate(clips.front().fps()) + ")로 맞춤");
+        result.warnings.push_back(
+            messages::ratesConformed(joined(clips, rates), formatFrameRate(clips.front().fps())));
     else
-        result.blocking.push_back("fps가 다릅니다: " + joined(clips, rates));
+        result.blocking.push_back(messages::ratesDiffer(joined(clips, rates)));
 }
 
 // hstack gives the output the first clip's pixel aspect: the others would come out stretched. Fitted,
@@ -125,27 +123,23 @@ void checkPixelAspects(const std::vector<ClipInfo>& clips, const MergeSettings& 
                        Validation& result) {
     if (allSame(clips, std::mem_fn(&ClipInfo::pixelAspect))) return;
     if (settings.fitSizes)
-        result.warnings.push_back("픽셀 종횡비가 다릅니다 — 정사각 픽셀로 맞춤");
+        result.warnings.emplace_back(messages::kPixelAspectsFitted);
     else
-        result.blocking.push_back("픽셀 종횡비가 다릅니다: " + joined(clips, [](const ClipInfo& c) {
-                                      return c.pixelAspect.empty() ? std::string("1:1") : c.pixelAspect;
-                                  }));
+        result.blocking.push_back(messages::pixelAspectsDiffer(joined(clips, [](const ClipInfo& c) {
+            return c.pixelAspect.empty() ? std::string("1:1") : c.pixelAspect;
+        })));
 }
 
 // Whether the first clip's codec, container and pixel format can be written at the result's size.
 void checkOutputFormat(const ClipInfo& first, const VideoOutputFormat& output, const LayoutGeometry& geometry,
                        bool sized, Validation& result) {
-    if (!isSupportedCodec(first.codec))
-        result.blocking.push_back("지원하지 않는 코덱: " + first.codec + " (ProRes·H.264·HEVC만)");
+    if (!isSupportedCodec(first.codec)) result.blocking.push_back(messages::unsupportedCodec(first.codec));
     // The output takes the first file's extension, and ffmpeg's MP4 writer has no ProRes.
     if (const std::string extension = lowerExtensionOf(first.url());
         first.codec == "prores" && (extension == "mp4" || extension == "m4v"))
-        result.blocking.push_back("ProRes는 MP4(." + extensionOf(first.url()) +
-                                  ")에 쓸 수 없습니다 — .mov 파일을 첫 파일로 놓아 주세요");
+        result.blocking.push_back(messages::proresInMp4(extensionOf(first.url())));
     if (sized && needsEvenSides(output.pixFmt) && (geometry.width % 2 != 0 || geometry.height % 2 != 0))
-        result.blocking.push_back("결과 크기가 홀수입니다: " + std::to_string(geometry.width) + "×" +
-                                  std::to_string(geometry.height) + " — 픽셀 포맷(" + first.pixFmt +
-                                  ")에는 짝수 크기가 필요합니다");
+        result.blocking.push_back(messages::oddResultSize(geometry.width, geometry.height, first.pixFmt));
 }
 
 // What the encoding converts: another codec, another pixel format or range, a format the encoder lacks.
@@ -153,19 +147,17 @@ void conversionWarnings(const std::vector<ClipInfo>& clips, const VideoOutputFor
                         Validation& result) {
     const ClipInfo& first = clips.front();
     if (!allSame(clips, [](const ClipInfo& c) { return c.codec + c.codecTag; }))
-        result.warnings.push_back("코덱이 서로 다릅니다 — 첫 파일(" + first.codecLabel() +
-                                  ") 사양으로 인코딩");
+        result.warnings.push_back(messages::codecsDiffer(first.codecLabel()));
     // A range that differs is converted like a pixel format, and the warning then names it.
     const bool sameRanges = allSame(clips, isFullRange);
     if (!sameRanges || !allSame(clips, std::mem_fn(&ClipInfo::pixFmt)))
-        result.warnings.push_back("픽셀 포맷이 서로 다릅니다 — 첫 파일(" + first.pixFmt +
-                                  (sameRanges           ? ""
-                                   : isFullRange(first) ? "·pc"
-                                                        : "·tv") +
-                                  ")로 변환");
+        result.warnings.push_back(
+            messages::pixelFormatsDiffer(first.pixFmt + (sameRanges           ? ""
+                                                         : isFullRange(first) ? "·pc"
+                                                                              : "·tv")));
     if (output.substituted)
-        result.warnings.push_back("첫 파일의 픽셀 포맷(" + first.pixFmt + ")은 " + output.encoder +
-                                  "로 쓸 수 없습니다 — " + output.pixFmt + "로 변환");
+        result.warnings.push_back(
+            messages::pixelFormatSubstituted(first.pixFmt, output.encoder, output.pixFmt));
 }
 
 // The result ends with the shortest clip; at one rate frames are compared, at several how long clips last.
@@ -175,15 +167,12 @@ void checkLengths(const std::vector<ClipInfo>& clips, Validation& result) {
             const auto shortest =
                 std::min_element(clips.begin(), clips.end(),
                                  [](const ClipInfo& a, const ClipInfo& b) { return a.frames < b.frames; });
-            result.warnings.push_back("길이가 다릅니다 — 짧은 쪽(" + std::to_string(shortest->frames) +
-                                      "f) 기준으로 자름");
+            result.warnings.push_back(messages::lengthsDiffer(shortest->frames));
         }
     } else if (const std::vector<std::int64_t> lengths = framesAtFirstRate(clips);
                !std::all_of(lengths.begin(), lengths.end(),
                             [&](std::int64_t length) { return length == lengths.front(); })) {
-        result.warnings.push_back("길이가 다릅니다 — 짧은 쪽(" +
-                                  std::to_string(*std::min_element(lengths.begin(), lengths.end())) +
-                                  "f) 기준으로 자름");
+        result.warnings.push_back(messages::lengthsDiffer(*std::min_element(lengths.begin(), lengths.end())));
     }
 }
 
@@ -204,7 +193,7 @@ void checkVideos(const std::vector<ClipInfo>& clips, const MergeSettings& settin
 Validation validate(const std::vector<ClipInfo>& clips, const MergeSettings& settings) {
     Validation result;
     if (clips.size() < 2) {
-        result.blocking.push_back("파일이 2개 이상 필요합니다");
+        result.blocking.emplace_back(messages::kTooFewFiles);
         return result;
     }
     // What the others have in common is not worth comparing until every file can be read.
@@ -215,7 +204,7 @@ Validation validate(const std::vector<ClipInfo>& clips, const MergeSettings& set
     const auto images =
         std::count_if(clips.begin(), clips.end(), [](const ClipInfo& c) { return c.isImage(); });
     if (images != 0 && static_cast<std::size_t>(images) != clips.size())
-        result.blocking.push_back("이미지와 영상을 섞을 수 없습니다 — 한 종류만 넣어 주세요");
+        result.blocking.emplace_back(messages::kImagesAndVideosMixed);
     else if (images != 0)
         checkImages(clips, settings, geometry, sized, result);
     else

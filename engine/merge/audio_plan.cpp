@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/core/messages.h"
 #include "engine/core/utf8.h"
 
 namespace tessellane {
@@ -52,21 +53,21 @@ std::optional<AudioPlan> audioPlan(const std::vector<ClipInfo>& clips, const Fil
     AudioPlan plan;
     plan.clip = *settings.audioClip;
     const std::string label = source.audioCodec.empty() ? "?" : audioCodecLabel(source.audioCodec);
-    plan.description = escapeControls(source.name()) + "의 소리(" + label + ") — ";
+    const std::string name = escapeControls(source.name());
     plan.copied = takenAsItIs(known(source.audioCodec), lowerExtensionOf(output));
     if (plan.copied) {
         plan.codec = {"-c:a", "copy"};
-        plan.description += "그대로 복사";
+        plan.description = messages::soundCopied(name, label);
     } else if (clips.front().codec == "prores") {
         // Beside ProRes, sound stays uncompressed, at a depth every editor reads.
         plan.codec = {"-c:a", "pcm_s24le"};
-        plan.description += "PCM 24비트로 인코딩";
+        plan.description = messages::soundAsPcm(name, label);
     } else {
         // 128 kb/s a channel: ffmpeg's AAC encoder is transparent for most material there.
         const int channels = source.audioChannels > 0 ? source.audioChannels : 2;
         const std::string rate = std::to_string(128 * channels);
         plan.codec = {"-c:a", "aac", "-b:a", rate + "k"};
-        plan.description += "AAC " + rate + " kb/s로 인코딩";
+        plan.description = messages::soundAsAac(name, label, rate);
     }
     return plan;
 }

@@ -16,7 +16,7 @@ struct AudioPlan {
     std::size_t clip = 0;            // the clip whose first audio track is kept, by position
     bool copied = false;             // as it is; otherwise encoded
     std::vector<std::string> codec;  // "-c:a" and its options
-    // What the user is told: "b.mov의 소리(AAC) — 그대로 복사", "... — AAC 256 kb/s로 인코딩".
+    // What the user is told: whose sound, its codec, and whether it is copied or encoded to what.
     std::string description;
 
     friend bool operator==(const AudioPlan&, const AudioPlan&) = default;

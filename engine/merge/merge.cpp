@@ -11,6 +11,7 @@
 #include <map>
 #include <optional>
 
+#include "engine/core/messages.h"
 #include "engine/core/picture_size.h"
 #include "engine/core/prores_profiles.h"
 #include "engine/core/utf8.h"
@@ -84,20 +85,20 @@ ClipInfo verifyOutput(const std::vector<ClipInfo>& clips, const MergePlan& plan,
                       const TemporaryOutput& temporary, const FileURL& output) {
     struct stat info {};
     if (::fstat(temporary.fd(), &info) != 0 || info.st_size == 0)
-        throw MergeError::unverified("ffmpeg가 결과 파일을 만들지 않았습니다");
+        throw MergeError::unverified(std::string(messages::kNoResultFile));
     const std::string written = temporary.path();
     const bool image = hasImageExtension(output);
     std::optional<ImageKind> kind;  // what the picture's content says it is
     ClipInfo result(output, image ? probeImage(written, ClipInfo(output), &kind) : probe(written));
     result.fileSize = info.st_size;
     if (result.error || (!image && result.frames < 1))
-        throw MergeError::unverified("ffmpeg가 만든 결과 파일을 읽을 수 없습니다");
+        throw MergeError::unverified(std::string(messages::kResultUnreadable));
 
     const ClipInfo& first = clips.front();
     const std::int64_t width = plan.geometry.width, height = plan.geometry.height;
     if (result.width != width || result.height != height)
-        throw MergeError::unverified("결과 크기가 예상과 다릅니다: " + sizeText(result.width, result.height) +
-                                     " (예상 " + sizeText(width, height) + ")");
+        throw MergeError::unverified(
+            messages::resultSizeDiffers(sizeText(result.width, result.height), sizeText(width, height)));
     if (image) {
         const std::string extension = lowerExtensionOf(output);
         const ImageKind asked = extension == "png"                          ? ImageKind::png
@@ -107,22 +108,20 @@ ClipInfo verifyOutput(const std::vector<ClipInfo>& clips, const MergePlan& plan,
                                                                             : ImageKind::tiff;
         if (kind != asked)
             throw MergeError::unverified(
-                "결과 형식이 예상과 다릅니다: " + (kind ? imageKindName(*kind) : "?") + " (예상 " +
-                imageKindName(asked) + ")");
+                messages::resultFormatDiffers(kind ? imageKindName(*kind) : "?", imageKindName(asked)));
         return result;
     }
     const std::string tag = expectedTag(first);
     if (result.codec != first.codec || result.codecTag != tag) {
         const bool sameCodec = result.codec == first.codec;
-        throw MergeError::unverified(
-            "결과 코덱이 예상과 다릅니다: " + (sameCodec ? result.codecTag : result.codec) + " (예상 " +
-            (sameCodec ? tag : first.codec) + ")");
+        throw MergeError::unverified(messages::resultCodecDiffers(sameCodec ? result.codecTag : result.codec,
+                                                                  sameCodec ? tag : first.codec));
     }
     const std::int64_t frames = plan.leastFrames;
     if (frames > 0 && result.frames < frames)
-        throw MergeError::unverified("결과 프레임 수가 예상과 다릅니다: " + std::to_string(result.frames) +
-                                     " (예상 " + std::to_string(frames) + ")");
-    if (plan.audio && !result.hasAudio) throw MergeError::unverified("결과 파일에 소리가 없습니다");
+        throw MergeError::unverified(messages::resultFramesDiffer(result.frames, frames));
+    if (plan.audio && !result.hasAudio)
+        throw MergeError::unverified(std::string(messages::kResultWithoutSound));
     return result;
 }
 
@@ -198,25 +197,24 @@ MergeResult merge(const std::vector<ClipInfo>& clips, const FileURL& output, con
     const std::map<int, std::string> names = descriptorNames(clips, inputs, temporary, output);
     if (!outcome.status.succeeded()) {
         const std::optional<std::string> bad = undecodablePicture(*ffmpeg, clips, cancel);
-        throw MergeError::failed((bad ? "디코딩할 수 없는 그림: " + *bad + " — " : std::string()) +
-                                 withFileNames(diagnostics.reason(), names));
+        const std::string reason = withFileNames(diagnostics.reason(), names);
+        throw MergeError::failed(bad ? messages::pictureNotDecoded(*bad, reason) : reason);
     }
     MergeResult result{verifyOutput(clips, plan, temporary, output), {}};
 
     if (temporary.publish() == TemporaryOutput::Publish::nameTaken) throw MergeError::exists(output.string());
     if (const std::string errors = withFileNames(diagnostics.errors(), names); !errors.empty())
-        result.warning =
-            "ffmpeg가 입력을 읽으며 오류를 알렸습니다 — 결과에 손상된 곳이 있을 수 있습니다: " + errors;
+        result.warning = messages::inputErrorsReported(errors);
     if (progress) progress(1.0);
     return result;
 }
 
 std::string resultSummary(const ClipInfo& clip) {
-    std::string summary = sizeText(clip.width, clip.height) + " · " + clip.codecLabel();
-    if (clip.isImage()) return summary + " · " + clip.pixFmt + " 완료";
-    summary += " · " + std::to_string(clip.frames) + "f";
-    if (clip.hasAudio) summary += " · 소리 " + audioCodecLabel(clip.audioCodec);
-    return summary + " 완료";
+    const std::string size = sizeText(clip.width, clip.height);
+    if (clip.isImage()) return messages::imageDone(size, clip.codecLabel(), clip.pixFmt);
+    const std::string sound = clip.hasAudio ? audioCodecLabel(clip.audioCodec) : std::string();
+    return messages::videoDone(size, clip.codecLabel(), clip.frames,
+                               clip.hasAudio ? std::optional<std::string_view>(sound) : std::nullopt);
 }
 
 }  // namespace tessellane

@@ -36,8 +36,7 @@ MergeResult merge(const std::vector<ClipInfo>& clips, const FileURL& output, con
                   const Cancellation* cancel = nullptr, const CommandCallback& started = {},
                   const MergeSettings& settings = {});
 
-// "5760×1080 · ProRes 422 HQ · 1440f 완료" ("... · 1440f · 소리 PCM 완료" with sound), or for images
-// "3840×1080 · PNG · rgb24 완료".
+// What the user is told of a finished result: its size, codec and length (or pixel format), and sound.
 std::string resultSummary(const ClipInfo& clip);
 
 }  // namespace tessellane

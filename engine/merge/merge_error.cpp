@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <csignal>
 
+#include "engine/core/messages.h"
 #include "engine/core/utf8.h"
 #include "engine/merge/tools.h"
 
@@ -15,15 +16,15 @@ namespace {
 std::string describe(MergeError::Kind kind, const std::string& payload) {
     switch (kind) {
         case MergeError::Kind::exists:
-            return "같은 이름의 파일이 이미 있습니다: " + payload;
+            return messages::nameTaken(payload);
         case MergeError::Kind::failed:
-            return "ffmpeg 실패: " + payload;
+            return messages::ffmpegFailed(payload);
         case MergeError::Kind::noFFmpeg:
             return tool_search::missingFFmpegMessage();
         case MergeError::Kind::cancelled:
-            return "합치기를 취소했습니다";
+            return std::string(messages::kMergeCancelled);
         case MergeError::Kind::storage:
-            return "저장 실패: " + payload;
+            return messages::storageFailed(payload);
         case MergeError::Kind::invalid:
         case MergeError::Kind::unverified:
         case MergeError::Kind::refused:
@@ -43,10 +44,9 @@ MergeError MergeError::exists(std::string outputPath) {
 
 MergeError MergeError::killed(int signal) {
     const char* name = ::sigabbrev_np(signal);
-    std::string text =
-        "ffmpeg가 신호 " + std::to_string(signal) + "(SIG" + (name ? name : "?") + ")로 끝났습니다";
-    if (signal == SIGKILL) text += " — 메모리가 부족했을 수 있습니다";
-    if (signal == SIGXFSZ) text += " — 파일 크기 한도를 넘었습니다";
+    std::string text = messages::ffmpegKilled(signal, name ? name : "?");
+    if (signal == SIGKILL) text += messages::kKilledOutOfMemory;
+    if (signal == SIGXFSZ) text += messages::kKilledFileSizeLimit;
     MergeError error(Kind::failed, text);
     error.description_ = std::move(text);
     return error;
@@ -56,17 +56,17 @@ std::string fileProblem(int error) {
     switch (error) {
         case ENOENT:
         case ENOTDIR:
-            return "파일이나 폴더가 없습니다";
+            return std::string(messages::kNoSuchFileOrFolder);
         case EACCES:
         case EPERM:
-            return "권한이 없습니다";
+            return std::string(messages::kPermissionDenied);
         case EROFS:
-            return "읽기 전용입니다";
+            return std::string(messages::kReadOnly);
         case ENOSPC:
         case EDQUOT:
-            return "공간이 부족합니다";
+            return std::string(messages::kNoSpace);
         case EIO:
-            return "입출력 오류가 났습니다";
+            return std::string(messages::kInputOutputError);
         default:
             return ::strerror(error);
     }

@@ -39,8 +39,8 @@ class MergeError : public std::exception {
     std::string description_;
 };
 
-// A file system error as the user reads it: "폴더가 없습니다", "권한이 없습니다", ...; the system's own
-// words for the rare ones.
+// A file system error as the user reads it ("no such folder", "permission denied", ...); the system's
+// own words for the rare ones.
 std::string fileProblem(int error);
 
 }  // namespace tessellane

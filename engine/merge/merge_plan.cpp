@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <limits>
 
+#include "engine/core/messages.h"
 #include "engine/core/naming.h"
 #include "engine/core/picture_size.h"
 #include "engine/merge/ffmpeg_args.h"
@@ -44,9 +45,9 @@ void complete(MergePlan& plan, const std::vector<ClipInfo>& clips, const MergeSe
     // An output named by nothing would name its folder.
     const std::string name = plan.output.filename().string();
     if (name.empty())
-        plan.nameProblem = "출력 파일 이름이 없습니다 — 접미사를 정해 주세요";
+        plan.nameProblem = messages::kOutputNameless;
     else if (name == "." || name == "..")
-        plan.nameProblem = "출력 파일 이름으로 쓸 수 없습니다: " + name;
+        plan.nameProblem = messages::outputNameUnusable(name);
     else if (!outputWriter(plan.output))
         plan.writerProblem = noWriterMessage(plan.output);
     const FileURL standardOutput = plan.output.lexically_normal();

@@ -1,5 +1,6 @@
 #include "engine/merge/output_writer.h"
 
+#include "engine/core/messages.h"
 #include "engine/core/utf8.h"
 
 namespace tessellane {
@@ -23,8 +24,7 @@ const OutputWriter* outputWriter(const FileURL& output) {
 }
 
 std::string noWriterMessage(const FileURL& output) {
-    return "이 확장자로는 쓸 수 없습니다: " + escapeControls(output.filename().string()) +
-           " (mov·mp4·m4v·png·jpg·jpeg·tif·tiff·bmp·webp만)";
+    return messages::noWriterForExtension(escapeControls(output.filename().string()));
 }
 
 }  // namespace tessellane

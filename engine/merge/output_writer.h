@@ -19,7 +19,7 @@ struct OutputWriter {
 // The writer for the output's extension (any case); nullptr for an extension none of them takes.
 const OutputWriter* outputWriter(const FileURL& output);
 
-// "이 확장자로는 쓸 수 없습니다: out.qt (mov·mp4·m4v·png·jpg·jpeg·tif·tiff·bmp·webp만)".
+// Why an output with this extension cannot be written, naming the extensions that can.
 std::string noWriterMessage(const FileURL& output);
 
 }  // namespace tessellane

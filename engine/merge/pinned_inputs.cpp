@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <filesystem>
 
+#include "engine/core/messages.h"
 #include "engine/core/utf8.h"
 #include "engine/merge/merge_error.h"
 #include "engine/probe/probe.h"
@@ -37,9 +38,7 @@ void makeRoomFor(rlim_t inputs) {
     const rlim_t own = openDescriptors() + inputs + kOwnHeadroom;
     const rlim_t needed = std::max(own, 2 * inputs + kChildHeadroom);
     if (limit.rlim_max != RLIM_INFINITY && limit.rlim_max < needed)
-        throw MergeError::refused("입력 파일이 너무 많습니다: " + std::to_string(inputs) +
-                                  "개 — 한 번에 열 수 있는 파일은 " + std::to_string(limit.rlim_max) +
-                                  "개까지입니다");
+        throw MergeError::refused(messages::tooManyInputs(inputs, limit.rlim_max));
     if (limit.rlim_cur != RLIM_INFINITY && limit.rlim_cur < own) {
         limit.rlim_cur = own;
         ::setrlimit(RLIMIT_NOFILE, &limit);
@@ -63,8 +62,8 @@ PinnedInputs::PinnedInputs(const std::vector<ClipInfo>& clips) {
         const std::string name = escapeControls(clip.name());
         // Non-blocking: a FIFO put in a file's place must not stall the merge until a writer comes.
         UniqueFd fd(::open(clip.url().c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
-        if (!fd && errno == ENOENT) throw MergeError::refused("입력 파일이 없습니다: " + name);
-        if (!fd) throw MergeError::refused("입력 파일을 열 수 없습니다: " + name + ": " + fileProblem(errno));
+        if (!fd && errno == ENOENT) throw MergeError::refused(messages::inputMissing(name));
+        if (!fd) throw MergeError::refused(messages::inputUnopenable(name, fileProblem(errno)));
         fds_.push_back(fd.get());
         owned_.push_back(std::move(fd));
         // Read again through the descriptor ffmpeg will read: what it finds must be what was validated.
@@ -73,7 +72,7 @@ PinnedInputs::PinnedInputs(const std::vector<ClipInfo>& clips) {
         const bool regular = ::fstat(fds_.back(), &info) == 0 && S_ISREG(info.st_mode);
         if (!regular ||
             !sameMedia(clip, clip.isImage() ? probeImage(opened, ClipInfo(clip.url())) : probe(opened)))
-            throw MergeError::refused("입력 파일이 확인한 뒤에 바뀌었습니다: " + name);
+            throw MergeError::refused(messages::inputChanged(name));
     }
 }
 

@@ -11,6 +11,7 @@
 
 #include "engine/core/clip_info.h"
 #include "engine/core/interrupted_calls.h"
+#include "engine/core/messages.h"
 #include "engine/core/utf8.h"
 #include "engine/merge/merge_error.h"
 
@@ -22,8 +23,8 @@ std::string shown(const std::filesystem::path& path) { return escapeControls(pat
 
 MergeError folderProblem(const std::filesystem::path& folder, int error) {
     if (error == ENOENT || error == ENOTDIR)
-        return MergeError::refused("출력 폴더가 없습니다: " + shown(folder));
-    return MergeError::refused("출력 폴더에 쓸 수 없습니다: " + shown(folder) + ": " + fileProblem(error));
+        return MergeError::refused(messages::outputFolderMissing(shown(folder)));
+    return MergeError::refused(messages::outputFolderUnwritable(shown(folder), fileProblem(error)));
 }
 
 // A flush; file systems that have none to offer (some FUSE and network ones) say so with these errors.
@@ -54,10 +55,9 @@ int tryName(int run, const std::string& name) {
 MergeError nameRefusal(int error, int folder, const std::string& name) {
     if (error == ENAMETOOLONG) {
         const long longest = ::fpathconf(folder, _PC_NAME_MAX);
-        return MergeError::refused("파일 이름이 너무 깁니다: " + std::to_string(name.size()) +
-                                   "바이트 (이 폴더에는 " + std::to_string(longest) + "바이트까지)");
+        return MergeError::refused(messages::nameTooLong(name.size(), longest));
     }
-    return MergeError::refused("이 폴더의 파일 시스템에서 쓸 수 없는 이름입니다: " + escapeControls(name));
+    return MergeError::refused(messages::nameUnusableHere(escapeControls(name)));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <system_error>
 
+#include "engine/core/messages.h"
 #include "engine/core/utf8.h"
 #include "engine/merge/child_process.h"
 
@@ -106,9 +107,9 @@ std::string tool_search::missingFFmpegMessage() {
     if (!override.empty()) {
         std::string folders;
         for (const std::string& folder : override) folders += (folders.empty() ? "" : ", ") + folder;
-        return "ffmpeg를 찾을 수 없습니다 (" + folders + ")";
+        return messages::ffmpegNotFound(folders);
     }
-    return "ffmpeg를 찾을 수 없습니다 (/usr/local/bin, PATH)";
+    return messages::ffmpegNotFound("/usr/local/bin, PATH");
 }
 
 CaptureResult runCapture(const std::string& executable, const std::vector<std::string>& arguments,

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "engine/core/messages.h"
 #include "engine/probe/byte_reader.h"
 #include "engine/probe/image_formats.h"
 #include "engine/probe/probe_limits.h"
@@ -153,18 +154,18 @@ std::optional<ImageHeader> readBmp(ByteSource& source) {
 
     ImageHeader header{.kind = ImageKind::bmp, .width = info->width, .height = info->height};
     if (info->compression > bitFields) {
-        header.refusal = unsupported("BMP", "압축 방식 " + std::to_string(info->compression));
+        header.refusal = messages::unsupportedImage("BMP", messages::compressionMethod(info->compression));
         return header;
     }
     header.pixFmt = pixelFormat(info->bits, info->compression, masks, info->palette());
     if (header.pixFmt.empty()) {
-        header.refusal = unsupported("BMP", std::to_string(info->bits) + "비트 픽셀" +
-                                                (info->compression == bitFields ? "의 이 비트 필드" : ""));
+        header.refusal = messages::unsupportedImage(
+            "BMP", messages::bmpPixelBits(info->bits, info->compression == bitFields));
         return header;
     }
     const std::optional<std::uint64_t> stride = rowStride(*info, end - info->dataAt);
     if (!stride) {
-        header.refusal = cutShort("픽셀 데이터가 파일 끝을 넘습니다");
+        header.refusal = messages::truncatedImage(messages::kPixelDataPastEnd);
         return header;
     }
     if (header.pixFmt == "bgra" && !anyAlpha(source, info->dataAt, *stride, info->width, info->height))

@@ -20,13 +20,6 @@ inline bool plausibleSize(std::int64_t width, std::int64_t height) {
     return width >= 1 && height >= 1 && width <= kMaxDimension && height <= kMaxDimension;
 }
 
-// "지원하지 않는 TIFF: 부동소수점 샘플": a kind of picture that ffmpeg does not decode.
-inline std::string unsupported(std::string_view format, std::string_view why) {
-    return "지원하지 않는 " + std::string(format) + ": " + std::string(why);
-}
-// A picture whose file ends before its data does.
-inline std::string cutShort(std::string_view why) { return "잘린 이미지 — " + std::string(why); }
-
 std::optional<ImageHeader> readPng(ByteSource& source);
 std::optional<ImageHeader> readJpeg(ByteSource& source);
 std::optional<ImageHeader> readTiff(ByteSource& source);

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "engine/core/messages.h"
 #include "engine/core/picture_size.h"
 #include "engine/probe/image_formats.h"
 
@@ -27,8 +28,7 @@ std::optional<ImageHeader> readImageHeader(ByteSource& file) {
     else if (starts("RIFF", 4))
         header = image::readWebp(file);
     if (header && header->refusal.empty() && !ffmpegHoldsPicture(header->width, header->height))
-        header->refusal =
-            "이미지가 너무 큽니다: " + std::to_string(header->width) + "×" + std::to_string(header->height);
+        header->refusal = messages::pictureTooLarge(header->width, header->height);
     return header;
 }
 

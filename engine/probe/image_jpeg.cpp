@@ -7,6 +7,7 @@
 #include <array>
 #include <vector>
 
+#include "engine/core/messages.h"
 #include "engine/probe/byte_reader.h"
 #include "engine/probe/exif_orientation.h"
 #include "engine/probe/image_formats.h"
@@ -32,8 +33,8 @@ bool isStartOfFrame(std::uint8_t marker) {
 // Only the Huffman-coded, non-hierarchical frames decode: baseline, extended, progressive and lossless.
 std::string unsupportedCoding(std::uint8_t marker) {
     if (marker <= 0xC3) return {};
-    if (marker >= 0xC9) return "산술 부호화";  // C9 to CB, and CD to CF, which are hierarchical as well
-    return "계층 부호화";                      // C5 to C7
+    // Arithmetic: C9 to CB, and CD to CF (hierarchical as well); hierarchical: C5 to C7.
+    return std::string(marker >= 0xC9 ? messages::kArithmeticCoding : messages::kHierarchicalCoding);
 }
 
 bool readFrame(ByteReader segment, std::uint8_t marker, Frame& frame) {
@@ -224,11 +225,11 @@ std::optional<ImageHeader> readJpeg(ByteSource& source) {
                        .lossless = frame->marker == 0xC3,
                        .orientation = orientation == 0 ? 1 : orientation};
     if (const std::string coding = unsupportedCoding(frame->marker); !coding.empty())
-        header.refusal = unsupported("JPEG", coding);
+        header.refusal = messages::unsupportedImage("JPEG", coding);
     else if (frame->components > 4 || header.pixFmt.empty())
-        header.refusal = unsupported("JPEG", "성분 " + std::to_string(frame->components) + "개의 이 샘플링");
+        header.refusal = messages::unsupportedImage("JPEG", messages::jpegSampling(frame->components));
     else if (!hasEndOfImage(source, file.position()))
-        header.refusal = cutShort("JPEG의 끝(EOI)이 없습니다");
+        header.refusal = messages::truncatedImage(messages::kJpegWithoutEnd);
     return header;
 }
 

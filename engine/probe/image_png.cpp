@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "engine/core/messages.h"
 #include "engine/probe/byte_reader.h"
 #include "engine/probe/image_formats.h"
 #include "engine/probe/probe_limits.h"
@@ -97,11 +98,11 @@ std::optional<ImageHeader> readPng(ByteSource& source) {
                        .bitsPerSample = depth,
                        .pixFmt = pixelFormat(colour, depth, transparency)};
     if (!end)
-        header.refusal = cutShort("PNG의 끝(IEND)이 없습니다");
+        header.refusal = messages::truncatedImage(messages::kPngWithoutEnd);
     else if (!imageData)
-        header.refusal = "PNG에 이미지 데이터(IDAT)가 없습니다";
+        header.refusal = messages::kPngWithoutImageData;
     else if (badProfile)
-        header.refusal = "PNG의 색 프로필(iCCP)이 손상되었습니다";
+        header.refusal = messages::kPngProfileDamaged;
     return header;
 }
 

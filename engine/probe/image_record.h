@@ -8,8 +8,6 @@
 
 namespace tessellane {
 
-inline constexpr std::string_view kImageErrorText = "읽을 수 없는 이미지";
-
 // The record of a readable still image; the codec comes from the file's extension, not its content. A
 // picture that ffmpeg cannot use gets the header's refusal as its error and nothing else.
 ClipInfo imageRecord(ClipInfo started, const ImageHeader& header);

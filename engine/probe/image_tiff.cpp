@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <map>
 
+#include "engine/core/messages.h"
 #include "engine/probe/byte_reader.h"
 #include "engine/probe/image_formats.h"
 #include "engine/probe/probe_limits.h"
@@ -233,22 +234,20 @@ std::string refusal(Directory& directory, const Fields& f, const ImageHeader& he
     const bool cmyk = f.photometric == separated;
     const int depth = header.bitsPerSample;
     if (!knownCompression(f.compression))
-        return unsupported("TIFF", "압축 방식 " + std::to_string(f.compression));
+        return messages::unsupportedImage("TIFF", messages::compressionMethod(f.compression));
     if (!knownPhotometric(f.photometric))
-        return unsupported("TIFF", "색 공간 " + std::to_string(f.photometric));
-    if (f.sampleFormat == 3) return unsupported("TIFF", "부동소수점 샘플");
-    if (f.sampleFormat == 2) return unsupported("TIFF", "부호 있는 정수 샘플");
+        return messages::unsupportedImage("TIFF", messages::colourSpace(f.photometric));
+    if (f.sampleFormat == 3) return messages::unsupportedImage("TIFF", messages::kFloatingPointSamples);
+    if (f.sampleFormat == 2) return messages::unsupportedImage("TIFF", messages::kSignedIntegerSamples);
     if (f.fillOrder == 2 && (depth == 2 || depth == 4))
-        return unsupported("TIFF",
-                           "비트 순서가 거꾸로인(FillOrder 2) " + std::to_string(depth) + "비트 샘플");
+        return messages::unsupportedImage("TIFF", messages::reversedBitOrder(depth));
     if (tiled && !directory.has(tileOffsets))
-        return unsupported("TIFF", "타일 위치(TileOffsets)가 없는 타일 구성");
+        return messages::unsupportedImage("TIFF", messages::kTilesWithoutOffsets);
     if (header.pixFmt.empty() || (f.photometric == palette && depth > 8) ||
         (cmyk && f.layout() != 324 && f.layout() != 405))
-        return unsupported("TIFF", std::string(cmyk ? "CMYK " : "") + "샘플 " + std::to_string(f.samples) +
-                                       "개 × " + std::to_string(depth) + "비트" +
-                                       (f.planar() ? " (평면 배치)" : ""));
-    if (!dataInside(directory, fileSize, tiled)) return cutShort("픽셀 데이터가 파일 끝을 넘습니다");
+        return messages::unsupportedImage("TIFF",
+                                          messages::tiffSampleLayout(cmyk, f.samples, depth, f.planar()));
+    if (!dataInside(directory, fileSize, tiled)) return messages::truncatedImage(messages::kPixelDataPastEnd);
     return {};
 }
 
@@ -262,7 +261,7 @@ std::optional<ImageHeader> readTiff(ByteSource& source) {
     const std::uint16_t version = decodeUnsigned<std::uint16_t>(start + 2, 2, order);
     ImageHeader header{.kind = ImageKind::tiff};
     if (version == 43) {
-        header.refusal = unsupported("TIFF", "BigTIFF");
+        header.refusal = messages::unsupportedImage("TIFF", "BigTIFF");
         return header;
     }
     if (version != 42) return std::nullopt;

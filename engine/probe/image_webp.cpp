@@ -3,6 +3,7 @@
 // animation, whose frames are nested in ANMF chunks, has none it can use; nor has a file cut inside it.
 #include <cstring>
 
+#include "engine/core/messages.h"
 #include "engine/probe/byte_reader.h"
 #include "engine/probe/image_formats.h"
 #include "engine/probe/probe_limits.h"
@@ -55,7 +56,7 @@ std::optional<ImageHeader> readWebp(ByteSource& source) {
         ByteReader data;
         if (!file.readBytes(type, 4) || !file.read(size, le)) break;
         if (!file.sub(size, data)) {
-            header.refusal = cutShort("픽셀 데이터가 파일 끝을 넘습니다");
+            header.refusal = messages::truncatedImage(messages::kPixelDataPastEnd);
             break;
         }
         if ((size & 1) != 0 && !file.skip(1)) break;  // chunks are padded to an even size
@@ -73,7 +74,7 @@ std::optional<ImageHeader> readWebp(ByteSource& source) {
         }
     }
     if (animated) {
-        header.refusal = unsupported("WebP", "애니메이션");
+        header.refusal = messages::unsupportedImage("WebP", messages::kAnimation);
         return header;
     }
     if (!header.refusal.empty()) return header;

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "engine/core/ascii_case.h"
+#include "engine/core/messages.h"
 #include "engine/core/pixel_format.h"
 #include "engine/core/prores_profiles.h"
 #include "engine/probe/probe_limits.h"
@@ -32,23 +33,23 @@ std::string trimBlanks(std::string_view text) {
 std::string movieErrorText(MovieReadError error) {
     switch (error) {
         case MovieReadError::cannotRead:
-            return "읽기 오류 — 파일을 읽는 중에 실패했습니다";
+            return std::string(messages::kMovieReadFailed);
         case MovieReadError::audioOnly:
-            return "영상 트랙이 없습니다 (소리만 있는 파일)";
+            return std::string(messages::kMovieAudioOnly);
         case MovieReadError::tooLarge:
-            return "너무 큰 헤더 — 읽을 수 있는 한도를 넘습니다";
+            return std::string(messages::kMovieHeaderTooLarge);
         case MovieReadError::truncated:
-            return "잘린 파일입니다 — 영상 정보가 중간에 끝납니다";
+            return std::string(messages::kMovieTruncated);
         case MovieReadError::malformed:
-            return "손상된 파일입니다 — 영상 정보의 크기가 서로 맞지 않습니다";
+            return std::string(messages::kMovieMalformed);
         case MovieReadError::noSamples:
-            return "영상 트랙에 프레임이 없습니다 (초기화 세그먼트만 있는 파일)";
+            return std::string(messages::kMovieWithoutFrames);
         case MovieReadError::unknownRate:
-            return "프레임 속도를 알 수 없습니다 (프레임 길이가 모두 0)";
+            return std::string(messages::kMovieRateUnknown);
         case MovieReadError::dataPastEnd:
-            return "잘린 파일입니다 — 영상 데이터가 파일 끝을 넘어갑니다";
+            return std::string(messages::kMovieDataPastEnd);
         default:
-            return std::string(kMovieErrorText);
+            return std::string(messages::kMovieUnreadable);
     }
 }
 

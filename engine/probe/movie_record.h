@@ -12,8 +12,6 @@
 
 namespace tessellane {
 
-inline constexpr std::string_view kMovieErrorText = "영상 스트림 없음(또는 읽을 수 없는 파일)";
-
 // Messages for movies that cannot be merged, one for each reason the reader gives; the general one for a
 // file with no movie in it, or none with video.
 std::string movieErrorText(MovieReadError error);

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string_view>
 
+#include "engine/core/messages.h"
 #include "engine/probe/byte_source.h"
 #include "engine/probe/image_header.h"
 #include "engine/probe/image_record.h"
@@ -23,14 +24,11 @@ namespace {
 std::optional<std::string> openProblem(const FileURL& url, int error) {
     std::error_code ignored;
     if (error == ENOENT && std::filesystem::is_symlink(std::filesystem::symlink_status(url, ignored)))
-        return "링크가 가리키는 파일이 없습니다";
-    if (error == ENOENT || error == ENOTDIR) return "파일이 없습니다";
-    if (error == EACCES || error == EPERM) return "읽을 권한이 없습니다";
+        return std::string(messages::kLinkTargetMissing);
+    if (error == ENOENT || error == ENOTDIR) return std::string(messages::kFileMissing);
+    if (error == EACCES || error == EPERM) return std::string(messages::kNoReadPermission);
     return std::nullopt;
 }
-
-// A copy that never started, or a placeholder: nothing to read, which says more than "unreadable".
-constexpr std::string_view kEmptyFileText = "빈 파일입니다";
 
 }  // namespace
 
@@ -53,11 +51,11 @@ ClipInfo probe(const FileURL& url) {
     errno = 0;
     if (!file.open(url)) {
         // Not opened, or refused (a FIFO, a folder): nothing was read, so no reader's reason.
-        record.error = openProblem(url, errno).value_or(std::string(kMovieErrorText));
+        record.error = openProblem(url, errno).value_or(std::string(messages::kMovieUnreadable));
         return record;
     }
     if (file.size() == 0) {
-        record.error = std::string(kEmptyFileText);
+        record.error = std::string(messages::kEmptyFile);
         return record;
     }
     const MovieInfo movie = readMovie(file);
@@ -72,7 +70,7 @@ ClipInfo probeImage(const FileURL& url, ClipInfo started, std::optional<ImageKin
     const bool opened = file.open(url);
     const int openError = errno;
     if (opened && file.size() == 0) {
-        started.error = std::string(kEmptyFileText);
+        started.error = std::string(messages::kEmptyFile);
         return started;
     }
     if (opened) {
@@ -81,8 +79,8 @@ ClipInfo probeImage(const FileURL& url, ClipInfo started, std::optional<ImageKin
             return imageRecord(std::move(started), *header);
         }
     }
-    started.error =
-        (opened ? std::nullopt : openProblem(url, openError)).value_or(std::string(kImageErrorText));
+    started.error = (opened ? std::nullopt : openProblem(url, openError))
+                        .value_or(std::string(messages::kImageUnreadable));
     return started;
 }
 
